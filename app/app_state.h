@@ -1,0 +1,52 @@
+// Everything the window's handlers share for the life of the program, and the
+// two platform seams they act through.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hdinstall/partition_table.h"
+#include "platform/system.h"
+#include "platform/ui.h"
+
+namespace kh {
+
+struct SystemDrive {
+    char letter = 'C';
+    std::string bootIniPath = "c:\\boot.ini";
+    // Zero-based menu partition number of the system volume; empty when no
+    // volume lies on an active partition.
+    std::optional<unsigned> partitionIndex;
+};
+
+enum class UsbStage { kIdle, kFormatting, kExtracting, kFinishing, kEnded };
+
+struct UsbSession {
+    UsbStage stage = UsbStage::kIdle;
+    // The drive confirmed when the creation started; fixed from then on.
+    std::optional<char> target;
+    uint64_t isoBytes = 0;
+    int creepCounter = 1;
+    ProcessHandle formatChild = 0;
+    uint64_t formatStartedAt = 0;
+};
+
+struct AppState {
+    AppState(SystemServices& system, UserInterface& window) : sys(system), ui(window) {}
+
+    SystemServices& sys;
+    UserInterface& ui;
+
+    hd::PartitionTable partitions;  // physical drive 0, read at start-up
+    SystemDrive systemDrive;
+    bool bootEntryPresent = false;
+
+    std::string isoPath;  // the last choice of the open-file dialog
+
+    UsbSession usb;
+    ProcessHandle extractionChild = 0;  // the tracked 7-Zip extraction
+    std::vector<std::string> toolPaths;  // tool payloads written next to the program
+};
+
+}  // namespace kh

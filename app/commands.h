@@ -1,0 +1,16 @@
+// The main window's reaction to its buttons.
+#pragma once
+
+#include "app/app_state.h"
+
+namespace kh::app {
+
+void onCommand(AppState& state, int controlId);
+
+// True when the ISO path edit holds text; that text then becomes the ISO
+// path. Otherwise warns, enables the OK button and returns false.
+bool checkIsoChosen(AppState& state);
+
+bool endsWithIsoSuffix(const std::string& path);
+
+}  // namespace kh::app

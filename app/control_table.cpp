@@ -1,0 +1,41 @@
+#include "app/control_table.h"
+
+#include <stdexcept>
+
+namespace kh::app {
+
+namespace {
+using namespace style;
+constexpr Coordinate at(int v) { return {v, false}; }
+constexpr Coordinate back(int v) { return {v, true}; }
+
+const std::array<ControlSpec, 11> kTable = {{
+    {ControlId::kIsoPath, "EDIT", "",
+     kChild | kVisible | kBorder | kEditAutoHScroll | kEditAutoVScroll, at(115), at(186), 275, 25},
+    {ControlId::kModeGroup, "BUTTON", "请选择", kChild | kVisible | kClipChildren | kGroup | kGroupBox,
+     at(50), at(55), 395, 120},
+    {ControlId::kModeHarddisk, "BUTTON", "硬盘安装：重启从启动菜单即可体验",
+     kChild | kVisible | kClipChildren | kAutoRadioButton, at(95), at(87), 330, 20},
+    {ControlId::kModeUsb, "BUTTON", " 制作可启动移动设备（U盘）：",
+     kChild | kVisible | kClipChildren | kAutoRadioButton, at(95), at(125), 225, 22},
+    {ControlId::kDriveList, "COMBOBOX", "",
+     kChild | kVisible | kClipChildren | kBorder | kComboDropDownList, at(320), at(125), 45, 150},
+    {ControlId::kBrowse, "BUTTON", "浏览...", kPush, at(395), at(185), 50, 26},
+    {ControlId::kStatusFormat, "BUTTON", "正在格式化,请等待......", kPush, at(120), back(33), 180, 26},
+    {ControlId::kStatusCopy, "BUTTON", "复制文件，已完成:0%", kPush, at(120), back(33), 180, 26},
+    {ControlId::kStatusConfig, "BUTTON", "正在配置文件，请等待...", kPush, at(47), back(33), 280, 26},
+    {ControlId::kExit, "BUTTON", "退出", kPush, back(75), back(33), 45, 26},
+    {ControlId::kOk, "BUTTON", "确定", kPush, back(140), back(33), 45, 26},
+}};
+}  // namespace
+
+const std::array<ControlSpec, 11>& controlTable() { return kTable; }
+
+const ControlSpec& controlSpec(ControlId id) {
+    for (const auto& spec : kTable) {
+        if (spec.id == id) return spec;
+    }
+    throw std::out_of_range("unknown control id");
+}
+
+}  // namespace kh::app

@@ -1,0 +1,40 @@
+// Path helpers that treat GBK double-byte characters as whole characters, so
+// that a trail byte 0x5C inside a Chinese name is never taken for a backslash.
+#pragma once
+
+#include <string>
+
+namespace kh {
+
+inline bool isGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+// Position of the last path separator ('\\') that is a character of its own,
+// or std::string::npos.
+inline size_t lastBackslash(const std::string& path) {
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (isGbkLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+            ++i;
+        } else if (path[i] == '\\') {
+            last = i;
+        }
+    }
+    return last;
+}
+
+// The part after the last separator (the whole path when there is none).
+inline std::string fileNameOf(const std::string& path) {
+    const size_t cut = lastBackslash(path);
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// The part before the last separator, without it.
+inline std::string directoryOf(const std::string& path) {
+    const size_t cut = lastBackslash(path);
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+// Wraps a path in double quotes for a child's command line.
+inline std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+}  // namespace kh

@@ -1,0 +1,124 @@
+// Process entry and the main window procedure: registers the class, creates
+// the window, paints its texts and line, and hands every event to the core.
+#include <windows.h>
+#include <dbt.h>
+
+#include <memory>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/control_table.h"
+#include "app/handover.h"
+#include "app/window_events.h"
+#include "payloads/catalogue.h"
+#include "platform/win32/win32_system.h"
+#include "platform/win32/win32_ui.h"
+#ifdef KH_SCENARIO_SEAM
+#include "platform/win32/scenario_system.h"
+#endif
+
+namespace {
+
+std::unique_ptr<kh::SystemServices> g_system;
+kh::win32::Win32Ui g_ui;
+std::unique_ptr<kh::AppState> g_state;
+
+void drawText(HDC dc, const char* text, int left, int top, int right, int bottom) {
+    RECT area = {left, top, right, bottom};
+    DrawTextA(dc, text, -1, &area, DT_INTERNAL);
+}
+
+void paint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const int w = client.right;
+    const int h = client.bottom;
+    drawText(dc, kh::app::kBannerText, 50, 25, w - 30, h - 150);
+    drawText(dc, kh::app::kIsoLabelText, 50, 189, w - 30, h - 20);
+    EndPaint(hwnd, &ps);
+
+    // The separator is drawn through a context of the whole client area so
+    // that every paint draws it, whatever the update region.
+    HDC whole = GetDC(hwnd);
+    HPEN pen = CreatePen(PS_SOLID, 2, RGB(192, 192, 192));
+    HGDIOBJ previous = SelectObject(whole, pen);
+    MoveToEx(whole, 0, h - 40, nullptr);
+    LineTo(whole, w, h - 40);
+    SelectObject(whole, previous);
+    DeleteObject(pen);
+    ReleaseDC(hwnd, whole);
+}
+
+LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    kh::AppState& state = *g_state;
+    switch (message) {
+        case WM_CREATE:
+            g_ui.attach(hwnd);
+            kh::app::onCreate(state);
+            return 0;
+        case WM_DESTROY:
+            kh::app::onDestroy(state);
+            return 0;
+        case WM_PAINT:
+            paint(hwnd);
+            return 0;
+        case WM_CLOSE:
+            kh::app::onClose(state);
+            return 0;
+        case kh::win32::kStartFormatMessage:
+            kh::usb::onStartFormat(state);
+            return 0;
+        case WM_COMMAND:
+            kh::app::onCommand(state, LOWORD(wParam));
+            return 0;
+        case WM_TIMER:
+            kh::usb::onTimer(state, static_cast<int>(wParam));
+            return 0;
+        case WM_DEVICECHANGE:
+            kh::app::onDeviceChange(state, wParam);
+            return 0;
+        default:
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+#ifdef KH_SCENARIO_SEAM
+    g_system = kh::win32::ScenarioSystem::fromEnvironment();
+#else
+    g_system = std::make_unique<kh::win32::Win32System>();
+#endif
+    g_state = std::make_unique<kh::AppState>(*g_system, g_ui);
+
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kh::payloads::kIconGroup));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kh::app::kWindowClass;
+    if (!RegisterClassA(&windowClass)) return 0;
+
+    HWND window = CreateWindowExA(0, kh::app::kWindowClass, kh::app::kWindowTitle,
+                                  WS_CAPTION | WS_SYSMENU, kh::app::kWindowX, kh::app::kWindowY,
+                                  kh::app::kWindowWidth, kh::app::kWindowHeight, nullptr, nullptr,
+                                  instance, nullptr);
+    if (!window) return 0;
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,41 @@
+# Host build: the portable core with the simulated Windows, and the tests.
+option(KH_SANITIZE "Build the tests with AddressSanitizer and UBSan" OFF)
+set(KH_WIN32_DIR "${PROJECT_SOURCE_DIR}/build/win32" CACHE PATH "Windows build directory")
+set(KH_ASAN_DIR "${PROJECT_SOURCE_DIR}/build/asan" CACHE PATH "Sanitizer build directory")
+set(KH_PAYLOAD_DIR "${PROJECT_SOURCE_DIR}/build/payloads" CACHE PATH "Built payload files")
+
+if(KH_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+file(GLOB KH_SIM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/sim/*.cpp)
+add_library(kh_core STATIC ${KH_CORE_SOURCES} ${KH_SIM_SOURCES})
+target_include_directories(kh_core PUBLIC ${PROJECT_SOURCE_DIR})
+
+enable_testing()
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB KH_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/*.cpp
+     ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
+add_executable(kh_tests ${KH_TEST_SOURCES})
+target_link_libraries(kh_tests PRIVATE kh_core GTest::gtest GTest::gtest_main)
+target_compile_definitions(kh_tests PRIVATE KH_PAYLOAD_DIR="${KH_PAYLOAD_DIR}"
+                                            KH_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+
+if(KH_SANITIZE)
+    return()  # the sanitizer build only provides kh_tests, run from the main build
+endif()
+
+gtest_discover_tests(kh_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
+
+add_test(NAME sanitized_unit_tests COMMAND ${KH_ASAN_DIR}/kh_tests --gtest_brief=1)
+set_tests_properties(sanitized_unit_tests PROPERTIES LABELS asan)
+
+foreach(part Payloads Fuzz WineTests BootTests)
+    if(EXISTS "${PROJECT_SOURCE_DIR}/cmake/${part}.cmake")
+        include(cmake/${part}.cmake)
+    endif()
+endforeach()

@@ -1,0 +1,52 @@
+// Texts the hard-disk side shows (GBK after compilation).
+#pragma once
+
+namespace kh::hd::msg {
+
+inline constexpr const char* kWarning = "警告";
+inline constexpr const char* kError = "错误";
+inline constexpr const char* kNotice = "提示";
+
+// Start-up checks.
+inline constexpr const char* kDiskNotFound = "找不到磁盘";
+inline constexpr const char* kMbrReadError = "读取MBR出错";
+inline constexpr const char* kCannotFind = "找不到";  // followed by the boot.ini path
+inline constexpr const char* kAdminRequired = "必须有管理员权限！";
+
+// boot.ini rewrites.
+inline constexpr const char* kFindError = "Find error";
+inline constexpr const char* kFindErrorCaption = "xiexie";
+inline constexpr const char* kBootIniNotFound = "找不到boot.ini文件";
+inline constexpr const char* kBootIniTempError = "创建boot.ini临时文件出错";
+inline constexpr const char* kBootIniProcessError = "处理boot.ini错误";
+inline constexpr const char* kBootIniRenameError = "重命名boot.ini错误";
+
+// Menu rewrite.
+inline constexpr const char* kMenuOpenError = "打开文件munu.list错误";
+inline constexpr const char* kMenuTempError = "创建临时文件munu.list失败";
+inline constexpr const char* kMenuRenameError = "menu重命名错误";
+inline constexpr const char* kMenuRenameCaption = "Error";
+
+// Install.
+inline constexpr const char* kIsoMissing = "ISO文件不存在";
+inline constexpr const char* kMoveQuestion = "是否同意移动文件";  // + ISO path + " 到 " + root path
+inline constexpr const char* kMoveQuestionJoin = " 到 ";
+inline constexpr const char* kMoveFailed = "移动文件失败，检查空间或者手动移动";
+inline constexpr const char* kMoveFailedCaption = "Error";
+inline constexpr const char* kVolumeOpenError = "createfile Can't open current dir ";
+inline constexpr const char* kVolumeQueryError = "Deviceiocontrol currentdir error ";
+inline constexpr const char* kCurrentDirCaption = "current dir";
+inline constexpr const char* kExtractKernelFailed = "提取vmlinux失败";
+inline constexpr const char* kExtractInitrdFailed = "提取initrd失败";
+inline constexpr const char* kExtractCaption = "提取文件错误";
+inline constexpr const char* kRestartQuestion = "恭喜完成，是否重启计算机？";
+inline constexpr const char* kRestartCaption = "重启";
+inline constexpr const char* kNoSystemPartition =
+    "找不到系统分区（启动分区），无法进行硬盘安装";
+
+// Restore.
+inline constexpr const char* kRestoreDone = "如果想重新硬盘安装请继续运行本工具";
+inline constexpr const char* kRestoreDoneCaption = "成功清除";
+inline constexpr const char* kRestoreLeftOver = "以下文件无法删除，请手动删除：";
+
+}  // namespace kh::hd::msg

@@ -1,0 +1,38 @@
+// The partition table of physical drive 0 (master boot record and the chain of
+// extended boot records) and the Linux partition numbering derived from it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "platform/system.h"
+
+namespace kh::hd {
+
+struct PartitionEntry {
+    uint64_t startingOffset;  // bytes from the start of the disk
+    unsigned linuxNumber;     // slot + 1 for primaries, 4 + k for the k-th logical drive
+};
+
+struct PartitionTable {
+    // Primary slot of the first extended partition (types 0x05, 0x0F, 0x85).
+    std::optional<int> extendedSlot;
+    std::vector<PartitionEntry> entries;
+};
+
+constexpr size_t kSectorSize = 512;
+
+bool isExtendedType(uint8_t type);
+
+// Reads the primary slots from `mbr` (zero-padded when short) and follows the
+// extended boot record chain through `disk`. A broken or looping chain ends
+// the walk; what was found so far is kept.
+PartitionTable parsePartitionTable(std::string_view mbr, RawDisk& disk);
+
+// Linux number of the volume described by `info`: found by its starting
+// offset in the table, else by the Windows partition number.
+unsigned linuxPartitionNumber(const PartitionTable& table, const PartitionInfo& info);
+
+}  // namespace kh::hd

@@ -1,0 +1,25 @@
+// Checks made while the main window is created: the partition table of the
+// first disk, the system drive with its boot.ini, administrator rights and an
+// earlier install.
+#pragma once
+
+#include "app/app_state.h"
+
+namespace kh::hd {
+
+inline constexpr const char* kEntryMarker = "KorvaneLinux";
+
+// Reads physical drive 0's partition table into state.partitions. On failure
+// shows its message (no owner), posts the quit request and returns false.
+bool scanMasterBootRecord(AppState& state);
+
+// Finds the first volume C..V on an active partition and makes it the system
+// drive; checks that boot.ini exists there and that its attributes can be
+// cleared (administrator rights). A failed check shows its warning and posts
+// the quit request.
+void searchSystemDrive(AppState& state);
+
+// Sets state.bootEntryPresent when a line of boot.ini holds the entry marker.
+void detectInstall(AppState& state);
+
+}  // namespace kh::hd

@@ -1,0 +1,365 @@
+#include "platform/sim/sim_system.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "app/gbk_path.h"
+#include "platform/winconst.h"
+
+namespace fs = std::filesystem;
+
+namespace kh::sim {
+
+namespace {
+
+char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+class SimFile : public WritableFile {
+public:
+    SimFile(SimSystem& system, const fs::path& path)
+        : system_(system), out_(path, std::ios::binary | std::ios::trunc) {}
+    bool isOpen() const { return out_.is_open(); }
+    bool write(std::string_view bytes) override {
+        if (system_.shouldFail("write")) return false;
+        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return static_cast<bool>(out_);
+    }
+    bool flush() override {
+        if (system_.shouldFail("flush")) return false;
+        out_.flush();
+        return static_cast<bool>(out_);
+    }
+    bool close() override {
+        if (system_.shouldFail("close")) return false;
+        out_.close();
+        return !out_.fail();
+    }
+
+private:
+    SimSystem& system_;
+    std::ofstream out_;
+};
+
+class SimDisk : public RawDisk {
+public:
+    SimDisk(SimSystem& system, const std::string& image, size_t limit)
+        : system_(system), image_(image), limit_(limit) {}
+    std::string read(uint64_t offset, size_t length) override {
+        if (system_.shouldFail("readDisk") || offset >= image_.size()) return {};
+        return image_.substr(offset, std::min(length, limit_));
+    }
+
+private:
+    SimSystem& system_;
+    const std::string& image_;
+    size_t limit_;
+};
+
+}  // namespace
+
+SimSystem::SimSystem() {
+    std::string pattern = (fs::temp_directory_path() / "kh-sim-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    root_ = pattern;
+}
+
+SimSystem::~SimSystem() {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+}
+
+fs::path SimSystem::mapDrive(char letter) {
+    const fs::path dir = root_ / std::string(1, upper(letter));
+    fs::create_directories(dir);
+    return dir;
+}
+
+fs::path SimSystem::hostPath(const std::string& windowsPath) const {
+    if (windowsPath.size() < 2 || windowsPath[1] != ':') return root_ / "invalid";
+    fs::path result = root_ / std::string(1, upper(windowsPath[0]));
+    std::string part;
+    for (size_t i = 2; i < windowsPath.size(); ++i) {
+        const char c = windowsPath[i];
+        if (isGbkLeadByte(static_cast<unsigned char>(c)) && i + 1 < windowsPath.size()) {
+            part += c;
+            part += windowsPath[++i];
+        } else if (c == '\\') {
+            if (!part.empty()) result /= part;
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty()) result /= part;
+    return result;
+}
+
+SimVolume& SimSystem::volume(char letter) { return volumes_[upper(letter)]; }
+
+void SimSystem::setResource(int id, std::string bytes, Resource::Status status) {
+    resources_[id] = {status, std::move(bytes)};
+}
+
+void SimSystem::writeHostFile(const std::string& windowsPath, const std::string& bytes) {
+    const fs::path path = hostPath(windowsPath);
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::optional<std::string> SimSystem::readHostFile(const std::string& windowsPath) const {
+    std::ifstream in(hostPath(windowsPath), std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::string SimSystem::attributeKey(const std::string& path) const {
+    return hostPath(path).string();
+}
+
+uint32_t SimSystem::attributes(const std::string& windowsPath) const {
+    const auto it = attributes_.find(attributeKey(windowsPath));
+    return it == attributes_.end() ? win::kAttrNormal : it->second;
+}
+
+bool SimSystem::readOnly(const std::string& path) const {
+    return (attributes(path) & win::kAttrReadOnly) != 0;
+}
+
+void SimSystem::failOn(const std::string& operation, int occurrence) {
+    failures_.insert({operation, occurrence});
+}
+
+bool SimSystem::shouldFail(const std::string& operation) {
+    calls_.push_back(operation);
+    const int count = ++callCounts_[operation];
+    if (failCallNumber_ != 0 && static_cast<int>(calls_.size()) == failCallNumber_) return true;
+    return failures_.count({operation, count}) != 0;
+}
+
+bool SimSystem::fileExists(const std::string& path) {
+    if (shouldFail("fileExists")) return false;
+    return fs::exists(hostPath(path));
+}
+
+std::optional<uint64_t> SimSystem::fileSize(const std::string& path) {
+    if (shouldFail("fileSize")) return std::nullopt;
+    std::error_code error;
+    const auto size = fs::file_size(hostPath(path), error);
+    if (error) return std::nullopt;
+    return size;
+}
+
+bool SimSystem::setAttributes(const std::string& path, uint32_t attributes) {
+    if (shouldFail("setAttributes") || !fs::exists(hostPath(path))) return false;
+    attributes_[attributeKey(path)] = attributes;
+    return true;
+}
+
+bool SimSystem::deleteFile(const std::string& path) {
+    if (shouldFail("deleteFile") || readOnly(path)) return false;
+    const fs::path host = hostPath(path);
+    if (!fs::is_regular_file(host)) return false;
+    attributes_.erase(attributeKey(path));
+    return fs::remove(host);
+}
+
+bool SimSystem::moveFile(const std::string& from, const std::string& to) {
+    if (shouldFail("moveFile")) return false;
+    const fs::path source = hostPath(from);
+    const fs::path target = hostPath(to);
+    std::error_code error;
+    if (!fs::exists(source) || fs::exists(target)) return false;
+    fs::rename(source, target, error);
+    if (error) return false;
+    const auto it = attributes_.find(attributeKey(from));
+    if (it != attributes_.end()) {
+        attributes_[attributeKey(to)] = it->second;
+        attributes_.erase(it);
+    }
+    return true;
+}
+
+bool SimSystem::replaceFile(const std::string& from, const std::string& to) {
+    if (shouldFail("replaceFile") || readOnly(to)) return false;
+    std::error_code error;
+    fs::rename(hostPath(from), hostPath(to), error);
+    if (error) return false;
+    attributes_.erase(attributeKey(from));
+    attributes_.erase(attributeKey(to));
+    return true;
+}
+
+bool SimSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    if (shouldFail("copyFile")) return false;
+    if (!failIfExists && readOnly(to)) return false;
+    std::error_code error;
+    const auto options =
+        failIfExists ? fs::copy_options::none : fs::copy_options::overwrite_existing;
+    return fs::copy_file(hostPath(from), hostPath(to), options, error) && !error;
+}
+
+std::optional<std::string> SimSystem::readFile(const std::string& path) {
+    if (shouldFail("readFile")) return std::nullopt;
+    if (!fs::is_regular_file(hostPath(path))) return std::nullopt;
+    return readHostFile(path);
+}
+
+std::unique_ptr<WritableFile> SimSystem::createFile(const std::string& path) {
+    if (shouldFail("createFile") || readOnly(path)) return nullptr;
+    const fs::path host = hostPath(path);
+    if (!fs::is_directory(host.parent_path()) || fs::is_directory(host)) return nullptr;
+    auto file = std::make_unique<SimFile>(*this, host);
+    if (!file->isOpen()) return nullptr;
+    attributes_.erase(attributeKey(path));
+    return file;
+}
+
+DriveType SimSystem::driveType(char letter) {
+    if (shouldFail("driveType")) return DriveType::kNoRootDir;
+    const auto it = volumes_.find(upper(letter));
+    return it == volumes_.end() ? DriveType::kNoRootDir : it->second.type;
+}
+
+std::optional<std::string> SimSystem::volumeLabel(char letter) {
+    if (shouldFail("volumeLabel")) return std::nullopt;
+    const auto it = volumes_.find(upper(letter));
+    if (it == volumes_.end()) return std::nullopt;
+    return it->second.label;
+}
+
+std::optional<DiskFreeSpace> SimSystem::diskFreeSpace(char letter) {
+    if (shouldFail("diskFreeSpace")) return std::nullopt;
+    const auto it = volumes_.find(upper(letter));
+    if (it == volumes_.end()) return std::nullopt;
+    return it->second.freeSpace;
+}
+
+PartitionQuery SimSystem::partitionInfo(char letter) {
+    if (shouldFail("openVolume")) return {PartitionQuery::Status::kOpenFailed, {}};
+    if (shouldFail("partitionInfo")) return {PartitionQuery::Status::kQueryFailed, {}};
+    const auto it = volumes_.find(upper(letter));
+    if (it == volumes_.end()) return {PartitionQuery::Status::kOpenFailed, {}};
+    return it->second.partition;
+}
+
+std::unique_ptr<RawDisk> SimSystem::openPhysicalDrive0() {
+    if (shouldFail("openPhysicalDrive") || diskOpenFails_) return nullptr;
+    return std::make_unique<SimDisk>(*this, disk_, diskReadLimit_);
+}
+
+std::string SimSystem::modulePath() { return modulePath_; }
+
+Resource SimSystem::resource(int id) {
+    const auto it = resources_.find(id);
+    if (shouldFail("findResource") || it == resources_.end()) {
+        return {Resource::Status::kNotFound, {}};
+    }
+    if (shouldFail("loadResource")) return {Resource::Status::kLoadFailed, {}};
+    if (shouldFail("lockResource")) return {Resource::Status::kLockFailed, {}};
+    return {it->second.first, it->second.second};
+}
+
+ProcessHandle SimSystem::launch(const std::string& commandLine, bool* started) {
+    started_.push_back(commandLine);
+    SimProcess behaviour = processBehaviour ? processBehaviour(commandLine) : SimProcess{};
+    *started = !behaviour.startFails;
+    if (behaviour.startFails) return 0;
+    const ProcessHandle handle = nextHandle_++;
+    Child& child = children_[handle];
+    child.endsAt = now_ + behaviour.runsForMs;
+    child.exitCode = behaviour.exitCode;
+    child.behaviour = std::move(behaviour);
+    settle();
+    return handle;
+}
+
+ProcessHandle SimSystem::startProcess(const std::string& commandLine) {
+    if (shouldFail("startProcess")) return 0;
+    bool started = false;
+    return launch(commandLine, &started);
+}
+
+unsigned SimSystem::winExec(const std::string& commandLine) {
+    if (shouldFail("winExec")) return 2;
+    bool started = false;
+    launch(commandLine, &started);
+    return started ? 33 : 2;
+}
+
+void SimSystem::endChild(Child& child, uint32_t exitCode) {
+    child.ended = true;
+    child.exitCode = exitCode;
+    if (child.behaviour.onExit) child.behaviour.onExit(*this);
+}
+
+void SimSystem::settle() {
+    for (auto& [handle, child] : children_) {
+        if (!child.ended && child.endsAt <= now_) endChild(child, child.exitCode);
+    }
+}
+
+void SimSystem::advance(uint64_t milliseconds) {
+    now_ += milliseconds;
+    settle();
+}
+
+bool SimSystem::processRunning(ProcessHandle process) const {
+    const auto it = children_.find(process);
+    return it != children_.end() && !it->second.ended;
+}
+
+std::optional<uint32_t> SimSystem::exitCode(ProcessHandle process) {
+    if (shouldFail("exitCode")) return std::nullopt;
+    const auto it = children_.find(process);
+    if (it == children_.end()) return std::nullopt;
+    return it->second.ended ? it->second.exitCode : win::kStillActive;
+}
+
+bool SimSystem::waitForExit(ProcessHandle process, uint32_t milliseconds) {
+    if (shouldFail("waitForExit")) return false;
+    const auto it = children_.find(process);
+    if (it == children_.end()) return false;
+    if (!it->second.ended) {
+        const uint64_t remaining = it->second.endsAt > now_ ? it->second.endsAt - now_ : 0;
+        advance(std::min<uint64_t>(remaining, milliseconds));
+    }
+    return it->second.ended;
+}
+
+bool SimSystem::terminate(ProcessHandle process, uint32_t exitCode) {
+    if (shouldFail("terminate")) return false;
+    const auto it = children_.find(process);
+    if (it == children_.end()) return false;
+    if (!it->second.ended) {
+        it->second.ended = true;
+        it->second.exitCode = exitCode;
+    }
+    return true;
+}
+
+void SimSystem::closeProcess(ProcessHandle) {}
+
+void SimSystem::sleep(uint32_t milliseconds) { advance(milliseconds); }
+
+uint64_t SimSystem::tickCount() { return now_; }
+
+ShutdownPrivilege SimSystem::enableShutdownPrivilege() {
+    if (shouldFail("getVersion")) return {ShutdownPrivilege::Status::kVersionFailed};
+    if (shouldFail("openProcessToken")) return {ShutdownPrivilege::Status::kTokenFailed};
+    return {privilege_};
+}
+
+bool SimSystem::requestRestart() {
+    if (shouldFail("requestRestart")) return false;
+    restartRequested_ = true;
+    return true;
+}
+
+}  // namespace kh::sim

@@ -1,0 +1,66 @@
+#include "platform/sim/sim_ui.h"
+
+#include "app/control_table.h"
+#include "platform/winconst.h"
+
+namespace kh::sim {
+
+namespace {
+
+int firstButton(unsigned flags) {
+    return (flags & 0xF) == win::kMbYesNo ? win::kIdYes : win::kIdOk;
+}
+
+}  // namespace
+
+const SimControl& SimUi::control(ControlId id) const {
+    static const SimControl kAbsent;
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? kAbsent : it->second;
+}
+
+void SimUi::createControl(ControlId id) {
+    const app::ControlSpec& spec = app::controlSpec(id);
+    SimControl& control = controls_[id];
+    control.created = true;
+    control.text = spec.caption;
+    creationOrder_.push_back(id);
+}
+
+std::string SimUi::text(ControlId id) {
+    if (id == ControlId::kDriveList) {
+        if (selected_ < 0 || selected_ >= static_cast<int>(drives_.size())) return {};
+        return drives_[selected_];
+    }
+    return controls_[id].text;
+}
+
+void SimUi::clearDriveList() {
+    drives_.clear();
+    selected_ = -1;
+}
+
+int SimUi::messageBox(BoxOwner owner, const std::string& text, const std::string& caption,
+                      unsigned flags) {
+    // Once the quit message is queued, a modal box ends at once, unanswered.
+    int answer = win::kIdNone;
+    if (!quitPosted_) {
+        if (answers_.empty()) {
+            answer = firstButton(flags);
+        } else {
+            answer = answers_.front();
+            answers_.pop_front();
+        }
+    }
+    boxes_.push_back({owner, text, caption, flags, answer});
+    return answer;
+}
+
+std::optional<std::string> SimUi::openIsoDialog() {
+    if (dialogs_.empty()) return std::nullopt;
+    auto result = dialogs_.front();
+    dialogs_.pop_front();
+    return result;
+}
+
+}  // namespace kh::sim

@@ -1,0 +1,88 @@
+// A simulated main window: control states, the drive list, recorded message
+// boxes with scripted answers, timers and posted messages.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ui.h"
+
+namespace kh::sim {
+
+struct SimControl {
+    bool created = false;
+    bool enabled = true;
+    bool visible = true;
+    bool checked = false;
+    std::string text;
+};
+
+struct BoxRecord {
+    BoxOwner owner;
+    std::string text;
+    std::string caption;
+    unsigned flags;
+    int answer;
+};
+
+class SimUi : public UserInterface {
+public:
+    // Scripting.
+    void answerNextBox(int answer) { answers_.push_back(answer); }
+    void answerNextDialog(std::optional<std::string> path) { dialogs_.push_back(std::move(path)); }
+    void typeIsoPath(const std::string& text) { controls_[ControlId::kIsoPath].text = text; }
+    void selectDriveIndex(int index) { selected_ = index; }
+
+    // Observations.
+    const SimControl& control(ControlId id) const;
+    const std::vector<ControlId>& creationOrder() const { return creationOrder_; }
+    const std::vector<std::string>& drives() const { return drives_; }
+    int selectedDrive() const { return selected_; }
+    const std::vector<BoxRecord>& boxes() const { return boxes_; }
+    const std::map<int, unsigned>& timers() const { return timers_; }
+    int startFormatPending() const { return startFormatPending_; }
+    void takeStartFormat() { --startFormatPending_; }
+    bool quitPosted() const { return quitPosted_; }
+    int invalidations() const { return invalidations_; }
+    int paintPumps() const { return paintPumps_; }
+
+    // UserInterface.
+    void createControl(ControlId id) override;
+    void enable(ControlId id, bool enabled) override { controls_[id].enabled = enabled; }
+    bool isEnabled(ControlId id) override { return controls_[id].enabled; }
+    void show(ControlId id, bool visible) override { controls_[id].visible = visible; }
+    void setText(ControlId id, const std::string& text) override { controls_[id].text = text; }
+    std::string text(ControlId id) override;
+    void setChecked(ControlId id, bool checked) override { controls_[id].checked = checked; }
+    void clearDriveList() override;
+    void addDrive(const std::string& text) override { drives_.push_back(text); }
+    void selectDrive(int index) override { selected_ = index; }
+    int messageBox(BoxOwner owner, const std::string& text, const std::string& caption,
+                   unsigned flags) override;
+    std::optional<std::string> openIsoDialog() override;
+    void invalidate() override { ++invalidations_; }
+    void setTimer(int id, unsigned milliseconds) override { timers_[id] = milliseconds; }
+    void killTimer(int id) override { timers_.erase(id); }
+    void postStartFormat() override { ++startFormatPending_; }
+    void postQuit() override { quitPosted_ = true; }
+    void keepPainted() override { ++paintPumps_; }
+
+private:
+    std::map<ControlId, SimControl> controls_;
+    std::vector<ControlId> creationOrder_;
+    std::vector<std::string> drives_;
+    int selected_ = -1;
+    std::vector<BoxRecord> boxes_;
+    std::deque<int> answers_;
+    std::deque<std::optional<std::string>> dialogs_;
+    std::map<int, unsigned> timers_;
+    int startFormatPending_ = 0;
+    bool quitPosted_ = false;
+    int invalidations_ = 0;
+    int paintPumps_ = 0;
+};
+
+}  // namespace kh::sim

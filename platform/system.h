@@ -1,0 +1,127 @@
+// System services the portable core needs from the operating system: files,
+// volumes, the raw first disk, the program's own resources, child processes,
+// the shutdown privilege and restart. Paths and command lines are GBK bytes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kh {
+
+enum class DriveType : unsigned {
+    kUnknown = 0,
+    kNoRootDir = 1,
+    kRemovable = 2,
+    kFixed = 3,
+    kRemote = 4,
+    kCdRom = 5,
+    kRamDisk = 6,
+};
+
+// What IOCTL_DISK_GET_PARTITION_INFO tells about a volume.
+struct PartitionInfo {
+    uint64_t startingOffset = 0;  // bytes from the start of the disk
+    uint32_t partitionNumber = 0;
+    bool bootIndicator = false;
+};
+
+struct PartitionQuery {
+    enum class Status { kOk, kOpenFailed, kQueryFailed };
+    Status status = Status::kOpenFailed;
+    PartitionInfo info;
+};
+
+// GetDiskFreeSpaceA's three factors; their product can exceed 32 bits.
+struct DiskFreeSpace {
+    uint32_t sectorsPerCluster = 0;
+    uint32_t bytesPerSector = 0;
+    uint32_t freeClusters = 0;
+    uint64_t freeBytes() const {
+        return uint64_t{sectorsPerCluster} * bytesPerSector * freeClusters;
+    }
+};
+
+// A raw, read-only view of a physical disk.
+class RawDisk {
+public:
+    virtual ~RawDisk() = default;
+    // Reads up to `length` bytes at `offset`; the result may be shorter
+    // (empty when nothing could be read).
+    virtual std::string read(uint64_t offset, size_t length) = 0;
+};
+
+// A file being written. Each step reports its own failure so that callers
+// can abandon a copy that did not reach the disk completely.
+class WritableFile {
+public:
+    virtual ~WritableFile() = default;
+    virtual bool write(std::string_view bytes) = 0;  // all bytes or failure
+    virtual bool flush() = 0;                        // to the disk, not only the cache
+    virtual bool close() = 0;
+};
+
+// One of the program's own resources of type "RC_DATA".
+struct Resource {
+    enum class Status { kOk, kNotFound, kLoadFailed, kLockFailed };
+    Status status = Status::kNotFound;
+    std::string_view bytes;  // valid for the life of the process
+};
+
+using ProcessHandle = uintptr_t;  // 0 is no process
+
+struct ShutdownPrivilege {
+    enum class Status { kEnabled, kVersionFailed, kTokenFailed, kNotNt };
+    Status status = Status::kVersionFailed;
+};
+
+class SystemServices {
+public:
+    virtual ~SystemServices() = default;
+
+    // Files.
+    virtual bool fileExists(const std::string& path) = 0;  // a file or folder
+    virtual std::optional<uint64_t> fileSize(const std::string& path) = 0;
+    virtual bool setAttributes(const std::string& path, uint32_t attributes) = 0;
+    virtual bool deleteFile(const std::string& path) = 0;
+    // Renames; fails when `to` exists.
+    virtual bool moveFile(const std::string& from, const std::string& to) = 0;
+    // Replaces `to` by `from` in one step, written through to the disk.
+    virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
+    virtual bool copyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    virtual std::optional<std::string> readFile(const std::string& path) = 0;
+    // Creates or truncates `path` for binary writing; null on failure.
+    virtual std::unique_ptr<WritableFile> createFile(const std::string& path) = 0;
+
+    // Volumes; `letter` is 'A'..'Z'.
+    virtual DriveType driveType(char letter) = 0;
+    virtual std::optional<std::string> volumeLabel(char letter) = 0;
+    virtual std::optional<DiskFreeSpace> diskFreeSpace(char letter) = 0;
+    virtual PartitionQuery partitionInfo(char letter) = 0;
+    virtual std::unique_ptr<RawDisk> openPhysicalDrive0() = 0;
+
+    // The program itself.
+    virtual std::string modulePath() = 0;
+    virtual Resource resource(int id) = 0;
+
+    // Child processes, always started hidden.
+    virtual ProcessHandle startProcess(const std::string& commandLine) = 0;  // CreateProcessA
+    virtual unsigned winExec(const std::string& commandLine) = 0;  // WinExec; > 31 is success
+    virtual std::optional<uint32_t> exitCode(ProcessHandle process) = 0;
+    // Waits up to `milliseconds` for the process to end; true when it has ended.
+    virtual bool waitForExit(ProcessHandle process, uint32_t milliseconds) = 0;
+    virtual bool terminate(ProcessHandle process, uint32_t exitCode) = 0;
+    virtual void closeProcess(ProcessHandle process) = 0;
+
+    // Time.
+    virtual void sleep(uint32_t milliseconds) = 0;
+    virtual uint64_t tickCount() = 0;  // milliseconds
+
+    // Restart.
+    virtual ShutdownPrivilege enableShutdownPrivilege() = 0;
+    virtual bool requestRestart() = 0;  // ExitWindowsEx(EWX_REBOOT)
+};
+
+}  // namespace kh

@@ -1,0 +1,61 @@
+// The main window as the portable core sees it: its controls, message boxes,
+// timers, posted messages and the open-file dialog. Texts are GBK bytes.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kh {
+
+enum class ControlId : int {
+    kBrowse = 100,
+    kModeUsb = 101,
+    kExit = 102,
+    kIsoPath = 103,
+    kModeGroup = 104,
+    kOk = 105,
+    kDriveList = 106,
+    kModeHarddisk = 107,
+    kStatusConfig = 109,
+    kStatusFormat = 120,
+    kStatusCopy = 121,
+};
+
+// Who owns a message box: the main window, or nobody.
+enum class BoxOwner { kMainWindow, kNone };
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // Creates the control from the control table.
+    virtual void createControl(ControlId id) = 0;
+    virtual void enable(ControlId id, bool enabled) = 0;
+    virtual bool isEnabled(ControlId id) = 0;
+    virtual void show(ControlId id, bool visible) = 0;
+    virtual void setText(ControlId id, const std::string& text) = 0;
+    virtual std::string text(ControlId id) = 0;
+    virtual void setChecked(ControlId id, bool checked) = 0;
+
+    // The drive list (a drop-down list that is not sorted).
+    virtual void clearDriveList() = 0;
+    virtual void addDrive(const std::string& text) = 0;
+    virtual void selectDrive(int index) = 0;
+
+    // Returns the button pressed, or win::kIdNone when the box returned
+    // without an answer (after a quit request).
+    virtual int messageBox(BoxOwner owner, const std::string& text, const std::string& caption,
+                           unsigned flags) = 0;
+    // The open-file dialog; nothing when cancelled.
+    virtual std::optional<std::string> openIsoDialog() = 0;
+
+    virtual void invalidate() = 0;  // whole client area, no erase
+    virtual void setTimer(int id, unsigned milliseconds) = 0;
+    virtual void killTimer(int id) = 0;
+    virtual void postStartFormat() = 0;  // the private message 108
+    virtual void postQuit() = 0;         // exit code 0
+    // Handles pending paint messages while a long step runs.
+    virtual void keepPainted() = 0;
+};
+
+}  // namespace kh

@@ -1,0 +1,265 @@
+#include "platform/win32/win32_system.h"
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <vector>
+
+namespace kh::win32 {
+
+namespace {
+
+// Owns a kernel handle.
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() {
+        if (valid()) CloseHandle(handle_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE get() const { return handle_; }
+    HANDLE release() {
+        HANDLE h = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return h;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+std::string rootOf(char letter) { return std::string{letter, ':', '\\'}; }
+
+class Win32File : public WritableFile {
+public:
+    explicit Win32File(HANDLE handle) : handle_(handle) {}
+    bool write(std::string_view bytes) override {
+        DWORD written = 0;
+        return WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                         nullptr) &&
+               written == bytes.size();
+    }
+    bool flush() override { return FlushFileBuffers(handle_.get()) != 0; }
+    bool close() override { return CloseHandle(handle_.release()) != 0; }
+
+private:
+    Handle handle_;
+};
+
+class Win32Disk : public RawDisk {
+public:
+    explicit Win32Disk(HANDLE handle) : handle_(handle) {}
+    std::string read(uint64_t offset, size_t length) override {
+        LARGE_INTEGER position;
+        position.QuadPart = static_cast<LONGLONG>(offset);
+        if (!SetFilePointer(handle_.get(), position.LowPart, &position.HighPart, FILE_BEGIN) &&
+            GetLastError() != NO_ERROR) {
+            return {};
+        }
+        std::string buffer(length, '\0');
+        DWORD got = 0;
+        ReadFile(handle_.get(), buffer.data(), static_cast<DWORD>(length), &got, nullptr);
+        buffer.resize(got);
+        return buffer;
+    }
+
+private:
+    Handle handle_;
+};
+
+}  // namespace
+
+bool Win32System::fileExists(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return true;
+}
+
+std::optional<uint64_t> Win32System::fileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+bool Win32System::setAttributes(const std::string& path, uint32_t attributes) {
+    return SetFileAttributesA(path.c_str(), attributes) != 0;
+}
+
+bool Win32System::deleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool Win32System::moveFile(const std::string& from, const std::string& to) {
+    return MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
+bool Win32System::replaceFile(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool Win32System::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    return CopyFileA(from.c_str(), to.c_str(), failIfExists) != 0;
+}
+
+std::optional<std::string> Win32System::readFile(const std::string& path) {
+    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file.valid()) return std::nullopt;
+    std::string content;
+    char chunk[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) return std::nullopt;
+        if (got == 0) break;
+        content.append(chunk, got);
+    }
+    return content;
+}
+
+std::unique_ptr<WritableFile> Win32System::createFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32File>(file);
+}
+
+DriveType Win32System::driveType(char letter) {
+    return static_cast<DriveType>(GetDriveTypeA(rootOf(letter).c_str()));
+}
+
+std::optional<std::string> Win32System::volumeLabel(char letter) {
+    char label[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationA(rootOf(letter).c_str(), label, sizeof label, nullptr, nullptr,
+                               nullptr, nullptr, 0)) {
+        return std::nullopt;
+    }
+    return std::string(label);
+}
+
+std::optional<DiskFreeSpace> Win32System::diskFreeSpace(char letter) {
+    DWORD sectors = 0, bytes = 0, freeClusters = 0, total = 0;
+    if (!GetDiskFreeSpaceA(rootOf(letter).c_str(), &sectors, &bytes, &freeClusters, &total)) {
+        return std::nullopt;
+    }
+    return DiskFreeSpace{sectors, bytes, freeClusters};
+}
+
+PartitionQuery Win32System::partitionInfo(char letter) {
+    const std::string volume = std::string("\\\\.\\") + letter + ':';
+    Handle handle(CreateFileA(volume.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!handle.valid()) return {PartitionQuery::Status::kOpenFailed, {}};
+    PARTITION_INFORMATION info = {};
+    DWORD returned = 0;
+    if (!DeviceIoControl(handle.get(), IOCTL_DISK_GET_PARTITION_INFO, nullptr, 0, &info,
+                         sizeof info, &returned, nullptr)) {
+        return {PartitionQuery::Status::kQueryFailed, {}};
+    }
+    PartitionInfo result;
+    result.startingOffset = static_cast<uint64_t>(info.StartingOffset.QuadPart);
+    result.partitionNumber = info.PartitionNumber;
+    result.bootIndicator = info.BootIndicator != 0;
+    return {PartitionQuery::Status::kOk, result};
+}
+
+std::unique_ptr<RawDisk> Win32System::openPhysicalDrive0() {
+    HANDLE disk = CreateFileA("\\\\.\\PHYSICALDRIVE0", GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (disk == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32Disk>(disk);
+}
+
+std::string Win32System::modulePath() {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+Resource Win32System::resource(int id) {
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "RC_DATA");
+    if (!found) return {Resource::Status::kNotFound, {}};
+    const DWORD size = SizeofResource(nullptr, found);
+    HGLOBAL loaded = LoadResource(nullptr, found);
+    if (!loaded) return {Resource::Status::kLoadFailed, {}};
+    const void* bytes = LockResource(loaded);
+    if (!bytes) return {Resource::Status::kLockFailed, {}};
+    return {Resource::Status::kOk, std::string_view(static_cast<const char*>(bytes), size)};
+}
+
+ProcessHandle Win32System::startProcess(const std::string& commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return 0;
+    }
+    CloseHandle(process.hThread);
+    return reinterpret_cast<ProcessHandle>(process.hProcess);
+}
+
+unsigned Win32System::winExec(const std::string& commandLine) {
+    return WinExec(commandLine.c_str(), SW_HIDE);
+}
+
+std::optional<uint32_t> Win32System::exitCode(ProcessHandle process) {
+    DWORD code = 0;
+    if (!GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &code)) return std::nullopt;
+    return code;
+}
+
+bool Win32System::waitForExit(ProcessHandle process, uint32_t milliseconds) {
+    return WaitForSingleObject(reinterpret_cast<HANDLE>(process), milliseconds) == WAIT_OBJECT_0;
+}
+
+bool Win32System::terminate(ProcessHandle process, uint32_t exitCode) {
+    return TerminateProcess(reinterpret_cast<HANDLE>(process), exitCode) != 0;
+}
+
+void Win32System::closeProcess(ProcessHandle process) {
+    CloseHandle(reinterpret_cast<HANDLE>(process));
+}
+
+void Win32System::sleep(uint32_t milliseconds) { Sleep(milliseconds); }
+
+uint64_t Win32System::tickCount() {
+    // GetTickCount wraps after 49 days; Windows XP has no 64-bit form.
+    const uint32_t tick = GetTickCount();
+    if (tick < lastTick_) tickBase_ += uint64_t{1} << 32;
+    lastTick_ = tick;
+    return tickBase_ + tick;
+}
+
+ShutdownPrivilege Win32System::enableShutdownPrivilege() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return {ShutdownPrivilege::Status::kVersionFailed};
+    if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) return {ShutdownPrivilege::Status::kNotNt};
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+        return {ShutdownPrivilege::Status::kTokenFailed};
+    }
+    Handle owned(token);
+    TOKEN_PRIVILEGES privileges = {};
+    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    return {ShutdownPrivilege::Status::kEnabled};
+}
+
+bool Win32System::requestRestart() { return ExitWindowsEx(EWX_REBOOT, 0) != 0; }
+
+}  // namespace kh::win32

@@ -1,0 +1,42 @@
+// The system services on real Windows (ANSI calls, code page 936).
+#pragma once
+
+#include "platform/system.h"
+
+namespace kh::win32 {
+
+class Win32System : public SystemServices {
+public:
+    bool fileExists(const std::string& path) override;
+    std::optional<uint64_t> fileSize(const std::string& path) override;
+    bool setAttributes(const std::string& path, uint32_t attributes) override;
+    bool deleteFile(const std::string& path) override;
+    bool moveFile(const std::string& from, const std::string& to) override;
+    bool replaceFile(const std::string& from, const std::string& to) override;
+    bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    std::optional<std::string> readFile(const std::string& path) override;
+    std::unique_ptr<WritableFile> createFile(const std::string& path) override;
+    DriveType driveType(char letter) override;
+    std::optional<std::string> volumeLabel(char letter) override;
+    std::optional<DiskFreeSpace> diskFreeSpace(char letter) override;
+    PartitionQuery partitionInfo(char letter) override;
+    std::unique_ptr<RawDisk> openPhysicalDrive0() override;
+    std::string modulePath() override;
+    Resource resource(int id) override;
+    ProcessHandle startProcess(const std::string& commandLine) override;
+    unsigned winExec(const std::string& commandLine) override;
+    std::optional<uint32_t> exitCode(ProcessHandle process) override;
+    bool waitForExit(ProcessHandle process, uint32_t milliseconds) override;
+    bool terminate(ProcessHandle process, uint32_t exitCode) override;
+    void closeProcess(ProcessHandle process) override;
+    void sleep(uint32_t milliseconds) override;
+    uint64_t tickCount() override;
+    ShutdownPrivilege enableShutdownPrivilege() override;
+    bool requestRestart() override;
+
+private:
+    uint32_t lastTick_ = 0;
+    uint64_t tickBase_ = 0;
+};
+
+}  // namespace kh::win32

@@ -1,0 +1,46 @@
+// The main window's controls and dialogs on real Windows.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+
+#include "platform/ui.h"
+
+namespace kh::win32 {
+
+class Win32Ui : public UserInterface {
+public:
+    void attach(HWND mainWindow) { main_ = mainWindow; }
+
+    void createControl(ControlId id) override;
+    void enable(ControlId id, bool enabled) override;
+    bool isEnabled(ControlId id) override;
+    void show(ControlId id, bool visible) override;
+    void setText(ControlId id, const std::string& text) override;
+    std::string text(ControlId id) override;
+    void setChecked(ControlId id, bool checked) override;
+    void clearDriveList() override;
+    void addDrive(const std::string& text) override;
+    void selectDrive(int index) override;
+    int messageBox(BoxOwner owner, const std::string& text, const std::string& caption,
+                   unsigned flags) override;
+    std::optional<std::string> openIsoDialog() override;
+    void invalidate() override;
+    void setTimer(int id, unsigned milliseconds) override;
+    void killTimer(int id) override;
+    void postStartFormat() override;
+    void postQuit() override;
+    void keepPainted() override;
+
+private:
+    HWND control(ControlId id) const;
+
+    HWND main_ = nullptr;
+    std::map<ControlId, HWND> controls_;
+};
+
+// The private message that starts formatting.
+constexpr UINT kStartFormatMessage = 108;
+
+}  // namespace kh::win32

@@ -1,0 +1,60 @@
+#include "tests/support/sim_env.h"
+
+namespace kh::test {
+
+void writeTable(std::string& image, uint64_t atSector, const std::vector<SlotSpec>& slots) {
+    const size_t base = atSector * 512;
+    if (image.size() < base + 512) image.resize(base + 512, '\0');
+    for (size_t i = 0; i < slots.size() && i < 4; ++i) {
+        const size_t entry = base + 446 + 16 * i;
+        image[entry] = static_cast<char>(slots[i].active ? 0x80 : 0x00);
+        image[entry + 4] = static_cast<char>(slots[i].type);
+        for (int b = 0; b < 4; ++b) {
+            image[entry + 8 + b] = static_cast<char>((slots[i].firstSector >> (8 * b)) & 0xFF);
+            image[entry + 12 + b] = static_cast<char>((slots[i].sectorCount >> (8 * b)) & 0xFF);
+        }
+    }
+    image[base + 510] = static_cast<char>(0x55);
+    image[base + 511] = static_cast<char>(0xAA);
+}
+
+std::string blankDisk(uint64_t sectors) { return std::string(sectors * 512, '\0'); }
+
+SimEnv::SimEnv() {
+    std::string disk = blankDisk(64);
+    writeTable(disk, 0, {{0x07, 63, 1000000, true}});
+    sys.setDiskImage(disk);
+    addVolume('C', 1, 63, true);
+    sys.writeHostFile("C:\\boot.ini",
+                      "[boot loader]\r\ntimeout=30\r\n"
+                      "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
+                      "[operating systems]\r\n"
+                      "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP "
+                      "Professional\" /fastdetect\r\n");
+    sys.mapDrive('C');
+    sys.writeHostFile("C:\\tools\\KorvaneHelper.exe", "MZ");
+}
+
+void SimEnv::addVolume(char letter, uint32_t partitionNumber, uint32_t firstSector, bool active,
+                       DriveType type) {
+    sys.mapDrive(letter);
+    sim::SimVolume& volume = sys.volume(letter);
+    volume.type = type;
+    volume.partition.status = PartitionQuery::Status::kOk;
+    volume.partition.info = {uint64_t{firstSector} * 512, partitionNumber, active};
+}
+
+void SimEnv::addRemovable(char letter, const std::string& label) {
+    sys.mapDrive(letter);
+    sim::SimVolume& volume = sys.volume(letter);
+    volume.type = DriveType::kRemovable;
+    volume.label = label;
+}
+
+std::string SimEnv::messages() const {
+    std::string all;
+    for (const auto& box : ui.boxes()) all += box.text + "\n";
+    return all;
+}
+
+}  // namespace kh::test

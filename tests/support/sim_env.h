@@ -1,0 +1,42 @@
+// A simulated Windows with the program's state on top, and builders for the
+// disks and scenarios the tests share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "platform/sim/sim_system.h"
+#include "platform/sim/sim_ui.h"
+
+namespace kh::test {
+
+// One slot of a master boot record or an extended boot record.
+struct SlotSpec {
+    uint8_t type = 0;
+    uint32_t firstSector = 0;
+    uint32_t sectorCount = 0;
+    bool active = false;
+};
+
+// A disk image of `sectors` sectors whose sector `at` holds the given slots.
+void writeTable(std::string& image, uint64_t atSector, const std::vector<SlotSpec>& slots);
+std::string blankDisk(uint64_t sectors);
+
+// A machine with drive C: on the first partition (active, holding boot.ini),
+// a disk whose only partition is that one, and the main window not yet created.
+struct SimEnv {
+    SimEnv();
+    sim::SimSystem sys;
+    sim::SimUi ui;
+    AppState state{sys, ui};
+
+    // Makes `letter` a volume on the partition starting at `firstSector`.
+    void addVolume(char letter, uint32_t partitionNumber, uint32_t firstSector, bool active,
+                   DriveType type = DriveType::kFixed);
+    void addRemovable(char letter, const std::string& label = "");
+    std::string messages() const;  // every box text, one a line
+};
+
+}  // namespace kh::test

@@ -1,0 +1,118 @@
+// The partition table of the first disk and the Linux numbering derived from it.
+#include "hdinstall/partition_table.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim_system.h"
+#include "tests/support/sim_env.h"
+
+namespace kh::hd {
+namespace {
+
+using test::SlotSpec;
+using test::writeTable;
+
+class ImageDisk : public RawDisk {
+public:
+    explicit ImageDisk(std::string image) : image_(std::move(image)) {}
+    std::string read(uint64_t offset, size_t length) override {
+        ++reads;
+        if (offset >= image_.size()) return {};
+        return image_.substr(offset, length);
+    }
+    int reads = 0;
+
+private:
+    std::string image_;
+};
+
+PartitionInfo volumeAt(uint32_t sector, uint32_t windowsNumber = 99) {
+    return {uint64_t{sector} * 512, windowsNumber, false};
+}
+
+// Primary in slot 0, extended (type) in slot 1 holding logical drives at 2048
+// and 4096 sectors into it.
+std::string diskWithExtended(uint8_t type) {
+    std::string image = test::blankDisk(16);
+    writeTable(image, 0, {{0x07, 63, 1000, true}, {type, 10000, 50000}});
+    writeTable(image, 10000, {{0x07, 63, 1000}, {0x05, 2048, 2000}});
+    writeTable(image, 12048, {{0x0B, 63, 1000}});
+    return image;
+}
+
+TEST(PartitionTable, NumbersPrimariesBySlotAndLogicalDrivesFromFive) {
+    for (uint8_t type : {0x0F, 0x05, 0x85}) {
+        ImageDisk disk(diskWithExtended(type));
+        const PartitionTable table = parsePartitionTable(disk.read(0, 512), disk);
+        ASSERT_EQ(table.extendedSlot, 1) << int{type};
+        EXPECT_EQ(linuxPartitionNumber(table, volumeAt(63)), 1u);
+        EXPECT_EQ(linuxPartitionNumber(table, volumeAt(10063)), 5u);
+        EXPECT_EQ(linuxPartitionNumber(table, volumeAt(12111)), 6u);
+    }
+}
+
+TEST(PartitionTable, GapsAndPrimaryAfterTheExtendedSlotKeepTheirSlotNumbers) {
+    // Slot 0 empty, extended in slot 1, an OEM recovery partition in slot 3.
+    std::string image = test::blankDisk(16);
+    writeTable(image, 0, {{}, {0x0F, 10000, 5000}, {}, {0x27, 90000, 1000}});
+    writeTable(image, 10000, {{0x07, 63, 1000}});
+    ImageDisk disk(image);
+    const PartitionTable table = parsePartitionTable(disk.read(0, 512), disk);
+    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(90000, 2)), 4u);
+    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(10063, 1)), 5u);
+}
+
+TEST(PartitionTable, FirstExtendedSlotWins) {
+    std::string image = test::blankDisk(16);
+    writeTable(image, 0, {{0x07, 63, 100}, {}, {0x0F, 2000, 100}, {0x0F, 4000, 100}});
+    ImageDisk disk(image);
+    EXPECT_EQ(parsePartitionTable(disk.read(0, 512), disk).extendedSlot, 2);
+}
+
+TEST(PartitionTable, FallsBackToTheWindowsNumberingWhenTheOffsetIsUnknown) {
+    ImageDisk primaries(test::blankDisk(1));
+    std::string image = test::blankDisk(1);
+    writeTable(image, 0, {{0x07, 63, 100}, {0x07, 200, 100}});
+    ImageDisk onlyPrimaries(image);
+    const PartitionTable flat = parsePartitionTable(onlyPrimaries.read(0, 512), onlyPrimaries);
+    EXPECT_FALSE(flat.extendedSlot.has_value());
+    // No extended partition: Linux numbers equal the Windows numbers.
+    EXPECT_EQ(linuxPartitionNumber(flat, volumeAt(777, 1)), 1u);
+    EXPECT_EQ(linuxPartitionNumber(flat, volumeAt(777, 3)), 3u);
+
+    ImageDisk extended(diskWithExtended(0x0F));
+    const PartitionTable table = parsePartitionTable(extended.read(0, 512), extended);
+    // A volume on another disk: the rule with slot 1.
+    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(5, 1)), 1u);
+    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(5, 2)), 5u);
+    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(5, 3)), 6u);
+}
+
+TEST(PartitionTable, LoopingOrBrokenChainsEndTheWalk) {
+    std::string looping = test::blankDisk(16);
+    writeTable(looping, 0, {{0x0F, 100, 5000}});
+    writeTable(looping, 100, {{0x07, 63, 10}, {0x05, 0x200, 10}});
+    writeTable(looping, 100 + 0x200, {{0x07, 63, 10}, {0x05, 0x200, 10}});  // points to itself
+    ImageDisk loopDisk(looping);
+    const PartitionTable loop = parsePartitionTable(loopDisk.read(0, 512), loopDisk);
+    EXPECT_LE(loopDisk.reads, 4);
+    EXPECT_EQ(linuxPartitionNumber(loop, volumeAt(100 + 0x200 + 63)), 6u);
+
+    std::string selfLoop = test::blankDisk(16);
+    writeTable(selfLoop, 0, {{0x0F, 100, 5000}});
+    writeTable(selfLoop, 100, {{0x07, 63, 10}, {0x05, 0xFFFFFFF0, 10}});  // beyond the disk
+    ImageDisk brokenDisk(selfLoop);
+    const PartitionTable broken = parsePartitionTable(brokenDisk.read(0, 512), brokenDisk);
+    EXPECT_EQ(linuxPartitionNumber(broken, volumeAt(163)), 5u);
+}
+
+TEST(PartitionTable, ShortMasterBootRecordIsPaddedNotRejected) {
+    std::string image = test::blankDisk(1);
+    writeTable(image, 0, {{0x07, 63, 100}});
+    ImageDisk disk(image);
+    const PartitionTable table = parsePartitionTable(image.substr(0, 470), disk);
+    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(63)), 1u);
+}
+
+}  // namespace
+}  // namespace kh::hd
