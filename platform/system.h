@@ -72,6 +72,12 @@ struct Resource {
 
 using ProcessHandle = uintptr_t;  // 0 is no process
 
+// What a child that was run to completion printed on its standard output.
+struct CapturedRun {
+    uint32_t exitCode = 0;
+    std::string output;
+};
+
 struct ShutdownPrivilege {
     enum class Status { kEnabled, kVersionFailed, kTokenFailed, kNotNt };
     Status status = Status::kVersionFailed;
@@ -109,6 +115,11 @@ public:
     // Child processes, always started hidden.
     virtual ProcessHandle startProcess(const std::string& commandLine) = 0;  // CreateProcessA
     virtual unsigned winExec(const std::string& commandLine) = 0;  // WinExec; > 31 is success
+    // Runs a hidden child to its end (at most `milliseconds`, then it is
+    // terminated) and collects its standard output; nothing when it could not
+    // be started or did not end in time.
+    virtual std::optional<CapturedRun> runCaptured(const std::string& commandLine,
+                                                   uint32_t milliseconds) = 0;
     virtual std::optional<uint32_t> exitCode(ProcessHandle process) = 0;
     // Waits up to `milliseconds` for the process to end; true when it has ended.
     virtual bool waitForExit(ProcessHandle process, uint32_t milliseconds) = 0;

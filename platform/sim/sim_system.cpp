@@ -315,6 +315,25 @@ bool SimSystem::processRunning(ProcessHandle process) const {
     return it != children_.end() && !it->second.ended;
 }
 
+std::optional<CapturedRun> SimSystem::runCaptured(const std::string& commandLine,
+                                                  uint32_t milliseconds) {
+    if (shouldFail("runCaptured")) return std::nullopt;
+    bool started = false;
+    const ProcessHandle handle = launch(commandLine, &started);
+    if (!started) return std::nullopt;
+    Child& child = children_[handle];
+    if (!child.ended) {
+        const uint64_t remaining = child.endsAt - now_;
+        if (remaining > milliseconds) {
+            advance(milliseconds);
+            child.ended = true;  // terminated at the time limit
+            return std::nullopt;
+        }
+        advance(remaining);
+    }
+    return CapturedRun{child.exitCode, child.behaviour.output};
+}
+
 std::optional<uint32_t> SimSystem::exitCode(ProcessHandle process) {
     if (shouldFail("exitCode")) return std::nullopt;
     const auto it = children_.find(process);

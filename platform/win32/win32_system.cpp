@@ -187,6 +187,7 @@ Resource Win32System::resource(int id) {
     HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "RC_DATA");
     if (!found) return {Resource::Status::kNotFound, {}};
     const DWORD size = SizeofResource(nullptr, found);
+    if (size == 0) return {Resource::Status::kOk, {}};  // nothing to load; the caller abandons
     HGLOBAL loaded = LoadResource(nullptr, found);
     if (!loaded) return {Resource::Status::kLoadFailed, {}};
     const void* bytes = LockResource(loaded);
@@ -212,6 +213,62 @@ ProcessHandle Win32System::startProcess(const std::string& commandLine) {
 
 unsigned Win32System::winExec(const std::string& commandLine) {
     return WinExec(commandLine.c_str(), SW_HIDE);
+}
+
+std::optional<CapturedRun> Win32System::runCaptured(const std::string& commandLine,
+                                                    uint32_t milliseconds) {
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return std::nullopt;
+    Handle reader(readEnd);
+    Handle writer(writeEnd);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    startup.hStdInput = nullptr;
+    PROCESS_INFORMATION process = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process)) {
+        return std::nullopt;
+    }
+    CloseHandle(process.hThread);
+    Handle child(process.hProcess);
+    CloseHandle(writer.release());  // the pipe ends when the child's copy closes
+
+    CapturedRun run;
+    const DWORD deadline = GetTickCount() + milliseconds;
+    char chunk[4096];
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) break;  // ended
+        if (available > 0) {
+            DWORD got = 0;
+            if (!ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) || got == 0) break;
+            run.output.append(chunk, got);
+            continue;
+        }
+        if (static_cast<LONG>(GetTickCount() - deadline) >= 0) {
+            TerminateProcess(child.get(), 1);
+            return std::nullopt;
+        }
+        Sleep(10);
+    }
+    if (WaitForSingleObject(child.get(), 5000) != WAIT_OBJECT_0) {
+        TerminateProcess(child.get(), 1);
+        return std::nullopt;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(child.get(), &code);
+    run.exitCode = code;
+    return run;
 }
 
 std::optional<uint32_t> Win32System::exitCode(ProcessHandle process) {

@@ -25,6 +25,8 @@ public:
     Resource resource(int id) override;
     ProcessHandle startProcess(const std::string& commandLine) override;
     unsigned winExec(const std::string& commandLine) override;
+    std::optional<CapturedRun> runCaptured(const std::string& commandLine,
+                                           uint32_t milliseconds) override;
     std::optional<uint32_t> exitCode(ProcessHandle process) override;
     bool waitForExit(ProcessHandle process, uint32_t milliseconds) override;
     bool terminate(ProcessHandle process, uint32_t exitCode) override;

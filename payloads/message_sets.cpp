@@ -1,0 +1,77 @@
+#include "payloads/message_sets.h"
+
+#include "platform/winconst.h"
+
+namespace kh::payloads {
+
+namespace {
+
+constexpr const char* kError = "错误";
+
+Notice error(const std::string& text) { return {text, kError, win::kMbIconError}; }
+
+PayloadMessages errors(const char* notFound, const char* load, const char* lock,
+                       const char* create) {
+    PayloadMessages messages{error(notFound), error(load), error(lock), std::nullopt};
+    if (create) messages.createFailed = error(create);
+    return messages;
+}
+
+}  // namespace
+
+PayloadMessages usbSevenZipExe() {
+    return errors("找不到资源文件7z.exe", "资源文件7z.exe加载错误", "资源文件7z.exe锁定",
+                  "资源文件7z.exe创建失败");
+}
+
+PayloadMessages usbSevenZipDll() {
+    return errors("7z.dll加载错误", "加载7z.dll错误", "锁定7z.dll错误", "资源文件7z.dll创建失败");
+}
+
+PayloadMessages usbSyslinuxExe() {
+    return errors("找不到资源syslinux", "资源文件syslinux加载失败", "资源文件syslinux锁定失败",
+                  "资源文件syslinux.exe创建失败");
+}
+
+PayloadMessages usbSyslinuxCfg() { return resourceFileMessages("syslinux.cfg"); }
+
+PayloadMessages hdSevenZipExe() {
+    PayloadMessages messages = errors("找不到7z文件", "7z加载失败", "7z锁定失败", "7z.exe创建失败");
+    messages.lockFailed->caption = "error";
+    return messages;
+}
+
+PayloadMessages hdSevenZipDll() {
+    PayloadMessages messages = errors("找不到dll文件", "加载dll文件错误", "dll锁定失败", nullptr);
+    messages.notFound = Notice{"找不到dll文件", kError, win::kMbOk};
+    return messages;
+}
+
+PayloadMessages hdGrldr() {
+    return errors("找不到资源grldr", "找不到资源文件grldr", "资源文件grldr错误", nullptr);
+}
+
+PayloadMessages hdG2ldr() {
+    return errors("找不到资源g2ldr", "找不到资源文件g2ldr", "资源文件g2ldr错误", nullptr);
+}
+
+PayloadMessages hdSampleMenu() {
+    return errors("找不到资源menu.list", "资源文件menu.list错误", "资源文件menu.list锁定错误",
+                  nullptr);
+}
+
+PayloadMessages hdFonts() {
+    return errors("找不到资源fonts", "资源fonts加载错误", "资源文件锁定错误", nullptr);
+}
+
+PayloadMessages hdSplashImage() {
+    return errors("找不到资源图片", "加载picture错误", "锁定picture错误", nullptr);
+}
+
+PayloadMessages resourceFileMessages(const std::string& fileName) {
+    return PayloadMessages{error("找不到资源文件" + fileName), error("加载资源文件" + fileName + "时出错"),
+                           error("锁定资源文件" + fileName + "时出错"),
+                           error("资源文件" + fileName + "创建失败")};
+}
+
+}  // namespace kh::payloads

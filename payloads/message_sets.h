@@ -1,0 +1,30 @@
+// Each payload's messages, per procedure that writes it: the hard-disk install
+// and the USB media creation write the same 7-Zip files with different texts.
+#pragma once
+
+#include <string>
+
+#include "payloads/write_out.h"
+
+namespace kh::payloads {
+
+// USB media creation.
+PayloadMessages usbSevenZipExe();
+PayloadMessages usbSevenZipDll();
+PayloadMessages usbSyslinuxExe();
+PayloadMessages usbSyslinuxCfg();
+
+// Hard-disk install.
+PayloadMessages hdSevenZipExe();
+PayloadMessages hdSevenZipDll();
+PayloadMessages hdGrldr();
+PayloadMessages hdG2ldr();
+PayloadMessages hdSampleMenu();
+PayloadMessages hdFonts();
+PayloadMessages hdSplashImage();
+
+// Further files written in the style of the syslinux.cfg messages, e.g. the
+// SYSLINUX modules: "找不到资源文件<name>" and so on.
+PayloadMessages resourceFileMessages(const std::string& fileName);
+
+}  // namespace kh::payloads

@@ -1,0 +1,59 @@
+#include "payloads/write_out.h"
+
+#include "platform/winconst.h"
+
+namespace kh::payloads {
+
+namespace {
+
+void report(AppState& state, const std::optional<Notice>& notice) {
+    if (!notice) return;
+    state.ui.messageBox(BoxOwner::kMainWindow, notice->text, notice->caption, notice->flags);
+    state.ui.postQuit();
+}
+
+bool writeWhole(WritableFile& file, std::string_view bytes) {
+    const bool written = file.write(bytes) && file.flush();
+    return file.close() && written;
+}
+
+}  // namespace
+
+WriteOutcome writePayload(AppState& state, const PayloadTarget& target,
+                          const PayloadMessages& messages) {
+    SystemServices& sys = state.sys;
+    if (target.clearAttributesFirst && sys.fileExists(target.path)) {
+        sys.setAttributes(target.path, win::kAttrNormal);
+    }
+    const Resource resource = sys.resource(target.resourceId);
+    switch (resource.status) {
+        case Resource::Status::kNotFound:
+            report(state, messages.notFound);
+            return WriteOutcome::kAbandoned;
+        case Resource::Status::kLoadFailed:
+            report(state, messages.loadFailed);
+            return WriteOutcome::kLoadOrLockFailed;
+        case Resource::Status::kLockFailed:
+            report(state, messages.lockFailed);
+            return WriteOutcome::kLoadOrLockFailed;
+        case Resource::Status::kOk:
+            break;
+    }
+    if (resource.bytes.empty()) return WriteOutcome::kAbandoned;
+
+    auto file = sys.createFile(target.path);
+    if (!file) {
+        report(state, messages.createFailed);
+        return WriteOutcome::kCreateFailed;
+    }
+    if (!writeWhole(*file, resource.bytes)) {
+        // A truncated loader or menu must never be left looking written.
+        file.reset();
+        sys.deleteFile(target.path);
+        report(state, messages.createFailed);
+        return WriteOutcome::kCreateFailed;
+    }
+    return WriteOutcome::kWritten;
+}
+
+}  // namespace kh::payloads
