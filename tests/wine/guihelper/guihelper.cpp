@@ -28,10 +28,10 @@
 // program holds them, and "text=" the same converted to UTF-8. Output lines
 // end in "\n" only. Exit code 0 on success, 1 on failure or timeout, 2 on
 // wrong usage.
-#include <windows.h>
 #include <dbt.h>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -98,8 +98,8 @@ std::string utf8(const std::wstring& wide) {
     const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
                                          nullptr, 0, nullptr, nullptr);
     std::string result(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), result.data(),
-                        size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), result.data(), size,
+                        nullptr, nullptr);
     return result;
 }
 
@@ -220,12 +220,13 @@ void printControl(HWND window, HWND control) {
     const LONG style = GetWindowLongA(control, GWL_STYLE);
     DWORD_PTR checked = 0;
     SendMessageTimeoutA(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &checked);
-    std::printf("id=%d class=%s x=%ld y=%ld w=%ld h=%ld enabled=%d visible=%d checked=%d "
-                "style=0x%08lx %s\n",
-                GetDlgCtrlID(control), utf8(classOf(control)).c_str(), rect.left, rect.top,
-                rect.right - rect.left, rect.bottom - rect.top, IsWindowEnabled(control) ? 1 : 0,
-                IsWindowVisible(control) ? 1 : 0, checked == BST_CHECKED ? 1 : 0,
-                static_cast<unsigned long>(style), describeText(ansiText(control)).c_str());
+    std::printf(
+        "id=%d class=%s x=%ld y=%ld w=%ld h=%ld enabled=%d visible=%d checked=%d "
+        "style=0x%08lx %s\n",
+        GetDlgCtrlID(control), utf8(classOf(control)).c_str(), rect.left, rect.top,
+        rect.right - rect.left, rect.bottom - rect.top, IsWindowEnabled(control) ? 1 : 0,
+        IsWindowVisible(control) ? 1 : 0, checked == BST_CHECKED ? 1 : 0,
+        static_cast<unsigned long>(style), describeText(ansiText(control)).c_str());
 }
 
 int showWindow(HWND window) {
@@ -236,12 +237,13 @@ int showWindow(HWND window) {
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
     RECT frame = {0, 0, 0, 0};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    std::printf("class=%s style=0x%08lx exstyle=0x%08lx x=%ld y=%ld w=%ld h=%ld client=%ldx%ld "
-                "frame=%ldx%ld %s\n",
-                utf8(classOf(window)).c_str(), static_cast<unsigned long>(style),
-                static_cast<unsigned long>(exStyle), rect.left, rect.top, rect.right - rect.left,
-                rect.bottom - rect.top, client.right, client.bottom, frame.right - frame.left,
-                frame.bottom - frame.top, describeText(ansiText(window)).c_str());
+    std::printf(
+        "class=%s style=0x%08lx exstyle=0x%08lx x=%ld y=%ld w=%ld h=%ld client=%ldx%ld "
+        "frame=%ldx%ld %s\n",
+        utf8(classOf(window)).c_str(), static_cast<unsigned long>(style),
+        static_cast<unsigned long>(exStyle), rect.left, rect.top, rect.right - rect.left,
+        rect.bottom - rect.top, client.right, client.bottom, frame.right - frame.left,
+        frame.bottom - frame.top, describeText(ansiText(window)).c_str());
     return 0;
 }
 
@@ -283,7 +285,8 @@ int postCommand(HWND window, int id) {
 int setText(HWND control, const std::wstring& text) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                               SMTO_ABORTIFHUNG, kSendTimeout, &result) && result
+                               SMTO_ABORTIFHUNG, kSendTimeout, &result) &&
+                   result
                ? 0
                : 1;
 }
