@@ -28,10 +28,11 @@
 // program holds them, and "text=" the same converted to UTF-8. Output lines
 // end in "\n" only. Exit code 0 on success, 1 on failure or timeout, 2 on
 // wrong usage.
+#include <windows.h>
+// dbt.h relies on the types of windows.h.
 #include <dbt.h>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
