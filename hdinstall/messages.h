@@ -18,7 +18,6 @@ inline constexpr const char* kFindError = "Find error";
 inline constexpr const char* kFindErrorCaption = "xiexie";
 inline constexpr const char* kBootIniNotFound = "找不到boot.ini文件";
 inline constexpr const char* kBootIniTempError = "创建boot.ini临时文件出错";
-inline constexpr const char* kBootIniProcessError = "处理boot.ini错误";
 inline constexpr const char* kBootIniRenameError = "重命名boot.ini错误";
 
 // Menu rewrite.

@@ -1,0 +1,88 @@
+#include "hdinstall/bootini_rules.h"
+
+#include <cctype>
+
+#include "hdinstall/startup_checks.h"
+
+namespace kh::hd {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kTimeoutLine = "timeout=15";
+constexpr std::string_view kBlanks = " \t";
+
+bool holdsMarker(std::string_view text) { return text.find(kEntryMarker) != std::string::npos; }
+
+std::string_view trimBlanks(std::string_view text) {
+    const size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+bool equalsIgnoringCase(std::string_view text, std::string_view lowerCase) {
+    if (text.size() != lowerCase.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != lowerCase[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<TextLine> splitTextLines(std::string_view content) {
+    std::vector<TextLine> lines;
+    size_t start = 0;
+    while (start < content.size()) {
+        const size_t lf = content.find('\n', start);
+        if (lf == std::string_view::npos) {
+            lines.push_back({content.substr(start), false});
+            break;
+        }
+        size_t end = lf;
+        if (end > start && content[end - 1] == '\r') --end;
+        lines.push_back({content.substr(start, end - start), true});
+        start = lf + 1;
+    }
+    return lines;
+}
+
+void appendTextLine(std::string& out, std::string_view text, bool ended) {
+    out += text;
+    if (ended) out += kCrLf;
+}
+
+std::string bootEntryLine() { return std::string("c:\\grldr=\"") + kEntryMarker + "\""; }
+
+bool isTimeoutLine(std::string_view line) {
+    const size_t equals = line.find('=');
+    return equals != std::string_view::npos &&
+           equalsIgnoringCase(trimBlanks(line.substr(0, equals)), "timeout");
+}
+
+std::string addEntryToBootIni(std::string_view content, bool* markerFound) {
+    const bool found = holdsMarker(content);
+    if (markerFound) *markerFound = found;
+
+    std::string out;
+    out.reserve(content.size() + content.size() / 8 + 64);
+    for (const TextLine& line : splitTextLines(content)) {
+        // The entry goes on a line of its own, even after a last line that
+        // had no line end.
+        const bool ended = line.ended || !found;
+        appendTextLine(out, isTimeoutLine(line.text) ? kTimeoutLine : line.text, ended);
+    }
+    if (!found) appendTextLine(out, bootEntryLine(), true);
+    return out;
+}
+
+std::string removeEntryFromBootIni(std::string_view content) {
+    std::string out;
+    out.reserve(content.size() + content.size() / 8);
+    for (const TextLine& line : splitTextLines(content)) {
+        if (!holdsMarker(line.text)) appendTextLine(out, line.text, line.ended);
+    }
+    return out;
+}
+
+}  // namespace kh::hd

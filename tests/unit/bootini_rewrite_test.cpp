@@ -1,0 +1,169 @@
+// Adding and removing the boot entry on the simulated system drive: messages,
+// attributes, the temporary copy, and a complete boot.ini whatever fails.
+#include "hdinstall/bootini_rewrite.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "hdinstall/bootini_rules.h"
+#include "platform/winconst.h"
+#include "tests/support/sim_env.h"
+
+namespace kh::hd {
+namespace {
+
+const std::string kBootIni = "C:\\boot.ini";
+const std::string kTemp = "C:\\temp.ini";
+
+std::string bootIni(const test::SimEnv& env) { return *env.sys.readHostFile(kBootIni); }
+
+void expectSingleBox(const test::SimEnv& env, const std::string& text, const std::string& caption,
+                     unsigned flags) {
+    ASSERT_EQ(env.ui.boxes().size(), 1u) << env.messages();
+    const auto& box = env.ui.boxes()[0];
+    EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.flags, flags);
+    EXPECT_TRUE(env.ui.quitPosted());
+}
+
+TEST(AddBootEntry, ReplacesBootIniAndLeavesItReadOnly) {
+    test::SimEnv env;
+    const std::string original = bootIni(env);
+    env.sys.writeHostFile(kTemp, std::string(5000, 'j'));  // left over from an earlier run
+
+    EXPECT_TRUE(addBootEntry(env.state));
+    EXPECT_EQ(bootIni(env), addEntryToBootIni(original, nullptr));
+    EXPECT_NE(bootIni(env).find("timeout=15\r\n"), std::string::npos);
+    EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
+    EXPECT_FALSE(env.sys.readHostFile(kTemp));
+    EXPECT_TRUE(env.ui.boxes().empty());
+    EXPECT_FALSE(env.ui.quitPosted());
+}
+
+TEST(AddBootEntry, ReportsAnEntryAlreadyThereAndStillSetsTheTimeout) {
+    test::SimEnv env;
+    env.sys.writeHostFile(kBootIni, "timeout=30\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
+    EXPECT_TRUE(addBootEntry(env.state));
+    EXPECT_EQ(bootIni(env), "timeout=15\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
+    ASSERT_EQ(env.ui.boxes().size(), 1u);
+    const auto& box = env.ui.boxes()[0];
+    EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
+    EXPECT_EQ(box.text, "Find error");
+    EXPECT_EQ(box.caption, "xiexie");
+    EXPECT_EQ(box.flags, win::kMbOk);
+    EXPECT_FALSE(env.ui.quitPosted());
+}
+
+TEST(AddBootEntry, UsesTheSystemDriveButKeepsTheEntryOnC) {
+    test::SimEnv env;
+    env.addVolume('D', 2, 5000, true);
+    env.state.systemDrive.letter = 'D';
+    env.state.systemDrive.bootIniPath = "D:\\boot.ini";
+    env.sys.writeHostFile("D:\\boot.ini", "[operating systems]\r\n");
+    env.sys.failOn("replaceFile");
+    env.sys.failOn("deleteFile");  // keeps the temporary copy for a look
+    EXPECT_FALSE(addBootEntry(env.state));
+    EXPECT_EQ(env.sys.readHostFile("D:\\temp.ini"),
+              "[operating systems]\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
+    EXPECT_EQ(env.sys.readHostFile("D:\\boot.ini"), "[operating systems]\r\n");
+    EXPECT_FALSE(env.sys.readHostFile(kTemp));
+}
+
+TEST(AddBootEntry, EndsSilentlyWhenTheAttributesCannotBeCleared) {
+    test::SimEnv env;
+    const std::string original = bootIni(env);
+    env.sys.failOn("setAttributes");
+    EXPECT_FALSE(addBootEntry(env.state));
+    EXPECT_TRUE(env.ui.boxes().empty());
+    EXPECT_TRUE(env.ui.quitPosted());
+    EXPECT_EQ(bootIni(env), original);
+}
+
+TEST(RemoveBootEntry, DropsTheEntryAndLeavesItReadOnly) {
+    test::SimEnv env;
+    env.sys.writeHostFile(kBootIni,
+                          "[boot loader]\r\ntimeout=15\r\n[operating systems]\r\n"
+                          "C:\\=\"Windows\"\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
+    EXPECT_TRUE(removeBootEntry(env.state));
+    EXPECT_EQ(bootIni(env),
+              "[boot loader]\r\ntimeout=15\r\n[operating systems]\r\nC:\\=\"Windows\"\r\n");
+    EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
+    EXPECT_FALSE(env.sys.readHostFile(kTemp));
+    EXPECT_TRUE(env.ui.boxes().empty());
+}
+
+TEST(RemoveBootEntry, AsksForAdministratorRights) {
+    test::SimEnv env;
+    env.sys.failOn("setAttributes");
+    EXPECT_FALSE(removeBootEntry(env.state));
+    expectSingleBox(env, "必须有管理员权限！", "警告", win::kMbIconWarning);
+}
+
+TEST(BootEntryRewrites, ReportAMissingBootIni) {
+    for (const auto& rewrite : {addBootEntry, removeBootEntry}) {
+        test::SimEnv env;
+        env.sys.failOn("readFile");
+        EXPECT_FALSE(rewrite(env.state));
+        expectSingleBox(env, "找不到boot.ini文件", "错误", win::kMbIconError);
+    }
+}
+
+// The message a rewrite must show when the given file operation fails; empty
+// for none.
+std::string expectedMessage(const std::string& operation, int setAttributesCall, bool adding) {
+    if (operation == "setAttributes") {
+        if (setAttributesCall > 1) return "";  // the read-only attribute is not checked
+        return adding ? "" : "必须有管理员权限！";
+    }
+    if (operation == "readFile") return "找不到boot.ini文件";
+    if (operation == "replaceFile") return "重命名boot.ini错误";
+    return "创建boot.ini临时文件出错";  // createFile, write, flush, close
+}
+
+// Fails each file operation a clean run makes, one at a time: boot.ini is then
+// either the old file or the complete new one, and a success is reported only
+// when the new one is in place.
+void sweepFailures(const std::function<bool(AppState&)>& rewrite, bool adding,
+                   const std::string& original) {
+    test::SimEnv clean;
+    clean.sys.writeHostFile(kBootIni, original);
+    ASSERT_TRUE(rewrite(clean.state));
+    const std::string updated = bootIni(clean);
+    ASSERT_NE(updated, original);
+    const auto calls = clean.sys.calls();
+
+    int setAttributesCalls = 0;
+    for (size_t n = 1; n <= calls.size(); ++n) {
+        const std::string& operation = calls[n - 1];
+        if (operation == "setAttributes") ++setAttributesCalls;
+        SCOPED_TRACE("failing call " + std::to_string(n) + ": " + operation);
+
+        test::SimEnv env;
+        env.sys.writeHostFile(kBootIni, original);
+        env.sys.failCallNumber(static_cast<int>(n));
+        const bool succeeded = rewrite(env.state);
+
+        const std::string onDisk = bootIni(env);
+        EXPECT_TRUE(onDisk == original || onDisk == updated);
+        EXPECT_FALSE(env.sys.readHostFile(kTemp));
+        const std::string message = expectedMessage(operation, setAttributesCalls, adding);
+        EXPECT_EQ(env.messages(), message.empty() ? "" : message + "\n");
+        EXPECT_EQ(succeeded, onDisk == updated);
+        EXPECT_EQ(env.ui.quitPosted(), !succeeded);
+    }
+}
+
+TEST(BootEntryRewrites, KeepACompleteBootIniWhicheverOperationFails) {
+    const std::string withEntry =
+        "[boot loader]\ntimeout=15\n[operating systems]\nC:\\=\"Windows\"\n"
+        "c:\\grldr=\"KorvaneLinux\"";
+    sweepFailures(addBootEntry, true, test::SimEnv().sys.readHostFile(kBootIni).value());
+    sweepFailures(removeBootEntry, false, withEntry);
+}
+
+}  // namespace
+}  // namespace kh::hd
