@@ -1,0 +1,48 @@
+#include "hdinstall/menu_entry.h"
+
+#include "app/gbk_path.h"
+#include "hdinstall/bootini_rules.h"
+
+namespace kh::hd {
+
+std::string menuEntry(unsigned isoPartitionNumber, unsigned systemPartitionIndex) {
+    return "title KorvaneLinux桌面7.0rc\n"
+           "root (hd0," +
+           std::to_string(systemPartitionIndex) +
+           ")\n"
+           "kernel /vmlinuz0 root=CDLABEL=korvane-QX2-livecd isodev=/dev/sda" +
+           std::to_string(isoPartitionNumber) +
+           "  isodev_dir=/  rootfstype=iso9660 ro liveimg vga=788 quiet \n"
+           "initrd /initrd4disk.img \n"
+           "\n";
+}
+
+bool isFirstTitleCandidate(std::string_view line) {
+    if (line.find('#') != std::string_view::npos) return false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (isGbkLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size()) {
+            ++i;
+        } else if (line[i] == 't') {
+            return line.substr(i, 5) == "title";
+        }
+    }
+    return false;
+}
+
+std::string insertMenuEntry(std::string_view menu, std::string_view entry) {
+    std::string out;
+    out.reserve(menu.size() + entry.size() * 2);
+    bool inserted = false;
+    for (const TextLine& line : splitTextLines(menu)) {
+        if (!inserted && isFirstTitleCandidate(line.text)) {
+            for (const TextLine& entryLine : splitTextLines(entry)) {
+                appendTextLine(out, entryLine.text, true);
+            }
+            inserted = true;
+        }
+        appendTextLine(out, line.text, line.ended);
+    }
+    return out;
+}
+
+}  // namespace kh::hd
