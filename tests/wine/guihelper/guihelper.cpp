@@ -2,10 +2,11 @@
 // Windows too): finds a top-level window, reads its controls and presses
 // them.
 //
-//   guihelper [--timeout MS] [--class NAME] [--title TEXT] COMMAND [ARGS]
+//   guihelper [--timeout MS] [--class NAME] [--title TEXT] [--visible any] COMMAND [ARGS]
 //
 // The window is a visible top-level window of class NAME (default "korvane")
-// and, when given, title TEXT; every command first waits up to MS
+// and, when given, title TEXT ("--visible any" also accepts a hidden one, such
+// as a window still inside WM_CREATE); every command first waits up to MS
 // milliseconds (default 10000) for it. A control is named "ID" or
 // "ID:CLASS" (CLASS tells apart controls sharing an id, as in the open-file
 // dialog).
@@ -50,6 +51,7 @@ struct Options {
     std::wstring className = L"korvane";
     std::wstring title;
     bool titleGiven = false;
+    bool visibleOnly = true;
 };
 
 struct ControlName {
@@ -114,6 +116,16 @@ std::wstring fromAnsi(const std::string& bytes) {
     return result;
 }
 
+std::string toAnsi(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string result(size, '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), result.data(), size,
+                        nullptr, nullptr);
+    return result;
+}
+
 std::string hex(const std::string& bytes) {
     static const char kDigits[] = "0123456789abcdef";
     std::string result;
@@ -163,7 +175,8 @@ struct WindowSearch {
 
 BOOL CALLBACK matchTopLevel(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
-    if (!IsWindowVisible(hwnd) || !sameName(classOf(hwnd), search->options->className)) {
+    if ((search->options->visibleOnly && !IsWindowVisible(hwnd)) ||
+        !sameName(classOf(hwnd), search->options->className)) {
         return TRUE;
     }
     if (search->options->titleGiven && wideText(hwnd) != search->options->title) return TRUE;
@@ -300,11 +313,14 @@ int listComboItems(HWND combo) {
     for (int i = 0; i < static_cast<int>(count); ++i) {
         DWORD_PTR length = 0;
         SendMessageTimeoutA(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeout, &length);
-        std::vector<char> buffer(length * 2 + 2, '\0');
+        // Wine returns the wide text into the buffer of a cross-process
+        // CB_GETLBTEXT sent in the ANSI form, so the item is read wide and
+        // converted back the way the program's ANSI call converted it.
+        std::vector<wchar_t> buffer(length + 1, L'\0');
         DWORD_PTR got = 0;
-        SendMessageTimeoutA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()),
+        SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()),
                             SMTO_ABORTIFHUNG, kSendTimeout, &got);
-        std::printf("item %s\n", describeText(std::string(buffer.data(), got)).c_str());
+        std::printf("item %s\n", describeText(toAnsi(std::wstring(buffer.data(), got))).c_str());
     }
     return 0;
 }
@@ -354,7 +370,8 @@ int failIfAppears(const Options& options) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: guihelper [--timeout MS] [--class NAME] [--title TEXT] COMMAND [ARGS]\n"
+                 "usage: guihelper [--timeout MS] [--class NAME] [--title TEXT] [--visible any]\n"
+                 "                 COMMAND [ARGS]\n"
                  "commands: window controls control box click command settext combo close\n"
                  "          devicechange gone absent\n");
     return 2;
@@ -412,6 +429,8 @@ int main() {
             options.timeout = static_cast<DWORD>(std::wcstoul(args[i + 1].c_str(), nullptr, 10));
         } else if (args[i] == L"--class") {
             options.className = args[i + 1];
+        } else if (args[i] == L"--visible" && args[i + 1] == L"any") {
+            options.visibleOnly = false;
         } else if (args[i] == L"--title") {
             options.title = args[i + 1];
             options.titleGiven = true;
