@@ -135,3 +135,37 @@ screenshot() {
 # The line of control ID in the last "gh controls" output.
 control_line() { grep "^id=$1 " "$WORK/controls.txt"; }
 list_controls() { gh controls >"$WORK/controls.txt"; }
+
+# expect_box DESCRIPTION CAPTION TEXT: a message box with exactly CAPTION and
+# TEXT (compared as GBK bytes) is showing; it is answered with OK.
+expect_box() {
+    local box
+    if ! box=$(gh --class '#32770' box); then
+        fail "$1: no message box"
+        return
+    fi
+    expect "$1: caption" "$(field gbk "$(grep '^caption ' <<<"$box")")" "$(gbk_hex "$2")"
+    expect "$1: text" "$(field gbk "$(grep '^message ' <<<"$box")")" "$(gbk_hex "$3")"
+    gh --class '#32770' click 1:Button >/dev/null || fail "$1: OK not pressed"
+    gh --class '#32770' gone >/dev/null || fail "$1: the box stayed"
+}
+
+# expect_no_box DESCRIPTION: no message box shows up within a second.
+expect_no_box() {
+    if gh --timeout 1000 --class '#32770' absent >/dev/null; then
+        pass "$1"
+    else
+        fail "$1: $(tr '\n' ' ' <"$WORK/gh.out")"
+        gh --class '#32770' click 1:Button >/dev/null
+    fi
+}
+
+# states ID...: "ID:enabled/checked" of each control, blank-separated.
+states() {
+    local id line
+    list_controls
+    for id in "$@"; do
+        line=$(control_line "$id")
+        printf '%s:%s%s ' "$id" "$(field enabled "$line")" "$(field checked "$line")"
+    done
+}
