@@ -20,16 +20,20 @@ struct SystemDrive {
     std::optional<unsigned> partitionIndex;
 };
 
-enum class UsbStage { kIdle, kFormatting, kExtracting, kFinishing, kEnded };
+// kChecking: the drive is confirmed and being checked; kFormatting: the
+// format child and its watch run; kExtracting: 7-Zip and the copy timer run;
+// kFinishing: the boot files are being set up; kEnded: over, quit requested.
+enum class UsbStage { kIdle, kChecking, kFormatting, kExtracting, kFinishing, kEnded };
 
 struct UsbSession {
     UsbStage stage = UsbStage::kIdle;
     // The drive confirmed when the creation started; fixed from then on.
     std::optional<char> target;
     uint64_t isoBytes = 0;
+    // Added to the percentage once it reaches 95, one more each tick, so that
+    // the last stretch of the copy still shows movement.
     int creepCounter = 1;
     ProcessHandle formatChild = 0;
-    uint64_t formatStartedAt = 0;
 };
 
 struct AppState {

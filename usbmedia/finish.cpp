@@ -1,0 +1,101 @@
+#include "usbmedia/finish.h"
+
+#include "app/handover.h"
+#include "payloads/catalogue.h"
+#include "payloads/message_sets.h"
+#include "platform/winconst.h"
+#include "usbmedia/messages.h"
+#include "usbmedia/session.h"
+
+namespace kh::usb {
+
+namespace {
+
+// Writing the boot code and ldlinux.sys takes seconds; a hanging installer
+// must still end.
+constexpr uint32_t kInstallerMs = 120000;
+
+struct BootFile {
+    int resourceId;
+    const char* name;
+};
+
+// The ISO's own modules may come from another SYSLINUX build, which the
+// installed ldlinux.c32 refuses ("not a COM32R image").
+const BootFile kModules[] = {
+    {payloads::kVesamenuC32, "vesamenu.c32"},
+    {payloads::kLibcom32C32, "libcom32.c32"},
+    {payloads::kLibutilC32, "libutil.c32"},
+};
+
+void copyToRoot(AppState& state, const char* name) {
+    state.sys.copyFile(onTarget(state, std::string("syslinux\\") + name), onTarget(state, name),
+                       false);
+}
+
+// The creation ends here: whatever happened, the tools are no longer needed.
+void endFinish(AppState& state) {
+    state.ui.show(ControlId::kStatusCopy, false);
+    deleteToolPayloads(state);
+    endCreation(state);
+}
+
+enum class Written { kYes, kAbandoned, kFailed };
+
+Written writeBootFile(AppState& state, int resourceId, const char* name,
+                      const payloads::PayloadMessages& messages) {
+    const payloads::PayloadTarget target{resourceId,
+                                         onTarget(state, std::string("syslinux\\") + name), true};
+    switch (payloads::writePayload(state, target, messages)) {
+        case payloads::WriteOutcome::kWritten:
+            return Written::kYes;
+        case payloads::WriteOutcome::kAbandoned:
+            return Written::kAbandoned;
+        default:
+            return Written::kFailed;  // its message is shown and the end requested
+    }
+}
+
+// False when the creation stopped at a missing or failed file.
+bool writeBootFiles(AppState& state) {
+    Written written =
+        writeBootFile(state, payloads::kSyslinuxCfg, "syslinux.cfg", payloads::usbSyslinuxCfg());
+    for (const BootFile& module : kModules) {
+        if (written != Written::kYes) break;
+        written = writeBootFile(state, module.resourceId, module.name,
+                                payloads::resourceFileMessages(module.name));
+    }
+    if (written == Written::kAbandoned) {
+        returnToIdle(state);
+    } else if (written == Written::kFailed) {
+        endFinish(state);
+    }
+    return written == Written::kYes;
+}
+
+bool installBootCode(AppState& state) {
+    const auto code =
+        runToEnd(state, "syslinux.exe -sfmar " + targetDrive(state), kInstallerMs, true);
+    return code == 0u;
+}
+
+}  // namespace
+
+void finishUsbMedia(AppState& state) {
+    state.usb.stage = UsbStage::kFinishing;
+    state.sys.moveFile(onTarget(state, "isolinux"), onTarget(state, "syslinux"));
+    copyToRoot(state, "vmlinuz0");
+    copyToRoot(state, "initrd4disk.img");
+    if (!writeBootFiles(state)) return;
+    if (installBootCode(state)) {
+        state.ui.show(ControlId::kStatusCopy, false);
+        box(state, msg::kDone, msg::kNotice, win::kMbIconInformation);
+        deleteToolPayloads(state);
+        endCreation(state);
+    } else {
+        showError(state, msg::kInstallerFailed);
+        endFinish(state);
+    }
+}
+
+}  // namespace kh::usb

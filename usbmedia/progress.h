@@ -1,0 +1,20 @@
+// The copy timer: the percentage shown while 7-Zip extracts, judged by the size
+// of the live image on the drive, and the end of the extraction.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/app_state.h"
+
+namespace kh::usb {
+
+// squashfs bytes as a whole percentage of the ISO bytes (0 for an empty ISO).
+uint64_t rawPercent(uint64_t imageBytes, uint64_t isoBytes);
+
+// The status text for `raw`, advancing `creepCounter` in the last stretch.
+std::string progressText(uint64_t raw, int& creepCounter);
+
+void onCopyTimer(AppState& state);
+
+}  // namespace kh::usb

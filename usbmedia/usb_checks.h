@@ -1,0 +1,27 @@
+// What is checked between the OK button and the format question: the ISO, the
+// drive (which becomes the fixed target), its free space, and whether every
+// file of the ISO fits on FAT32.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/app_state.h"
+
+namespace kh::usb {
+
+// FAT32 cannot hold a file of this size or larger.
+inline constexpr uint64_t kFat32FileLimit = uint64_t{1} << 32;
+
+// True when the creation may go on to the format question; the target drive is
+// then fixed and the tool payloads are written. A refusal shows its message
+// and leaves the window ready for another attempt (or ending, when a message
+// requested that).
+bool passesChecks(AppState& state);
+
+// The largest "Size = " of a technical listing (7z l -slt); nothing when the
+// listing names no item size.
+std::optional<uint64_t> largestListedSize(const std::string& listing);
+
+}  // namespace kh::usb
