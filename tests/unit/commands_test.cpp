@@ -1,0 +1,225 @@
+// The buttons: mode switching and its control states, the open-file dialog,
+// the ISO-chosen check and the exit button.
+#include "app/commands.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/window_events.h"
+#include "platform/winconst.h"
+#include "tests/support/sim_env.h"
+
+namespace kh {
+namespace {
+
+using test::SimEnv;
+
+struct ControlStates {
+    bool harddiskChecked, usbChecked, driveListEnabled, isoEditEnabled, browseEnabled;
+    bool operator==(const ControlStates& o) const {
+        return harddiskChecked == o.harddiskChecked && usbChecked == o.usbChecked &&
+               driveListEnabled == o.driveListEnabled && isoEditEnabled == o.isoEditEnabled &&
+               browseEnabled == o.browseEnabled;
+    }
+};
+
+ControlStates statesOf(const sim::SimUi& ui) {
+    return {ui.control(ControlId::kModeHarddisk).checked, ui.control(ControlId::kModeUsb).checked,
+            ui.control(ControlId::kDriveList).enabled, ui.control(ControlId::kIsoPath).enabled,
+            ui.control(ControlId::kBrowse).enabled};
+}
+
+void command(SimEnv& env, ControlId id) { app::onCommand(env.state, static_cast<int>(id)); }
+
+void startWithEntry(SimEnv& env, bool entryPresent) {
+    if (entryPresent) env.sys.writeHostFile("C:\\boot.ini", "c:\\grldr=\"KorvaneLinux\"\r\n");
+    env.addRemovable('G');
+    app::onCreate(env.state);
+}
+
+TEST(ControlStates, FollowTheModeAcrossCommandSequences) {
+    const ControlStates harddisk{true, false, false, true, true};
+    const ControlStates restore{true, false, false, false, false};
+    const ControlStates usb{false, true, true, true, true};
+
+    SimEnv install;
+    startWithEntry(install, false);
+    EXPECT_EQ(statesOf(install.ui), harddisk);
+    command(install, ControlId::kModeUsb);
+    EXPECT_EQ(statesOf(install.ui), usb);
+    command(install, ControlId::kModeHarddisk);
+    EXPECT_EQ(statesOf(install.ui), harddisk);
+    command(install, ControlId::kModeHarddisk);
+    EXPECT_EQ(statesOf(install.ui), harddisk);
+
+    SimEnv restoreMode;
+    startWithEntry(restoreMode, true);
+    EXPECT_EQ(statesOf(restoreMode.ui), restore);
+    command(restoreMode, ControlId::kModeUsb);
+    EXPECT_EQ(statesOf(restoreMode.ui), usb);
+    command(restoreMode, ControlId::kModeHarddisk);
+    EXPECT_EQ(statesOf(restoreMode.ui), restore);
+    EXPECT_TRUE(restoreMode.ui.boxes().empty());
+}
+
+TEST(ControlStates, UsbWithAnEmptyDriveListWarnsAndStaysInUsbMode) {
+    SimEnv env;
+    app::onCreate(env.state);
+    command(env, ControlId::kModeUsb);
+    ASSERT_EQ(env.ui.boxes().size(), 1u);
+    EXPECT_EQ(env.ui.boxes()[0].text, "请先插入U盘!");
+    EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
+    EXPECT_EQ(env.ui.boxes()[0].flags, win::kMbIconWarning);
+    EXPECT_TRUE(env.ui.control(ControlId::kDriveList).enabled);
+}
+
+TEST(ControlStates, OtherControlIdsDoNothing) {
+    SimEnv env;
+    startWithEntry(env, false);
+    const ControlStates before = statesOf(env.ui);
+    for (ControlId id : {ControlId::kIsoPath, ControlId::kModeGroup, ControlId::kDriveList}) {
+        command(env, id);
+    }
+    app::onCommand(env.state, 9999);
+    EXPECT_EQ(statesOf(env.ui), before);
+    EXPECT_TRUE(env.ui.boxes().empty());
+    EXPECT_TRUE(env.ui.control(ControlId::kOk).enabled);
+}
+
+TEST(ControlStates, RadioButtonsCannotSwitchTheDriveOfARunningCreation) {
+    SimEnv env;
+    startWithEntry(env, false);
+    command(env, ControlId::kModeUsb);
+    env.state.usb.stage = UsbStage::kExtracting;
+    env.state.usb.target = 'G';
+    const ControlStates running = statesOf(env.ui);
+    command(env, ControlId::kModeHarddisk);
+    command(env, ControlId::kModeUsb);
+    EXPECT_EQ(statesOf(env.ui), running);
+    EXPECT_EQ(env.state.usb.target, 'G');
+}
+
+TEST(Browse, ChosenPathFillsTheEditAndTheSuffixTestIgnoresCase) {
+    for (const char* path : {"D:\\iso\\live.iso", "D:\\ISO\\LIVE.ISO", "D:\\x\\Live.Iso"}) {
+        SimEnv env;
+        startWithEntry(env, false);
+        env.ui.enable(ControlId::kOk, false);
+        env.ui.answerNextDialog(std::string(path));
+        command(env, ControlId::kBrowse);
+        EXPECT_EQ(env.state.isoPath, path);
+        EXPECT_EQ(env.ui.control(ControlId::kIsoPath).text, path);
+        EXPECT_TRUE(env.ui.boxes().empty()) << path;
+        EXPECT_FALSE(env.ui.control(ControlId::kOk).enabled);
+    }
+}
+
+TEST(Browse, OtherSuffixWarnsButKeepsTheChoice) {
+    SimEnv env;
+    startWithEntry(env, false);
+    env.ui.enable(ControlId::kOk, false);
+    env.ui.answerNextDialog(std::string("D:\\live.img"));
+    command(env, ControlId::kBrowse);
+    ASSERT_EQ(env.ui.boxes().size(), 1u);
+    EXPECT_EQ(env.ui.boxes()[0].text, " 请选择正确的ISO文件 !");
+    EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
+    EXPECT_EQ(env.ui.boxes()[0].flags, win::kMbIconWarning);
+    EXPECT_EQ(env.state.isoPath, "D:\\live.img");
+    EXPECT_EQ(env.ui.control(ControlId::kIsoPath).text, "D:\\live.img");
+    EXPECT_TRUE(env.ui.control(ControlId::kOk).enabled);
+}
+
+TEST(Browse, CancelKeepsTheEarlierChoiceInBufferAndEdit) {
+    SimEnv env;
+    startWithEntry(env, false);
+    env.ui.answerNextDialog(std::string("D:\\first.iso"));
+    command(env, ControlId::kBrowse);
+    env.ui.enable(ControlId::kOk, false);
+    env.ui.answerNextDialog(std::nullopt);
+    command(env, ControlId::kBrowse);
+    EXPECT_EQ(env.state.isoPath, "D:\\first.iso");
+    EXPECT_EQ(env.ui.control(ControlId::kIsoPath).text, "D:\\first.iso");
+    EXPECT_TRUE(env.ui.control(ControlId::kOk).enabled);
+    EXPECT_TRUE(env.ui.boxes().empty());
+}
+
+TEST(IsoChosenCheck, EmptyEditWarnsAndEnablesOk) {
+    SimEnv env;
+    startWithEntry(env, false);
+    env.ui.enable(ControlId::kOk, false);
+    EXPECT_FALSE(app::checkIsoChosen(env.state));
+    ASSERT_EQ(env.ui.boxes().size(), 1u);
+    EXPECT_EQ(env.ui.boxes()[0].text, "请先选择ISO文件！");
+    EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
+    EXPECT_EQ(env.ui.boxes()[0].flags, win::kMbIconWarning);
+    EXPECT_EQ(env.ui.boxes()[0].owner, BoxOwner::kMainWindow);
+    EXPECT_TRUE(env.ui.control(ControlId::kOk).enabled);
+}
+
+TEST(IsoChosenCheck, TypedPathBecomesTheIsoPath) {
+    SimEnv env;
+    startWithEntry(env, false);
+    env.ui.answerNextDialog(std::string("D:\\chosen.iso"));
+    command(env, ControlId::kBrowse);
+    env.ui.typeIsoPath("E:\\typed by hand.iso");
+    EXPECT_TRUE(app::checkIsoChosen(env.state));
+    EXPECT_EQ(env.state.isoPath, "E:\\typed by hand.iso");
+    EXPECT_TRUE(env.ui.boxes().empty());
+}
+
+TEST(ExitButton, EndsTheChildWaitsForItThenDeletesTheTools) {
+    SimEnv env;
+    startWithEntry(env, false);
+    const std::string dir = "C:\\tools\\";
+    for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe"}) {
+        env.sys.writeHostFile(dir + name, "tool");
+        env.state.toolPaths.push_back(dir + name);
+    }
+    env.sys.processBehaviour = [](const std::string&) {
+        sim::SimProcess child;
+        child.runsForMs = 60000;
+        return child;
+    };
+    env.state.extractionChild = env.sys.startProcess("7z.exe x -y -oG:\\ \"D:\\a.iso\"");
+    command(env, ControlId::kExit);
+    EXPECT_FALSE(env.sys.processRunning(env.state.extractionChild));
+    const auto& calls = env.sys.calls();
+    const auto terminate = std::find(calls.begin(), calls.end(), "terminate");
+    const auto wait = std::find(calls.begin(), calls.end(), "waitForExit");
+    const auto firstDelete = std::find(calls.begin(), calls.end(), "deleteFile");
+    EXPECT_TRUE(terminate < wait && wait < firstDelete);
+    for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe"}) {
+        EXPECT_FALSE(env.sys.readHostFile(dir + name).has_value()) << name;
+    }
+    EXPECT_TRUE(env.ui.quitPosted());
+}
+
+TEST(ExitButton, BeforeAnyCreationJustEnds) {
+    SimEnv env;
+    startWithEntry(env, false);
+    command(env, ControlId::kExit);
+    EXPECT_TRUE(env.ui.quitPosted());
+    EXPECT_TRUE(env.ui.boxes().empty());
+    const auto& calls = env.sys.calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "deleteFile"), 0);
+}
+
+TEST(CloseWindow, EndsTheChildButKeepsTheTools) {
+    SimEnv env;
+    startWithEntry(env, false);
+    env.sys.writeHostFile("C:\\tools\\7z.exe", "tool");
+    env.state.toolPaths.push_back("C:\\tools\\7z.exe");
+    env.sys.processBehaviour = [](const std::string&) {
+        sim::SimProcess child;
+        child.runsForMs = 60000;
+        return child;
+    };
+    env.state.extractionChild = env.sys.startProcess("7z.exe");
+    app::onClose(env.state);
+    EXPECT_FALSE(env.sys.processRunning(env.state.extractionChild));
+    EXPECT_TRUE(env.sys.readHostFile("C:\\tools\\7z.exe").has_value());
+    EXPECT_TRUE(env.ui.quitPosted());
+}
+
+}  // namespace
+}  // namespace kh

@@ -1,0 +1,201 @@
+// Window creation: the disk scan, the system-drive search with the
+// administrator check, the install detection, and the controls they leave.
+#include <gtest/gtest.h>
+
+#include "app/window_events.h"
+#include "hdinstall/startup_checks.h"
+#include "platform/winconst.h"
+#include "tests/support/sim_env.h"
+
+namespace kh {
+namespace {
+
+using test::SimEnv;
+
+TEST(Startup, CreatesAllElevenControlsInOrderWithTheInstallLook) {
+    SimEnv env;
+    app::onCreate(env.state);
+    const std::vector<ControlId> expected = {
+        ControlId::kIsoPath,      ControlId::kModeGroup,    ControlId::kModeHarddisk,
+        ControlId::kModeUsb,      ControlId::kDriveList,    ControlId::kBrowse,
+        ControlId::kStatusFormat, ControlId::kStatusCopy,   ControlId::kStatusConfig,
+        ControlId::kExit,         ControlId::kOk};
+    EXPECT_EQ(env.ui.creationOrder(), expected);
+    EXPECT_TRUE(env.ui.control(ControlId::kModeHarddisk).checked);
+    EXPECT_FALSE(env.ui.control(ControlId::kDriveList).enabled);
+    EXPECT_TRUE(env.ui.control(ControlId::kIsoPath).enabled);
+    for (ControlId status :
+         {ControlId::kStatusFormat, ControlId::kStatusCopy, ControlId::kStatusConfig}) {
+        EXPECT_FALSE(env.ui.control(status).visible);
+    }
+    EXPECT_TRUE(env.ui.boxes().empty());
+    EXPECT_FALSE(env.ui.quitPosted());
+    EXPECT_EQ(env.state.systemDrive.partitionIndex, 0u);
+    EXPECT_EQ(env.sys.attributes("C:\\boot.ini"), win::kAttrNormal);
+}
+
+TEST(Startup, DiskFailuresStopAfterTheIsoPathEdit) {
+    struct Case {
+        const char* name;
+        void (*arrange)(sim::SimSystem&);
+        const char* message;
+    };
+    const Case cases[] = {
+        {"open", [](sim::SimSystem& s) { s.setDiskOpenFails(true); }, "找不到磁盘"},
+        {"read", [](sim::SimSystem& s) { s.setDiskImage(""); }, "读取MBR出错"},
+    };
+    for (const Case& c : cases) {
+        SimEnv env;
+        c.arrange(env.sys);
+        app::onCreate(env.state);
+        ASSERT_EQ(env.ui.boxes().size(), 1u) << c.name;
+        const auto& box = env.ui.boxes()[0];
+        EXPECT_EQ(box.text, c.message);
+        EXPECT_EQ(box.caption, "错误");
+        EXPECT_EQ(box.flags, win::kMbIconError);
+        EXPECT_EQ(box.owner, BoxOwner::kNone);
+        EXPECT_TRUE(env.ui.quitPosted());
+        EXPECT_EQ(env.ui.creationOrder(), std::vector<ControlId>{ControlId::kIsoPath});
+    }
+}
+
+TEST(Startup, ShortMasterBootRecordReadIsAccepted) {
+    SimEnv env;
+    env.sys.setDiskReadLimit(100);
+    app::onCreate(env.state);
+    EXPECT_TRUE(env.ui.boxes().empty());
+    EXPECT_EQ(env.ui.creationOrder().size(), 11u);
+}
+
+TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
+    SimEnv env;
+    env.sys.volume('C').partition.info.bootIndicator = false;
+    env.addVolume('E', 2, 5000, true);
+    env.addVolume('F', 3, 9000, true);
+    env.addVolume('W', 4, 12000, true);
+    env.sys.writeHostFile("E:\\boot.ini", "[boot loader]\r\n");
+    hd::searchSystemDrive(env.state);
+    EXPECT_EQ(env.state.systemDrive.letter, 'E');
+    EXPECT_EQ(env.state.systemDrive.bootIniPath, "E:\\boot.ini");
+    // No extended partition and an offset not in the table: Linux number = Windows number.
+    EXPECT_EQ(env.state.systemDrive.partitionIndex, 1u);
+    EXPECT_TRUE(env.ui.boxes().empty());
+}
+
+TEST(SystemDriveSearch, NoActiveVolumeIsSilentAndKeepsTheDefaults) {
+    SimEnv env;
+    env.sys.volume('C').partition.info.bootIndicator = false;
+    env.addVolume('W', 1, 63, true);  // beyond V: never tried
+    hd::searchSystemDrive(env.state);
+    EXPECT_EQ(env.state.systemDrive.letter, 'C');
+    EXPECT_EQ(env.state.systemDrive.bootIniPath, "c:\\boot.ini");
+    EXPECT_FALSE(env.state.systemDrive.partitionIndex.has_value());
+    EXPECT_TRUE(env.ui.boxes().empty());
+    EXPECT_FALSE(env.ui.quitPosted());
+}
+
+TEST(SystemDriveSearch, MissingBootIniWarnsWithThePathAndEnds) {
+    SimEnv env;
+    env.addVolume('D', 2, 5000, true);
+    env.sys.volume('C').partition.info.bootIndicator = false;
+    hd::searchSystemDrive(env.state);
+    ASSERT_EQ(env.ui.boxes().size(), 1u);
+    EXPECT_EQ(env.ui.boxes()[0].text, "找不到D:\\boot.ini");
+    EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
+    EXPECT_EQ(env.ui.boxes()[0].flags, win::kMbIconWarning);
+    EXPECT_TRUE(env.ui.quitPosted());
+}
+
+TEST(SystemDriveSearch, AttributesThatCannotBeClearedMeanNoAdministrator) {
+    SimEnv env;
+    env.sys.failOn("setAttributes");
+    hd::searchSystemDrive(env.state);
+    ASSERT_EQ(env.ui.boxes().size(), 1u);
+    EXPECT_EQ(env.ui.boxes()[0].text, "必须有管理员权限！");
+    EXPECT_EQ(env.ui.boxes()[0].owner, BoxOwner::kMainWindow);
+    EXPECT_TRUE(env.ui.quitPosted());
+}
+
+TEST(SystemDriveSearch, IndexFollowsThePartitionTableOfTheDisk) {
+    // C: primary in slot 0, extended (0x0F) in slot 1, D: and E: logical.
+    SimEnv env;
+    std::string disk = test::blankDisk(16);
+    test::writeTable(disk, 0, {{0x07, 63, 1000, false}, {0x0F, 10000, 50000}});
+    test::writeTable(disk, 10000, {{0x07, 63, 1000}, {0x05, 2048, 2000}});
+    test::writeTable(disk, 12048, {{0x07, 63, 1000}});
+    env.sys.setDiskImage(disk);
+    env.sys.volume('C').partition.info.bootIndicator = false;
+    env.addVolume('E', 3, 12048 + 63, true);
+    env.sys.writeHostFile("E:\\boot.ini", "[boot loader]\r\n");
+    app::onCreate(env.state);
+    EXPECT_EQ(env.state.systemDrive.partitionIndex, 5u);  // Linux sda6
+}
+
+TEST(InstallDetection, FindsTheMarkerOnAnyLineOfAnyLength) {
+    SimEnv env;
+    const std::string longLine(1000, 'x');
+    env.sys.writeHostFile("C:\\boot.ini", "[boot loader]\r\n" + std::string(210, ' ') +
+                                              "c:\\grldr=\"KorvaneLinux\" " + longLine + "\r\n");
+    app::onCreate(env.state);
+    EXPECT_TRUE(env.state.bootEntryPresent);
+    EXPECT_EQ(env.ui.control(ControlId::kModeHarddisk).text, "恢复到硬盘安装前的设置");
+    EXPECT_TRUE(env.ui.control(ControlId::kModeHarddisk).checked);
+    EXPECT_FALSE(env.ui.control(ControlId::kIsoPath).enabled);
+    EXPECT_FALSE(env.ui.control(ControlId::kBrowse).enabled);
+}
+
+TEST(InstallDetection, UnreadableOrCleanBootIniLeavesTheFlagClear) {
+    SimEnv clean;
+    app::onCreate(clean.state);
+    EXPECT_FALSE(clean.state.bootEntryPresent);
+    EXPECT_EQ(clean.ui.control(ControlId::kModeHarddisk).text, "硬盘安装：重启从启动菜单即可体验");
+
+    SimEnv unreadable;
+    unreadable.sys.writeHostFile("C:\\boot.ini", "c:\\grldr=\"KorvaneLinux\"\r\n");
+    unreadable.sys.failOn("readFile");
+    app::onCreate(unreadable.state);
+    EXPECT_FALSE(unreadable.state.bootEntryPresent);
+}
+
+TEST(DriveList, ListsRemovableDrivesCToZInLetterOrderAndSelectsTheFirst) {
+    SimEnv env;
+    env.addRemovable('A');
+    env.addRemovable('K');
+    env.addRemovable('G');
+    env.addVolume('H', 2, 9000, false, DriveType::kCdRom);
+    app::onCreate(env.state);
+    EXPECT_EQ(env.ui.drives(), (std::vector<std::string>{"G:", "K:"}));
+    EXPECT_EQ(env.ui.selectedDrive(), 0);
+}
+
+TEST(DriveList, EmptyWithoutRemovableDrives) {
+    SimEnv env;
+    app::onCreate(env.state);
+    EXPECT_TRUE(env.ui.drives().empty());
+    EXPECT_EQ(env.ui.selectedDrive(), -1);
+}
+
+TEST(DriveList, ArrivalAndRemovalRefillOtherEventsLeaveItAlone) {
+    SimEnv env;
+    for (char letter : {'E', 'F', 'G', 'H'}) env.addRemovable(letter);
+    app::onCreate(env.state);
+    env.ui.selectDriveIndex(2);
+
+    app::onDeviceChange(env.state, 0x0007);  // DBT_DEVNODES_CHANGED
+    EXPECT_EQ(env.ui.drives().size(), 4u);
+    EXPECT_EQ(env.ui.selectedDrive(), 2);
+
+    env.addRemovable('J');
+    const int invalidations = env.ui.invalidations();
+    app::onDeviceChange(env.state, win::kDbtDeviceArrival);
+    EXPECT_EQ(env.ui.drives(), (std::vector<std::string>{"E:", "F:", "G:", "H:", "J:"}));
+    EXPECT_EQ(env.ui.selectedDrive(), 0);
+    EXPECT_EQ(env.ui.invalidations(), invalidations + 1);
+
+    env.sys.volume('F').type = DriveType::kNoRootDir;
+    app::onDeviceChange(env.state, win::kDbtDeviceRemoveComplete);
+    EXPECT_EQ(env.ui.drives(), (std::vector<std::string>{"E:", "G:", "H:", "J:"}));
+}
+
+}  // namespace
+}  // namespace kh

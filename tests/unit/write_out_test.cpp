@@ -1,0 +1,154 @@
+// Writing a resource out as a file: the four outcomes and every message.
+#include "payloads/write_out.h"
+
+#include <gtest/gtest.h>
+
+#include "payloads/catalogue.h"
+#include "payloads/message_sets.h"
+#include "platform/winconst.h"
+#include "tests/support/sim_env.h"
+
+namespace kh::payloads {
+namespace {
+
+using test::SimEnv;
+
+struct PayloadCase {
+    const char* name;
+    int id;
+    PayloadMessages (*messages)();
+    const char* notFound;
+    const char* load;
+    const char* lock;
+    const char* create;  // nullptr: no message
+};
+
+const PayloadCase kCases[] = {
+    {"usb 7z.exe", kSevenZipExe, usbSevenZipExe, "找不到资源文件7z.exe", "资源文件7z.exe加载错误",
+     "资源文件7z.exe锁定", "资源文件7z.exe创建失败"},
+    {"usb 7z.dll", kSevenZipDll, usbSevenZipDll, "7z.dll加载错误", "加载7z.dll错误",
+     "锁定7z.dll错误", "资源文件7z.dll创建失败"},
+    {"usb syslinux.exe", kSyslinuxExe, usbSyslinuxExe, "找不到资源syslinux",
+     "资源文件syslinux加载失败", "资源文件syslinux锁定失败", "资源文件syslinux.exe创建失败"},
+    {"usb syslinux.cfg", kSyslinuxCfg, usbSyslinuxCfg, "找不到资源文件syslinux.cfg",
+     "加载资源文件syslinux.cfg时出错", "锁定资源文件syslinux.cfg时出错",
+     "资源文件syslinux.cfg创建失败"},
+    {"hd 7z.exe", kSevenZipExe, hdSevenZipExe, "找不到7z文件", "7z加载失败", "7z锁定失败",
+     "7z.exe创建失败"},
+    {"hd 7z.dll", kSevenZipDll, hdSevenZipDll, "找不到dll文件", "加载dll文件错误", "dll锁定失败",
+     nullptr},
+    {"hd grldr", kGrldr, hdGrldr, "找不到资源grldr", "找不到资源文件grldr", "资源文件grldr错误",
+     nullptr},
+    {"hd menu.lst", kSampleMenu, hdSampleMenu, "找不到资源menu.list", "资源文件menu.list错误",
+     "资源文件menu.list锁定错误", nullptr},
+    {"hd fonts", kFonts, hdFonts, "找不到资源fonts", "资源fonts加载错误", "资源文件锁定错误",
+     nullptr},
+    {"hd greengem.xpm", kSplashImage, hdSplashImage, "找不到资源图片", "加载picture错误",
+     "锁定picture错误", nullptr},
+};
+
+const std::string kTarget = "C:\\out.bin";
+
+WriteOutcome writeWith(SimEnv& env, const PayloadCase& c, bool clear = false) {
+    return writePayload(env.state, {c.id, kTarget, clear}, c.messages());
+}
+
+void expectOneBox(const SimEnv& env, const char* text, const PayloadCase& c) {
+    ASSERT_EQ(env.ui.boxes().size(), 1u) << c.name;
+    EXPECT_EQ(env.ui.boxes()[0].text, text) << c.name;
+    EXPECT_TRUE(env.ui.quitPosted()) << c.name;
+}
+
+TEST(PayloadWriteOut, WritesTheExactBytes) {
+    SimEnv env;
+    const std::string bytes("MZ\0\x01\r\n\x1a tail", 11);
+    env.sys.setResource(kGrldr, bytes);
+    EXPECT_EQ(writePayload(env.state, {kGrldr, kTarget}, hdGrldr()), WriteOutcome::kWritten);
+    EXPECT_EQ(env.sys.readHostFile(kTarget), bytes);
+    EXPECT_TRUE(env.ui.boxes().empty());
+    EXPECT_FALSE(env.ui.quitPosted());
+}
+
+TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsMessage) {
+    for (const PayloadCase& c : kCases) {
+        {
+            SimEnv env;  // resource missing
+            EXPECT_EQ(writeWith(env, c), WriteOutcome::kAbandoned);
+            expectOneBox(env, c.notFound, c);
+        }
+        for (auto [op, text] : {std::pair{"loadResource", c.load}, {"lockResource", c.lock}}) {
+            SimEnv env;
+            env.sys.setResource(c.id, "data");
+            env.sys.failOn(op);
+            EXPECT_EQ(writeWith(env, c), WriteOutcome::kLoadOrLockFailed);
+            expectOneBox(env, text, c);
+            EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
+        }
+        for (const char* op : {"createFile", "write", "flush", "close"}) {
+            SimEnv env;
+            env.sys.setResource(c.id, "data");
+            env.sys.failOn(op);
+            EXPECT_EQ(writeWith(env, c), WriteOutcome::kCreateFailed) << c.name << op;
+            EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value()) << c.name << op;
+            if (c.create) {
+                expectOneBox(env, c.create, c);
+            } else {
+                EXPECT_TRUE(env.ui.boxes().empty()) << c.name;
+                EXPECT_FALSE(env.ui.quitPosted()) << c.name;
+            }
+        }
+    }
+}
+
+TEST(PayloadWriteOut, CaptionsAndIconsFollowTheProgramsStyleWithItsExceptions) {
+    SimEnv lock;
+    lock.sys.setResource(kSevenZipExe, "data");
+    lock.sys.failOn("lockResource");
+    writePayload(lock.state, {kSevenZipExe, kTarget}, hdSevenZipExe());
+    EXPECT_EQ(lock.ui.boxes().at(0).caption, "error");
+    EXPECT_EQ(lock.ui.boxes().at(0).flags, win::kMbIconError);
+
+    SimEnv dll;
+    writePayload(dll.state, {kSevenZipDll, kTarget}, hdSevenZipDll());
+    EXPECT_EQ(dll.ui.boxes().at(0).caption, "错误");
+    EXPECT_EQ(dll.ui.boxes().at(0).flags, win::kMbOk);
+
+    SimEnv usual;
+    writePayload(usual.state, {kFonts, kTarget}, hdFonts());
+    EXPECT_EQ(usual.ui.boxes().at(0).caption, "错误");
+    EXPECT_EQ(usual.ui.boxes().at(0).flags, win::kMbIconError);
+    EXPECT_EQ(usual.ui.boxes().at(0).owner, BoxOwner::kMainWindow);
+}
+
+TEST(PayloadWriteOut, EmptyResourceIsAbandonedSilently) {
+    SimEnv env;
+    env.sys.setResource(kSyslinuxCfg, "");
+    EXPECT_EQ(writePayload(env.state, {kSyslinuxCfg, kTarget}, usbSyslinuxCfg()),
+              WriteOutcome::kAbandoned);
+    EXPECT_TRUE(env.ui.boxes().empty());
+    EXPECT_FALSE(env.ui.quitPosted());
+    EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
+}
+
+TEST(PayloadWriteOut, BootPayloadsReplaceReadOnlyFilesToolsDoNot) {
+    SimEnv boot;
+    boot.sys.writeHostFile(kTarget, "old loader");
+    boot.sys.setAttributes(kTarget, win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
+    boot.sys.setResource(kGrldr, "new loader");
+    EXPECT_EQ(writePayload(boot.state, {kGrldr, kTarget, true}, hdGrldr()),
+              WriteOutcome::kWritten);
+    EXPECT_EQ(boot.sys.readHostFile(kTarget), "new loader");
+    EXPECT_EQ(boot.sys.attributes(kTarget), win::kAttrNormal);
+
+    SimEnv tool;
+    tool.sys.writeHostFile(kTarget, "old tool");
+    tool.sys.setAttributes(kTarget, win::kAttrReadOnly);
+    tool.sys.setResource(kSevenZipExe, "new tool");
+    EXPECT_EQ(writePayload(tool.state, {kSevenZipExe, kTarget}, usbSevenZipExe()),
+              WriteOutcome::kCreateFailed);
+    EXPECT_EQ(tool.sys.readHostFile(kTarget), "old tool");
+    EXPECT_EQ(tool.ui.boxes().at(0).text, "资源文件7z.exe创建失败");
+}
+
+}  // namespace
+}  // namespace kh::payloads
