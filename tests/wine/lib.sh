@@ -96,28 +96,27 @@ start_app() {
     APP_PID=$!
 }
 
-# wait_app SECONDS: waits for the program to end; prints its exit code, or
-# "running" when it is still there after SECONDS.
+# wait_app SECONDS: waits for the program to end and sets APP_EXIT to its exit
+# code, or to "running" when it is still there after SECONDS. Not to be run in
+# a subshell: only this shell can collect the exit code.
 wait_app() {
     local deadline=$((SECONDS + $1))
+    APP_EXIT=running
     while kill -0 "$APP_PID" 2>/dev/null; do
-        if [ "$SECONDS" -ge "$deadline" ]; then
-            echo running
-            return
-        fi
+        [ "$SECONDS" -ge "$deadline" ] && return
         sleep 0.1
     done
-    local rc=0
-    wait "$APP_PID" || rc=$?
+    APP_EXIT=0
+    wait "$APP_PID" || APP_EXIT=$?
     APP_PID=
-    echo "$rc"
 }
 
 # stop_app: closes the main window and makes sure the program is gone.
 stop_app() {
     [ -n "$APP_PID" ] || return 0
     gh close >/dev/null
-    if [ "$(wait_app 10)" = running ]; then
+    wait_app 10
+    if [ "$APP_EXIT" = running ]; then
         wineserver -k
         wait "$APP_PID" 2>/dev/null
         APP_PID=
