@@ -1,5 +1,6 @@
 #include "hdinstall/bootini_rules.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "hdinstall/startup_checks.h"
@@ -61,12 +62,17 @@ bool isTimeoutLine(std::string_view line) {
 }
 
 std::string addEntryToBootIni(std::string_view content, bool* markerFound) {
-    const bool found = holdsMarker(content);
+    const std::vector<TextLine> lines = splitTextLines(content);
+    // A marker in a timeout line is overwritten below, so it does not count:
+    // the result always holds the entry.
+    const bool found = std::any_of(lines.begin(), lines.end(), [](const TextLine& line) {
+        return holdsMarker(line.text) && !isTimeoutLine(line.text);
+    });
     if (markerFound) *markerFound = found;
 
     std::string out;
     out.reserve(content.size() + content.size() / 8 + 64);
-    for (const TextLine& line : splitTextLines(content)) {
+    for (const TextLine& line : lines) {
         // The entry goes on a line of its own, even after a last line that
         // had no line end.
         const bool ended = line.ended || !found;

@@ -33,7 +33,8 @@ bool isTimeoutLine(std::string_view line);
 
 // The content with the boot entry line appended at the end (on a line of its
 // own) unless some line already holds the entry marker, which `markerFound`
-// then reports; every timeout line becomes "timeout=15".
+// then reports; every timeout line becomes "timeout=15". A marker in a
+// timeout line does not count, as that line is overwritten.
 std::string addEntryToBootIni(std::string_view content, bool* markerFound);
 
 // The content without the lines that hold the entry marker.

@@ -95,6 +95,12 @@ TEST(BootIniAdd, FindsTheMarkerAnywhereAndAddsNothing) {
     EXPECT_EQ(result, "timeout=15\r\n" + longLine + "\r\nlast");
 }
 
+TEST(BootIniAdd, IgnoresAMarkerInTheTimeoutLineItOverwrites) {
+    bool found = true;
+    EXPECT_EQ(addEntryToBootIni("timeout=1 KorvaneLinux\r\n", &found), "timeout=15\r\n" + kEntry);
+    EXPECT_FALSE(found);
+}
+
 TEST(BootIniAdd, ChangesOnlyATimeoutKey) {
     EXPECT_TRUE(isTimeoutLine("timeout=30"));
     EXPECT_TRUE(isTimeoutLine("  TimeOut = 30"));
