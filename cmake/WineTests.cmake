@@ -1,0 +1,16 @@
+# The Windows executables under Wine, driven through tests/wine/guihelper.
+# Every script makes its own prefix, work directory and Xvfb display, so they
+# may run in parallel. Screenshots land in build/screenshots.
+set(KH_SCREENSHOT_DIR "${PROJECT_SOURCE_DIR}/build/screenshots")
+
+foreach(name window drive_list restore_look startup_failure commands ok_without_iso)
+    add_test(NAME wine_${name}
+             COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/${name}_test.sh ${KH_WIN32_DIR}
+                     ${KH_SCREENSHOT_DIR})
+    set_tests_properties(wine_${name} PROPERTIES LABELS wine TIMEOUT 120)
+endforeach()
+
+add_test(NAME win32_pe_imports
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/pe_imports_test.sh
+                 ${KH_WIN32_DIR}/KorvaneHelper.exe)
+set_tests_properties(win32_pe_imports PROPERTIES LABELS "wine;win32")
