@@ -1,0 +1,270 @@
+// The hard-disk install run through on the simulated machine: where the ISO
+// goes, what lands on the system drive, the command lines 7-Zip gets, the
+// menu entry's numbers, and how it ends.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "hdinstall/bootini_rules.h"
+#include "hdinstall/messages.h"
+#include "platform/winconst.h"
+#include "tests/unit/install_machine.h"
+
+namespace kh {
+namespace {
+
+using test::InstallMachine;
+
+size_t lineCount(const std::string& text) {
+    size_t lines = 0;
+    for (char c : text) lines += c == '\n';
+    return lines;
+}
+
+std::string kernelCommand(const std::string& isoRootPath, char letter = 'C') {
+    return "7z.exe e -y \"" + isoRootPath + "\" -o" + letter + ":\\ isolinux\\vmlinuz0*";
+}
+
+std::string initrdCommand(const std::string& isoRootPath, char letter = 'C') {
+    return "7z.exe e -y \"" + isoRootPath + "\" -o" + letter + ":\\ isolinux\\initrd4disk*";
+}
+
+TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
+    InstallMachine m;
+    const std::string originalBootIni = m.file(test::kBootIni);
+    bool toolsPresentFor7Zip = true;
+    m.sys.processBehaviour = [&](const std::string& line) {
+        toolsPresentFor7Zip &= m.exists(test::kSevenZipExe) && m.exists(test::kSevenZipDll);
+        return test::sevenZipRun(line);
+    };
+    m.start();
+    m.installFrom(test::kIsoInFolder);
+
+    ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
+    const auto& move = m.ui.boxes()[0];
+    EXPECT_EQ(move.text, "是否同意移动文件D:\\iso\\live.iso 到 D:\\live.iso");
+    EXPECT_EQ(move.caption, "提示");
+    EXPECT_EQ(move.flags, win::kMbYesNo | win::kMbIconQuestion);
+    const auto& restart = m.ui.boxes()[1];
+    EXPECT_EQ(restart.text, "恭喜完成，是否重启计算机？");
+    EXPECT_EQ(restart.caption, "重启");
+    EXPECT_EQ(restart.flags, win::kMbOkCancel | win::kMbIconQuestion);
+    for (const auto& box : m.ui.boxes()) EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
+    EXPECT_TRUE(m.sys.restartRequested());
+    EXPECT_FALSE(m.ui.quitPosted());
+
+    EXPECT_EQ(m.file(test::kIsoInRoot), "live-iso-image");
+    EXPECT_FALSE(m.exists(test::kIsoInFolder));
+    EXPECT_EQ(m.sys.startedCommands(), (std::vector<std::string>{kernelCommand("D:\\live.iso"),
+                                                                 initrdCommand("D:\\live.iso")}));
+    EXPECT_TRUE(toolsPresentFor7Zip);
+    EXPECT_FALSE(m.exists(test::kSevenZipExe));
+    EXPECT_FALSE(m.exists(test::kSevenZipDll));
+    EXPECT_EQ(m.state.extractionChild, 0u);
+    // 2.5 s per run in slices of 100 ms, each followed by a paint.
+    EXPECT_GE(m.ui.paintPumps(), 48);
+
+    EXPECT_EQ(m.file(test::kBootIni), hd::addEntryToBootIni(originalBootIni, nullptr));
+    EXPECT_EQ(m.file("C:\\grldr"), "grldr-loader");
+    EXPECT_EQ(m.file("C:\\fonts"), "font-table");
+    EXPECT_EQ(m.file("C:\\greengem.xpm"), "/* XPM */");
+    EXPECT_EQ(m.file("C:\\vmlinuz0"), "extracted vmlinuz0");
+    EXPECT_EQ(m.file("C:\\initrd4disk.img"), "extracted initrd4disk.img");
+    EXPECT_FALSE(m.exists("C:\\g2ldr"));  // this build carries none
+
+    const std::string menu = m.file("C:\\menu.lst");
+    EXPECT_EQ(lineCount(menu), 22u);
+    const std::string entry =
+        "title KorvaneLinux桌面7.0rc\r\n"
+        "root (hd0,0)\r\n"
+        "kernel /vmlinuz0 root=CDLABEL=korvane-QX2-livecd isodev=/dev/sda5  isodev_dir=/  "
+        "rootfstype=iso9660 ro liveimg vga=788 quiet \r\n"
+        "initrd /initrd4disk.img \r\n"
+        "\r\n"
+        "title 返回\r\n";
+    EXPECT_NE(menu.find(entry), std::string::npos) << menu;
+}
+
+TEST(HdInstall, CancelAtTheRestartQuestionKeepsTheInstallAndEndsTheProgram) {
+    InstallMachine m;
+    m.start();
+    m.ui.answerNextBox(win::kIdYes);
+    m.ui.answerNextBox(win::kIdCancel);
+    m.installFrom(test::kIsoInFolder);
+
+    EXPECT_FALSE(m.sys.restartRequested());
+    EXPECT_TRUE(m.ui.quitPosted());
+    EXPECT_FALSE(m.ui.control(ControlId::kOk).enabled);
+    EXPECT_FALSE(m.ui.control(ControlId::kStatusConfig).visible);
+    for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path)) << path;
+    EXPECT_NE(m.file(test::kBootIni).find(hd::kEntryMarker), std::string::npos);
+    EXPECT_FALSE(m.exists(test::kSevenZipExe));
+    EXPECT_FALSE(m.exists(test::kSevenZipDll));
+}
+
+TEST(HdInstall, WritesTheSecondStageWhenTheProgramCarriesOne) {
+    InstallMachine m;
+    m.sys.setResource(payloads::kG2ldr, "g2ldr-stage");
+    m.sys.writeHostFile("C:\\g2ldr", "older");
+    m.sys.setAttributes("C:\\g2ldr", win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
+    m.start();
+    m.installFrom(test::kIsoInFolder);
+    EXPECT_EQ(m.file("C:\\g2ldr"), "g2ldr-stage");
+    EXPECT_TRUE(m.sys.restartRequested());
+}
+
+TEST(HdInstall, FileOfTheIsoNameInTheRootIsUsedWithoutAsking) {
+    // The ISO itself already there, or another file carrying its name: either
+    // way nothing is moved and 7-Zip reads the root file.
+    for (const std::string& chosen : {test::kIsoInRoot, test::kIsoInFolder}) {
+        InstallMachine m;
+        m.sys.writeHostFile(test::kIsoInRoot, "other-file");
+        m.start();
+        m.installFrom(chosen);
+        ASSERT_EQ(m.ui.boxes().size(), 1u) << m.messages();
+        EXPECT_EQ(m.ui.boxes()[0].caption, "重启");
+        EXPECT_EQ(m.file(test::kIsoInRoot), "other-file");
+        if (chosen == test::kIsoInFolder) {
+            EXPECT_EQ(m.file(chosen), "live-iso-image");
+        }
+        EXPECT_EQ(m.sys.startedCommands()[0], kernelCommand("D:\\live.iso"));
+    }
+}
+
+TEST(HdInstall, IsoPartitionNumberFollowsItsDriveAndBootFilesStayOnTheSystemDrive) {
+    const struct {
+        std::string iso;
+        std::string isodev;
+    } cases[] = {{"C:\\down\\live.iso", "isodev=/dev/sda1 "},
+                 {"d:\\iso\\live.iso", "isodev=/dev/sda5 "},
+                 {"E:\\live.iso", "isodev=/dev/sda6 "}};
+    for (const auto& c : cases) {
+        InstallMachine m;
+        m.sys.writeHostFile(c.iso, "live-iso-image");
+        m.start();
+        m.installFrom(c.iso);
+        EXPECT_TRUE(m.sys.restartRequested()) << c.iso << "\n" << m.messages();
+        EXPECT_NE(m.file("C:\\menu.lst").find(c.isodev), std::string::npos) << c.iso;
+        const std::string root = c.iso.substr(0, 3) + "live.iso";
+        EXPECT_EQ(m.file(root), "live-iso-image") << c.iso;
+        EXPECT_EQ(m.sys.startedCommands()[0], kernelCommand(root));
+        for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path)) << path;
+        EXPECT_FALSE(m.exists("D:\\grldr") || m.exists("E:\\grldr"));
+    }
+}
+
+TEST(HdInstall, SystemDriveOtherThanCReceivesEveryBootFile) {
+    InstallMachine m;
+    m.sys.volume('C').partition.info.bootIndicator = false;
+    m.sys.volume('D').partition.info.bootIndicator = true;
+    m.sys.writeHostFile("D:\\boot.ini", m.file(test::kBootIni));
+    m.start();
+    ASSERT_EQ(m.state.systemDrive.letter, 'D');
+    m.installFrom(test::kIsoInFolder);
+
+    EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
+    EXPECT_EQ(m.sys.startedCommands()[1], initrdCommand("D:\\live.iso", 'D'));
+    for (const char* name :
+         {"grldr", "menu.lst", "fonts", "greengem.xpm", "vmlinuz0", "initrd4disk.img"}) {
+        EXPECT_TRUE(m.exists(std::string("D:\\") + name)) << name;
+        EXPECT_FALSE(m.exists(std::string("C:\\") + name)) << name;
+    }
+    EXPECT_NE(m.file("D:\\menu.lst").find("root (hd0,4)\r\n"), std::string::npos);
+    EXPECT_NE(m.file("D:\\boot.ini").find(hd::kEntryMarker), std::string::npos);
+}
+
+TEST(HdInstall, NamesWithBlanksChineseAndBackslashTrailBytesStayWhole) {
+    const std::string trail = "誠";  // GBK D5 5C: its second byte is a backslash
+    ASSERT_EQ(trail, "\xD5\x5C");
+    const struct {
+        std::string iso;
+        std::string root;
+    } cases[] = {
+        {"D:\\my isos\\Korvane Live 7.iso", "D:\\Korvane Live 7.iso"},
+        {"D:\\光盘 映像\\体验版.iso", "D:\\体验版.iso"},
+        {"D:\\" + trail + "\\" + trail + ".iso", "D:\\" + trail + ".iso"},
+        {"D:\\iso\\" + trail + "x.iso", "D:\\" + trail + "x.iso"},
+    };
+    for (const auto& c : cases) {
+        InstallMachine m;
+        m.sys.writeHostFile(c.iso, "live-iso-image");
+        m.start();
+        m.installFrom(c.iso);
+        ASSERT_FALSE(m.ui.boxes().empty());
+        EXPECT_EQ(m.ui.boxes()[0].text, "是否同意移动文件" + c.iso + " 到 " + c.root);
+        EXPECT_EQ(m.file(c.root), "live-iso-image") << c.root;
+        EXPECT_EQ(m.sys.startedCommands(),
+                  (std::vector<std::string>{kernelCommand(c.root), initrdCommand(c.root)}));
+        EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
+    }
+}
+
+TEST(HdInstall, PathsLongerThanMaxPathAreUsedWhole) {
+    std::string folder = "D:";
+    for (int i = 0; i < 6; ++i) folder += "\\" + std::string(60, static_cast<char>('a' + i));
+    std::string name;
+    for (int i = 0; i < 60; ++i) name += "长";
+    name += ".iso";  // 124 bytes
+    const std::string iso = folder + "\\" + name;
+    ASSERT_GT(iso.size(), 260u);
+    InstallMachine m;
+    m.sys.writeHostFile(iso, "live-iso-image");
+    m.start();
+    m.installFrom(iso);
+    EXPECT_EQ(m.file("D:\\" + name), "live-iso-image");
+    EXPECT_EQ(m.sys.startedCommands()[0], kernelCommand("D:\\" + name));
+    EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
+}
+
+// Refusals before anything changes: the OK button comes back for another try.
+TEST(HdInstall, RefusesWithoutIsoChoiceSystemPartitionOrIsoFile) {
+    const struct {
+        const char* name;
+        std::string typed;
+        void (*arrange)(InstallMachine&);
+        const char* message;
+    } cases[] = {
+        {"no choice", "", [](InstallMachine&) {}, "请先选择ISO文件！"},
+        {"no system partition", test::kIsoInFolder,
+         [](InstallMachine& m) { m.state.systemDrive.partitionIndex.reset(); },
+         hd::msg::kNoSystemPartition},
+        {"no ISO", "D:\\iso\\gone.iso", [](InstallMachine&) {}, "ISO文件不存在"},
+    };
+    for (const auto& c : cases) {
+        InstallMachine m;
+        m.start();
+        const std::string bootIni = m.file(test::kBootIni);
+        c.arrange(m);
+        m.installFrom(c.typed);
+        ASSERT_EQ(m.ui.boxes().size(), 1u) << c.name;
+        EXPECT_EQ(m.ui.boxes()[0].text, c.message) << c.name;
+        EXPECT_EQ(m.ui.boxes()[0].caption, "警告");
+        EXPECT_EQ(m.ui.boxes()[0].flags, win::kMbIconWarning);
+        EXPECT_TRUE(m.ui.control(ControlId::kOk).enabled) << c.name;
+        EXPECT_FALSE(m.ui.quitPosted());
+        EXPECT_EQ(m.file(test::kBootIni), bootIni);
+        EXPECT_TRUE(m.exists(test::kIsoInFolder));
+        EXPECT_FALSE(m.exists("C:\\grldr"));
+    }
+}
+
+TEST(HdInstall, NoToTheMoveEndsTheProgramWithNothingChanged) {
+    for (int answer : {win::kIdNo, win::kIdCancel}) {
+        InstallMachine m;
+        m.start();
+        const std::string bootIni = m.file(test::kBootIni);
+        m.ui.answerNextBox(answer);
+        m.installFrom(test::kIsoInFolder);
+        EXPECT_EQ(m.ui.boxes().size(), 1u);
+        EXPECT_TRUE(m.ui.quitPosted());
+        EXPECT_FALSE(m.ui.control(ControlId::kOk).enabled);
+        EXPECT_TRUE(m.exists(test::kIsoInFolder));
+        EXPECT_FALSE(m.exists(test::kIsoInRoot));
+        EXPECT_EQ(m.file(test::kBootIni), bootIni);
+        EXPECT_FALSE(m.exists("C:\\grldr"));
+        EXPECT_FALSE(m.exists(test::kSevenZipExe));
+    }
+}
+
+}  // namespace
+}  // namespace kh

@@ -1,0 +1,112 @@
+// A machine for the hard-disk install and restore tests: C: (primary, active,
+// Linux 1) holds Windows and boot.ini; D: and E: are logical drives of an
+// extended partition (Linux 5 and 6). The program's resources are small fake
+// files except the real sample menu; 7-Zip is scripted to extract what its
+// command line asks for.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/window_events.h"
+#include "hdinstall/startup_checks.h"
+#include "payloads/catalogue.h"
+#include "platform/winconst.h"
+#include "tests/support/sim_env.h"
+
+namespace kh::test {
+
+inline const std::string kIsoInFolder = "D:\\iso\\live.iso";
+inline const std::string kIsoInRoot = "D:\\live.iso";
+inline const std::string kSevenZipExe = "C:\\tools\\7z.exe";
+inline const std::string kSevenZipDll = "C:\\tools\\7z.dll";
+inline const std::string kBootIni = "C:\\boot.ini";
+
+// Everything the install puts on the system drive.
+inline const std::vector<std::string> kInstalledFiles = {"C:\\grldr",    "C:\\menu.lst",
+                                                         "C:\\fonts",    "C:\\greengem.xpm",
+                                                         "C:\\vmlinuz0", "C:\\initrd4disk.img"};
+
+inline std::string sampleMenu() {
+    std::ifstream in(KH_SOURCE_DIR "/payloads/data/menu.lst", std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// 7-Zip that runs `runsForMs` and, when it ends with a usable exit code,
+// leaves the file its pattern names in the folder after -o.
+inline sim::SimProcess sevenZipRun(const std::string& commandLine, uint64_t runsForMs = 2500,
+                                   uint32_t exitCode = 0) {
+    sim::SimProcess process;
+    process.runsForMs = runsForMs;
+    process.exitCode = exitCode;
+    const size_t target = commandLine.find(" -o");
+    if (target == std::string::npos || exitCode > 1) return process;
+    const std::string folder = commandLine.substr(target + 3, 3);
+    const std::string name =
+        commandLine.find("vmlinuz0*") != std::string::npos ? "vmlinuz0" : "initrd4disk.img";
+    process.onExit = [folder, name](sim::SimSystem& sys) {
+        sys.writeHostFile(folder + name, "extracted " + name);
+    };
+    return process;
+}
+
+struct InstallMachine : SimEnv {
+    InstallMachine() {
+        std::string disk = blankDisk(2048);
+        writeTable(disk, 0, {{0x07, 63, 900, true}, {0x0F, 1000, 1000}});
+        writeTable(disk, 1000, {{0x07, 63, 400}, {0x05, 500, 500}});
+        writeTable(disk, 1500, {{0x0B, 63, 400}});
+        sys.setDiskImage(disk);
+        // Windows numbers its volumes its own way; the menu must not use them.
+        addVolume('D', 2, 1063, false);
+        addVolume('E', 3, 1563, false);
+
+        sys.setResource(payloads::kSevenZipExe, "7z-exe");
+        sys.setResource(payloads::kSevenZipDll, "7z-dll");
+        sys.setResource(payloads::kGrldr, "grldr-loader");
+        sys.setResource(payloads::kSampleMenu, sampleMenu());
+        sys.setResource(payloads::kFonts, "font-table");
+        sys.setResource(payloads::kSplashImage, "/* XPM */");
+        sys.processBehaviour = [](const std::string& line) { return sevenZipRun(line); };
+        sys.writeHostFile(kIsoInFolder, "live-iso-image");
+    }
+
+    // Creates the main window as at program start.
+    void start() {
+        app::onCreate(state);
+        ASSERT_FALSE(ui.quitPosted()) << messages();
+    }
+
+    void installFrom(const std::string& isoPath) {
+        ui.typeIsoPath(isoPath);
+        app::onCommand(state, static_cast<int>(ControlId::kOk));
+    }
+
+    std::string file(const std::string& path) const {
+        return sys.readHostFile(path).value_or("<missing>");
+    }
+    bool exists(const std::string& path) const { return sys.readHostFile(path).has_value(); }
+
+    bool boxShown(const std::string& caption) const {
+        for (const auto& box : ui.boxes()) {
+            if (box.caption == caption) return true;
+        }
+        return false;
+    }
+
+    // The n-th call of `operation` from now on fails.
+    void failNext(const std::string& operation, int n = 1) {
+        int made = 0;
+        for (const std::string& call : sys.calls()) made += call == operation;
+        sys.failOn(operation, made + n);
+    }
+};
+
+}  // namespace kh::test
