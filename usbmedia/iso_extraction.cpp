@@ -42,9 +42,7 @@ bool writeToolPayloads(AppState& state) {
         recordToolPath(state, path);
         const auto outcome =
             payloads::writePayload(state, {tool.resourceId, path}, tool.messages());
-        // Other failures have shown their message and requested the end; the
-        // step that needs the missing tool then fails visibly.
-        if (outcome == payloads::WriteOutcome::kAbandoned) return false;
+        if (outcome != payloads::WriteOutcome::kWritten) return false;
     }
     return true;
 }

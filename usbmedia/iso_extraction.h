@@ -9,7 +9,8 @@
 namespace kh::usb {
 
 // Writes 7z.exe, 7z.dll and syslinux.exe next to the program and records
-// their paths for deletion. False when a payload was abandoned.
+// their paths for deletion. False when one was not written (its message, if it
+// has one, is shown and the end requested).
 bool writeToolPayloads(AppState& state);
 
 // x -y, output folder the drive root, the ISO quoted, and the "[BOOT]"

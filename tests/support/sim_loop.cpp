@@ -1,0 +1,54 @@
+#include "tests/support/sim_loop.h"
+
+#include "app/handover.h"
+
+namespace kh::test {
+
+void SimLoop::deliverPosted() {
+    while (!env_.ui.quitPosted() && env_.ui.startFormatPending() > 0) {
+        env_.ui.takeStartFormat();
+        usb::onStartFormat(env_.state);
+        syncTimers();
+    }
+}
+
+void SimLoop::syncTimers() {
+    const auto& armed = env_.ui.timers();
+    for (auto it = due_.begin(); it != due_.end();) {
+        it = armed.count(it->first) ? std::next(it) : due_.erase(it);
+    }
+    for (const auto& [id, interval] : armed) {
+        if (!due_.count(id)) due_[id] = env_.sys.now() + interval;
+    }
+}
+
+bool SimLoop::step() {
+    syncTimers();
+    deliverPosted();
+    if (env_.ui.quitPosted() || due_.empty()) return false;
+    auto next = due_.begin();
+    for (auto it = due_.begin(); it != due_.end(); ++it) {
+        if (it->second < next->second) next = it;
+    }
+    const int id = next->first;
+    if (next->second > env_.sys.now()) env_.sys.advance(next->second - env_.sys.now());
+    next->second = env_.sys.now() + env_.ui.timers().at(id);
+    ++ticks_[id];
+    if (beforeTick) beforeTick(id);
+    usb::onTimer(env_.state, id);
+    syncTimers();
+    return !env_.ui.quitPosted();
+}
+
+void SimLoop::run(uint64_t limitMs) {
+    const uint64_t end = env_.sys.now() + limitMs;
+    while (env_.sys.now() <= end && step()) {
+    }
+}
+
+int SimLoop::ticks(int timerId) const {
+    const auto it = ticks_.find(timerId);
+    return it == ticks_.end() ? 0 : it->second;
+}
+
+}  // namespace kh::test

@@ -1,0 +1,39 @@
+// Drives the window's posted start-format messages and timers against the
+// simulated clock, as the message loop would: posted messages first, then the
+// timer due next, advancing the clock to it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+
+#include "tests/support/sim_env.h"
+
+namespace kh::test {
+
+class SimLoop {
+  public:
+    explicit SimLoop(SimEnv& env) : env_(env) {}
+
+    // Called before each timer fires, with its id, so that a test can change
+    // the drive between ticks.
+    std::function<void(int timerId)> beforeTick;
+
+    // Delivers posted messages, then fires the next due timer. False when
+    // the quit request was posted or nothing is left to deliver.
+    bool step();
+    // Steps until false or until `limitMs` of simulated time has passed.
+    void run(uint64_t limitMs = 3600000);
+
+    int ticks(int timerId) const;
+
+  private:
+    void deliverPosted();
+    void syncTimers();
+
+    SimEnv& env_;
+    std::map<int, uint64_t> due_;  // armed timers and when they fire next
+    std::map<int, int> ticks_;
+};
+
+}  // namespace kh::test

@@ -1,0 +1,140 @@
+// What is refused before the format question, with the exact message, and the
+// window left ready for another attempt.
+#include "usbmedia/usb_checks.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/usb_rig.h"
+
+namespace kh {
+namespace {
+
+using test::UsbRig;
+
+void expectRefused(UsbRig& rig, const std::string& text, const std::string& caption,
+                   unsigned flags) {
+    ASSERT_EQ(rig.ui.boxes().size(), 1u) << rig.messages();
+    EXPECT_EQ(rig.lastBox().text, text);
+    EXPECT_EQ(rig.lastBox().caption, caption);
+    EXPECT_EQ(rig.lastBox().flags, flags);
+    EXPECT_EQ(rig.lastBox().owner, BoxOwner::kMainWindow);
+    EXPECT_FALSE(rig.started("7z.exe x"));
+    EXPECT_FALSE(rig.started("LABEL"));
+    EXPECT_FALSE(rig.started("cmd"));
+    EXPECT_FALSE(rig.ui.quitPosted());
+    EXPECT_EQ(rig.state.usb.stage, UsbStage::kIdle);
+    // Ready again: OK goes to the USB creation once more.
+    for (ControlId id : {ControlId::kOk, ControlId::kDriveList, ControlId::kModeUsb,
+                         ControlId::kModeHarddisk, ControlId::kBrowse, ControlId::kIsoPath}) {
+        EXPECT_TRUE(rig.ui.control(id).enabled) << static_cast<int>(id);
+    }
+}
+
+bool askedToFormat(const UsbRig& rig) {
+    return rig.boxShown("是否格式化？格式化前请备份自己重要数据。");
+}
+
+TEST(UsbChecks, AMissingIsoIsRefused) {
+    UsbRig rig;
+    rig.ui.typeIsoPath("C:\\isos\\gone.iso");
+    rig.pressOk();
+    expectRefused(rig, "ISO文件不存在", "警告", win::kMbIconWarning);
+    EXPECT_TRUE(rig.sys.startedCommands().empty());
+}
+
+TEST(UsbChecks, NoDriveIsRefused) {
+    UsbRig rig;
+    rig.ui.clearDriveList();
+    rig.pressOk();
+    expectRefused(rig, "请先插入U盘!", "警告", win::kMbIconWarning);
+}
+
+TEST(UsbChecks, ADriveWithoutFreeSpaceInformationIsNotFound) {
+    UsbRig failing;
+    failing.sys.failOn("diskFreeSpace");
+    failing.pressOk();
+    expectRefused(failing, "找不到所选磁盘驱动器", "警告", win::kMbOkCancel);
+
+    UsbRig empty;
+    empty.sys.volume('G').freeSpace = DiskFreeSpace{8, 512, 0};
+    empty.pressOk();
+    expectRefused(empty, "找不到所选磁盘驱动器", "警告", win::kMbOkCancel);
+}
+
+TEST(UsbChecks, FreeSpaceIsComparedInWholeMegabytes) {
+    UsbRig equal;  // 700,000,000-byte ISO
+    equal.sys.volume('G').freeSpace = DiskFreeSpace{1, 1000, 700000};
+    equal.pressOk();
+    EXPECT_TRUE(askedToFormat(equal)) << equal.messages();
+
+    UsbRig short1;
+    short1.sys.volume('G').freeSpace = DiskFreeSpace{1, 1, 699999999};
+    short1.pressOk();
+    expectRefused(short1, "设备空间不够，至少需要700M", "警告", win::kMbIconWarning);
+}
+
+TEST(UsbChecks, FreeSpaceBeyondFourGibibytesIsNotTruncated) {
+    // 64 x 512 x 200,000 = 6,553,600,000 bytes; in 32 bits it would be 2,258 MB.
+    UsbRig rig("KINGSTON", 5000000000);
+    rig.sys.volume('G').freeSpace = DiskFreeSpace{64, 512, 200000};
+    rig.pressOk();
+    EXPECT_TRUE(askedToFormat(rig)) << rig.messages();
+
+    UsbRig tight("KINGSTON", 7000000000);
+    tight.sys.volume('G').freeSpace = DiskFreeSpace{64, 512, 200000};
+    tight.pressOk();
+    expectRefused(tight, "设备空间不够，至少需要7000M", "警告", win::kMbIconWarning);
+}
+
+TEST(UsbChecks, AFileOfFourGibibytesIsRefusedBeforeAnythingIsWritten) {
+    UsbRig largest;
+    largest.children["7z.exe l"].output = test::listing({4096, 4294967295, 12});
+    largest.pressOk();
+    EXPECT_TRUE(askedToFormat(largest));
+
+    UsbRig tooLarge;
+    tooLarge.children["7z.exe l"].output = test::listing({4096, 4294967296, 12});
+    tooLarge.pressOk();
+    expectRefused(tooLarge, "ISO中有大于4GB的文件，FAT32格式的U盘无法存放", "警告",
+                  win::kMbIconWarning);
+    EXPECT_EQ(tooLarge.sys.startedCommands(), std::vector<std::string>{test::kListCommand});
+}
+
+TEST(UsbChecks, AnIsoSevenZipCannotListIsAnError) {
+    for (auto broken :
+         {sim::SimProcess{false, 100, 2, "", nullptr}, sim::SimProcess{true, 0, 0, "", nullptr},
+          sim::SimProcess{false, 600000, 0, "", nullptr}}) {
+        UsbRig rig;
+        rig.children["7z.exe l"] = broken;
+        rig.pressOk();
+        expectRefused(rig, "无法读取ISO文件，请检查ISO文件是否完整", "错误", win::kMbIconError);
+    }
+    // A warning (data after the image) still gives a complete listing.
+    UsbRig warning;
+    warning.children["7z.exe l"].exitCode = 1;
+    warning.pressOk();
+    EXPECT_TRUE(askedToFormat(warning));
+}
+
+TEST(UsbChecks, ListingSizesIgnoreThePackedAndPhysicalSizes) {
+    const std::string listing =
+        "Path = live.iso\r\nType = Iso\r\nPhysical Size = 9999999999\r\n\r\n----------\r\n"
+        "Path = LiveOS\r\nFolder = +\r\nSize = \r\nPacked Size = 0\r\n\r\n"
+        "Path = LiveOS\\squashfs.img\r\nFolder = -\r\nSize = 5000000000\r\n"
+        "Packed Size = 5000000000\r\n\r\nPath = isolinux\\vmlinuz0\r\nSize = 123\r\n";
+    EXPECT_EQ(usb::largestListedSize(listing), 5000000000u);
+    EXPECT_EQ(usb::largestListedSize("Path = x\r\nPhysical Size = 7\r\n"), std::nullopt);
+}
+
+TEST(UsbChecks, ARefusedAttemptCanBeRepeated) {
+    UsbRig rig;
+    rig.sys.volume('G').freeSpace = DiskFreeSpace{1, 1, 1000};
+    rig.pressOk();
+    rig.sys.volume('G').freeSpace = DiskFreeSpace{8, 512, 1000000};
+    rig.ui.answerNextBox(win::kIdNo);
+    rig.create();
+    EXPECT_EQ(rig.lastBox().text, test::kSuccess);
+}
+
+}  // namespace
+}  // namespace kh
