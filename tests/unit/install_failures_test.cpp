@@ -1,0 +1,311 @@
+// Each failure the hard-disk install can meet: its message, whether the
+// install goes on, and that it never ends in the congratulation or a restart.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "hdinstall/messages.h"
+#include "platform/winconst.h"
+#include "tests/unit/install_machine.h"
+
+namespace kh {
+namespace {
+
+using test::InstallMachine;
+
+const std::string kRestartCaption = "重启";
+
+struct Expected {
+    std::string text;
+    std::string caption;
+    unsigned flags;
+};
+
+void expectBox(const InstallMachine& m, size_t index, const Expected& expected) {
+    ASSERT_GT(m.ui.boxes().size(), index) << m.messages();
+    const auto& box = m.ui.boxes()[index];
+    EXPECT_EQ(box.text, expected.text);
+    EXPECT_EQ(box.caption, expected.caption);
+    EXPECT_EQ(box.flags, expected.flags);
+    EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
+}
+
+void expectNoRestart(const InstallMachine& m) {
+    EXPECT_FALSE(m.boxShown(kRestartCaption)) << m.messages();
+    EXPECT_FALSE(m.sys.restartRequested());
+    EXPECT_FALSE(m.ui.control(ControlId::kOk).enabled);
+}
+
+void expectToolsGone(const InstallMachine& m) {
+    EXPECT_FALSE(m.exists(test::kSevenZipExe));
+    EXPECT_FALSE(m.exists(test::kSevenZipDll));
+}
+
+// The move question answered, then the install runs into its failure.
+InstallMachine& runInstall(InstallMachine& m) {
+    m.start();
+    m.installFrom(test::kIsoInFolder);
+    return m;
+}
+
+TEST(HdInstallFailure, FailedMoveIsReportedAndNeverCongratulated) {
+    InstallMachine m;
+    m.failNext("moveFile");
+    runInstall(m);
+    expectBox(m, 1, {"移动文件失败，检查空间或者手动移动", "Error", win::kMbIconError});
+    EXPECT_TRUE(m.ui.quitPosted());
+    EXPECT_TRUE(m.exists(test::kIsoInFolder));
+    expectNoRestart(m);
+    expectToolsGone(m);
+}
+
+TEST(HdInstallFailure, VolumeQueryFailuresEndWithTheOkButtonOff) {
+    const struct {
+        PartitionQuery::Status status;
+        const char* text;
+    } cases[] = {{PartitionQuery::Status::kOpenFailed, "createfile Can't open current dir "},
+                 {PartitionQuery::Status::kQueryFailed, "Deviceiocontrol currentdir error "}};
+    for (const auto& c : cases) {
+        InstallMachine m;
+        m.start();
+        const std::string bootIni = m.file(test::kBootIni);
+        m.sys.volume('D').partition.status = c.status;
+        m.installFrom(test::kIsoInFolder);
+        ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
+        expectBox(m, 1, {c.text, "current dir", win::kMbOk});
+        EXPECT_FALSE(m.ui.quitPosted());
+        expectNoRestart(m);
+        EXPECT_EQ(m.file(test::kBootIni), bootIni);
+        EXPECT_FALSE(m.exists(test::kSevenZipExe));
+        EXPECT_FALSE(m.exists("C:\\grldr"));
+    }
+}
+
+TEST(HdInstallFailure, BootIniFailureEndsBeforeAnyFileIsWritten) {
+    InstallMachine m;
+    m.failNext("replaceFile");
+    runInstall(m);
+    ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
+    EXPECT_EQ(m.ui.boxes()[1].text, hd::msg::kBootIniRenameError);
+    EXPECT_TRUE(m.ui.quitPosted());
+    expectNoRestart(m);
+    EXPECT_FALSE(m.exists(test::kSevenZipExe));
+    EXPECT_FALSE(m.exists("C:\\grldr"));
+    EXPECT_TRUE(m.sys.startedCommands().empty());
+}
+
+TEST(HdInstallFailure, MissingResourceAbandonsTheInstallAtOnce) {
+    const struct {
+        int id;
+        const char* text;
+        unsigned flags;
+    } cases[] = {
+        {payloads::kSevenZipExe, "找不到7z文件", win::kMbIconError},
+        {payloads::kSevenZipDll, "找不到dll文件", win::kMbOk},
+        {payloads::kGrldr, "找不到资源grldr", win::kMbIconError},
+        {payloads::kSampleMenu, "找不到资源menu.list", win::kMbIconError},
+        {payloads::kFonts, "找不到资源fonts", win::kMbIconError},
+        {payloads::kSplashImage, "找不到资源图片", win::kMbIconError},
+    };
+    for (const auto& c : cases) {
+        InstallMachine m;
+        m.sys.setResource(c.id, "", Resource::Status::kNotFound);
+        runInstall(m);
+        ASSERT_EQ(m.ui.boxes().size(), 2u) << c.text << "\n" << m.messages();
+        expectBox(m, 1, {c.text, "错误", c.flags});
+        EXPECT_TRUE(m.ui.quitPosted());
+        expectNoRestart(m);
+        expectToolsGone(m);
+        EXPECT_TRUE(m.sys.startedCommands().empty());
+    }
+}
+
+TEST(HdInstallFailure, UnloadableResourceIsReportedAndTheInstallGoesOnUncongratulated) {
+    const struct {
+        int id;
+        Resource::Status status;
+        const char* text;
+        const char* caption;
+    } cases[] = {
+        {payloads::kSevenZipExe, Resource::Status::kLockFailed, "7z锁定失败", "error"},
+        {payloads::kSevenZipDll, Resource::Status::kLoadFailed, "加载dll文件错误", "错误"},
+        {payloads::kGrldr, Resource::Status::kLoadFailed, "找不到资源文件grldr", "错误"},
+        {payloads::kG2ldr, Resource::Status::kLockFailed, "资源文件g2ldr错误", "错误"},
+        {payloads::kSampleMenu, Resource::Status::kLockFailed, "资源文件menu.list锁定错误", "错误"},
+        {payloads::kFonts, Resource::Status::kLoadFailed, "资源fonts加载错误", "错误"},
+        {payloads::kSplashImage, Resource::Status::kLockFailed, "锁定picture错误", "错误"},
+    };
+    for (const auto& c : cases) {
+        InstallMachine m;
+        m.sys.setResource(c.id, "bytes", c.status);
+        runInstall(m);
+        expectBox(m, 1, {c.text, c.caption, win::kMbIconError});
+        EXPECT_TRUE(m.ui.quitPosted());
+        expectNoRestart(m);
+        expectToolsGone(m);
+        EXPECT_TRUE(m.exists("C:\\fonts") || c.id == payloads::kFonts) << c.text;
+    }
+}
+
+TEST(HdInstallFailure, SevenZipThatCannotBeCreatedHidesTheStatus) {
+    InstallMachine m;
+    m.start();
+    m.ui.show(ControlId::kStatusConfig, true);
+    m.failNext("createFile", 2);  // the first is boot.ini's temporary copy
+    m.installFrom(test::kIsoInFolder);
+    expectBox(m, 1, {"7z.exe创建失败", "错误", win::kMbIconError});
+    EXPECT_FALSE(m.ui.control(ControlId::kStatusConfig).visible);
+    EXPECT_TRUE(m.ui.quitPosted());
+    expectNoRestart(m);
+}
+
+// 7-Zip runs that fail: the message names the file, the menu stays the
+// sample, 7-Zip's own files are removed, and nothing congratulates.
+TEST(HdInstallFailure, ExtractionFailuresAreReportedAndEndTheInstall) {
+    const std::string kernel = "提取vmlinux失败";
+    const std::string initrd = "提取initrd失败";
+    const struct {
+        const char* name;
+        std::function<sim::SimProcess(const std::string&)> behaviour;
+        std::string text;
+    } cases[] = {
+        {"kernel not started",
+         [](const std::string& line) {
+             sim::SimProcess process = test::sevenZipRun(line);
+             process.startFails = line.find("vmlinuz0") != std::string::npos;
+             return process;
+         },
+         kernel},
+        {"kernel fatal error",
+         [](const std::string& line) { return test::sevenZipRun(line, 100, 2); }, kernel},
+        {"initrd command line error",
+         [](const std::string& line) {
+             return test::sevenZipRun(line, 100, line.find("initrd") != std::string::npos ? 7 : 0);
+         },
+         initrd},
+        {"initrd not in the ISO",
+         [](const std::string& line) {
+             sim::SimProcess process = test::sevenZipRun(line);
+             if (line.find("initrd") != std::string::npos) process.onExit = nullptr;
+             return process;
+         },
+         initrd},
+        {"kernel empty",
+         [](const std::string& line) {
+             sim::SimProcess process = test::sevenZipRun(line);
+             if (line.find("vmlinuz0") != std::string::npos) {
+                 process.onExit = [](sim::SimSystem& s) { s.writeHostFile("C:\\vmlinuz0", ""); };
+             }
+             return process;
+         },
+         kernel},
+    };
+    for (const auto& c : cases) {
+        InstallMachine m;
+        m.sys.processBehaviour = c.behaviour;
+        runInstall(m);
+        ASSERT_EQ(m.ui.boxes().size(), 2u) << c.name << "\n" << m.messages();
+        expectBox(m, 1, {c.text, "提取文件错误", win::kMbIconError});
+        EXPECT_TRUE(m.ui.quitPosted()) << c.name;
+        expectNoRestart(m);
+        expectToolsGone(m);
+        EXPECT_EQ(m.file("C:\\menu.lst"), test::sampleMenu()) << c.name;
+        EXPECT_EQ(m.sys.startedCommands().size(), c.text == kernel ? 1u : 2u) << c.name;
+    }
+}
+
+TEST(HdInstallFailure, ExtractionWarningCountsAsSuccessWhenTheFileIsThere) {
+    InstallMachine m;
+    m.sys.processBehaviour = [](const std::string& line) { return test::sevenZipRun(line, 10, 1); };
+    runInstall(m);
+    EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
+}
+
+TEST(HdInstallFailure, KernelLeftByAnEarlierRunDoesNotPassForANewOne) {
+    InstallMachine m;
+    m.sys.writeHostFile("C:\\vmlinuz0", "earlier kernel");
+    m.sys.setAttributes("C:\\vmlinuz0", win::kAttrReadOnly);
+    m.sys.processBehaviour = [](const std::string& line) {
+        sim::SimProcess process = test::sevenZipRun(line);
+        if (line.find("vmlinuz0") != std::string::npos) process.onExit = nullptr;
+        return process;
+    };
+    runInstall(m);
+    expectBox(m, 1, {"提取vmlinux失败", "提取文件错误", win::kMbIconError});
+    EXPECT_FALSE(m.exists("C:\\vmlinuz0"));
+    expectNoRestart(m);
+}
+
+TEST(HdInstallFailure, HangingSevenZipIsStoppedAfterTenMinutesAndItsFilesRemoved) {
+    InstallMachine m;
+    m.sys.processBehaviour = [](const std::string& line) {
+        sim::SimProcess process = test::sevenZipRun(line, 60 * 60 * 1000);
+        process.onExit = nullptr;
+        return process;
+    };
+    runInstall(m);
+
+    expectBox(m, 1, {"提取vmlinux失败", "提取文件错误", win::kMbIconError});
+    EXPECT_EQ(m.sys.now(), 10u * 60 * 1000);
+    EXPECT_EQ(m.state.extractionChild, 0u);
+    EXPECT_GE(m.ui.paintPumps(), 5999);
+    expectToolsGone(m);
+    expectNoRestart(m);
+}
+
+TEST(HdInstallFailure, SevenZipThatWillNotStopKeepsItsFilesAndStaysTracked) {
+    InstallMachine m;
+    m.sys.processBehaviour = [](const std::string& line) {
+        return test::sevenZipRun(line, 60 * 60 * 1000);
+    };
+    m.failNext("terminate");
+    runInstall(m);
+    expectBox(m, 1, {"提取vmlinux失败", "提取文件错误", win::kMbIconError});
+    EXPECT_NE(m.state.extractionChild, 0u);
+    EXPECT_TRUE(m.sys.processRunning(m.state.extractionChild));
+    // 7-Zip still holds them; the exit command deletes them once it is gone.
+    EXPECT_TRUE(m.exists(test::kSevenZipExe));
+    expectNoRestart(m);
+}
+
+TEST(HdInstallFailure, UnreadableMenuEndsWithoutTheRestartQuestion) {
+    InstallMachine m;
+    m.failNext("createFile", 5);  // boot.ini's copy, 7z.exe, 7z.dll, grldr, menu.lst
+    runInstall(m);
+    expectBox(m, 1, {hd::msg::kMenuOpenError, "错误", win::kMbIconError});
+    expectNoRestart(m);
+    expectToolsGone(m);
+}
+
+TEST(HdInstallFailure, MenuRenameFailureGoesOnButIsNotCongratulated) {
+    InstallMachine m;
+    m.failNext("replaceFile", 2);  // the first replaces boot.ini
+    runInstall(m);
+    expectBox(m, 1, {"menu重命名错误", "Error", win::kMbOk});
+    EXPECT_EQ(m.file("C:\\menu.lst"), test::sampleMenu());
+    EXPECT_TRUE(m.ui.quitPosted());
+    expectNoRestart(m);
+    expectToolsGone(m);
+}
+
+TEST(HdInstallFailure, ShutdownPrivilegeDecidesWhetherTheRestartIsOffered) {
+    for (auto status :
+         {ShutdownPrivilege::Status::kVersionFailed, ShutdownPrivilege::Status::kTokenFailed}) {
+        InstallMachine m;
+        m.sys.setShutdownPrivilege(status);
+        runInstall(m);
+        EXPECT_EQ(m.ui.boxes().size(), 1u) << m.messages();
+        EXPECT_FALSE(m.ui.quitPosted());
+        expectNoRestart(m);
+        expectToolsGone(m);
+        for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path));
+    }
+    InstallMachine notNt;
+    notNt.sys.setShutdownPrivilege(ShutdownPrivilege::Status::kNotNt);
+    runInstall(notNt);
+    EXPECT_TRUE(notNt.sys.restartRequested());
+}
+
+}  // namespace
+}  // namespace kh
