@@ -40,37 +40,32 @@ void endFinish(AppState& state) {
     endCreation(state);
 }
 
-enum class Written { kYes, kAbandoned, kFailed };
-
-Written writeBootFile(AppState& state, int resourceId, const char* name,
-                      const payloads::PayloadMessages& messages) {
+payloads::WriteOutcome writeBootFile(AppState& state, int resourceId, const char* name,
+                                     const payloads::PayloadMessages& messages) {
     const payloads::PayloadTarget target{resourceId,
                                          onTarget(state, std::string("syslinux\\") + name), true};
-    switch (payloads::writePayload(state, target, messages)) {
-        case payloads::WriteOutcome::kWritten:
-            return Written::kYes;
-        case payloads::WriteOutcome::kAbandoned:
-            return Written::kAbandoned;
-        default:
-            return Written::kFailed;  // its message is shown and the end requested
-    }
+    return payloads::writePayload(state, target, messages);
 }
 
-// False when the creation stopped at a missing or failed file.
+// False when the creation stopped at a file that was not written.
 bool writeBootFiles(AppState& state) {
-    Written written =
+    using payloads::WriteOutcome;
+    WriteOutcome outcome =
         writeBootFile(state, payloads::kSyslinuxCfg, "syslinux.cfg", payloads::usbSyslinuxCfg());
     for (const BootFile& module : kModules) {
-        if (written != Written::kYes) break;
-        written = writeBootFile(state, module.resourceId, module.name,
+        if (outcome != WriteOutcome::kWritten) break;
+        outcome = writeBootFile(state, module.resourceId, module.name,
                                 payloads::resourceFileMessages(module.name));
     }
-    if (written == Written::kAbandoned) {
+    if (outcome == WriteOutcome::kWritten) return true;
+    // Without the resource the window is ready for another attempt; any other
+    // failure has shown its message and requested the end.
+    if (outcome == WriteOutcome::kAbandoned) {
         returnToIdle(state);
-    } else if (written == Written::kFailed) {
+    } else {
         endFinish(state);
     }
-    return written == Written::kYes;
+    return false;
 }
 
 bool installBootCode(AppState& state) {
