@@ -1,0 +1,53 @@
+#!/bin/bash
+# Builds the SYSLINUX Windows installer (syslinux.exe), the COM32 menu modules and, from the same
+# build, the Linux mtools installer with its ldlinux.sys/ldlinux.c32 (for boot tests), from
+# Debian's `syslinux` source package, and installs them into OUTDIR.
+#
+# Usage: build-syslinux.sh OUTDIR
+. "$(dirname "$0")/lib.sh"
+
+[ $# -eq 1 ] || kh_die "usage: build-syslinux.sh OUTDIR"
+OUTDIR=$1
+PKG=syslinux
+VERSION=$(kh_source_version $PKG)
+KEY=${VERSION//:/_}-$(kh_build_key build-syslinux.sh gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
+    mingw-w64-i686-dev gcc-12 binutils nasm libc6-dev-i386 uuid-dev libext2fs-dev)
+
+FILES=(syslinux.exe vesamenu.c32 libcom32.c32 libutil.c32 syslinux-mtools ldlinux.c32 ldlinux.sys)
+
+build() {
+    local result=$1
+    local srcdir
+    srcdir=$(kh_fetch_source $PKG "$VERSION")
+    local work=$KH_CACHE/work/$PKG
+    kh_log "building $PKG $VERSION"
+    kh_unpack_source "$srcdir" "$work"
+    local src=$work/src
+
+    # Dates embedded in the boot code follow the changelog, as in Debian's own build.
+    export SOURCE_DATE_EPOCH
+    SOURCE_DATE_EPOCH=$(kh_source_epoch "$src")
+    local date hexdate
+    date=$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y%m%d)
+    hexdate=$(printf '0x%08x' "$SOURCE_DATE_EPOCH")
+    # Only the BIOS firmware and the installers are needed: no EFI, no extlinux, no utilities.
+    kh_run_logged "$work/build.log" make -C "$src" -j2 bios DATE="$date" HEXDATE="$hexdate" \
+        PYTHON=python3 "BSUBDIRS=codepage com32 lzo core mbr libinstaller win32 mtools" ISUBDIRS=
+
+    local b=$src/bios
+    cp "$b/win32/syslinux.exe" "$result/syslinux.exe"
+    cp "$b/com32/menu/vesamenu.c32" "$result/vesamenu.c32"
+    cp "$b/com32/lib/libcom32.c32" "$result/libcom32.c32"
+    cp "$b/com32/libutil/libutil.c32" "$result/libutil.c32"
+    cp "$b/mtools/syslinux" "$result/syslinux-mtools"
+    cp "$b/com32/elflink/ldlinux/ldlinux.c32" "$result/ldlinux.c32"
+    cp "$b/core/ldlinux.sys" "$result/ldlinux.sys"
+    i686-w64-mingw32-strip "$result/syslinux.exe"
+    strip "$result/syslinux-mtools"
+    echo "$VERSION" >"$result/VERSION"
+    rm -rf "$work"
+}
+
+RESULT=$(kh_cached_build $PKG "$KEY" build)
+kh_install "$RESULT" "$OUTDIR" "${FILES[@]}"
+chmod +x "$OUTDIR/syslinux-mtools"
