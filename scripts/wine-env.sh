@@ -40,7 +40,10 @@ kh_template() {
     (
         flock 9
         [ -f "$template/.complete" ] && exit 0
-        _kh_create_template "$template.partial" && mv -T "$template.partial" "$template"
+        _kh_create_template "$template.partial" && mv -T "$template.partial" "$template" || exit 1
+        # Templates of other Wine versions or script versions are stale.
+        find "$cache/wine-template" -mindepth 1 -maxdepth 1 -type d ! -path "$template" \
+            -exec rm -rf {} +
     ) 9>"$cache/wine-template/lock" || return 1
     echo "$template"
 }

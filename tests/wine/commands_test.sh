@@ -26,11 +26,14 @@ expect_no_box "no message when going back to hard disk"
 expect "hard-disk mode: drive list disabled, ISO path and browse stay enabled" \
     "$(states 103 100 106 107 101)" "103:10 100:10 106:00 107:11 101:10 "
 
+FILE_DIALOG="--class #32770 --with 1148:Edit"
+
 # choose_file PATH: picks PATH in the open-file dialog.
 choose_file() {
     gh click 100 >/dev/null || fail "browse not clickable"
-    gh --class '#32770' settext 1148:Edit "$1" >/dev/null || fail "file name not typed"
-    gh --class '#32770' click 1:Button >/dev/null || fail "Open not pressed"
+    gh $FILE_DIALOG settext 1148:Edit "$1" >/dev/null || fail "file name not typed"
+    gh $FILE_DIALOG click 1:Button >/dev/null || fail "Open not pressed"
+    gh $FILE_DIALOG gone >/dev/null || fail "the open-file dialog stayed"
 }
 
 choose_file "$iso_path"
@@ -45,7 +48,8 @@ expect "the edit shows the wrong file all the same" "$(field gbk "$(gh control 1
 expect "OK enabled after the wrong file" "$(field enabled "$(gh control 105)")" 1
 
 gh click 100 >/dev/null || fail "browse not clickable"
-gh --class '#32770' click 2:Button >/dev/null || fail "Cancel not pressed"
+gh $FILE_DIALOG click 2:Button >/dev/null || fail "Cancel not pressed"
+gh $FILE_DIALOG gone >/dev/null || fail "the open-file dialog stayed"
 expect_no_box "cancelling the dialog says nothing"
 expect "cancelling keeps the edit" "$(field gbk "$(gh control 103)")" "$(gbk_hex "$txt_path")"
 

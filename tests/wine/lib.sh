@@ -135,27 +135,30 @@ screenshot() {
 control_line() { grep "^id=$1 " "$WORK/controls.txt"; }
 list_controls() { gh controls >"$WORK/controls.txt"; }
 
+# A message box, told from other dialogs by its text control.
+MESSAGE_BOX="--class #32770 --with 65535:Static"
+
 # expect_box DESCRIPTION CAPTION TEXT: a message box with exactly CAPTION and
 # TEXT (compared as GBK bytes) is showing; it is answered with OK.
 expect_box() {
     local box
-    if ! box=$(gh --class '#32770' box); then
+    if ! box=$(gh $MESSAGE_BOX box); then
         fail "$1: no message box"
         return
     fi
     expect "$1: caption" "$(field gbk "$(grep '^caption ' <<<"$box")")" "$(gbk_hex "$2")"
     expect "$1: text" "$(field gbk "$(grep '^message ' <<<"$box")")" "$(gbk_hex "$3")"
-    gh --class '#32770' click 1:Button >/dev/null || fail "$1: OK not pressed"
-    gh --class '#32770' gone >/dev/null || fail "$1: the box stayed"
+    gh $MESSAGE_BOX click 1:Button >/dev/null || fail "$1: OK not pressed"
+    gh $MESSAGE_BOX gone >/dev/null || fail "$1: the box stayed"
 }
 
 # expect_no_box DESCRIPTION: no message box shows up within a second.
 expect_no_box() {
-    if gh --timeout 1000 --class '#32770' absent >/dev/null; then
+    if gh --timeout 1000 $MESSAGE_BOX absent >/dev/null; then
         pass "$1"
     else
         fail "$1: $(tr '\n' ' ' <"$WORK/gh.out")"
-        gh --class '#32770' click 1:Button >/dev/null
+        gh $MESSAGE_BOX click 1:Button >/dev/null
     fi
 }
 

@@ -10,7 +10,7 @@ setup_prefix
 # read fails. Either message is right for a disk that cannot be read.
 rm "$WINEPREFIX/dosdevices/physicaldrive0"
 start_app
-box=$(gh --class '#32770' box) || fail "no message box without a disk"
+box=$(gh $MESSAGE_BOX box) || fail "no message box without a disk"
 expect "no disk: caption" "$(field gbk "$(grep '^caption ' <<<"$box")")" "$(gbk_hex '错误')"
 message=$(field gbk "$(grep '^message ' <<<"$box")")
 if [ "$message" = "$(gbk_hex '找不到磁盘')" ] || [ "$message" = "$(gbk_hex '读取MBR出错')" ]; then
@@ -20,7 +20,7 @@ else
 fi
 expect "no disk: only the ISO path edit was created" \
     "$(gh --visible any controls | sed 's/^id=\([0-9]*\) .*/\1/' | tr '\n' ' ')" "103 "
-gh --class '#32770' click 1:Button >/dev/null
+gh $MESSAGE_BOX click 1:Button >/dev/null
 wait_app 5
 expect "no disk: exit code" "$APP_EXIT" 0
 

@@ -2,11 +2,13 @@
 // Windows too): finds a top-level window, reads its controls and presses
 // them.
 //
-//   guihelper [--timeout MS] [--class NAME] [--title TEXT] [--visible any] COMMAND [ARGS]
+//   guihelper [--timeout MS] [--class NAME] [--title TEXT] [--with CONTROL]
+//             [--visible any] COMMAND [ARGS]
 //
 // The window is a visible top-level window of class NAME (default "korvane")
-// and, when given, title TEXT ("--visible any" also accepts a hidden one, such
-// as a window still inside WM_CREATE); every command first waits up to MS
+// and, when given, title TEXT and a child CONTROL ("--with 65535:Static" tells
+// a message box from another dialog; "--visible any" also accepts a hidden
+// window, such as one still inside WM_CREATE); every command first waits up to MS
 // milliseconds (default 10000) for it. A control is named "ID" or
 // "ID:CLASS" (CLASS tells apart controls sharing an id, as in the open-file
 // dialog).
@@ -46,17 +48,19 @@ namespace {
 constexpr UINT kSendTimeout = 5000;
 constexpr DWORD kPollInterval = 50;
 
+struct ControlName {
+    int id = 0;
+    std::wstring className;
+};
+
 struct Options {
     DWORD timeout = 10000;
     std::wstring className = L"korvane";
     std::wstring title;
     bool titleGiven = false;
     bool visibleOnly = true;
-};
-
-struct ControlName {
-    int id = 0;
-    std::wstring className;
+    bool controlGiven = false;
+    ControlName control;
 };
 
 // Splits the command line as the C runtime does: blanks separate, quotes
@@ -168,6 +172,8 @@ std::string ansiText(HWND hwnd) {
 
 std::wstring wideText(HWND hwnd) { return fromAnsi(ansiText(hwnd)); }
 
+HWND findControl(HWND window, const ControlName& name);
+
 struct WindowSearch {
     const Options* options;
     HWND found;
@@ -180,6 +186,7 @@ BOOL CALLBACK matchTopLevel(HWND hwnd, LPARAM param) {
         return TRUE;
     }
     if (search->options->titleGiven && wideText(hwnd) != search->options->title) return TRUE;
+    if (search->options->controlGiven && !findControl(hwnd, search->options->control)) return TRUE;
     search->found = hwnd;
     return FALSE;
 }
@@ -370,8 +377,8 @@ int failIfAppears(const Options& options) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: guihelper [--timeout MS] [--class NAME] [--title TEXT] [--visible any]\n"
-                 "                 COMMAND [ARGS]\n"
+                 "usage: guihelper [--timeout MS] [--class NAME] [--title TEXT] [--with CONTROL]\n"
+                 "                 [--visible any] COMMAND [ARGS]\n"
                  "commands: window controls control box click command settext combo close\n"
                  "          devicechange gone absent\n");
     return 2;
@@ -431,6 +438,9 @@ int main() {
             options.className = args[i + 1];
         } else if (args[i] == L"--visible" && args[i + 1] == L"any") {
             options.visibleOnly = false;
+        } else if (args[i] == L"--with") {
+            if (!parseControlName(args[i + 1], options.control)) return usage();
+            options.controlGiven = true;
         } else if (args[i] == L"--title") {
             options.title = args[i + 1];
             options.titleGiven = true;
