@@ -14,3 +14,9 @@ add_test(NAME win32_pe_imports
          COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/pe_imports_test.sh
                  ${KH_WIN32_DIR}/KorvaneHelper.exe)
 set_tests_properties(win32_pe_imports PROPERTIES LABELS "wine;win32")
+
+add_test(NAME wine_usb_media
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/usb_media_test.sh ${KH_WIN32_DIR}
+                 ${KH_SCREENSHOT_DIR})
+set_tests_properties(wine_usb_media PROPERTIES LABELS wine TIMEOUT 300
+                     ENVIRONMENT "KH_PAYLOAD_DIR=${KH_PAYLOAD_DIR}")
