@@ -20,3 +20,9 @@ add_test(NAME wine_usb_media
                  ${KH_SCREENSHOT_DIR})
 set_tests_properties(wine_usb_media PROPERTIES LABELS wine TIMEOUT 300
                      ENVIRONMENT "KH_PAYLOAD_DIR=${KH_PAYLOAD_DIR}")
+
+add_test(NAME wine_hd_install
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/hd_install_test.sh ${KH_WIN32_DIR}
+                 ${KH_SCREENSHOT_DIR})
+set_tests_properties(wine_hd_install PROPERTIES LABELS wine TIMEOUT 300
+                     ENVIRONMENT "KH_PAYLOAD_DIR=${KH_PAYLOAD_DIR}")
