@@ -1,3 +1,41 @@
-# Boot tests: the live system started under QEMU the two ways the program prepares.
+# Boot tests: the live system started under QEMU from what the program prepares, from a USB stick
+# (SYSLINUX) and from the hard disk (grldr, menu.lst) with several partition layouts. See
+# tests/boot/README.md.
+option(KH_BOOT_ALL_LAYOUTS "Boot every hard-disk layout, not only a representative two" OFF)
+set(KH_BOOT_ARTIFACT_DIR "${PROJECT_SOURCE_DIR}/build/boot-artifacts" CACHE PATH
+    "Serial logs, screenshots and menus of the boot tests")
+
 add_executable(kh_boot_mkmenu ${PROJECT_SOURCE_DIR}/tests/boot/mkmenu.cpp)
 target_link_libraries(kh_boot_mkmenu PRIVATE kh_core)
+
+set(_kh_boot_dir "${PROJECT_SOURCE_DIR}/tests/boot")
+set(_kh_boot_work "${CMAKE_BINARY_DIR}/boot-work")
+set(_kh_boot_iso "${_kh_boot_work}/live.iso")
+
+# The test live ISO (kernel package and result cached), built once for all boots.
+add_test(NAME boot_live_iso COMMAND bash "${_kh_boot_dir}/mkiso.sh" "${_kh_boot_iso}")
+set_tests_properties(boot_live_iso PROPERTIES LABELS boot FIXTURES_SETUP kh_live_iso TIMEOUT 900)
+
+function(kh_boot_test name)
+    add_test(NAME boot_${name} COMMAND bash ${ARGN})
+    # 77: QEMU cannot run on this machine at all.
+    set_tests_properties(boot_${name} PROPERTIES LABELS boot FIXTURES_REQUIRED kh_live_iso
+                         SKIP_RETURN_CODE 77 TIMEOUT 300)
+endfunction()
+
+foreach(mode timeout menu)
+    kh_boot_test(usb_${mode} "${_kh_boot_dir}/boot_usb.sh" ${mode} "${KH_PAYLOAD_DIR}"
+                 "${_kh_boot_iso}" "${_kh_boot_work}" "${KH_BOOT_ARTIFACT_DIR}")
+endforeach()
+
+# A logical drive behind a 0x0F extended partition, and the system partition behind an extended
+# partition in slot 0 (its menu number is not 0).
+set(_kh_boot_layouts extended-0f extended-first)
+if(KH_BOOT_ALL_LAYOUTS)
+    list(APPEND _kh_boot_layouts primaries extended-05 iso-on-system extended-slot2)
+endif()
+foreach(layout ${_kh_boot_layouts})
+    kh_boot_test(hd_${layout} "${_kh_boot_dir}/boot_hd.sh" ${layout} "${KH_PAYLOAD_DIR}"
+                 "${_kh_boot_iso}" $<TARGET_FILE:kh_boot_mkmenu> "${_kh_boot_work}"
+                 "${KH_BOOT_ARTIFACT_DIR}")
+endforeach()
