@@ -12,9 +12,7 @@ Notice error(const std::string& text) { return {text, kError, win::kMbIconError}
 
 PayloadMessages errors(const char* notFound, const char* load, const char* lock,
                        const char* create) {
-    PayloadMessages messages{error(notFound), error(load), error(lock), std::nullopt};
-    if (create) messages.createFailed = error(create);
-    return messages;
+    return PayloadMessages{error(notFound), error(load), error(lock), error(create)};
 }
 
 }  // namespace
@@ -42,30 +40,30 @@ PayloadMessages hdSevenZipExe() {
 }
 
 PayloadMessages hdSevenZipDll() {
-    PayloadMessages messages = errors("找不到dll文件", "加载dll文件错误", "dll锁定失败", nullptr);
+    PayloadMessages messages = errors("找不到dll文件", "加载dll文件错误", "dll锁定失败", "7z.dll创建失败");
     messages.notFound = Notice{"找不到dll文件", kError, win::kMbOk};
     return messages;
 }
 
 PayloadMessages hdGrldr() {
-    return errors("找不到资源grldr", "找不到资源文件grldr", "资源文件grldr错误", nullptr);
+    return errors("找不到资源grldr", "找不到资源文件grldr", "资源文件grldr错误", "grldr创建失败");
 }
 
 PayloadMessages hdG2ldr() {
-    return errors("找不到资源g2ldr", "找不到资源文件g2ldr", "资源文件g2ldr错误", nullptr);
+    return errors("找不到资源g2ldr", "找不到资源文件g2ldr", "资源文件g2ldr错误", "g2ldr创建失败");
 }
 
 PayloadMessages hdSampleMenu() {
     return errors("找不到资源menu.list", "资源文件menu.list错误", "资源文件menu.list锁定错误",
-                  nullptr);
+                  "menu.lst创建失败");
 }
 
 PayloadMessages hdFonts() {
-    return errors("找不到资源fonts", "资源fonts加载错误", "资源文件锁定错误", nullptr);
+    return errors("找不到资源fonts", "资源fonts加载错误", "资源文件锁定错误", "fonts创建失败");
 }
 
 PayloadMessages hdSplashImage() {
-    return errors("找不到资源图片", "加载picture错误", "锁定picture错误", nullptr);
+    return errors("找不到资源图片", "加载picture错误", "锁定picture错误", "greengem.xpm创建失败");
 }
 
 PayloadMessages resourceFileMessages(const std::string& fileName) {

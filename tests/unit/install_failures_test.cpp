@@ -269,11 +269,24 @@ TEST(HdInstallFailure, SevenZipThatWillNotStopKeepsItsFilesAndStaysTracked) {
     expectNoRestart(m);
 }
 
-TEST(HdInstallFailure, UnreadableMenuEndsWithoutTheRestartQuestion) {
+TEST(HdInstallFailure, MenuThatCannotBeWrittenEndsWithoutTheRestartQuestion) {
     InstallMachine m;
     m.failNext("createFile", 5);  // boot.ini's copy, 7z.exe, 7z.dll, grldr, menu.lst
     runInstall(m);
-    expectBox(m, 1, {hd::msg::kMenuOpenError, "错误", win::kMbIconError});
+    expectBox(m, 1, {"menu.lst创建失败", "错误", win::kMbIconError});
+    expectBox(m, 2, {hd::msg::kMenuOpenError, "错误", win::kMbIconError});
+    expectNoRestart(m);
+    expectToolsGone(m);
+}
+
+// A boot entry whose loader is missing cannot start: never congratulate.
+TEST(HdInstallFailure, LoaderThatCannotBeWrittenIsReportedAndNotCongratulated) {
+    InstallMachine m;
+    m.failNext("createFile", 4);  // boot.ini's copy, 7z.exe, 7z.dll, grldr
+    runInstall(m);
+    expectBox(m, 1, {"grldr创建失败", "错误", win::kMbIconError});
+    EXPECT_FALSE(m.exists("C:\\grldr"));
+    EXPECT_TRUE(m.ui.quitPosted());
     expectNoRestart(m);
     expectToolsGone(m);
 }
