@@ -223,3 +223,38 @@ TEST(CloseWindow, EndsTheChildButKeepsTheTools) {
 
 }  // namespace
 }  // namespace kh
+
+namespace kh {
+namespace {
+
+TEST(OkCommand, DisablesItselfAndHandsOverByMode) {
+    SimEnv usb;
+    startWithEntry(usb, false);
+    usb.sys.writeHostFile("D:\\iso\\live.iso", "iso");
+    usb.sys.volume('G').freeSpace = DiskFreeSpace{1, 512, 0};
+    command(usb, ControlId::kModeUsb);
+    usb.ui.typeIsoPath("D:\\iso\\live.iso");
+    command(usb, ControlId::kOk);
+    ASSERT_FALSE(usb.ui.boxes().empty());
+    EXPECT_EQ(usb.ui.boxes().back().text, "找不到所选磁盘驱动器");  // the USB checks ran
+
+    SimEnv restore;
+    startWithEntry(restore, true);
+    command(restore, ControlId::kOk);
+    EXPECT_EQ(restore.sys.readHostFile("C:\\boot.ini"), "");
+    EXPECT_FALSE(restore.ui.control(ControlId::kOk).enabled);
+
+    SimEnv install;
+    startWithEntry(install, false);
+    install.sys.mapDrive('D');
+    install.sys.writeHostFile("D:\\iso\\live.iso", "iso");
+    install.ui.answerNextBox(win::kIdNo);
+    install.ui.typeIsoPath("D:\\iso\\live.iso");
+    command(install, ControlId::kOk);
+    ASSERT_EQ(install.ui.boxes().size(), 1u);
+    EXPECT_EQ(install.ui.boxes()[0].text, "是否同意移动文件D:\\iso\\live.iso 到 D:\\live.iso");
+    EXPECT_FALSE(install.ui.control(ControlId::kOk).enabled);
+}
+
+}  // namespace
+}  // namespace kh
