@@ -43,7 +43,8 @@ build() {
     cp "$b/com32/elflink/ldlinux/ldlinux.c32" "$result/ldlinux.c32"
     cp "$b/core/ldlinux.sys" "$result/ldlinux.sys"
     i686-w64-mingw32-strip "$result/syslinux.exe"
-    strip "$result/syslinux-mtools"
+    # The build id hashes the build directory; drop it so that rebuilds elsewhere match.
+    strip --remove-section=.note.gnu.build-id "$result/syslinux-mtools"
     echo "$VERSION" >"$result/VERSION"
     rm -rf "$work"
 }
