@@ -114,6 +114,10 @@ public:
 
     // Child processes, always started hidden.
     virtual ProcessHandle startProcess(const std::string& commandLine) = 0;  // CreateProcessA
+    // As startProcess, with the child's standard output and error going to the
+    // file `outputPath` (created or truncated), which can be read while it runs.
+    virtual ProcessHandle startProcessWithOutput(const std::string& commandLine,
+                                                 const std::string& outputPath) = 0;
     virtual unsigned winExec(const std::string& commandLine) = 0;  // WinExec; > 31 is success
     // Runs a hidden child to its end (at most `milliseconds`, then it is
     // terminated) and collects its standard output; nothing when it could not

@@ -49,15 +49,25 @@ bool writeToolPayloads(AppState& state) {
 
 std::string extractionCommand(char target, const std::string& isoPath) {
     // -oG:\ stays unquoted: a backslash before a closing quote would escape it.
-    return std::string("7z.exe x -y -o") + target + ":\\ " + quoted(isoPath) + " -x![BOOT]";
+    // -bsp1 reports the percentage done on standard output.
+    return std::string("7z.exe x -y -bsp1 -o") + target + ":\\ " + quoted(isoPath) +
+           " -x![BOOT]";
+}
+
+std::string progressLogPath(AppState& state) {
+    return directoryOf(state.sys.modulePath()) + "\\" + kProgressLogName;
 }
 
 void startIsoExtraction(AppState& state) {
     state.usb.stage = UsbStage::kExtracting;
     state.usb.creepCounter = 1;
     state.ui.show(ControlId::kStatusCopy, true);
-    state.extractionChild =
-        state.sys.startProcess(extractionCommand(*state.usb.target, state.isoPath));
+    // 7-Zip sets each file to its full size when it creates it, so the size
+    // of the live image cannot show how far the copy is; its own report can.
+    const std::string log = progressLogPath(state);
+    recordToolPath(state, log);
+    state.extractionChild = state.sys.startProcessWithOutput(
+        extractionCommand(*state.usb.target, state.isoPath), log);
     if (state.extractionChild == 0) {
         box(state, msg::kProcessFailed, msg::kWarning, win::kMbOk);
         endCreation(state);

@@ -14,8 +14,13 @@ namespace kh::usb {
 bool writeToolPayloads(AppState& state);
 
 // x -y, output folder the drive root, the ISO quoted, and the "[BOOT]"
-// pseudo-folder 7-Zip shows for El Torito images left out.
+// pseudo-folder 7-Zip shows for El Torito images left out; progress reported.
 std::string extractionCommand(char target, const std::string& isoPath);
+
+// Where 7-Zip's report goes while it extracts: next to the tools, and removed
+// with them.
+inline constexpr const char* kProgressLogName = "7z-progress.log";
+std::string progressLogPath(AppState& state);
 
 // Starts the extraction and its copy timer; a child that cannot be started
 // ends the creation.

@@ -3,6 +3,7 @@
 #include "app/handover.h"
 #include "platform/winconst.h"
 #include "usbmedia/finish.h"
+#include "usbmedia/iso_extraction.h"
 #include "usbmedia/messages.h"
 #include "usbmedia/session.h"
 
@@ -18,13 +19,20 @@ constexpr uint64_t kComplete = 100;
 // warning only).
 constexpr uint32_t kLastSuccessCode = 1;
 
-void showProgress(AppState& state) {
+std::optional<uint64_t> percentFromLiveImage(AppState& state) {
     const std::string image = onTarget(state, kLiveImage);
-    if (!state.sys.fileExists(image)) return;
+    if (!state.sys.fileExists(image)) return std::nullopt;
     const auto bytes = state.sys.fileSize(image);
-    if (!bytes) return;
-    const uint64_t raw = rawPercent(*bytes, state.usb.isoBytes);
-    state.ui.setText(ControlId::kStatusCopy, progressText(raw, state.usb.creepCounter));
+    if (!bytes) return std::nullopt;
+    return rawPercent(*bytes, state.usb.isoBytes);
+}
+
+void showProgress(AppState& state) {
+    const auto report = state.sys.readFile(progressLogPath(state));
+    auto raw = report ? lastReportedPercent(*report) : std::nullopt;
+    if (!raw) raw = percentFromLiveImage(state);
+    if (!raw) return;
+    state.ui.setText(ControlId::kStatusCopy, progressText(*raw, state.usb.creepCounter));
 }
 
 void failExtraction(AppState& state) {
@@ -38,6 +46,27 @@ void failExtraction(AppState& state) {
 
 uint64_t rawPercent(uint64_t imageBytes, uint64_t isoBytes) {
     return isoBytes == 0 ? 0 : imageBytes * 100 / isoBytes;
+}
+
+std::optional<uint64_t> lastReportedPercent(std::string_view report) {
+    // Each update is a line of its own, ended by CR: " 37% 12 - LiveOS\squashfs.img".
+    std::optional<uint64_t> last;
+    size_t begin = 0;
+    while (begin < report.size()) {
+        size_t end = report.find_first_of("\r\n", begin);
+        if (end == std::string_view::npos) end = report.size();
+        std::string_view line = report.substr(begin, end - begin);
+        const size_t digits = line.find_first_not_of(' ');
+        const size_t sign = line.find('%');
+        if (digits != std::string_view::npos && sign != std::string_view::npos && sign > digits &&
+            sign - digits <= 3 &&
+            line.substr(digits, sign - digits).find_first_not_of("0123456789") ==
+                std::string_view::npos) {
+            last = std::stoull(std::string(line.substr(digits, sign - digits)));
+        }
+        begin = end + 1;
+    }
+    return last;
 }
 
 std::string progressText(uint64_t raw, int& creepCounter) {

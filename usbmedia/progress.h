@@ -1,8 +1,11 @@
-// The copy timer: the percentage shown while 7-Zip extracts, judged by the size
-// of the live image on the drive, and the end of the extraction.
+// The copy timer: the percentage shown while 7-Zip extracts, taken from
+// 7-Zip's own report (or, without one, judged by the size of the live image on
+// the drive), and the end of the extraction.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 #include <string>
 
 #include "app/app_state.h"
@@ -11,6 +14,9 @@ namespace kh::usb {
 
 // squashfs bytes as a whole percentage of the ISO bytes (0 for an empty ISO).
 uint64_t rawPercent(uint64_t imageBytes, uint64_t isoBytes);
+
+// The last "N%" that 7-Zip's progress report (-bsp1) holds.
+std::optional<uint64_t> lastReportedPercent(std::string_view report);
 
 // The status text for `raw`, advancing `creepCounter` in the last stretch.
 std::string progressText(uint64_t raw, int& creepCounter);

@@ -286,6 +286,16 @@ ProcessHandle SimSystem::startProcess(const std::string& commandLine) {
     return launch(commandLine, &started);
 }
 
+ProcessHandle SimSystem::startProcessWithOutput(const std::string& commandLine,
+                                               const std::string& outputPath) {
+    if (shouldFail("startProcess")) return 0;
+    auto output = createFile(outputPath);
+    if (!output) return 0;
+    output->close();
+    bool started = false;
+    return launch(commandLine, &started);
+}
+
 unsigned SimSystem::winExec(const std::string& commandLine) {
     if (shouldFail("winExec")) return 2;
     bool started = false;

@@ -195,20 +195,43 @@ Resource Win32System::resource(int id) {
     return {Resource::Status::kOk, std::string_view(static_cast<const char*>(bytes), size)};
 }
 
-ProcessHandle Win32System::startProcess(const std::string& commandLine) {
+namespace {
+
+ProcessHandle startHidden(const std::string& commandLine, HANDLE output) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
+    if (output) {
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
     PROCESS_INFORMATION process = {};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
         return 0;
     }
     CloseHandle(process.hThread);
     return reinterpret_cast<ProcessHandle>(process.hProcess);
+}
+
+}  // namespace
+
+ProcessHandle Win32System::startProcess(const std::string& commandLine) {
+    return startHidden(commandLine, nullptr);
+}
+
+ProcessHandle Win32System::startProcessWithOutput(const std::string& commandLine,
+                                                  const std::string& outputPath) {
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    Handle output(CreateFileA(outputPath.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!output.valid()) return 0;
+    return startHidden(commandLine, output.get());
 }
 
 unsigned Win32System::winExec(const std::string& commandLine) {

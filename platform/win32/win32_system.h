@@ -24,6 +24,8 @@ public:
     std::string modulePath() override;
     Resource resource(int id) override;
     ProcessHandle startProcess(const std::string& commandLine) override;
+    ProcessHandle startProcessWithOutput(const std::string& commandLine,
+                                         const std::string& outputPath) override;
     unsigned winExec(const std::string& commandLine) override;
     std::optional<CapturedRun> runCaptured(const std::string& commandLine,
                                            uint32_t milliseconds) override;

@@ -1,5 +1,6 @@
-// The copy status while 7-Zip extracts: the percentage of the live image, the
-// creep in the last stretch and the text once the image is complete.
+// The copy status while 7-Zip extracts: 7-Zip's own percentage or else the
+// share of the live image, the creep in the last stretch and the text once the
+// copy is complete.
 #include <gtest/gtest.h>
 
 #include "tests/unit/usb_rig.h"
@@ -49,6 +50,39 @@ TEST(UsbProgress, PercentagesUseSixtyFourBitBytes) {
     EXPECT_EQ(usb::progressText(95, creep), "复制文件，已完成:96%");
     EXPECT_EQ(usb::progressText(101, creep), kConfiguring);
     EXPECT_EQ(creep, 2);
+}
+
+TEST(UsbProgress, ReadsTheLastPercentageOfSevenZipsReport) {
+    EXPECT_EQ(usb::lastReportedPercent("Extracting archive: G:\\a.iso\r\n  0%\r    \r"), 0u);
+    EXPECT_EQ(usb::lastReportedPercent("  5% 1 - LiveOS\\squashfs.img\r 37% 1 - x\r"), 37u);
+    EXPECT_EQ(usb::lastReportedPercent("100%\r\nEverything is Ok\r\n"), 100u);
+    EXPECT_EQ(usb::lastReportedPercent(" 42% 3 - 50%off.txt\r\nEverything is Ok\r\n"), 42u);
+    EXPECT_FALSE(usb::lastReportedPercent("7-Zip 26.02\r\nScanning\r\n%\r\n").has_value());
+    EXPECT_FALSE(usb::lastReportedPercent("12345%").has_value());
+}
+
+// 7-Zip gives a file its full size when it creates it; its report, not the
+// size, tells how far the copy is.
+TEST(UsbProgress, SevenZipsReportWinsOverThePreallocatedImage) {
+    UsbRig rig;
+    const std::vector<std::string> reports = {"  3% 1 - LiveOS\\squashfs.img\r",
+                                              " 41% 1 - LiveOS\\squashfs.img\r"};
+    rig.children["7z.exe x"] = {false, 5000 * reports.size() + 1000, 0, "",
+                                [](sim::SimSystem& s) { UsbRig::writeIsoTree(s); }};
+    size_t tick = 0;
+    rig.loop.beforeTick = [&](int id) {
+        if (id != 2 || tick >= reports.size()) return;
+        rig.sparseFile(kImage, 700000000);
+        rig.sys.writeHostFile("C:\\tools\\7z-progress.log", reports[tick++]);
+    };
+    rig.ui.answerNextBox(win::kIdNo);
+    rig.pressOk();
+    std::vector<std::string> texts;
+    while (rig.loop.step()) texts.push_back(rig.ui.control(ControlId::kStatusCopy).text);
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "复制文件，已完成:3%");
+    EXPECT_EQ(texts[1], "复制文件，已完成:41%");
+    EXPECT_FALSE(rig.sys.readHostFile("C:\\tools\\7z-progress.log").has_value());
 }
 
 TEST(UsbProgress, ASmallIsoShowsItsPercentage) {

@@ -24,7 +24,7 @@ inline constexpr const char* kSevenZipDll = "C:\\tools\\7z.dll";
 inline constexpr const char* kInstaller = "C:\\tools\\syslinux.exe";
 inline constexpr const char* kListCommand = "7z.exe l -slt \"C:\\isos\\live.iso\"";
 inline constexpr const char* kExtractCommand =
-    "7z.exe x -y -oG:\\ \"C:\\isos\\live.iso\" -x![BOOT]";
+    "7z.exe x -y -bsp1 -oG:\\ \"C:\\isos\\live.iso\" -x![BOOT]";
 inline constexpr const char* kFormatCommand = "cmd /c echo yes|format /FS:fat32 /V:BOOT G:";
 inline constexpr const char* kInstallCommand = "syslinux.exe -sfmar G:";
 inline constexpr const char* kSuccess = "恭喜完成,可以重启选择从USB启动！";
