@@ -14,6 +14,10 @@ target_link_libraries(kh_core_win32 PUBLIC user32 gdi32 comdlg32 advapi32)
 set(KH_RESOURCES "")
 if(EXISTS "${KH_PAYLOAD_DIR}/resources.rc")
     set(KH_RESOURCES "${KH_PAYLOAD_DIR}/resources.rc")
+    # windres reads the payload files; a rebuilt payload must be embedded again.
+    file(GLOB KH_PAYLOAD_FILES "${KH_PAYLOAD_DIR}/*")
+    list(REMOVE_ITEM KH_PAYLOAD_FILES "${KH_PAYLOAD_DIR}/resources.rc")
+    set_source_files_properties(${KH_RESOURCES} PROPERTIES OBJECT_DEPENDS "${KH_PAYLOAD_FILES}")
 endif()
 
 add_executable(KorvaneHelper WIN32 app/win32/main_window.cpp ${KH_RESOURCES})
@@ -24,8 +28,9 @@ add_executable(KorvaneHelper-test WIN32 app/win32/main_window.cpp ${KH_RESOURCES
 target_link_libraries(KorvaneHelper-test PRIVATE kh_core_win32)
 target_compile_definitions(KorvaneHelper-test PRIVATE KH_SCENARIO_SEAM)
 
-if(EXISTS "${PROJECT_SOURCE_DIR}/tests/wine/guihelper/guihelper.cpp")
-    add_executable(guihelper tests/wine/guihelper/guihelper.cpp)
-    set_target_properties(guihelper PROPERTIES LINK_FLAGS "-mconsole")
-    target_link_libraries(guihelper PRIVATE user32)
-endif()
+# Test tools of the project's own, run under Wine.
+add_executable(guihelper tests/wine/guihelper/guihelper.cpp)
+set_target_properties(guihelper PROPERTIES LINK_FLAGS "-mconsole")
+target_link_libraries(guihelper PRIVATE user32)
+add_executable(resdump tests/wine/resdump/resdump.cpp)
+set_target_properties(resdump PROPERTIES LINK_FLAGS "-mconsole")

@@ -26,3 +26,13 @@ add_test(NAME wine_hd_install
                  ${KH_SCREENSHOT_DIR})
 set_tests_properties(wine_hd_install PROPERTIES LABELS wine TIMEOUT 300
                      ENVIRONMENT "KH_PAYLOAD_DIR=${KH_PAYLOAD_DIR}")
+
+add_test(NAME wine_resources
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/resources_test.sh ${KH_WIN32_DIR}
+                 ${KH_PAYLOAD_DIR})
+set_tests_properties(wine_resources PROPERTIES LABELS wine TIMEOUT 120)
+
+add_test(NAME wine_payload_tools
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/payload_tools_test.sh ${KH_PAYLOAD_DIR}
+                 ${CMAKE_BINARY_DIR}/wine-payload-prefix)
+set_tests_properties(wine_payload_tools PROPERTIES LABELS wine TIMEOUT 120)

@@ -115,7 +115,7 @@ DEB=$(kernel_deb)
 KEY=$({
     basename "$DEB"
     cat "$HERE/mkiso.sh" "$HERE/live-init.sh"
-    busybox | head -n 1
+    busybox | sed -n 1p  # reads everything: no SIGPIPE under pipefail
 } | sha256sum | cut -c1-16)
 CACHED=$CACHE/live-$KEY.iso
 if [ ! -f "$CACHED" ]; then

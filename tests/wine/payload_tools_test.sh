@@ -3,7 +3,7 @@
 # 9660/Joliet image byte for byte, and syslinux.exe must start and print its usage.
 #
 # Usage: payload_tools_test.sh PAYLOAD_DIR WINEPREFIX
-# The prefix is created (32-bit) when it does not exist. Exits non-zero on the first failure.
+# The prefix is made afresh from the template prefix.
 set -euo pipefail
 
 [ $# -eq 2 ] || {
@@ -11,10 +11,7 @@ set -euo pipefail
     exit 2
 }
 payloads=$(cd "$1" && pwd)
-export WINEPREFIX=$2
-export WINEARCH=win32
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEDEBUG=-all
+source "$(dirname "$0")/../../scripts/wine-env.sh"
 unset DISPLAY
 
 failures=0
@@ -24,11 +21,8 @@ fail() {
 }
 pass() { echo "ok: $*"; }
 
-# Start the prefix with output away from any pipe: Wine's services keep inherited pipes open.
-if [ ! -d "$WINEPREFIX" ]; then
-    wineboot -i >/dev/null 2>&1 || true
-fi
-wine cmd /c exit >/dev/null 2>&1 || true
+kh_fresh_prefix "$2"
+kh_warm  # Wine's services must not inherit a pipe from a later command
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -70,7 +70,8 @@ sevenzip_pid() {
 }
 
 # Hold 7-Zip once the live image exists until a copy tick has shown it. 7-Zip
-# gives a file its full length when it creates it, so the size is final at once.
+# gives a file its full length when it creates it, so the program shows the
+# percentage 7-Zip reports (-bsp1) rather than the image's size.
 image=$usb/LiveOS/squashfs.img
 held=
 for _ in $(seq 1 3000); do
@@ -83,8 +84,9 @@ done
 if [ -z "$held" ]; then
     fail "7-Zip was not caught while extracting"
 else
-    size=$(stat -c %s "$image")
-    percent=$((size * 100 / iso_bytes))
+    report=$(tr '\r' '\n' <"$WORK/app/7z-progress.log" | grep -oE '^ *[0-9]{1,3}%' | tail -n 1 |
+        tr -d ' %')
+    percent=${report:-$(($(stat -c %s "$image") * 100 / iso_bytes))}
     expected=$(gbk_hex "复制文件，已完成:${percent}%")
     shown=
     for _ in $(seq 1 80); do

@@ -1,0 +1,68 @@
+#!/bin/bash
+# Every payload of the real executable, read back under Wine through
+# FindResourceA/LoadResource/LockResource, is byte for byte the file it was
+# built from, of type "RC_DATA" and language Chinese (PRC).
+#
+# Usage: resources_test.sh EXE_DIR PAYLOAD_DIR
+set -uo pipefail
+
+[ $# -eq 2 ] || {
+    echo "usage: $0 EXE_DIR PAYLOAD_DIR" >&2
+    exit 2
+}
+exe_dir=$(cd "$1" && pwd)
+payloads=$(cd "$2" && pwd)
+source "$(dirname "$0")/../../scripts/wine-env.sh"
+unset DISPLAY
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kh-res.XXXXXX")
+trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+kh_fresh_prefix "$work/prefix" || exit 1
+kh_warm
+mkdir "$work/out"
+
+wine "$exe_dir/resdump.exe" "$(kh_windows_path "$exe_dir/KorvaneHelper.exe")" \
+    "$(kh_windows_path "$work/out")" >"$work/list.txt" 2>"$work/err.txt" </dev/null
+status=$?
+tr -d '\r' <"$work/list.txt" >"$work/resources.txt"
+cat "$work/resources.txt"
+
+failures=0
+check() {
+    local id=$1 file=$2 line
+    line=$(grep "^$id " "$work/resources.txt")
+    if [ -z "$line" ]; then
+        echo "FAIL: resource $id ($file) missing"
+        failures=$((failures + 1))
+    elif [ "$(echo "$line" | cut -d' ' -f2)" != 2052 ]; then
+        echo "FAIL: resource $id is not in Chinese (PRC): $line"
+        failures=$((failures + 1))
+    elif ! cmp -s "$work/out/$id.bin" "$payloads/$file"; then
+        echo "FAIL: resource $id differs from $file"
+        failures=$((failures + 1))
+    else
+        echo "ok: $id $file"
+    fi
+}
+
+[ "$status" -eq 0 ] || { echo "FAIL: resdump exit $status"; failures=$((failures + 1)); }
+check 117 menu.lst
+check 129 7z.exe
+check 130 7z.dll
+check 138 syslinux.exe
+check 139 syslinux.cfg
+check 141 fonts
+check 143 grldr
+check 152 greengem.xpm
+check 160 vesamenu.c32
+check 161 libcom32.c32
+check 162 libutil.c32
+if [ -f "$payloads/g2ldr" ]; then check 144 g2ldr; fi
+expected=$(( $(ls "$payloads"/g2ldr 2>/dev/null | wc -l) + 11 ))
+count=$(wc -l <"$work/resources.txt")
+[ "$count" -eq "$expected" ] || {
+    echo "FAIL: $count RC_DATA resources, expected $expected"
+    failures=$((failures + 1))
+}
+[ "$failures" -eq 0 ] && echo "all checks passed"
+exit $((failures != 0))
