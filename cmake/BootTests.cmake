@@ -1,6 +1,6 @@
 # Boot tests: the live system started under QEMU from what the program prepares, from a USB stick
 # (SYSLINUX) and from the hard disk (grldr, menu.lst) with several partition layouts. See
-# tests/boot/README.md.
+# README.md ("Boot tests").
 option(KH_BOOT_ALL_LAYOUTS "Boot every hard-disk layout, not only a representative two" OFF)
 set(KH_BOOT_ARTIFACT_DIR "${PROJECT_SOURCE_DIR}/build/boot-artifacts" CACHE PATH
     "Serial logs, screenshots and menus of the boot tests")
