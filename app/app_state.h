@@ -49,7 +49,7 @@ struct AppState {
     std::string isoPath;  // the last choice of the open-file dialog
 
     UsbSession usb;
-    ProcessHandle extractionChild = 0;  // the tracked 7-Zip extraction
+    ProcessHandle extractionChild = 0;   // the tracked 7-Zip extraction
     std::vector<std::string> toolPaths;  // tool payloads written next to the program
 };
 

@@ -40,8 +40,7 @@ inline constexpr const char* kExtractInitrdFailed = "提取initrd失败";
 inline constexpr const char* kExtractCaption = "提取文件错误";
 inline constexpr const char* kRestartQuestion = "恭喜完成，是否重启计算机？";
 inline constexpr const char* kRestartCaption = "重启";
-inline constexpr const char* kNoSystemPartition =
-    "找不到系统分区（启动分区），无法进行硬盘安装";
+inline constexpr const char* kNoSystemPartition = "找不到系统分区（启动分区），无法进行硬盘安装";
 
 // Restore.
 inline constexpr const char* kRestoreDone = "如果想重新硬盘安装请继续运行本工具";

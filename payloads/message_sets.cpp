@@ -40,7 +40,8 @@ PayloadMessages hdSevenZipExe() {
 }
 
 PayloadMessages hdSevenZipDll() {
-    PayloadMessages messages = errors("找不到dll文件", "加载dll文件错误", "dll锁定失败", "7z.dll创建失败");
+    PayloadMessages messages =
+        errors("找不到dll文件", "加载dll文件错误", "dll锁定失败", "7z.dll创建失败");
     messages.notFound = Notice{"找不到dll文件", kError, win::kMbOk};
     return messages;
 }
@@ -67,9 +68,9 @@ PayloadMessages hdSplashImage() {
 }
 
 PayloadMessages resourceFileMessages(const std::string& fileName) {
-    return PayloadMessages{error("找不到资源文件" + fileName), error("加载资源文件" + fileName + "时出错"),
-                           error("锁定资源文件" + fileName + "时出错"),
-                           error("资源文件" + fileName + "创建失败")};
+    return PayloadMessages{
+        error("找不到资源文件" + fileName), error("加载资源文件" + fileName + "时出错"),
+        error("锁定资源文件" + fileName + "时出错"), error("资源文件" + fileName + "创建失败")};
 }
 
 }  // namespace kh::payloads

@@ -46,7 +46,7 @@ struct DiskFreeSpace {
 
 // A raw, read-only view of a physical disk.
 class RawDisk {
-public:
+  public:
     virtual ~RawDisk() = default;
     // Reads up to `length` bytes at `offset`; the result may be shorter
     // (empty when nothing could be read).
@@ -56,7 +56,7 @@ public:
 // A file being written. Each step reports its own failure so that callers
 // can abandon a copy that did not reach the disk completely.
 class WritableFile {
-public:
+  public:
     virtual ~WritableFile() = default;
     virtual bool write(std::string_view bytes) = 0;  // all bytes or failure
     virtual bool flush() = 0;                        // to the disk, not only the cache
@@ -84,7 +84,7 @@ struct ShutdownPrivilege {
 };
 
 class SystemServices {
-public:
+  public:
     virtual ~SystemServices() = default;
 
     // Files.

@@ -25,7 +25,7 @@ enum class ControlId : int {
 enum class BoxOwner { kMainWindow, kNone };
 
 class UserInterface {
-public:
+  public:
     virtual ~UserInterface() = default;
 
     // Creates the control from the control table.

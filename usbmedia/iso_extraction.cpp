@@ -50,8 +50,7 @@ bool writeToolPayloads(AppState& state) {
 std::string extractionCommand(char target, const std::string& isoPath) {
     // -oG:\ stays unquoted: a backslash before a closing quote would escape it.
     // -bsp1 reports the percentage done on standard output.
-    return std::string("7z.exe x -y -bsp1 -o") + target + ":\\ " + quoted(isoPath) +
-           " -x![BOOT]";
+    return std::string("7z.exe x -y -bsp1 -o") + target + ":\\ " + quoted(isoPath) + " -x![BOOT]";
 }
 
 std::string progressLogPath(AppState& state) {
@@ -66,8 +65,8 @@ void startIsoExtraction(AppState& state) {
     // of the live image cannot show how far the copy is; its own report can.
     const std::string log = progressLogPath(state);
     recordToolPath(state, log);
-    state.extractionChild = state.sys.startProcessWithOutput(
-        extractionCommand(*state.usb.target, state.isoPath), log);
+    state.extractionChild =
+        state.sys.startProcessWithOutput(extractionCommand(*state.usb.target, state.isoPath), log);
     if (state.extractionChild == 0) {
         box(state, msg::kProcessFailed, msg::kWarning, win::kMbOk);
         endCreation(state);

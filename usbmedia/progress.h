@@ -5,8 +5,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 #include "app/app_state.h"
 

@@ -1,7 +1,6 @@
 // Process entry and the main window procedure: registers the class, creates
 // the window, paints its texts and line, and hands every event to the core.
 #include <windows.h>
-#include <dbt.h>
 
 #include <memory>
 
@@ -107,10 +106,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.lpszClassName = kh::app::kWindowClass;
     if (!RegisterClassA(&windowClass)) return 0;
 
-    HWND window = CreateWindowExA(0, kh::app::kWindowClass, kh::app::kWindowTitle,
-                                  WS_CAPTION | WS_SYSMENU, kh::app::kWindowX, kh::app::kWindowY,
-                                  kh::app::kWindowWidth, kh::app::kWindowHeight, nullptr, nullptr,
-                                  instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, kh::app::kWindowClass, kh::app::kWindowTitle, WS_CAPTION | WS_SYSMENU,
+                        kh::app::kWindowX, kh::app::kWindowY, kh::app::kWindowWidth,
+                        kh::app::kWindowHeight, nullptr, nullptr, instance, nullptr);
     if (!window) return 0;
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);

@@ -20,7 +20,7 @@ namespace {
 char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 class SimFile : public WritableFile {
-public:
+  public:
     SimFile(SimSystem& system, const fs::path& path)
         : system_(system), out_(path, std::ios::binary | std::ios::trunc) {}
     bool isOpen() const { return out_.is_open(); }
@@ -40,13 +40,13 @@ public:
         return !out_.fail();
     }
 
-private:
+  private:
     SimSystem& system_;
     std::ofstream out_;
 };
 
 class SimDisk : public RawDisk {
-public:
+  public:
     SimDisk(SimSystem& system, const std::string& image, size_t limit)
         : system_(system), image_(image), limit_(limit) {}
     std::string read(uint64_t offset, size_t length) override {
@@ -54,7 +54,7 @@ public:
         return image_.substr(offset, std::min(length, limit_));
     }
 
-private:
+  private:
     SimSystem& system_;
     const std::string& image_;
     size_t limit_;
@@ -287,7 +287,7 @@ ProcessHandle SimSystem::startProcess(const std::string& commandLine) {
 }
 
 ProcessHandle SimSystem::startProcessWithOutput(const std::string& commandLine,
-                                               const std::string& outputPath) {
+                                                const std::string& outputPath) {
     if (shouldFail("startProcess")) return 0;
     auto output = createFile(outputPath);
     if (!output) return 0;

@@ -36,7 +36,7 @@ struct SimProcess {
 };
 
 class SimSystem : public SystemServices {
-public:
+  public:
     SimSystem();
     ~SimSystem() override;
     SimSystem(const SimSystem&) = delete;
@@ -107,7 +107,7 @@ public:
     // Used by the simulated files and disk.
     bool shouldFail(const std::string& operation);
 
-private:
+  private:
     struct Child {
         SimProcess behaviour;
         uint64_t endsAt = 0;

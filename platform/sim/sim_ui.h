@@ -29,7 +29,7 @@ struct BoxRecord {
 };
 
 class SimUi : public UserInterface {
-public:
+  public:
     // Scripting.
     void answerNextBox(int answer) { answers_.push_back(answer); }
     void answerNextDialog(std::optional<std::string> path) { dialogs_.push_back(std::move(path)); }
@@ -70,7 +70,7 @@ public:
     void postQuit() override { quitPosted_ = true; }
     void keepPainted() override { ++paintPumps_; }
 
-private:
+  private:
     std::map<ControlId, SimControl> controls_;
     std::vector<ControlId> creationOrder_;
     std::vector<std::string> drives_;

@@ -60,7 +60,8 @@ ScenarioSystem::ScenarioSystem(const std::string& scenarioText) {
 }
 
 PartitionQuery ScenarioSystem::partitionInfo(char letter) {
-    const auto it = partitions_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+    const auto it =
+        partitions_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
     if (it == partitions_.end()) return {PartitionQuery::Status::kOpenFailed, {}};
     return it->second;
 }

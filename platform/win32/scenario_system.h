@@ -17,7 +17,7 @@
 namespace kh::win32 {
 
 class ScenarioSystem : public Win32System {
-public:
+  public:
     // Reads the scenario named by KH_SCENARIO; without one it behaves like
     // the product.
     static std::unique_ptr<SystemServices> fromEnvironment();
@@ -26,7 +26,7 @@ public:
     PartitionQuery partitionInfo(char letter) override;
     bool requestRestart() override;
 
-private:
+  private:
     std::map<char, PartitionQuery> partitions_;
     std::string restartLog_;
 };

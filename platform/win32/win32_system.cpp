@@ -11,7 +11,7 @@ namespace {
 
 // Owns a kernel handle.
 class Handle {
-public:
+  public:
     explicit Handle(HANDLE handle) : handle_(handle) {}
     ~Handle() {
         if (valid()) CloseHandle(handle_);
@@ -26,14 +26,14 @@ public:
         return h;
     }
 
-private:
+  private:
     HANDLE handle_;
 };
 
 std::string rootOf(char letter) { return std::string{letter, ':', '\\'}; }
 
 class Win32File : public WritableFile {
-public:
+  public:
     explicit Win32File(HANDLE handle) : handle_(handle) {}
     bool write(std::string_view bytes) override {
         DWORD written = 0;
@@ -44,12 +44,12 @@ public:
     bool flush() override { return FlushFileBuffers(handle_.get()) != 0; }
     bool close() override { return CloseHandle(handle_.release()) != 0; }
 
-private:
+  private:
     Handle handle_;
 };
 
 class Win32Disk : public RawDisk {
-public:
+  public:
     explicit Win32Disk(HANDLE handle) : handle_(handle) {}
     std::string read(uint64_t offset, size_t length) override {
         LARGE_INTEGER position;
@@ -65,7 +65,7 @@ public:
         return buffer;
     }
 
-private:
+  private:
     Handle handle_;
 };
 
@@ -105,8 +105,8 @@ bool Win32System::copyFile(const std::string& from, const std::string& to, bool 
 }
 
 std::optional<std::string> Win32System::readFile(const std::string& path) {
-    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr));
+    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
     if (!file.valid()) return std::nullopt;
     std::string content;
     char chunk[65536];
@@ -166,9 +166,9 @@ PartitionQuery Win32System::partitionInfo(char letter) {
 }
 
 std::unique_ptr<RawDisk> Win32System::openPhysicalDrive0() {
-    HANDLE disk = CreateFileA("\\\\.\\PHYSICALDRIVE0", GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE disk =
+        CreateFileA("\\\\.\\PHYSICALDRIVE0", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (disk == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32Disk>(disk);
 }

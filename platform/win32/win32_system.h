@@ -6,7 +6,7 @@
 namespace kh::win32 {
 
 class Win32System : public SystemServices {
-public:
+  public:
     bool fileExists(const std::string& path) override;
     std::optional<uint64_t> fileSize(const std::string& path) override;
     bool setAttributes(const std::string& path, uint32_t attributes) override;
@@ -38,7 +38,7 @@ public:
     ShutdownPrivilege enableShutdownPrivilege() override;
     bool requestRestart() override;
 
-private:
+  private:
     uint32_t lastTick_ = 0;
     uint64_t tickBase_ = 0;
 };

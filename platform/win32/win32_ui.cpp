@@ -49,7 +49,9 @@ void Win32Ui::setChecked(ControlId id, bool checked) {
     SendMessageA(control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void Win32Ui::clearDriveList() { SendMessageA(control(ControlId::kDriveList), CB_RESETCONTENT, 0, 0); }
+void Win32Ui::clearDriveList() {
+    SendMessageA(control(ControlId::kDriveList), CB_RESETCONTENT, 0, 0);
+}
 
 void Win32Ui::addDrive(const std::string& text) {
     SendMessageA(control(ControlId::kDriveList), CB_ADDSTRING, 0,
@@ -83,7 +85,9 @@ std::optional<std::string> Win32Ui::openIsoDialog() {
 
 void Win32Ui::invalidate() { InvalidateRect(main_, nullptr, FALSE); }
 
-void Win32Ui::setTimer(int id, unsigned milliseconds) { SetTimer(main_, id, milliseconds, nullptr); }
+void Win32Ui::setTimer(int id, unsigned milliseconds) {
+    SetTimer(main_, id, milliseconds, nullptr);
+}
 
 void Win32Ui::killTimer(int id) { KillTimer(main_, id); }
 

@@ -10,7 +10,7 @@
 namespace kh::win32 {
 
 class Win32Ui : public UserInterface {
-public:
+  public:
     void attach(HWND mainWindow) { main_ = mainWindow; }
 
     void createControl(ControlId id) override;
@@ -33,7 +33,7 @@ public:
     void postQuit() override;
     void keepPainted() override;
 
-private:
+  private:
     HWND control(ControlId id) const;
 
     HWND main_ = nullptr;

@@ -13,7 +13,7 @@ using test::SlotSpec;
 using test::writeTable;
 
 class ImageDisk : public RawDisk {
-public:
+  public:
     explicit ImageDisk(std::string image) : image_(std::move(image)) {}
     std::string read(uint64_t offset, size_t length) override {
         ++reads;
@@ -22,7 +22,7 @@ public:
     }
     int reads = 0;
 
-private:
+  private:
     std::string image_;
 };
 

@@ -16,9 +16,9 @@ TEST(Startup, CreatesAllElevenControlsInOrderWithTheInstallLook) {
     SimEnv env;
     app::onCreate(env.state);
     const std::vector<ControlId> expected = {
-        ControlId::kIsoPath,      ControlId::kModeGroup,    ControlId::kModeHarddisk,
-        ControlId::kModeUsb,      ControlId::kDriveList,    ControlId::kBrowse,
-        ControlId::kStatusFormat, ControlId::kStatusCopy,   ControlId::kStatusConfig,
+        ControlId::kIsoPath,      ControlId::kModeGroup,  ControlId::kModeHarddisk,
+        ControlId::kModeUsb,      ControlId::kDriveList,  ControlId::kBrowse,
+        ControlId::kStatusFormat, ControlId::kStatusCopy, ControlId::kStatusConfig,
         ControlId::kExit,         ControlId::kOk};
     EXPECT_EQ(env.ui.creationOrder(), expected);
     EXPECT_TRUE(env.ui.control(ControlId::kModeHarddisk).checked);
