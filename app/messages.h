@@ -1,9 +1,13 @@
-// Texts the application shell shows (GBK after compilation).
+// Texts the application shell shows (GBK after compilation), and the
+// captions and texts that every part of the program shares.
 #pragma once
 
 namespace kh::app::msg {
 
 inline constexpr const char* kWarning = "警告";
+inline constexpr const char* kError = "错误";
+inline constexpr const char* kNotice = "提示";
+inline constexpr const char* kIsoMissing = "ISO文件不存在";
 inline constexpr const char* kChooseIsoFirst = "请先选择ISO文件！";
 inline constexpr const char* kWrongIsoFile = " 请选择正确的ISO文件 !";
 inline constexpr const char* kInsertUsbFirst = "请先插入U盘!";

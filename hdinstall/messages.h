@@ -1,11 +1,14 @@
 // Texts the hard-disk side shows (GBK after compilation).
 #pragma once
 
+#include "app/messages.h"
+
 namespace kh::hd::msg {
 
-inline constexpr const char* kWarning = "警告";
-inline constexpr const char* kError = "错误";
-inline constexpr const char* kNotice = "提示";
+using app::msg::kError;
+using app::msg::kIsoMissing;
+using app::msg::kNotice;
+using app::msg::kWarning;
 
 // Start-up checks.
 inline constexpr const char* kDiskNotFound = "找不到磁盘";
@@ -27,7 +30,6 @@ inline constexpr const char* kMenuRenameError = "menu重命名错误";
 inline constexpr const char* kMenuRenameCaption = "Error";
 
 // Install.
-inline constexpr const char* kIsoMissing = "ISO文件不存在";
 inline constexpr const char* kMoveQuestion = "是否同意移动文件";  // + ISO path + " 到 " + root path
 inline constexpr const char* kMoveQuestionJoin = " 到 ";
 inline constexpr const char* kMoveFailed = "移动文件失败，检查空间或者手动移动";

@@ -1,12 +1,13 @@
 #include "payloads/message_sets.h"
 
+#include "app/messages.h"
 #include "platform/winconst.h"
 
 namespace kh::payloads {
 
 namespace {
 
-constexpr const char* kError = "错误";
+using app::msg::kError;
 
 Notice error(const std::string& text) { return {text, kError, win::kMbIconError}; }
 

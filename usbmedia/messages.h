@@ -1,15 +1,17 @@
 // Texts the USB media creation shows (GBK after compilation).
 #pragma once
 
+#include "app/messages.h"
+
 namespace kh::usb::msg {
 
-inline constexpr const char* kWarning = "警告";
-inline constexpr const char* kError = "错误";
-inline constexpr const char* kNotice = "提示";
+using app::msg::kError;
+using app::msg::kInsertUsbFirst;
+using app::msg::kIsoMissing;
+using app::msg::kNotice;
+using app::msg::kWarning;
 
 // Checks before anything is written to the drive.
-inline constexpr const char* kIsoMissing = "ISO文件不存在";
-inline constexpr const char* kInsertUsbFirst = "请先插入U盘!";
 inline constexpr const char* kDriveNotFound = "找不到所选磁盘驱动器";
 inline constexpr const char* kNotEnoughSpace = "设备空间不够，至少需要%dM";  // %d: ISO size in MB
 inline constexpr const char* kFileTooLargeForFat32 = "ISO中有大于4GB的文件，FAT32格式的U盘无法存放";
