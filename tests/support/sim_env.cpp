@@ -1,5 +1,7 @@
 #include "tests/support/sim_env.h"
 
+#include <gtest/gtest.h>
+
 namespace kh::test {
 
 void writeTable(std::string& image, uint64_t atSector, const std::vector<SlotSpec>& slots) {
@@ -55,6 +57,17 @@ std::string SimEnv::messages() const {
     std::string all;
     for (const auto& box : ui.boxes()) all += box.text + "\n";
     return all;
+}
+
+void expectOnlyFailureBox(const SimEnv& env, const std::string& text, const std::string& caption,
+                          unsigned flags) {
+    ASSERT_EQ(env.ui.boxes().size(), 1u) << env.messages();
+    const auto& box = env.ui.boxes()[0];
+    EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.flags, flags);
+    EXPECT_TRUE(env.ui.quitPosted());
 }
 
 }  // namespace kh::test

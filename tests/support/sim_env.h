@@ -39,4 +39,9 @@ struct SimEnv {
     std::string messages() const;  // every box text, one a line
 };
 
+// The one box shown was `text`/`caption`/`flags`, owned by the main window,
+// and the end of the program was requested.
+void expectOnlyFailureBox(const SimEnv& env, const std::string& text, const std::string& caption,
+                          unsigned flags);
+
 }  // namespace kh::test

@@ -19,17 +19,6 @@ const std::string kTemp = "C:\\temp.ini";
 
 std::string bootIni(const test::SimEnv& env) { return *env.sys.readHostFile(kBootIni); }
 
-void expectSingleBox(const test::SimEnv& env, const std::string& text, const std::string& caption,
-                     unsigned flags) {
-    ASSERT_EQ(env.ui.boxes().size(), 1u) << env.messages();
-    const auto& box = env.ui.boxes()[0];
-    EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.caption, caption);
-    EXPECT_EQ(box.flags, flags);
-    EXPECT_TRUE(env.ui.quitPosted());
-}
-
 TEST(AddBootEntry, ReplacesBootIniAndLeavesItReadOnly) {
     test::SimEnv env;
     const std::string original = bootIni(env);
@@ -100,7 +89,7 @@ TEST(RemoveBootEntry, AsksForAdministratorRights) {
     test::SimEnv env;
     env.sys.failOn("setAttributes");
     EXPECT_FALSE(removeBootEntry(env.state));
-    expectSingleBox(env, "必须有管理员权限！", "警告", win::kMbIconWarning);
+    test::expectOnlyFailureBox(env, "必须有管理员权限！", "警告", win::kMbIconWarning);
 }
 
 TEST(BootEntryRewrites, ReportAMissingBootIni) {
@@ -108,7 +97,7 @@ TEST(BootEntryRewrites, ReportAMissingBootIni) {
         test::SimEnv env;
         env.sys.failOn("readFile");
         EXPECT_FALSE(rewrite(env.state));
-        expectSingleBox(env, "找不到boot.ini文件", "错误", win::kMbIconError);
+        test::expectOnlyFailureBox(env, "找不到boot.ini文件", "错误", win::kMbIconError);
     }
 }
 

@@ -57,17 +57,6 @@ struct MenuEnv : test::SimEnv {
     std::string menu() const { return sys.readHostFile(kMenu).value(); }
 };
 
-void expectSingleBox(const test::SimEnv& env, const std::string& text, const std::string& caption,
-                     unsigned flags) {
-    ASSERT_EQ(env.ui.boxes().size(), 1u) << env.messages();
-    const auto& box = env.ui.boxes()[0];
-    EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.caption, caption);
-    EXPECT_EQ(box.flags, flags);
-    EXPECT_TRUE(env.ui.quitPosted());
-}
-
 TEST(RewriteMenu, InsertsTheEntryIntoTheSampleMenu) {
     MenuEnv env;
     ASSERT_EQ(sampleMenu().size(), 458u);
@@ -106,7 +95,7 @@ TEST(RewriteMenu, ReportsAMenuItCannotRead) {
     MenuEnv env;
     env.sys.failOn("readFile");
     EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kFailed);
-    expectSingleBox(env, "打开文件munu.list错误", "错误", win::kMbIconError);
+    test::expectOnlyFailureBox(env, "打开文件munu.list错误", "错误", win::kMbIconError);
 }
 
 TEST(RewriteMenu, GoesOnWhenTheAttributesCannotBeCleared) {
@@ -122,7 +111,7 @@ TEST(RewriteMenu, LeavesTheSampleWhenTheCopyFails) {
         MenuEnv env;
         env.sys.failOn(operation);
         EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kFailed);
-        expectSingleBox(env, "创建临时文件munu.list失败", "错误", win::kMbIconError);
+        test::expectOnlyFailureBox(env, "创建临时文件munu.list失败", "错误", win::kMbIconError);
         EXPECT_EQ(env.menu(), sampleMenu());
         EXPECT_FALSE(env.sys.readHostFile(kTemp));
     }
@@ -132,7 +121,7 @@ TEST(RewriteMenu, ReportsAFailedRename) {
     MenuEnv env;
     env.sys.failOn("replaceFile");
     EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kRenameFailed);
-    expectSingleBox(env, "menu重命名错误", "Error", win::kMbOk);
+    test::expectOnlyFailureBox(env, "menu重命名错误", "Error", win::kMbOk);
     EXPECT_EQ(env.menu(), sampleMenu());
     EXPECT_FALSE(env.sys.readHostFile(kTemp));
 }
