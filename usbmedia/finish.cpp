@@ -1,5 +1,7 @@
 #include "usbmedia/finish.h"
 
+#include <string>
+
 #include "app/handover.h"
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
@@ -27,6 +29,21 @@ const BootFile kModules[] = {
     {payloads::kLibcom32C32, "libcom32.c32"},
     {payloads::kLibutilC32, "libutil.c32"},
 };
+
+// A stick used before without formatting still has the syslinux folder of
+// that run; the rename would fail and the old kernel and configuration would
+// boot. The old folder is kept under a free name instead.
+void moveEarlierSyslinuxAside(AppState& state) {
+    const std::string folder = onTarget(state, "syslinux");
+    if (!state.sys.fileExists(folder)) return;
+    for (int n = 0; n < 100; ++n) {
+        const std::string aside = folder + ".old" + (n == 0 ? std::string() : std::to_string(n));
+        if (!state.sys.fileExists(aside)) {
+            state.sys.moveFile(folder, aside);
+            return;
+        }
+    }
+}
 
 void copyToRoot(AppState& state, const char* name) {
     state.sys.copyFile(onTarget(state, std::string("syslinux\\") + name), onTarget(state, name),
@@ -78,6 +95,7 @@ bool installBootCode(AppState& state) {
 
 void finishUsbMedia(AppState& state) {
     state.usb.stage = UsbStage::kFinishing;
+    moveEarlierSyslinuxAside(state);
     state.sys.moveFile(onTarget(state, "isolinux"), onTarget(state, "syslinux"));
     copyToRoot(state, "vmlinuz0");
     copyToRoot(state, "initrd4disk.img");

@@ -100,6 +100,20 @@ TEST(UsbCreation, NoRelabelsWaitsAndExtractsAtOnce) {
     EXPECT_FALSE(rig.toolsPresent());
 }
 
+// Without formatting, the syslinux folder of an earlier run must not be what boots.
+TEST(UsbCreation, AnEarlierSyslinuxFolderIsKeptAsideNotBooted) {
+    UsbRig rig;
+    rig.sys.writeHostFile("G:\\syslinux\\vmlinuz0", "old kernel");
+    rig.sys.writeHostFile("G:\\syslinux.old\\vmlinuz0", "older kernel");
+    rig.ui.answerNextBox(win::kIdNo);
+    rig.create();
+    EXPECT_EQ(rig.lastBox().text, test::kSuccess);
+    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\vmlinuz0"), "kernel");
+    EXPECT_EQ(rig.sys.readHostFile("G:\\vmlinuz0"), "kernel");
+    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux.old1\\vmlinuz0"), "old kernel");
+    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux.old\\vmlinuz0"), "older kernel");
+}
+
 TEST(UsbCreation, NoGoesOnWhenTheLabelToolCannotStart) {
     UsbRig rig;
     rig.children["LABEL "].startFails = true;
