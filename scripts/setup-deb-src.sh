@@ -42,4 +42,5 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOT
 chmod 644 "$tmp"
 mv "$tmp" "$SRC_FILE"
-apt-get update
+# A repository that cannot be reached must not stop the set-up; the Debian lists still update.
+apt-get update || true
