@@ -5,6 +5,7 @@
 #include "app/gbk_path.h"
 #include "hdinstall/messages.h"
 #include "platform/winconst.h"
+#include "usbmedia/child_wait.h"
 
 namespace kh::hd {
 
@@ -13,7 +14,6 @@ namespace {
 // A live ISO of a few hundred megabytes takes well under a minute even on old
 // disks; ten minutes means 7-Zip hangs.
 constexpr uint32_t kExtractionLimitMs = 10 * 60 * 1000;
-constexpr uint32_t kPaintSliceMs = 100;
 // TerminateProcess only starts the end; 7-Zip still holds its files until it
 // is gone.
 constexpr uint32_t kTerminateWaitMs = 5000;
@@ -49,14 +49,6 @@ void removeEarlierCopy(AppState& state, const std::string& path) {
     state.sys.deleteFile(path);
 }
 
-bool waitKeepingPainted(AppState& state, ProcessHandle child) {
-    for (uint32_t waited = 0; waited < kExtractionLimitMs; waited += kPaintSliceMs) {
-        if (state.sys.waitForExit(child, kPaintSliceMs)) return true;
-        state.ui.keepPainted();
-    }
-    return false;
-}
-
 bool succeeded(AppState& state, ProcessHandle child) {
     const auto code = state.sys.exitCode(child);
     return code && (*code == kSevenZipOk || *code == kSevenZipWarning);
@@ -69,7 +61,7 @@ bool runSevenZip(AppState& state, const std::string& commandLine) {
     if (child == 0) return false;
     state.extractionChild = child;
 
-    bool ended = waitKeepingPainted(state, child);
+    bool ended = usb::waitForChild(state, child, kExtractionLimitMs, true);
     const bool ok = ended && succeeded(state, child);
     if (!ended) {
         state.sys.terminate(child, kSevenZipStopped);

@@ -1,6 +1,7 @@
 #include "usbmedia/session.h"
 
 #include "platform/winconst.h"
+#include "usbmedia/child_wait.h"
 #include "usbmedia/messages.h"
 
 namespace kh::usb {
@@ -9,8 +10,6 @@ namespace {
 
 // How long a label tool may take before the creation goes on without it.
 constexpr uint32_t kLabelToolMs = 10000;
-// Slices of a long wait, so that the window repaints in between.
-constexpr uint32_t kWaitSliceMs = 100;
 
 void lockControls(AppState& state, bool locked) {
     for (ControlId id : {ControlId::kModeUsb, ControlId::kModeHarddisk, ControlId::kDriveList,
@@ -66,12 +65,7 @@ std::optional<uint32_t> runToEnd(AppState& state, const std::string& commandLine
     SystemServices& sys = state.sys;
     const ProcessHandle child = sys.startProcess(commandLine);
     if (child == 0) return std::nullopt;
-    bool ended = false;
-    // Counted slices rather than a clock: a wait that fails at once still ends.
-    for (uint32_t waited = 0; !ended && waited < milliseconds; waited += kWaitSliceMs) {
-        ended = sys.waitForExit(child, kWaitSliceMs);
-        if (keepPainted) state.ui.keepPainted();
-    }
+    const bool ended = waitForChild(state, child, milliseconds, keepPainted);
     std::optional<uint32_t> code;
     if (ended) code = sys.exitCode(child);
     if (!ended) sys.terminate(child, 1);
