@@ -6,11 +6,11 @@
 
 namespace kh::app {
 
-namespace {
-
-void warn(AppState& state, const char* text) {
+void warn(AppState& state, const std::string& text) {
     state.ui.messageBox(BoxOwner::kMainWindow, text, msg::kWarning, win::kMbIconWarning);
 }
+
+namespace {
 
 bool creationRunning(const AppState& state) { return state.usb.stage != UsbStage::kIdle; }
 

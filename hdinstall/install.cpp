@@ -34,7 +34,7 @@ struct InstallRun {
 };
 
 void refuse(AppState& state, const char* text) {
-    state.ui.messageBox(BoxOwner::kMainWindow, text, msg::kWarning, win::kMbIconWarning);
+    app::warn(state, text);
     state.ui.enable(ControlId::kOk, true);
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/handover.h"
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/messages.h"
@@ -43,7 +44,7 @@ void reportResult(AppState& state, const std::vector<std::string>& leftOver) {
     }
     std::string text = msg::kRestoreLeftOver;
     for (const std::string& path : leftOver) text += "\n" + path;
-    state.ui.messageBox(BoxOwner::kMainWindow, text, msg::kWarning, win::kMbIconWarning);
+    app::warn(state, text);
 }
 
 }  // namespace

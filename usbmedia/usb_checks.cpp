@@ -18,12 +18,8 @@ constexpr uint64_t kBytesPerMb = 1000000;
 // Listing even a large ISO takes seconds; a 7-Zip that hangs must not.
 constexpr uint32_t kListingMs = 60000;
 
-void warn(AppState& state, const std::string& text) {
-    state.ui.messageBox(BoxOwner::kMainWindow, text, msg::kWarning, win::kMbIconWarning);
-}
-
 void refuse(AppState& state, const std::string& text) {
-    warn(state, text);
+    app::warn(state, text);
     returnToIdle(state);
 }
 
@@ -93,13 +89,13 @@ std::optional<uint64_t> largestListedSize(const std::string& listing) {
 bool passesChecks(AppState& state) {
     if (!app::checkIsoChosen(state)) return false;
     if (!isoPresent(state)) {
-        warn(state, msg::kIsoMissing);
+        app::warn(state, msg::kIsoMissing);
         state.ui.enable(ControlId::kOk, true);
         return false;
     }
     const auto letter = selectedDrive(state);
     if (!letter) {
-        warn(state, msg::kInsertUsbFirst);
+        app::warn(state, msg::kInsertUsbFirst);
         state.ui.enable(ControlId::kOk, true);
         return false;
     }
