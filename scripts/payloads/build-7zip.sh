@@ -14,11 +14,8 @@ KEY=${VERSION//:/_}-$(kh_build_key build-7zip.sh gcc-mingw-w64-i686-win32 g++-mi
 
 build() {
     local result=$1
-    local srcdir
-    srcdir=$(kh_fetch_source $PKG "$VERSION")
     local work=$KH_CACHE/work/$PKG
-    kh_log "building $PKG $VERSION"
-    kh_unpack_source "$srcdir" "$work"
+    kh_unpack_source $PKG "$VERSION" "$work"
     local src=$work/src
 
     export SOURCE_DATE_EPOCH

@@ -17,11 +17,8 @@ FILES=(syslinux.exe vesamenu.c32 libcom32.c32 libutil.c32 syslinux-mtools ldlinu
 
 build() {
     local result=$1
-    local srcdir
-    srcdir=$(kh_fetch_source $PKG "$VERSION")
     local work=$KH_CACHE/work/$PKG
-    kh_log "building $PKG $VERSION"
-    kh_unpack_source "$srcdir" "$work"
+    kh_unpack_source $PKG "$VERSION" "$work"
     local src=$work/src
 
     # Dates embedded in the boot code follow the changelog, as in Debian's own build.

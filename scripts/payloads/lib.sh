@@ -60,10 +60,13 @@ kh_fetch_source() {
     echo "$dir"
 }
 
-# Unpacks a fetched source package (Debian patches applied) into WORK/src, replacing WORK, which
-# the caller removes when done (dpkg-source leaves a copy of the upstream tarball beside src).
+# Fetches PKG=VERSION (once) and unpacks it with Debian's patches applied into WORK/src, replacing
+# WORK, which the caller removes when done (dpkg-source leaves a copy of the upstream tarball
+# beside src).
 kh_unpack_source() {
-    local dir=$1 work=$2
+    local pkg=$1 version=$2 work=$3 dir
+    dir=$(kh_fetch_source "$pkg" "$version")
+    kh_log "building $pkg $version"
     rm -rf "$work"
     mkdir -p "$work"
     dpkg-source --no-check -x "$dir"/*.dsc "$work/src" >"$work/unpack.log" 2>&1 || {
