@@ -63,15 +63,24 @@ endforeach()
 # so rerunning them is cheap; here they rerun when a script changes or an output is missing.
 set(_kh_binaries 7z.exe 7z.dll syslinux.exe vesamenu.c32 libcom32.c32 libutil.c32 grldr
     syslinux-mtools ldlinux.c32 ldlinux.sys)
-set(KH_RC_OPTIONAL_ENTRIES "")
 if(NOT KH_GRLDR_FILE)
     list(APPEND _kh_binaries g2ldr)
-    string(APPEND KH_RC_OPTIONAL_ENTRIES "144 RC_DATA \"${KH_PAYLOAD_DIR}/g2ldr\"\n")
 endif()
-string(APPEND KH_RC_OPTIONAL_ENTRIES
-    "160 RC_DATA \"${KH_PAYLOAD_DIR}/vesamenu.c32\"\n"
-    "161 RC_DATA \"${KH_PAYLOAD_DIR}/libcom32.c32\"\n"
-    "162 RC_DATA \"${KH_PAYLOAD_DIR}/libutil.c32\"\n")
+
+# Writes DIR/resources.rc, naming the payload files in DIR and the manifest MANIFEST.
+function(kh_write_resource_script dir manifest)
+    set(KH_PAYLOAD_DIR "${dir}")
+    set(KH_MANIFEST "${manifest}")
+    set(KH_RC_OPTIONAL_ENTRIES "")
+    if(NOT KH_GRLDR_FILE)
+        string(APPEND KH_RC_OPTIONAL_ENTRIES "144 RC_DATA \"${dir}/g2ldr\"\n")
+    endif()
+    string(APPEND KH_RC_OPTIONAL_ENTRIES
+        "160 RC_DATA \"${dir}/vesamenu.c32\"\n"
+        "161 RC_DATA \"${dir}/libcom32.c32\"\n"
+        "162 RC_DATA \"${dir}/libutil.c32\"\n")
+    configure_file("${KH_PAYLOADS_SOURCE_DIR}/resources.rc.in" "${dir}/resources.rc" @ONLY)
+endfunction()
 
 list(TRANSFORM _kh_binaries PREPEND "${KH_PAYLOAD_DIR}/" OUTPUT_VARIABLE _kh_binary_paths)
 file(GLOB _kh_scripts "${_kh_root}/scripts/payloads/*.sh")
@@ -84,11 +93,37 @@ add_custom_command(
     COMMENT "Building payload binaries from Debian source packages (cached)"
     USES_TERMINAL)
 
-configure_file("${KH_PAYLOADS_SOURCE_DIR}/resources.rc.in" "${KH_PAYLOAD_DIR}/resources.rc" @ONLY)
+kh_write_resource_script("${KH_PAYLOAD_DIR}" "${KH_PAYLOADS_SOURCE_DIR}/app.manifest")
 
 add_custom_target(payload_generated DEPENDS ${_kh_generated})
 # Part of the default build: the Windows build embeds these files.
 add_custom_target(payload_files ALL DEPENDS ${_kh_generated} ${_kh_binary_paths})
+
+# The 64-bit test twin's payloads, only where the Wine tests need the twin: x86_64 builds of the
+# tools, the other files as they are.
+if(KH_WINE_ARCH STREQUAL "win64")
+    set(_kh_twin_tools 7z.exe 7z.dll syslinux.exe)
+    list(TRANSFORM _kh_twin_tools PREPEND "${KH_TWIN_PAYLOAD_DIR}/")
+    add_custom_command(
+        OUTPUT ${_kh_twin_tools}
+        COMMAND bash "${_kh_root}/scripts/payloads/build-twin.sh" "${KH_PAYLOAD_DIR}"
+                "${KH_TWIN_PAYLOAD_DIR}"
+        COMMAND ${CMAKE_COMMAND} -E touch ${_kh_twin_tools}
+        DEPENDS ${_kh_scripts} ${_kh_generated} ${_kh_binary_paths}
+        COMMENT "Building the test twin's payloads (x86_64 tools, cached)"
+        USES_TERMINAL)
+    # A 64-bit process must ask for the 64-bit common controls.
+    file(READ "${KH_PAYLOADS_SOURCE_DIR}/app.manifest" _kh_manifest)
+    string(REPLACE "processorArchitecture=\"x86\"" "processorArchitecture=\"amd64\""
+           _kh_manifest "${_kh_manifest}")
+    file(WRITE "${KH_TWIN_PAYLOAD_DIR}/app.manifest" "${_kh_manifest}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                 "${KH_PAYLOADS_SOURCE_DIR}/app.manifest")
+    kh_write_resource_script("${KH_TWIN_PAYLOAD_DIR}" "${KH_TWIN_PAYLOAD_DIR}/app.manifest")
+    add_custom_target(payload_files_win64 ALL DEPENDS ${_kh_twin_tools})
+    # Without the target order, make could run the payload build of payload_files a second time.
+    add_dependencies(payload_files_win64 payload_files)
+endif()
 if(TARGET kh_tests)
     add_dependencies(kh_tests payload_generated)
 endif()
