@@ -25,8 +25,9 @@ std::string environmentAnsi(const wchar_t* name) {
 std::unique_ptr<SystemServices> ScenarioSystem::fromEnvironment() {
     const std::string path = environmentAnsi(L"KH_SCENARIO");
     Win32System reader;
-    const auto text = path.empty() ? std::nullopt : reader.readFile(path);
-    return std::make_unique<ScenarioSystem>(text.value_or(std::string()));
+    const FileContent text =
+        path.empty() ? FileContent{} : reader.readFile(path, kMaxTextFileBytes);
+    return std::make_unique<ScenarioSystem>(text.bytes);
 }
 
 ScenarioSystem::ScenarioSystem(const std::string& scenarioText) {
