@@ -3,7 +3,7 @@
 # may run in parallel. Screenshots land in build/screenshots.
 set(KH_SCREENSHOT_DIR "${PROJECT_SOURCE_DIR}/build/screenshots")
 
-foreach(name window drive_list restore_look startup_failure commands ok_without_iso)
+foreach(name window drive_list restore_look startup_failure commands ok_without_iso large_disk)
     add_test(NAME wine_${name}
              COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/${name}_test.sh ${KH_WIN32_DIR}
                      ${KH_SCREENSHOT_DIR})

@@ -53,6 +53,13 @@ ScenarioSystem::ScenarioSystem(const std::string& scenarioText) {
                 words >> query.info.partitionNumber >> query.info.startingOffset;
             }
             partitions_[key] = query;
+        } else if (keyword == "disk") {
+            std::string letter;
+            uint32_t number = 0;
+            if (words >> letter >> number) {
+                disks_[static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])))] =
+                    number;
+            }
         } else if (keyword == "restart-log") {
             std::getline(words >> std::ws, restartLog_);
             while (!restartLog_.empty() && (restartLog_.back() == '\r')) restartLog_.pop_back();
@@ -64,6 +71,13 @@ PartitionQuery ScenarioSystem::partitionInfo(char letter) {
     const auto it =
         partitions_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
     if (it == partitions_.end()) return {PartitionQuery::Status::kOpenFailed, {}};
+    return it->second;
+}
+
+std::optional<uint32_t> ScenarioSystem::diskNumber(char letter) {
+    const auto it =
+        disks_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+    if (it == disks_.end()) return std::nullopt;
     return it->second;
 }
 
