@@ -1,5 +1,8 @@
 #include "app/commands.h"
 
+#include <cctype>
+
+#include "app/gbk_path.h"
 #include "app/handover.h"
 #include "app/messages.h"
 #include "platform/winconst.h"
@@ -78,15 +81,29 @@ bool endsWithIsoSuffix(const std::string& path) {
            lower(tail[3]) == 'o';
 }
 
+bool isAbsoluteLocalPath(const std::string& path) {
+    const bool driveRoot = path.size() > 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                           path[1] == ':' && path[2] == '\\';
+    return driveRoot && !fileNameOf(path).empty();
+}
+
 bool checkIsoChosen(AppState& state) {
     const std::string typed = state.ui.text(ControlId::kIsoPath);
-    if (!typed.empty()) {
-        state.isoPath = typed;
-        return true;
+    const char* refusal = nullptr;
+    if (typed.empty()) {
+        refusal = msg::kChooseIsoFirst;
+    } else if (!isAbsoluteLocalPath(typed)) {
+        // A relative path would be taken from the current folder, and the ISO
+        // moved to the root of whatever drive that is.
+        refusal = msg::kIsoPathNotAbsolute;
     }
-    warn(state, msg::kChooseIsoFirst);
-    state.ui.enable(ControlId::kOk, true);
-    return false;
+    if (refusal) {
+        warn(state, refusal);
+        state.ui.enable(ControlId::kOk, true);
+        return false;
+    }
+    state.isoPath = typed;
+    return true;
 }
 
 void onCommand(AppState& state, int controlId) {

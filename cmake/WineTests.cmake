@@ -24,7 +24,7 @@ function(kh_wine_test name timeout)
         ENVIRONMENT "KH_WINE_ARCH=${KH_WINE_ARCH};KH_PAYLOAD_DIR=${_kh_wine_payloads}")
 endfunction()
 
-foreach(name window drive_list restore_look startup_failure commands ok_without_iso)
+foreach(name window drive_list restore_look startup_failure commands ok_without_iso large_disk)
     kh_wine_test(${name} 120 "${_kh_wine_exe_dir}" "${KH_SCREENSHOT_DIR}")
 endforeach()
 kh_wine_test(usb_media 300 "${_kh_wine_exe_dir}" "${KH_SCREENSHOT_DIR}")

@@ -76,7 +76,8 @@ TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsMessage) {
             EXPECT_EQ(writeWith(env, c), WriteOutcome::kAbandoned);
             expectOneBox(env, c.notFound, c);
         }
-        for (auto [op, text] : {std::pair{"loadResource", c.load}, {"lockResource", c.lock}}) {
+        for (auto [op, text] :
+             {std::pair{sim::Op::kLoadResource, c.load}, {sim::Op::kLockResource, c.lock}}) {
             SimEnv env;
             env.sys.setResource(c.id, "data");
             env.sys.failOn(op);
@@ -84,12 +85,13 @@ TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsMessage) {
             expectOneBox(env, text, c);
             EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
         }
-        for (const char* op : {"createFile", "write", "flush", "close"}) {
+        for (sim::Op op :
+             {sim::Op::kCreateFile, sim::Op::kWrite, sim::Op::kFlush, sim::Op::kClose}) {
             SimEnv env;
             env.sys.setResource(c.id, "data");
             env.sys.failOn(op);
-            EXPECT_EQ(writeWith(env, c), WriteOutcome::kCreateFailed) << c.name << op;
-            EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value()) << c.name << op;
+            EXPECT_EQ(writeWith(env, c), WriteOutcome::kCreateFailed) << c.name << sim::opName(op);
+            EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value()) << c.name << sim::opName(op);
             expectOneBox(env, c.create, c);
         }
     }
@@ -98,7 +100,7 @@ TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsMessage) {
 TEST(PayloadWriteOut, CaptionsAndIconsFollowTheProgramsStyleWithItsExceptions) {
     SimEnv lock;
     lock.sys.setResource(kSevenZipExe, "data");
-    lock.sys.failOn("lockResource");
+    lock.sys.failOn(sim::Op::kLockResource);
     writePayload(lock.state, {kSevenZipExe, kTarget}, hdSevenZipExe());
     EXPECT_EQ(lock.ui.boxes().at(0).caption, "error");
     EXPECT_EQ(lock.ui.boxes().at(0).flags, win::kMbIconError);
