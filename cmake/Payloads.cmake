@@ -74,13 +74,15 @@ string(APPEND KH_RC_OPTIONAL_ENTRIES
     "162 RC_DATA \"${KH_PAYLOAD_DIR}/libutil.c32\"\n")
 
 list(TRANSFORM _kh_binaries PREPEND "${KH_PAYLOAD_DIR}/" OUTPUT_VARIABLE _kh_binary_paths)
-file(GLOB _kh_scripts "${_kh_root}/scripts/payloads/*.sh")
+file(GLOB _kh_scripts "${_kh_root}/scripts/payloads/*.sh" "${_kh_root}/scripts/payloads/*.py"
+     "${_kh_root}/scripts/payloads/*.patch")
+# g2ldr's menu background is made from greengem.xpm.
 add_custom_command(
     OUTPUT ${_kh_binary_paths}
     COMMAND ${CMAKE_COMMAND} -E env "KH_GRLDR_FILE=${KH_GRLDR_FILE}"
             bash "${_kh_root}/scripts/payloads/build-all.sh" "${KH_PAYLOAD_DIR}"
     COMMAND ${CMAKE_COMMAND} -E touch ${_kh_binary_paths}
-    DEPENDS ${_kh_scripts} ${KH_GRLDR_FILE}
+    DEPENDS ${_kh_scripts} ${KH_GRLDR_FILE} "${KH_PAYLOAD_DIR}/greengem.xpm"
     COMMENT "Building payload binaries from Debian source packages (cached)"
     USES_TERMINAL)
 
