@@ -94,3 +94,12 @@ add_custom_target(payload_files ALL DEPENDS ${_kh_generated} ${_kh_binary_paths}
 if(TARGET kh_tests)
     add_dependencies(kh_tests payload_generated)
 endif()
+
+# The data g2ldr is built with (GBK table, font subset, splash conversion).
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_FOUND)
+    add_test(NAME payload_grub_data
+             COMMAND ${Python3_EXECUTABLE} "${_kh_root}/tests/payloads/grub_data_test.py")
+    set_tests_properties(payload_grub_data PROPERTIES LABELS unit
+                         ENVIRONMENT "KH_UNIFONT_HEX=${KH_UNIFONT_HEX}")
+endif()
