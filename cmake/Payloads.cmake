@@ -83,13 +83,15 @@ function(kh_write_resource_script dir manifest)
 endfunction()
 
 list(TRANSFORM _kh_binaries PREPEND "${KH_PAYLOAD_DIR}/" OUTPUT_VARIABLE _kh_binary_paths)
-file(GLOB _kh_scripts "${_kh_root}/scripts/payloads/*.sh")
+file(GLOB _kh_scripts "${_kh_root}/scripts/payloads/*.sh" "${_kh_root}/scripts/payloads/*.py"
+     "${_kh_root}/scripts/payloads/*.patch")
+# g2ldr's menu background is made from greengem.xpm.
 add_custom_command(
     OUTPUT ${_kh_binary_paths}
     COMMAND ${CMAKE_COMMAND} -E env "KH_GRLDR_FILE=${KH_GRLDR_FILE}"
             bash "${_kh_root}/scripts/payloads/build-all.sh" "${KH_PAYLOAD_DIR}"
     COMMAND ${CMAKE_COMMAND} -E touch ${_kh_binary_paths}
-    DEPENDS ${_kh_scripts} ${KH_GRLDR_FILE}
+    DEPENDS ${_kh_scripts} ${KH_GRLDR_FILE} "${KH_PAYLOAD_DIR}/greengem.xpm"
     COMMENT "Building payload binaries from Debian source packages (cached)"
     USES_TERMINAL)
 
@@ -126,4 +128,13 @@ if(KH_WINE_ARCH STREQUAL "win64")
 endif()
 if(TARGET kh_tests)
     add_dependencies(kh_tests payload_generated)
+endif()
+
+# The data g2ldr is built with (GBK table, font subset, splash conversion).
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_FOUND)
+    add_test(NAME payload_grub_data
+             COMMAND ${Python3_EXECUTABLE} "${_kh_root}/tests/payloads/grub_data_test.py")
+    set_tests_properties(payload_grub_data PROPERTIES LABELS unit
+                         ENVIRONMENT "KH_UNIFONT_HEX=${KH_UNIFONT_HEX}")
 endif()
