@@ -2,72 +2,76 @@
 
 #include <cctype>
 
-#include "app/gbk_path.h"
-#include "app/handover.h"
 #include "app/messages.h"
+#include "common/report.h"
+#include "common/tool_files.h"
+#include "hdinstall/hdinstall.h"
+#include "platform/gbk_path.h"
 #include "platform/winconst.h"
+#include "usbmedia/usbmedia.h"
 
 namespace kh::app {
 
-void warn(AppState& state, const std::string& text) {
-    state.ui.messageBox(BoxOwner::kMainWindow, text, msg::kWarning, win::kMbIconWarning);
-}
-
 namespace {
 
-bool creationRunning(const AppState& state) { return state.usb.stage != UsbStage::kIdle; }
+bool creationRunning(const AppState& state) {
+    return state.usb.session.stage != usb::UsbStage::kIdle;
+}
 
 void onBrowse(AppState& state) {
-    const auto chosen = state.ui.openIsoDialog();
+    const auto chosen = state.shared.ui.openIsoDialog();
     if (!chosen) {
-        state.ui.enable(ControlId::kOk, true);
+        state.shared.ui.enable(ControlId::kOk, true);
         return;
     }
-    state.isoPath = *chosen;
-    state.ui.setText(ControlId::kIsoPath, state.isoPath);
-    if (endsWithIsoSuffix(state.isoPath)) return;
-    warn(state, msg::kWrongIsoFile);
-    state.ui.enable(ControlId::kOk, true);
+    state.shared.isoPath = *chosen;
+    state.shared.ui.setText(ControlId::kIsoPath, state.shared.isoPath);
+    if (endsWithIsoSuffix(state.shared.isoPath)) return;
+    warn(state.shared, msg::kWrongIsoFile);
+    state.shared.ui.enable(ControlId::kOk, true);
 }
 
 void onModeUsb(AppState& state) {
     // A running creation keeps the drive it started with.
     if (creationRunning(state)) return;
-    state.ui.setChecked(ControlId::kModeUsb, true);
-    state.ui.setChecked(ControlId::kModeHarddisk, false);
-    state.ui.enable(ControlId::kDriveList, true);
-    state.ui.enable(ControlId::kIsoPath, true);
-    state.ui.enable(ControlId::kBrowse, true);
-    state.ui.invalidate();
-    if (state.ui.text(ControlId::kDriveList).empty()) warn(state, msg::kInsertUsbFirst);
+    state.shared.ui.setChecked(ControlId::kModeUsb, true);
+    state.shared.ui.setChecked(ControlId::kModeHarddisk, false);
+    state.shared.ui.enable(ControlId::kDriveList, true);
+    state.shared.ui.enable(ControlId::kIsoPath, true);
+    state.shared.ui.enable(ControlId::kBrowse, true);
+    state.shared.ui.invalidate();
+    if (state.shared.ui.text(ControlId::kDriveList).empty())
+        warn(state.shared, msg::kInsertUsbFirst);
 }
 
 void onModeHarddisk(AppState& state) {
     if (creationRunning(state)) return;
-    state.ui.enable(ControlId::kDriveList, false);
-    state.ui.setChecked(ControlId::kModeHarddisk, true);
-    state.ui.setChecked(ControlId::kModeUsb, false);
-    state.ui.invalidate();
-    if (state.bootEntryPresent) {
-        state.ui.enable(ControlId::kIsoPath, false);
-        state.ui.enable(ControlId::kBrowse, false);
+    state.shared.ui.enable(ControlId::kDriveList, false);
+    state.shared.ui.setChecked(ControlId::kModeHarddisk, true);
+    state.shared.ui.setChecked(ControlId::kModeUsb, false);
+    state.shared.ui.invalidate();
+    if (state.hd.bootEntryPresent) {
+        state.shared.ui.enable(ControlId::kIsoPath, false);
+        state.shared.ui.enable(ControlId::kBrowse, false);
     }
 }
 
 void onExit(AppState& state) {
-    usb::stopExtractionChild(state, true);
-    usb::deleteToolPayloads(state);
-    state.ui.postQuit();
+    stopExtractionChild(state.shared, true);
+    deleteToolPayloads(state.shared);
+    state.shared.ui.postQuit();
 }
 
 void onOk(AppState& state) {
-    state.ui.enable(ControlId::kOk, false);
-    if (state.ui.isEnabled(ControlId::kDriveList)) {
-        usb::startUsbMedia(state);
-    } else if (state.bootEntryPresent) {
-        hd::runRestore(state);
-    } else {
-        hd::runInstall(state);
+    state.shared.ui.enable(ControlId::kOk, false);
+    // The restore needs no ISO; both procedures do, and take the one the
+    // window accepted.
+    if (state.shared.ui.isEnabled(ControlId::kDriveList)) {
+        if (checkIsoChosen(state)) usb::startUsbMedia(state.usb);
+    } else if (state.hd.bootEntryPresent) {
+        hd::runRestore(state.hd);
+    } else if (checkIsoChosen(state)) {
+        hd::runInstall(state.hd);
     }
 }
 
@@ -88,7 +92,7 @@ bool isAbsoluteLocalPath(const std::string& path) {
 }
 
 bool checkIsoChosen(AppState& state) {
-    const std::string typed = state.ui.text(ControlId::kIsoPath);
+    const std::string typed = state.shared.ui.text(ControlId::kIsoPath);
     const char* refusal = nullptr;
     if (typed.empty()) {
         refusal = msg::kChooseIsoFirst;
@@ -98,11 +102,11 @@ bool checkIsoChosen(AppState& state) {
         refusal = msg::kIsoPathNotAbsolute;
     }
     if (refusal) {
-        warn(state, refusal);
-        state.ui.enable(ControlId::kOk, true);
+        warn(state.shared, refusal);
+        state.shared.ui.enable(ControlId::kOk, true);
         return false;
     }
-    state.isoPath = typed;
+    state.shared.isoPath = typed;
     return true;
 }
 

@@ -18,8 +18,4 @@ bool isAbsoluteLocalPath(const std::string& path);
 
 bool endsWithIsoSuffix(const std::string& path);
 
-// A refused input or missing prerequisite, in the program's style: caption
-// "警告" and the warning icon, owned by the main window.
-void warn(AppState& state, const std::string& text);
-
 }  // namespace kh::app

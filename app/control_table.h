@@ -24,25 +24,6 @@ constexpr uint32_t kComboDropDownList = 0x3;
 constexpr uint32_t kPush = kChild | kVisible | kClipChildren | kPushButton;
 }  // namespace style
 
-// A coordinate either from the left/top edge or back from the right/bottom
-// edge of the client area.
-struct Coordinate {
-    int value;
-    bool fromFarEdge;
-    int resolve(int extent) const { return fromFarEdge ? extent - value : value; }
-};
-
-struct ControlSpec {
-    ControlId id;
-    const char* className;
-    const char* caption;
-    uint32_t style;
-    Coordinate x;
-    Coordinate y;
-    int width;
-    int height;
-};
-
 const ControlSpec& controlSpec(ControlId id);
 const std::array<ControlSpec, 11>& controlTable();
 

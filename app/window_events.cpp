@@ -1,8 +1,8 @@
 #include "app/window_events.h"
 
 #include "app/control_table.h"
-#include "app/handover.h"
 #include "app/messages.h"
+#include "common/tool_files.h"
 #include "hdinstall/startup_checks.h"
 #include "platform/winconst.h"
 
@@ -10,10 +10,12 @@ namespace kh::app {
 
 namespace {
 
+void create(UserInterface& ui, ControlId id) { ui.createControl(controlSpec(id)); }
+
 void enterRestoreLook(AppState& state) {
-    state.ui.setText(ControlId::kModeHarddisk, kRestoreCaption);
-    state.ui.enable(ControlId::kIsoPath, false);
-    state.ui.enable(ControlId::kBrowse, false);
+    state.shared.ui.setText(ControlId::kModeHarddisk, kRestoreCaption);
+    state.shared.ui.enable(ControlId::kIsoPath, false);
+    state.shared.ui.enable(ControlId::kBrowse, false);
 }
 
 }  // namespace
@@ -21,61 +23,61 @@ void enterRestoreLook(AppState& state) {
 void fillDriveList(AppState& state) {
     bool first = true;
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
-        if (state.sys.driveType(letter) != DriveType::kRemovable) continue;
-        state.ui.addDrive(std::string{letter, ':'});
-        if (first) state.ui.selectDrive(0);
+        if (state.shared.sys.driveType(letter) != DriveType::kRemovable) continue;
+        state.shared.ui.addDrive(std::string{letter, ':'});
+        if (first) state.shared.ui.selectDrive(0);
         first = false;
     }
 }
 
 void onCreate(AppState& state) {
-    UserInterface& ui = state.ui;
-    ui.createControl(ControlId::kIsoPath);
-    if (!hd::scanMasterBootRecord(state)) return;
+    UserInterface& ui = state.shared.ui;
+    create(ui, ControlId::kIsoPath);
+    if (!hd::scanMasterBootRecord(state.hd)) return;
 
-    ui.createControl(ControlId::kModeGroup);
-    ui.createControl(ControlId::kModeHarddisk);
-    hd::searchSystemDrive(state);
-    hd::detectInstall(state);
+    create(ui, ControlId::kModeGroup);
+    create(ui, ControlId::kModeHarddisk);
+    hd::searchSystemDrive(state.hd);
+    hd::detectInstall(state.hd);
     ui.setChecked(ControlId::kModeHarddisk, true);
 
-    ui.createControl(ControlId::kModeUsb);
-    ui.createControl(ControlId::kDriveList);
+    create(ui, ControlId::kModeUsb);
+    create(ui, ControlId::kDriveList);
     ui.enable(ControlId::kDriveList, false);
-    ui.createControl(ControlId::kBrowse);
-    if (state.bootEntryPresent) enterRestoreLook(state);
+    create(ui, ControlId::kBrowse);
+    if (state.hd.bootEntryPresent) enterRestoreLook(state);
     fillDriveList(state);
 
     for (ControlId status :
          {ControlId::kStatusFormat, ControlId::kStatusCopy, ControlId::kStatusConfig}) {
-        ui.createControl(status);
+        create(ui, status);
         ui.show(status, false);
     }
-    ui.createControl(ControlId::kExit);
-    ui.createControl(ControlId::kOk);
+    create(ui, ControlId::kExit);
+    create(ui, ControlId::kOk);
 }
 
 void onDeviceChange(AppState& state, uintptr_t event) {
     if (event != win::kDbtDeviceArrival && event != win::kDbtDeviceRemoveComplete) return;
-    state.ui.clearDriveList();
-    state.ui.invalidate();
+    state.shared.ui.clearDriveList();
+    state.shared.ui.invalidate();
     fillDriveList(state);
 }
 
 void onClose(AppState& state) {
-    usb::stopExtractionChild(state, false);
-    state.ui.postQuit();
+    stopExtractionChild(state.shared, false);
+    state.shared.ui.postQuit();
 }
 
-void onDestroy(AppState& state) { state.ui.postQuit(); }
+void onDestroy(AppState& state) { state.shared.ui.postQuit(); }
 
 void runGuarded(AppState& state, const std::function<void()>& handler) {
     try {
         handler();
     } catch (...) {
-        state.ui.messageBox(BoxOwner::kMainWindow, msg::kInternalError, msg::kError,
-                            win::kMbIconError);
-        state.ui.postQuit();
+        state.shared.ui.messageBox(BoxOwner::kMainWindow, msg::kInternalError, msg::kError,
+                                   win::kMbIconError);
+        state.shared.ui.postQuit();
     }
 }
 

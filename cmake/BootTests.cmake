@@ -6,7 +6,7 @@ set(KH_BOOT_ARTIFACT_DIR "${PROJECT_SOURCE_DIR}/build/boot-artifacts" CACHE PATH
     "Serial logs, screenshots and menus of the boot tests")
 
 add_executable(kh_boot_mkmenu ${PROJECT_SOURCE_DIR}/tests/boot/mkmenu.cpp)
-target_link_libraries(kh_boot_mkmenu PRIVATE kh_core)
+target_link_libraries(kh_boot_mkmenu PRIVATE kh_hdinstall kh_sim)
 
 set(_kh_boot_dir "${PROJECT_SOURCE_DIR}/tests/boot")
 set(_kh_boot_work "${CMAKE_BINARY_DIR}/boot-work")

@@ -11,9 +11,22 @@ add_compile_options(
     $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8>
     $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=GBK>)
 
-# The portable core: everything that decides what the program does.
-file(GLOB KH_CORE_SOURCES CONFIGURE_DEPENDS
-    ${PROJECT_SOURCE_DIR}/app/*.cpp
-    ${PROJECT_SOURCE_DIR}/hdinstall/*.cpp
-    ${PROJECT_SOURCE_DIR}/usbmedia/*.cpp
-    ${PROJECT_SOURCE_DIR}/payloads/*.cpp)
+include(cmake/Layering.cmake)
+
+# The portable core: everything that decides what the program does, one static
+# library per folder, each linked to the ones below it only. kh_platform is the
+# two seams (system.h, ui.h); the simulated and the real Windows implement them.
+add_library(kh_platform INTERFACE)
+target_include_directories(kh_platform INTERFACE ${PROJECT_SOURCE_DIR})
+
+function(kh_module name folder)
+    file(GLOB _sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+    add_library(${name} STATIC ${_sources})
+    target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+kh_module(kh_common common kh_platform)
+kh_module(kh_payloads payloads kh_common)
+kh_module(kh_hdinstall hdinstall kh_payloads)
+kh_module(kh_usbmedia usbmedia kh_payloads)
+kh_module(kh_app app kh_hdinstall kh_usbmedia)

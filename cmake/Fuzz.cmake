@@ -21,8 +21,7 @@ set(_kh_fuzz_flags -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined
 set(_kh_fuzz_headers "${_kh_fuzz_src}/fuzz_checks.h"
     "${PROJECT_SOURCE_DIR}/hdinstall/bootini_rules.h"
     "${PROJECT_SOURCE_DIR}/hdinstall/menu_entry.h"
-    "${PROJECT_SOURCE_DIR}/hdinstall/startup_checks.h"
-    "${PROJECT_SOURCE_DIR}/app/gbk_path.h")
+    "${PROJECT_SOURCE_DIR}/platform/gbk_path.h")
 
 # name  seed corpus  core sources
 set(_kh_fuzz_targets

@@ -21,8 +21,8 @@ if(KH_SANITIZE)
 endif()
 
 file(GLOB KH_SIM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/sim/*.cpp)
-add_library(kh_core STATIC ${KH_CORE_SOURCES} ${KH_SIM_SOURCES})
-target_include_directories(kh_core PUBLIC ${PROJECT_SOURCE_DIR})
+add_library(kh_sim STATIC ${KH_SIM_SOURCES})
+target_link_libraries(kh_sim PUBLIC kh_platform)
 
 enable_testing()
 find_package(GTest REQUIRED)
@@ -31,7 +31,7 @@ include(GoogleTest)
 file(GLOB KH_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/*.cpp
      ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
 add_executable(kh_tests ${KH_TEST_SOURCES})
-target_link_libraries(kh_tests PRIVATE kh_core GTest::gtest GTest::gtest_main)
+target_link_libraries(kh_tests PRIVATE kh_app kh_sim GTest::gtest GTest::gtest_main)
 target_compile_definitions(kh_tests PRIVATE KH_PAYLOAD_DIR="${KH_PAYLOAD_DIR}"
                                             KH_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 

@@ -7,9 +7,8 @@ add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501)
 add_link_options(-static -static-libgcc -static-libstdc++ -mwindows)
 
 file(GLOB KH_WIN32_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
-add_library(kh_core_win32 STATIC ${KH_CORE_SOURCES} ${KH_WIN32_SOURCES})
-target_include_directories(kh_core_win32 PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(kh_core_win32 PUBLIC user32 gdi32 comdlg32 advapi32)
+add_library(kh_win32 STATIC ${KH_WIN32_SOURCES})
+target_link_libraries(kh_win32 PUBLIC kh_platform user32 gdi32 comdlg32 advapi32)
 
 set(KH_RESOURCES "")
 if(EXISTS "${KH_PAYLOAD_DIR}/resources.rc")
@@ -21,11 +20,11 @@ if(EXISTS "${KH_PAYLOAD_DIR}/resources.rc")
 endif()
 
 add_executable(KorvaneHelper WIN32 app/win32/main_window.cpp ${KH_RESOURCES})
-target_link_libraries(KorvaneHelper PRIVATE kh_core_win32)
+target_link_libraries(KorvaneHelper PRIVATE kh_app kh_win32)
 
 # Identical to the product but for the scenario seam; never shipped.
 add_executable(KorvaneHelper-test WIN32 app/win32/main_window.cpp ${KH_RESOURCES})
-target_link_libraries(KorvaneHelper-test PRIVATE kh_core_win32)
+target_link_libraries(KorvaneHelper-test PRIVATE kh_app kh_win32)
 target_compile_definitions(KorvaneHelper-test PRIVATE KH_SCENARIO_SEAM)
 
 # Test tools of the project's own, run under Wine.

@@ -12,14 +12,14 @@ namespace kh::hd {
 
 namespace {
 
-bool fail(AppState& state, const char* text, const char* caption, unsigned flags) {
+bool fail(DiskState& state, const char* text, const char* caption, unsigned flags) {
     state.ui.messageBox(BoxOwner::kMainWindow, text, caption, flags);
     state.ui.postQuit();
     return false;
 }
 
 // `inUseText` is shown when the old boot.ini may not be replaced.
-bool writeBootIni(AppState& state, const std::string& content, const char* inUseText) {
+bool writeBootIni(DiskState& state, const std::string& content, const char* inUseText) {
     const std::string& path = state.systemDrive.bootIniPath;
     switch (replaceContent(state.sys, path, "ini", content)) {
         case ReplaceOutcome::kReplaced:
@@ -36,7 +36,7 @@ bool writeBootIni(AppState& state, const std::string& content, const char* inUse
 }
 
 // The content of boot.ini, or nothing after its message.
-std::optional<std::string> readBootIni(AppState& state) {
+std::optional<std::string> readBootIni(DiskState& state) {
     FileContent content = readTextFile(state.sys, state.systemDrive.bootIniPath);
     switch (content.status) {
         case FileContent::Status::kOk:
@@ -53,7 +53,7 @@ std::optional<std::string> readBootIni(AppState& state) {
 
 }  // namespace
 
-bool addBootEntry(AppState& state) {
+bool addBootEntry(DiskState& state) {
     const std::string& path = state.systemDrive.bootIniPath;
     if (!state.sys.setAttributes(path, win::kAttrNormal)) {
         state.ui.postQuit();
@@ -71,7 +71,7 @@ bool addBootEntry(AppState& state) {
     return writeBootIni(state, updated, msg::kBootIniRenameError);
 }
 
-bool removeBootEntry(AppState& state) {
+bool removeBootEntry(DiskState& state) {
     const std::string& path = state.systemDrive.bootIniPath;
     if (!state.sys.setAttributes(path, win::kAttrNormal)) {
         return fail(state, msg::kAdminRequired, msg::kWarning, win::kMbIconWarning);

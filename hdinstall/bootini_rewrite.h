@@ -4,7 +4,7 @@
 // requests the end of the program and returns false.
 #pragma once
 
-#include "app/app_state.h"
+#include "hdinstall/disk_state.h"
 
 namespace kh::hd {
 
@@ -12,10 +12,10 @@ namespace kh::hd {
 // already there is reported ("Find error") and not added again; the rest
 // still goes on. Failing to clear the attributes ends the program silently.
 // On success boot.ini is left read-only.
-bool addBootEntry(AppState& state);
+bool addBootEntry(DiskState& state);
 
 // Drops every line that holds the entry marker. On success boot.ini is left
 // read-only.
-bool removeBootEntry(AppState& state);
+bool removeBootEntry(DiskState& state);
 
 }  // namespace kh::hd

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "hdinstall/startup_checks.h"
-
 namespace kh::hd {
 
 namespace {

@@ -14,6 +14,10 @@
 
 namespace kh::hd {
 
+// What marks the live system's boot.ini entry, and how an install is
+// recognised at start-up.
+inline constexpr const char* kEntryMarker = "KorvaneLinux";
+
 struct TextLine {
     std::string_view text;  // without the line end
     bool ended = false;     // followed by LF (or CR LF) in the file

@@ -1,25 +1,25 @@
 #include "hdinstall/disk_location.h"
 
-#include "app/commands.h"
+#include "common/report.h"
 #include "platform/winconst.h"
 
 namespace kh::hd {
 
 namespace {
 
-void refuse(AppState& state, const char* text) {
-    app::warn(state, text);
+void refuse(DiskState& state, const char* text) {
+    warn(state.shared, text);
     state.ui.enable(ControlId::kOk, true);
 }
 
-void refuseUnknownVolume(AppState& state, const char* text) {
+void refuseUnknownVolume(DiskState& state, const char* text) {
     state.ui.messageBox(BoxOwner::kMainWindow, text, msg::kCurrentDirCaption, win::kMbOk);
     state.ui.enable(ControlId::kOk, true);
 }
 
 }  // namespace
 
-bool firstDiskTableUsable(AppState& state) {
+bool firstDiskTableUsable(DiskState& state) {
     if (!state.partitions.hasBootSignature) {
         refuse(state, msg::kNoMasterBootRecord);
         return false;
@@ -31,7 +31,7 @@ bool firstDiskTableUsable(AppState& state) {
     return true;
 }
 
-std::optional<unsigned> firstDiskPartition(AppState& state, char letter,
+std::optional<unsigned> firstDiskPartition(DiskState& state, char letter,
                                            const LocationTexts& texts) {
     const PartitionQuery query = state.sys.partitionInfo(letter);
     switch (query.status) {

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "app/app_state.h"
+#include "hdinstall/disk_state.h"
 #include "hdinstall/messages.h"
 
 namespace kh::hd {
@@ -23,13 +23,13 @@ inline constexpr LocationTexts kSystemLocation{msg::kSystemNotOnFirstDisk,
 // boot signature, a protective GPT entry); true when it can. Every refusal
 // here and below shows its message and gives the OK button back: nothing has
 // been changed yet.
-bool firstDiskTableUsable(AppState& state);
+bool firstDiskTableUsable(DiskState& state);
 
 // The Linux number of the volume `letter` when it is a fixed volume of
 // physical drive 0 that starts where an entry of the drive's table starts.
 // Where the system cannot tell the disk, the table match alone decides.
 // Otherwise its message is shown and nothing returned.
-std::optional<unsigned> firstDiskPartition(AppState& state, char letter,
+std::optional<unsigned> firstDiskPartition(DiskState& state, char letter,
                                            const LocationTexts& texts);
 
 }  // namespace kh::hd

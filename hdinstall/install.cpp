@@ -4,11 +4,11 @@
 #include <optional>
 #include <string>
 
-#include "app/commands.h"
-#include "app/gbk_path.h"
-#include "app/handover.h"
+#include "common/report.h"
+#include "common/tool_files.h"
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/disk_location.h"
+#include "hdinstall/hdinstall.h"
 #include "hdinstall/iso_placement.h"
 #include "hdinstall/kernel_extraction.h"
 #include "hdinstall/menu_rewrite.h"
@@ -16,6 +16,7 @@
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
 #include "payloads/write_out.h"
+#include "platform/gbk_path.h"
 #include "platform/winconst.h"
 
 namespace kh::hd {
@@ -28,18 +29,18 @@ using payloads::WriteOutcome;
 // One install run. `endRequested` remembers a reported failure after which
 // the install goes on but must never end in the congratulation.
 struct InstallRun {
-    AppState& state;
+    DiskState& state;
     std::string isoRootPath;
     unsigned isoPartitionNumber = 0;
     bool endRequested = false;
 };
 
-void refuse(AppState& state, const char* text) {
-    app::warn(state, text);
+void refuse(DiskState& state, const char* text) {
+    warn(state.shared, text);
     state.ui.enable(ControlId::kOk, true);
 }
 
-std::string onSystemDrive(const AppState& state, std::string path) {
+std::string onSystemDrive(const DiskState& state, std::string path) {
     path[0] = state.systemDrive.letter;
     return path;
 }
@@ -48,7 +49,7 @@ std::string onSystemDrive(const AppState& state, std::string path) {
 // install. Other failures let it go on.
 bool writeGoingOn(InstallRun& run, const payloads::PayloadTarget& target,
                   const PayloadMessages& messages, WriteOutcome* outcome = nullptr) {
-    const WriteOutcome result = payloads::writePayload(run.state, target, messages);
+    const WriteOutcome result = payloads::writePayload(run.state.shared, target, messages);
     if (outcome) *outcome = result;
     if (result == WriteOutcome::kLoadOrLockFailed ||
         (result == WriteOutcome::kCreateFailed && messages.createFailed)) {
@@ -58,11 +59,11 @@ bool writeGoingOn(InstallRun& run, const payloads::PayloadTarget& target,
 }
 
 bool writeTools(InstallRun& run) {
-    AppState& state = run.state;
+    DiskState& state = run.state;
     const std::string directory = directoryOf(state.sys.modulePath());
     const std::string exe = directory + "\\7z.exe";
     const std::string dll = directory + "\\7z.dll";
-    state.toolPaths = {exe, dll};
+    state.shared.toolPaths = {exe, dll};
 
     WriteOutcome exeOutcome = WriteOutcome::kWritten;
     if (!writeGoingOn(run, {payloads::kSevenZipExe, exe}, payloads::hdSevenZipExe(), &exeOutcome)) {
@@ -90,7 +91,7 @@ bool writeBootPayloads(InstallRun& run) {
                             payloads::hdSplashImage());
 }
 
-bool shutdownPrivilegeReady(AppState& state) {
+bool shutdownPrivilegeReady(DiskState& state) {
     const ShutdownPrivilege::Status status = state.sys.enableShutdownPrivilege().status;
     return status == ShutdownPrivilege::Status::kEnabled ||
            status == ShutdownPrivilege::Status::kNotNt;
@@ -114,13 +115,13 @@ bool prepareBoot(InstallRun& run) {
 
 // The machine is set up but the program cannot restart it: the user must
 // know, and the program has nothing left to do.
-void reportRestartImpossible(AppState& state) {
-    app::warn(state, msg::kRestartImpossible);
+void reportRestartImpossible(DiskState& state) {
+    warn(state.shared, msg::kRestartImpossible);
     state.ui.postQuit();
 }
 
 void offerRestart(InstallRun& run) {
-    AppState& state = run.state;
+    DiskState& state = run.state;
     state.ui.show(ControlId::kStatusConfig, false);
     // After a reported failure the congratulation would be a lie; the box
     // would also return unanswered, as the end is already requested.
@@ -139,7 +140,7 @@ void configureBoot(InstallRun& run) {
     // 7-Zip is needed only while the install runs; however it ends, its files
     // would otherwise be left next to the program. One that could not be
     // stopped still holds them.
-    if (run.state.extractionChild == 0) usb::deleteToolPayloads(run.state);
+    if (run.state.shared.extractionChild == 0) deleteToolPayloads(run.state.shared);
     if (!prepared) return;
     if (!run.endRequested && !shutdownPrivilegeReady(run.state)) {
         reportRestartImpossible(run.state);
@@ -152,7 +153,7 @@ void configureBoot(InstallRun& run) {
 
 // The ISO's Linux partition number when the first disk's table and both
 // volumes are fit for the menu entry; otherwise refused with the reason.
-std::optional<unsigned> checkDiskLayout(AppState& state, char isoDriveLetter) {
+std::optional<unsigned> checkDiskLayout(DiskState& state, char isoDriveLetter) {
     if (!firstDiskTableUsable(state)) return std::nullopt;
     const auto isoNumber = firstDiskPartition(state, isoDriveLetter, kIsoLocation);
     if (!isoNumber) return std::nullopt;
@@ -160,19 +161,18 @@ std::optional<unsigned> checkDiskLayout(AppState& state, char isoDriveLetter) {
     return isoNumber;
 }
 
-void runInstall(AppState& state) {
-    if (!app::checkIsoChosen(state)) return;
+void runInstall(DiskState& state) {
     // Without the system partition's number the menu entry cannot be written;
     // refuse before anything is changed.
     if (!state.systemDrive.partitionIndex) {
         refuse(state, msg::kNoSystemPartition);
         return;
     }
-    if (!state.sys.fileExists(state.isoPath)) {
+    if (!state.sys.fileExists(state.shared.isoPath)) {
         refuse(state, msg::kIsoMissing);
         return;
     }
-    InstallRun run{state, isoRootPath(state.isoPath)};
+    InstallRun run{state, isoRootPath(state.shared.isoPath)};
     const auto number = checkDiskLayout(state, run.isoRootPath[0]);
     if (!number) return;
     run.isoPartitionNumber = *number;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "hdinstall/disk_state.h"
 
 namespace kh::hd {
 
@@ -19,6 +19,6 @@ enum class Placement {
 
 // Moves the ISO to `rootPath` after asking, unless a file of that name is
 // there already.
-Placement placeIsoAtRoot(AppState& state, const std::string& rootPath);
+Placement placeIsoAtRoot(DiskState& state, const std::string& rootPath);
 
 }  // namespace kh::hd

@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "app/gbk_path.h"
+#include "common/child_wait.h"
 #include "hdinstall/messages.h"
+#include "platform/gbk_path.h"
 #include "platform/winconst.h"
-#include "usbmedia/child_wait.h"
 
 namespace kh::hd {
 
@@ -43,25 +43,25 @@ std::string extractionCommand(char driveLetter, const std::string& isoRootPath,
 
 // A file left by an earlier run would pass the check after a 7-Zip run that
 // extracted nothing.
-void removeEarlierCopy(AppState& state, const std::string& path) {
+void removeEarlierCopy(DiskState& state, const std::string& path) {
     if (!state.sys.fileExists(path)) return;
     state.sys.setAttributes(path, win::kAttrNormal);
     state.sys.deleteFile(path);
 }
 
-bool succeeded(AppState& state, ProcessHandle child) {
+bool succeeded(DiskState& state, ProcessHandle child) {
     const auto code = state.sys.exitCode(child);
     return code && (*code == kSevenZipOk || *code == kSevenZipWarning);
 }
 
 // True when 7-Zip ran to its end and reported success. A 7-Zip that outlives
 // its time limit is terminated; it stays tracked if it will not end.
-bool runSevenZip(AppState& state, const std::string& commandLine) {
+bool runSevenZip(DiskState& state, const std::string& commandLine) {
     const ProcessHandle child = state.sys.startProcess(commandLine);
     if (child == 0) return false;
-    state.extractionChild = child;
+    state.shared.extractionChild = child;
 
-    bool ended = usb::waitForChild(state, child, kExtractionLimitMs, true);
+    bool ended = waitForChild(state.shared, child, kExtractionLimitMs, true);
     const bool ok = ended && succeeded(state, child);
     if (!ended) {
         state.sys.terminate(child, kSevenZipStopped);
@@ -69,12 +69,12 @@ bool runSevenZip(AppState& state, const std::string& commandLine) {
     }
     if (ended) {
         state.sys.closeProcess(child);
-        state.extractionChild = 0;
+        state.shared.extractionChild = 0;
     }
     return ok;
 }
 
-bool extractBootFile(AppState& state, const std::string& isoRootPath, const BootFile& file) {
+bool extractBootFile(DiskState& state, const std::string& isoRootPath, const BootFile& file) {
     const char letter = state.systemDrive.letter;
     const std::string target = std::string{letter, ':', '\\'} + file.name;
     removeEarlierCopy(state, target);
@@ -90,7 +90,7 @@ bool extractBootFile(AppState& state, const std::string& isoRootPath, const Boot
 
 }  // namespace
 
-bool extractBootFiles(AppState& state, const std::string& isoRootPath) {
+bool extractBootFiles(DiskState& state, const std::string& isoRootPath) {
     return extractBootFile(state, isoRootPath, kKernel) &&
            extractBootFile(state, isoRootPath, kInitrd);
 }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "hdinstall/disk_state.h"
 
 namespace kh::hd {
 
@@ -12,7 +12,7 @@ namespace kh::hd {
 // `isoRootPath` into the system drive's root, one 7-Zip run each, keeping the
 // window painted while 7-Zip works. A failed run, or one that leaves its file
 // missing or empty, is reported and the end requested; false then.
-// state.extractionChild holds a 7-Zip that could not be stopped, 0 otherwise.
-bool extractBootFiles(AppState& state, const std::string& isoRootPath);
+// state.shared.extractionChild holds a 7-Zip that could not be stopped, 0 otherwise.
+bool extractBootFiles(DiskState& state, const std::string& isoRootPath);
 
 }  // namespace kh::hd

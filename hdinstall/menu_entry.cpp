@@ -1,7 +1,7 @@
 #include "hdinstall/menu_entry.h"
 
-#include "app/gbk_path.h"
 #include "hdinstall/bootini_rules.h"
+#include "platform/gbk_path.h"
 
 namespace kh::hd {
 

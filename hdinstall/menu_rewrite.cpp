@@ -11,12 +11,12 @@ namespace kh::hd {
 
 namespace {
 
-std::string onSystemDrive(const AppState& state, std::string path) {
+std::string onSystemDrive(const DiskState& state, std::string path) {
     path[0] = state.systemDrive.letter;
     return path;
 }
 
-MenuOutcome fail(AppState& state, MenuOutcome outcome, const char* text, const char* caption,
+MenuOutcome fail(DiskState& state, MenuOutcome outcome, const char* text, const char* caption,
                  unsigned flags) {
     state.ui.messageBox(BoxOwner::kMainWindow, text, caption, flags);
     state.ui.postQuit();
@@ -25,7 +25,7 @@ MenuOutcome fail(AppState& state, MenuOutcome outcome, const char* text, const c
 
 }  // namespace
 
-MenuOutcome rewriteMenu(AppState& state, unsigned isoPartitionNumber) {
+MenuOutcome rewriteMenu(DiskState& state, unsigned isoPartitionNumber) {
     const auto systemIndex = state.systemDrive.partitionIndex;
     if (!systemIndex) return MenuOutcome::kFailed;
 

@@ -1,7 +1,7 @@
 // Putting the live system's entry into the GRUB menu on the system drive.
 #pragma once
 
-#include "app/app_state.h"
+#include "hdinstall/disk_state.h"
 
 namespace kh::hd {
 
@@ -12,6 +12,6 @@ enum class MenuOutcome { kDone, kRenameFailed, kFailed };
 // copy that replaces the menu in one step. Failures show their message,
 // request the end of the program and leave the menu as it was. Without a
 // known system partition index nothing is done and kFailed returned.
-MenuOutcome rewriteMenu(AppState& state, unsigned isoPartitionNumber);
+MenuOutcome rewriteMenu(DiskState& state, unsigned isoPartitionNumber);
 
 }  // namespace kh::hd

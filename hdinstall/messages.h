@@ -1,14 +1,14 @@
 // Texts the hard-disk side shows (GBK after compilation).
 #pragma once
 
-#include "app/messages.h"
+#include "common/messages.h"
 
 namespace kh::hd::msg {
 
-using app::msg::kError;
-using app::msg::kIsoMissing;
-using app::msg::kNotice;
-using app::msg::kWarning;
+using kh::msg::kError;
+using kh::msg::kIsoMissing;
+using kh::msg::kNotice;
+using kh::msg::kWarning;
 
 // Start-up checks.
 inline constexpr const char* kDiskNotFound = "找不到磁盘";

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/handover.h"
+#include "common/report.h"
 #include "hdinstall/bootini_rewrite.h"
+#include "hdinstall/hdinstall.h"
 #include "hdinstall/messages.h"
 #include "platform/winconst.h"
 
@@ -22,7 +22,7 @@ constexpr const char* kInstalledFiles[] = {
 // file is cleared first, as the install or the user may have marked it. Only
 // the delete's own answer counts: a failed look for the file would otherwise
 // pass for a file already gone.
-std::vector<std::string> deleteInstalledFiles(AppState& state) {
+std::vector<std::string> deleteInstalledFiles(DiskState& state) {
     std::vector<std::string> leftOver;
     for (const char* file : kInstalledFiles) {
         std::string path = file;
@@ -33,7 +33,7 @@ std::vector<std::string> deleteInstalledFiles(AppState& state) {
     return leftOver;
 }
 
-void reportResult(AppState& state, const std::vector<std::string>& leftOver) {
+void reportResult(DiskState& state, const std::vector<std::string>& leftOver) {
     if (leftOver.empty()) {
         state.ui.messageBox(BoxOwner::kMainWindow, msg::kRestoreDone, msg::kRestoreDoneCaption,
                             win::kMbIconInformation);
@@ -41,12 +41,12 @@ void reportResult(AppState& state, const std::vector<std::string>& leftOver) {
     }
     std::string text = msg::kRestoreLeftOver;
     for (const std::string& path : leftOver) text += "\n" + path;
-    app::warn(state, text);
+    warn(state.shared, text);
 }
 
 }  // namespace
 
-void runRestore(AppState& state) {
+void runRestore(DiskState& state) {
     if (!removeBootEntry(state)) return;
     reportResult(state, deleteInstalledFiles(state));
     state.ui.postQuit();

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/gbk_path.h"
+#include "platform/gbk_path.h"
 
 namespace kh::hd {
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "hdinstall/bootini_rules.h"
 #include "hdinstall/messages.h"
 #include "hdinstall/safe_replace.h"
 #include "platform/winconst.h"
@@ -10,7 +11,7 @@ namespace kh::hd {
 
 namespace {
 
-void failStartup(AppState& state, BoxOwner owner, const std::string& text, const char* caption,
+void failStartup(DiskState& state, BoxOwner owner, const std::string& text, const char* caption,
                  unsigned icon) {
     state.ui.messageBox(owner, text, caption, icon);
     state.ui.postQuit();
@@ -18,7 +19,7 @@ void failStartup(AppState& state, BoxOwner owner, const std::string& text, const
 
 }  // namespace
 
-bool scanMasterBootRecord(AppState& state) {
+bool scanMasterBootRecord(DiskState& state) {
     auto disk = state.sys.openPhysicalDrive0();
     if (!disk) {
         failStartup(state, BoxOwner::kNone, msg::kDiskNotFound, msg::kError, win::kMbIconError);
@@ -33,7 +34,7 @@ bool scanMasterBootRecord(AppState& state) {
     return true;
 }
 
-void searchSystemDrive(AppState& state) {
+void searchSystemDrive(DiskState& state) {
     for (char letter = 'C'; letter <= 'V'; ++letter) {
         const PartitionQuery query = state.sys.partitionInfo(letter);
         if (query.status != PartitionQuery::Status::kOk || !query.info.bootIndicator) continue;
@@ -57,7 +58,7 @@ void searchSystemDrive(AppState& state) {
     }
 }
 
-void detectInstall(AppState& state) {
+void detectInstall(DiskState& state) {
     const FileContent content = readTextFile(state.sys, state.systemDrive.bootIniPath);
     // The marker cannot span a line end, so a search of the whole text finds
     // exactly the lines that hold it, however long they are.

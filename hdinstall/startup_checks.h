@@ -3,23 +3,21 @@
 // earlier install.
 #pragma once
 
-#include "app/app_state.h"
+#include "hdinstall/disk_state.h"
 
 namespace kh::hd {
 
-inline constexpr const char* kEntryMarker = "KorvaneLinux";
-
 // Reads physical drive 0's partition table into state.partitions. On failure
 // shows its message (no owner), posts the quit request and returns false.
-bool scanMasterBootRecord(AppState& state);
+bool scanMasterBootRecord(DiskState& state);
 
 // Finds the first volume C..V on an active partition and makes it the system
 // drive; checks that boot.ini exists there and that its attributes can be
 // cleared (administrator rights). A failed check shows its warning and posts
 // the quit request.
-void searchSystemDrive(AppState& state);
+void searchSystemDrive(DiskState& state);
 
 // Sets state.bootEntryPresent when a line of boot.ini holds the entry marker.
-void detectInstall(AppState& state);
+void detectInstall(DiskState& state);
 
 }  // namespace kh::hd

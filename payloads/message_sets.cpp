@@ -1,13 +1,13 @@
 #include "payloads/message_sets.h"
 
-#include "app/messages.h"
+#include "common/messages.h"
 #include "platform/winconst.h"
 
 namespace kh::payloads {
 
 namespace {
 
-using app::msg::kError;
+using kh::msg::kError;
 
 Notice error(const std::string& text) { return {text, kError, win::kMbIconError}; }
 

@@ -6,7 +6,7 @@ namespace kh::payloads {
 
 namespace {
 
-void report(AppState& state, const std::optional<Notice>& notice) {
+void report(SharedState& state, const std::optional<Notice>& notice) {
     if (!notice) return;
     state.ui.messageBox(BoxOwner::kMainWindow, notice->text, notice->caption, notice->flags);
     state.ui.postQuit();
@@ -19,7 +19,7 @@ bool writeWhole(WritableFile& file, std::string_view bytes) {
 
 }  // namespace
 
-WriteOutcome writePayload(AppState& state, const PayloadTarget& target,
+WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
                           const PayloadMessages& messages) {
     SystemServices& sys = state.sys;
     if (target.clearAttributesFirst && sys.fileExists(target.path)) {

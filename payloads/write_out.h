@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/app_state.h"
+#include "common/shared_state.h"
 
 namespace kh::payloads {
 
@@ -39,7 +39,7 @@ struct PayloadTarget {
     bool clearAttributesFirst = false;
 };
 
-WriteOutcome writePayload(AppState& state, const PayloadTarget& target,
+WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
                           const PayloadMessages& messages);
 
 }  // namespace kh::payloads

@@ -2,6 +2,7 @@
 // timers, posted messages and the open-file dialog. Texts are GBK bytes.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,27 @@ enum class ControlId : int {
     kStatusCopy = 121,
 };
 
+// A coordinate either from the left/top edge or back from the right/bottom
+// edge of the client area.
+struct Coordinate {
+    int value;
+    bool fromFarEdge;
+    int resolve(int extent) const { return fromFarEdge ? extent - value : value; }
+};
+
+// One child control of the main window: its class, caption, window style and
+// position.
+struct ControlSpec {
+    ControlId id;
+    const char* className;
+    const char* caption;
+    uint32_t style;
+    Coordinate x;
+    Coordinate y;
+    int width;
+    int height;
+};
+
 // Who owns a message box: the main window, or nobody.
 enum class BoxOwner { kMainWindow, kNone };
 
@@ -28,8 +50,8 @@ class UserInterface {
   public:
     virtual ~UserInterface() = default;
 
-    // Creates the control from the control table.
-    virtual void createControl(ControlId id) = 0;
+    // Creates the control `spec` describes.
+    virtual void createControl(const ControlSpec& spec) = 0;
     virtual void enable(ControlId id, bool enabled) = 0;
     virtual bool isEnabled(ControlId id) = 0;
     virtual void show(ControlId id, bool visible) = 0;

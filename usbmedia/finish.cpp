@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/child_wait.h"
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
 #include "platform/winconst.h"
@@ -32,7 +33,7 @@ const BootFile kModules[] = {
 // A stick used before without formatting still has the syslinux folder of
 // that run; the rename would fail and the old kernel and configuration would
 // boot. The old folder is kept under a free name instead.
-void moveEarlierSyslinuxAside(AppState& state) {
+void moveEarlierSyslinuxAside(UsbState& state) {
     const std::string folder = onTarget(state, "syslinux");
     if (!state.sys.fileExists(folder)) return;
     for (int n = 0; n < 100; ++n) {
@@ -44,38 +45,38 @@ void moveEarlierSyslinuxAside(AppState& state) {
     }
 }
 
-bool copyToRoot(AppState& state, const char* name) {
+bool copyToRoot(UsbState& state, const char* name) {
     return state.sys.copyFile(onTarget(state, std::string("syslinux\\") + name),
                               onTarget(state, name), false);
 }
 
 // isolinux becomes syslinux and the kernel and its RAM disk are copied to the
 // root; false when the drive did not take it (pulled, full, write-protected).
-bool arrangeBootTree(AppState& state) {
+bool arrangeBootTree(UsbState& state) {
     moveEarlierSyslinuxAside(state);
     return state.sys.moveFile(onTarget(state, "isolinux"), onTarget(state, "syslinux")) &&
            copyToRoot(state, "vmlinuz0") && copyToRoot(state, "initrd4disk.img");
 }
 
-void endFinish(AppState& state) {
+void endFinish(UsbState& state) {
     state.ui.show(ControlId::kStatusCopy, false);
     endCreation(state);
 }
 
-void failFinish(AppState& state, const char* text) {
+void failFinish(UsbState& state, const char* text) {
     showError(state, text);
     endFinish(state);
 }
 
-payloads::WriteOutcome writeBootFile(AppState& state, int resourceId, const char* name,
+payloads::WriteOutcome writeBootFile(UsbState& state, int resourceId, const char* name,
                                      const payloads::PayloadMessages& messages) {
     const payloads::PayloadTarget target{resourceId,
                                          onTarget(state, std::string("syslinux\\") + name), true};
-    return payloads::writePayload(state, target, messages);
+    return payloads::writePayload(state.shared, target, messages);
 }
 
 // False when the creation stopped at a file that was not written.
-bool writeBootFiles(AppState& state) {
+bool writeBootFiles(UsbState& state) {
     using payloads::WriteOutcome;
     WriteOutcome outcome =
         writeBootFile(state, payloads::kSyslinuxCfg, "syslinux.cfg", payloads::usbSyslinuxCfg());
@@ -95,16 +96,16 @@ bool writeBootFiles(AppState& state) {
     return false;
 }
 
-bool installBootCode(AppState& state) {
+bool installBootCode(UsbState& state) {
     const auto code =
-        runToEnd(state, "syslinux.exe -sfmar " + targetDrive(state), kInstallerMs, true);
+        runToEnd(state.shared, "syslinux.exe -sfmar " + targetDrive(state), kInstallerMs, true);
     return code == 0u;
 }
 
 }  // namespace
 
-void finishUsbMedia(AppState& state) {
-    state.usb.stage = UsbStage::kFinishing;
+void finishUsbMedia(UsbState& state) {
+    state.session.stage = UsbStage::kFinishing;
     if (!arrangeBootTree(state)) {
         failFinish(state, msg::kCopyFailed);
         return;

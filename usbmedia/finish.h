@@ -2,10 +2,10 @@
 // the SYSLINUX modules are written, and the installer makes the drive bootable.
 #pragma once
 
-#include "app/app_state.h"
+#include "usbmedia/session.h"
 
 namespace kh::usb {
 
-void finishUsbMedia(AppState& state);
+void finishUsbMedia(UsbState& state);
 
 }  // namespace kh::usb

@@ -16,22 +16,22 @@ constexpr const char* kOtherLabel = "BOOTS";
 constexpr unsigned kFormatWatchMs = 500;
 constexpr uint32_t kStatusSettleMs = 100;
 
-bool labelIsBoot(AppState& state) {
-    return state.sys.volumeLabel(*state.usb.target) == std::optional<std::string>(kBootLabel);
+bool labelIsBoot(UsbState& state) {
+    return state.sys.volumeLabel(*state.session.target) == std::optional<std::string>(kBootLabel);
 }
 
-bool formatChildEnded(AppState& state) {
-    const auto code = state.sys.exitCode(state.usb.formatChild);
+bool formatChildEnded(UsbState& state) {
+    const auto code = state.sys.exitCode(state.session.formatChild);
     return !code || *code != win::kStillActive;
 }
 
-void releaseFormatChild(AppState& state) {
-    if (state.usb.formatChild == 0) return;
-    state.sys.closeProcess(state.usb.formatChild);
-    state.usb.formatChild = 0;
+void releaseFormatChild(UsbState& state) {
+    if (state.session.formatChild == 0) return;
+    state.sys.closeProcess(state.session.formatChild);
+    state.session.formatChild = 0;
 }
 
-void failFormat(AppState& state) {
+void failFormat(UsbState& state) {
     state.ui.killTimer(kFormatWatchTimer);
     state.ui.show(ControlId::kStatusFormat, false);
     releaseFormatChild(state);
@@ -39,7 +39,7 @@ void failFormat(AppState& state) {
     endCreation(state);
 }
 
-void formatDone(AppState& state) {
+void formatDone(UsbState& state) {
     state.ui.killTimer(kFormatWatchTimer);
     state.ui.show(ControlId::kStatusFormat, false);
     releaseFormatChild(state);
@@ -48,7 +48,7 @@ void formatDone(AppState& state) {
     startIsoExtraction(state);
 }
 
-void formatRoute(AppState& state) {
+void formatRoute(UsbState& state) {
     // A drive already labelled BOOT would look formatted at once.
     if (labelIsBoot(state)) {
         relabelTarget(state, kOtherLabel);
@@ -58,7 +58,7 @@ void formatRoute(AppState& state) {
             return;
         }
     }
-    state.usb.stage = UsbStage::kFormatting;
+    state.session.stage = UsbStage::kFormatting;
     state.ui.show(ControlId::kStatusFormat, true);
     state.sys.sleep(kStatusSettleMs);
     state.ui.setTimer(kFormatWatchTimer, kFormatWatchMs);
@@ -67,7 +67,7 @@ void formatRoute(AppState& state) {
 
 }  // namespace
 
-void askToFormat(AppState& state) {
+void askToFormat(UsbState& state) {
     const int answer =
         box(state, msg::kFormatQuestion, msg::kFormatCaption, win::kMbYesNo | win::kMbIconQuestion);
     if (answer == win::kIdYes) {
@@ -85,19 +85,19 @@ void askToFormat(AppState& state) {
     }
 }
 
-void startFormat(AppState& state) {
-    if (state.usb.stage != UsbStage::kFormatting || labelIsBoot(state)) return;
+void startFormat(UsbState& state) {
+    if (state.session.stage != UsbStage::kFormatting || labelIsBoot(state)) return;
     const std::string drive = targetDrive(state);
-    state.usb.formatChild =
+    state.session.formatChild =
         state.sys.startProcess("cmd /c echo yes|format /FS:fat32 /V:BOOT " + drive);
-    if (state.usb.formatChild == 0) failFormat(state);
+    if (state.session.formatChild == 0) failFormat(state);
 }
 
-void watchFormat(AppState& state) {
-    if (state.usb.stage != UsbStage::kFormatting) return;
+void watchFormat(UsbState& state) {
+    if (state.session.stage != UsbStage::kFormatting) return;
     if (labelIsBoot(state)) {
         formatDone(state);
-    } else if (state.usb.formatChild != 0 && formatChildEnded(state)) {
+    } else if (state.session.formatChild != 0 && formatChildEnded(state)) {
         // The label may have been written just after it was read.
         if (labelIsBoot(state)) {
             formatDone(state);

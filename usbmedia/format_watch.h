@@ -3,20 +3,20 @@
 // relabelling it.
 #pragma once
 
-#include "app/app_state.h"
+#include "usbmedia/session.h"
 
 namespace kh::usb {
 
 // Asks whether to format; Yes starts the format route (the posted start-format
 // message and the format watch timer), No relabels the drive BOOT and starts
 // the extraction once the label reads back BOOT.
-void askToFormat(AppState& state);
+void askToFormat(UsbState& state);
 
 // The posted start-format message.
-void startFormat(AppState& state);
+void startFormat(UsbState& state);
 
 // The format watch timer: the label BOOT means the format is done; a format
 // child that ended without it failed.
-void watchFormat(AppState& state);
+void watchFormat(UsbState& state);
 
 }  // namespace kh::usb

@@ -1,10 +1,9 @@
 #include "usbmedia/iso_extraction.h"
 
-#include <algorithm>
-
-#include "app/gbk_path.h"
+#include "common/tool_files.h"
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
+#include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "usbmedia/messages.h"
 #include "usbmedia/session.h"
@@ -28,20 +27,15 @@ const ToolPayload kTools[] = {
     {payloads::kSyslinuxExe, "syslinux.exe", payloads::usbSyslinuxExe},
 };
 
-void recordToolPath(AppState& state, const std::string& path) {
-    auto& paths = state.toolPaths;
-    if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
-}
-
 }  // namespace
 
-bool writeToolPayloads(AppState& state) {
+bool writeToolPayloads(UsbState& state) {
     const std::string programDir = directoryOf(state.sys.modulePath());
     for (const ToolPayload& tool : kTools) {
         const std::string path = programDir + "\\" + tool.fileName;
-        recordToolPath(state, path);
+        recordToolPath(state.shared, path);
         const auto outcome =
-            payloads::writePayload(state, {tool.resourceId, path}, tool.messages());
+            payloads::writePayload(state.shared, {tool.resourceId, path}, tool.messages());
         if (outcome != payloads::WriteOutcome::kWritten) return false;
     }
     return true;
@@ -53,21 +47,21 @@ std::string extractionCommand(char target, const std::string& isoPath) {
     return std::string("7z.exe x -y -bsp1 -o") + target + ":\\ " + quoted(isoPath) + " -x![BOOT]";
 }
 
-std::string progressLogPath(AppState& state) {
+std::string progressLogPath(UsbState& state) {
     return directoryOf(state.sys.modulePath()) + "\\" + kProgressLogName;
 }
 
-void startIsoExtraction(AppState& state) {
-    state.usb.stage = UsbStage::kExtracting;
-    state.usb.creepCounter = 1;
+void startIsoExtraction(UsbState& state) {
+    state.session.stage = UsbStage::kExtracting;
+    state.session.creepCounter = 1;
     state.ui.show(ControlId::kStatusCopy, true);
     // 7-Zip sets each file to its full size when it creates it, so the size
     // of the live image cannot show how far the copy is; its own report can.
     const std::string log = progressLogPath(state);
-    recordToolPath(state, log);
-    state.extractionChild =
-        state.sys.startProcessWithOutput(extractionCommand(*state.usb.target, state.isoPath), log);
-    if (state.extractionChild == 0) {
+    recordToolPath(state.shared, log);
+    state.shared.extractionChild = state.sys.startProcessWithOutput(
+        extractionCommand(*state.session.target, state.shared.isoPath), log);
+    if (state.shared.extractionChild == 0) {
         box(state, msg::kProcessFailed, msg::kWarning, win::kMbOk);
         endCreation(state);
         return;

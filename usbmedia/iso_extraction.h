@@ -4,14 +4,14 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "usbmedia/session.h"
 
 namespace kh::usb {
 
 // Writes 7z.exe, 7z.dll and syslinux.exe next to the program and records
 // their paths for deletion. False when one was not written (its message, if it
 // has one, is shown and the end requested).
-bool writeToolPayloads(AppState& state);
+bool writeToolPayloads(UsbState& state);
 
 // x -y, output folder the drive root, the ISO quoted, and the "[BOOT]"
 // pseudo-folder 7-Zip shows for El Torito images left out; progress reported.
@@ -20,10 +20,10 @@ std::string extractionCommand(char target, const std::string& isoPath);
 // Where 7-Zip's report goes while it extracts: next to the tools, and removed
 // with them.
 inline constexpr const char* kProgressLogName = "7z-progress.log";
-std::string progressLogPath(AppState& state);
+std::string progressLogPath(UsbState& state);
 
 // Starts the extraction and its copy timer; a child that cannot be started
 // ends the creation.
-void startIsoExtraction(AppState& state);
+void startIsoExtraction(UsbState& state);
 
 }  // namespace kh::usb

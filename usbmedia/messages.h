@@ -1,15 +1,15 @@
 // Texts the USB media creation shows (GBK after compilation).
 #pragma once
 
-#include "app/messages.h"
+#include "common/messages.h"
 
 namespace kh::usb::msg {
 
-using app::msg::kError;
-using app::msg::kInsertUsbFirst;
-using app::msg::kIsoMissing;
-using app::msg::kNotice;
-using app::msg::kWarning;
+using kh::msg::kError;
+using kh::msg::kInsertUsbFirst;
+using kh::msg::kIsoMissing;
+using kh::msg::kNotice;
+using kh::msg::kWarning;
 
 // Checks before anything is written to the drive.
 inline constexpr const char* kDriveNotFound = "找不到所选磁盘驱动器";

@@ -18,15 +18,15 @@ constexpr uint64_t kComplete = 100;
 // warning only).
 constexpr uint32_t kLastSuccessCode = 1;
 
-std::optional<uint64_t> percentFromLiveImage(AppState& state) {
+std::optional<uint64_t> percentFromLiveImage(UsbState& state) {
     const std::string image = onTarget(state, kLiveImage);
     if (!state.sys.fileExists(image)) return std::nullopt;
     const auto bytes = state.sys.fileSize(image);
     if (!bytes) return std::nullopt;
-    return rawPercent(*bytes, state.usb.isoBytes);
+    return rawPercent(*bytes, state.session.isoBytes);
 }
 
-void showProgress(AppState& state) {
+void showProgress(UsbState& state) {
     // A report too long to read is no worse than none: the image size is
     // the fallback.
     const FileContent report = state.sys.readFile(progressLogPath(state), kMaxTextFileBytes);
@@ -34,10 +34,10 @@ void showProgress(AppState& state) {
                                                          : std::nullopt;
     if (!raw) raw = percentFromLiveImage(state);
     if (!raw) return;
-    state.ui.setText(ControlId::kStatusCopy, progressText(*raw, state.usb.creepCounter));
+    state.ui.setText(ControlId::kStatusCopy, progressText(*raw, state.session.creepCounter));
 }
 
-void failExtraction(AppState& state) {
+void failExtraction(UsbState& state) {
     showError(state, msg::kCopyFailed);
     state.ui.show(ControlId::kStatusCopy, false);
     endCreation(state);
@@ -78,14 +78,14 @@ std::string progressText(uint64_t raw, int& creepCounter) {
     return withNumber(msg::kCopyProgress, shown);
 }
 
-void onCopyTimer(AppState& state) {
-    if (state.usb.stage != UsbStage::kExtracting) return;
+void onCopyTimer(UsbState& state) {
+    if (state.session.stage != UsbStage::kExtracting) return;
     showProgress(state);
-    const auto code = state.sys.exitCode(state.extractionChild);
+    const auto code = state.sys.exitCode(state.shared.extractionChild);
     if (code == win::kStillActive) return;
     state.ui.killTimer(kCopyTimer);
-    state.sys.closeProcess(state.extractionChild);
-    state.extractionChild = 0;
+    state.sys.closeProcess(state.shared.extractionChild);
+    state.shared.extractionChild = 0;
     if (code && *code <= kLastSuccessCode) {
         finishUsbMedia(state);
     } else {

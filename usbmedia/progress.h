@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
+#include "usbmedia/session.h"
 
 namespace kh::usb {
 
@@ -21,6 +21,6 @@ std::optional<uint64_t> lastReportedPercent(std::string_view report);
 // The status text for `raw`, advancing `creepCounter` in the last stretch.
 std::string progressText(uint64_t raw, int& creepCounter);
 
-void onCopyTimer(AppState& state);
+void onCopyTimer(UsbState& state);
 
 }  // namespace kh::usb

@@ -1,15 +1,14 @@
 #include "usbmedia/session.h"
 
-#include "app/handover.h"
+#include "common/tool_files.h"
 #include "platform/winconst.h"
-#include "usbmedia/child_wait.h"
 #include "usbmedia/messages.h"
 
 namespace kh::usb {
 
 namespace {
 
-void lockControls(AppState& state, bool locked) {
+void lockControls(UsbState& state, bool locked) {
     for (ControlId id : {ControlId::kModeUsb, ControlId::kModeHarddisk, ControlId::kDriveList,
                          ControlId::kIsoPath, ControlId::kBrowse}) {
         state.ui.enable(id, !locked);
@@ -18,39 +17,39 @@ void lockControls(AppState& state, bool locked) {
 
 }  // namespace
 
-std::string targetDrive(const AppState& state) {
-    return std::string{state.usb.target.value_or('?'), ':'};
+std::string targetDrive(const UsbState& state) {
+    return std::string{state.session.target.value_or('?'), ':'};
 }
 
-std::string onTarget(const AppState& state, const std::string& rest) {
+std::string onTarget(const UsbState& state, const std::string& rest) {
     return targetDrive(state) + "\\" + rest;
 }
 
-void lockTarget(AppState& state, char letter) {
-    state.usb.target = letter;
-    state.usb.stage = UsbStage::kChecking;
+void lockTarget(UsbState& state, char letter) {
+    state.session.target = letter;
+    state.session.stage = UsbStage::kChecking;
     lockControls(state, true);
 }
 
-void returnToIdle(AppState& state) {
-    deleteToolPayloads(state);
-    state.usb = UsbSession();
+void returnToIdle(UsbState& state) {
+    deleteToolPayloads(state.shared);
+    state.session = UsbSession();
     lockControls(state, false);
     state.ui.enable(ControlId::kOk, true);
 }
 
-void endCreation(AppState& state) {
+void endCreation(UsbState& state) {
     // A 7-Zip that could not be stopped still holds its files.
-    if (state.extractionChild == 0) deleteToolPayloads(state);
-    state.usb.stage = UsbStage::kEnded;
+    if (state.shared.extractionChild == 0) deleteToolPayloads(state.shared);
+    state.session.stage = UsbStage::kEnded;
     state.ui.postQuit();
 }
 
-int box(AppState& state, const char* text, const char* caption, unsigned flags) {
+int box(UsbState& state, const char* text, const char* caption, unsigned flags) {
     return state.ui.messageBox(BoxOwner::kMainWindow, text, caption, flags);
 }
 
-void showError(AppState& state, const char* text) {
+void showError(UsbState& state, const char* text) {
     box(state, text, msg::kError, win::kMbIconError);
 }
 
@@ -61,21 +60,8 @@ std::string withNumber(const char* pattern, uint64_t number) {
     return text;
 }
 
-std::optional<uint32_t> runToEnd(AppState& state, const std::string& commandLine,
-                                 uint32_t milliseconds, bool keepPainted) {
-    SystemServices& sys = state.sys;
-    const ProcessHandle child = sys.startProcess(commandLine);
-    if (child == 0) return std::nullopt;
-    const bool ended = waitForChild(state, child, milliseconds, keepPainted);
-    std::optional<uint32_t> code;
-    if (ended) code = sys.exitCode(child);
-    if (!ended) sys.terminate(child, 1);
-    sys.closeProcess(child);
-    return code;
-}
-
-void relabelTarget(AppState& state, const char* label) {
-    state.sys.setVolumeLabel(*state.usb.target, label);
+void relabelTarget(UsbState& state, const char* label) {
+    state.sys.setVolumeLabel(*state.session.target, label);
 }
 
 }  // namespace kh::usb

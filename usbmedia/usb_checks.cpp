@@ -3,8 +3,7 @@
 #include <cctype>
 #include <sstream>
 
-#include "app/commands.h"
-#include "app/gbk_path.h"
+#include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_extraction.h"
 #include "usbmedia/messages.h"
@@ -18,39 +17,43 @@ constexpr uint64_t kBytesPerMb = 1000000;
 // Listing even a large ISO takes seconds; a 7-Zip that hangs must not.
 constexpr uint32_t kListingMs = 60000;
 
-void refuse(AppState& state, const std::string& text) {
-    app::warn(state, text);
+void warn(UsbState& state, const std::string& text) {
+    state.ui.messageBox(BoxOwner::kMainWindow, text, msg::kWarning, win::kMbIconWarning);
+}
+
+void refuse(UsbState& state, const std::string& text) {
+    warn(state, text);
     returnToIdle(state);
 }
 
-std::optional<char> selectedDrive(AppState& state) {
+std::optional<char> selectedDrive(UsbState& state) {
     const std::string drive = state.ui.text(ControlId::kDriveList);
     if (drive.empty() || !std::isalpha(static_cast<unsigned char>(drive[0]))) return std::nullopt;
     return static_cast<char>(std::toupper(static_cast<unsigned char>(drive[0])));
 }
 
-bool isoPresent(AppState& state) {
-    if (!state.sys.fileExists(state.isoPath)) return false;
-    const auto size = state.sys.fileSize(state.isoPath);
+bool isoPresent(UsbState& state) {
+    if (!state.sys.fileExists(state.shared.isoPath)) return false;
+    const auto size = state.sys.fileSize(state.shared.isoPath);
     if (!size) return false;
-    state.usb.isoBytes = *size;
+    state.session.isoBytes = *size;
     return true;
 }
 
 // True when `path` lies on the target drive, reached through any letter or
 // mounted folder; where the system cannot name the volumes, by its letter.
-bool liesOnTarget(AppState& state, const std::string& path) {
+bool liesOnTarget(UsbState& state, const std::string& path) {
     const auto target = state.sys.volumeIdentity(onTarget(state));
     const auto volume = state.sys.volumeIdentity(path);
     if (target && volume) return *target == *volume;
-    return std::toupper(static_cast<unsigned char>(path[0])) == *state.usb.target;
+    return std::toupper(static_cast<unsigned char>(path[0])) == *state.session.target;
 }
 
 // Formatting would erase the ISO or the running program's tools, and
 // extracting onto the drive that holds the ISO would overwrite what is read.
-bool keepsIsoAndProgram(AppState& state) {
+bool keepsIsoAndProgram(UsbState& state) {
     const char* refusal = nullptr;
-    if (liesOnTarget(state, state.isoPath)) {
+    if (liesOnTarget(state, state.shared.isoPath)) {
         refusal = msg::kIsoOnTarget;
     } else if (liesOnTarget(state, directoryOf(state.sys.modulePath()))) {
         refusal = msg::kProgramOnTarget;
@@ -59,22 +62,23 @@ bool keepsIsoAndProgram(AppState& state) {
     return refusal == nullptr;
 }
 
-bool hasRoomForIso(AppState& state) {
-    const auto space = state.sys.diskFreeSpace(*state.usb.target);
+bool hasRoomForIso(UsbState& state) {
+    const auto space = state.sys.diskFreeSpace(*state.session.target);
     const uint64_t freeMb = space ? space->freeBytes() / kBytesPerMb : 0;
     if (freeMb == 0) {
         box(state, msg::kDriveNotFound, msg::kWarning, win::kMbOkCancel);
         returnToIdle(state);
         return false;
     }
-    const uint64_t isoMb = state.usb.isoBytes / kBytesPerMb;
+    const uint64_t isoMb = state.session.isoBytes / kBytesPerMb;
     if (freeMb >= isoMb) return true;
     refuse(state, withNumber(msg::kNotEnoughSpace, isoMb));
     return false;
 }
 
-bool everyFileFitsFat32(AppState& state) {
-    const auto run = state.sys.runCaptured("7z.exe l -slt " + quoted(state.isoPath), kListingMs);
+bool everyFileFitsFat32(UsbState& state) {
+    const auto run =
+        state.sys.runCaptured("7z.exe l -slt " + quoted(state.shared.isoPath), kListingMs);
     // Exit code 1 is a warning (e.g. data after the end of the image); the
     // listing is still complete.
     const bool listed = run && run->exitCode <= 1;
@@ -108,16 +112,15 @@ std::optional<uint64_t> largestListedSize(const std::string& listing) {
     return largest;
 }
 
-bool passesChecks(AppState& state) {
-    if (!app::checkIsoChosen(state)) return false;
+bool passesChecks(UsbState& state) {
     if (!isoPresent(state)) {
-        app::warn(state, msg::kIsoMissing);
+        warn(state, msg::kIsoMissing);
         state.ui.enable(ControlId::kOk, true);
         return false;
     }
     const auto letter = selectedDrive(state);
     if (!letter) {
-        app::warn(state, msg::kInsertUsbFirst);
+        warn(state, msg::kInsertUsbFirst);
         state.ui.enable(ControlId::kOk, true);
         return false;
     }

@@ -7,18 +7,18 @@
 #include <optional>
 #include <string>
 
-#include "app/app_state.h"
+#include "usbmedia/session.h"
 
 namespace kh::usb {
 
 // FAT32 cannot hold a file of this size or larger.
 inline constexpr uint64_t kFat32FileLimit = uint64_t{1} << 32;
 
-// True when the creation may go on to the format question; the target drive is
-// then fixed and the tool payloads are written. A refusal shows its message
-// and leaves the window ready for another attempt (or ending, when a message
-// requested that).
-bool passesChecks(AppState& state);
+// With the ISO path already accepted by the window: true when the creation may
+// go on to the format question; the target drive is then fixed and the tool
+// payloads are written. A refusal shows its message and leaves the window
+// ready for another attempt (or ending, when a message requested that).
+bool passesChecks(UsbState& state);
 
 // The largest "Size = " of a technical listing (7z l -slt); nothing when the
 // listing names no item size.

@@ -7,11 +7,11 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/control_table.h"
-#include "app/handover.h"
 #include "app/window_events.h"
 #include "payloads/catalogue.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_ui.h"
+#include "usbmedia/usbmedia.h"
 #ifdef KH_SCENARIO_SEAM
 #include "platform/win32/scenario_system.h"
 #endif
@@ -71,13 +71,13 @@ bool dispatch(HWND hwnd, UINT message, WPARAM wParam) {
             kh::app::onClose(state);
             return true;
         case kh::win32::kStartFormatMessage:
-            kh::usb::onStartFormat(state);
+            kh::usb::onStartFormat(state.usb);
             return true;
         case WM_COMMAND:
             kh::app::onCommand(state, LOWORD(wParam));
             return true;
         case WM_TIMER:
-            kh::usb::onTimer(state, static_cast<int>(wParam));
+            kh::usb::onTimer(state.usb, static_cast<int>(wParam));
             return true;
         case WM_DEVICECHANGE:
             kh::app::onDeviceChange(state, wParam);

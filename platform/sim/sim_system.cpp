@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "app/gbk_path.h"
+#include "platform/gbk_path.h"
 #include "platform/winconst.h"
 
 namespace fs = std::filesystem;

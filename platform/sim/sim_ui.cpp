@@ -1,6 +1,5 @@
 #include "platform/sim/sim_ui.h"
 
-#include "app/control_table.h"
 #include "platform/winconst.h"
 
 namespace kh::sim {
@@ -19,12 +18,11 @@ const SimControl& SimUi::control(ControlId id) const {
     return it == controls_.end() ? kAbsent : it->second;
 }
 
-void SimUi::createControl(ControlId id) {
-    const app::ControlSpec& spec = app::controlSpec(id);
-    SimControl& control = controls_[id];
+void SimUi::createControl(const ControlSpec& spec) {
+    SimControl& control = controls_[spec.id];
     control.created = true;
     control.text = spec.caption;
-    creationOrder_.push_back(id);
+    creationOrder_.push_back(spec.id);
 }
 
 std::string SimUi::text(ControlId id) {

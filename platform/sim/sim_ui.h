@@ -50,7 +50,7 @@ class SimUi : public UserInterface {
     int paintPumps() const { return paintPumps_; }
 
     // UserInterface.
-    void createControl(ControlId id) override;
+    void createControl(const ControlSpec& spec) override;
     void enable(ControlId id, bool enabled) override { controls_[id].enabled = enabled; }
     bool isEnabled(ControlId id) override { return controls_[id].enabled; }
     void show(ControlId id, bool visible) override { controls_[id].visible = visible; }

@@ -4,8 +4,6 @@
 
 #include <vector>
 
-#include "app/control_table.h"
-
 namespace kh::win32 {
 
 HWND Win32Ui::control(ControlId id) const {
@@ -13,15 +11,14 @@ HWND Win32Ui::control(ControlId id) const {
     return it == controls_.end() ? nullptr : it->second;
 }
 
-void Win32Ui::createControl(ControlId id) {
-    const app::ControlSpec& spec = app::controlSpec(id);
+void Win32Ui::createControl(const ControlSpec& spec) {
     RECT client;
     GetClientRect(main_, &client);
     const HWND hwnd = CreateWindowExA(
         0, spec.className, spec.caption, spec.style, spec.x.resolve(client.right),
         spec.y.resolve(client.bottom), spec.width, spec.height, main_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    controls_[id] = hwnd;
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), GetModuleHandleA(nullptr), nullptr);
+    controls_[spec.id] = hwnd;
 }
 
 void Win32Ui::enable(ControlId id, bool enabled) { EnableWindow(control(id), enabled); }

@@ -13,7 +13,7 @@ class Win32Ui : public UserInterface {
   public:
     void attach(HWND mainWindow) { main_ = mainWindow; }
 
-    void createControl(ControlId id) override;
+    void createControl(const ControlSpec& spec) override;
     void enable(ControlId id, bool enabled) override;
     bool isEnabled(ControlId id) override;
     void show(ControlId id, bool visible) override;

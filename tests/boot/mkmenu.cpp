@@ -76,19 +76,19 @@ int main(int argc, char** argv) {
     const char isoDrive = *isoOffset == *systemOffset ? 'C' : 'D';
     if (isoDrive == 'D') placeVolume(sys, 'D', *isoOffset, false);
 
-    if (!kh::hd::scanMasterBootRecord(state)) return fail("the partition table was not read");
-    kh::hd::searchSystemDrive(state);
-    if (!state.systemDrive.partitionIndex) return fail("no system partition found");
+    if (!kh::hd::scanMasterBootRecord(state.hd)) return fail("the partition table was not read");
+    kh::hd::searchSystemDrive(state.hd);
+    if (!state.hd.systemDrive.partitionIndex) return fail("no system partition found");
 
     const unsigned isoNumber =
-        kh::hd::linuxPartitionNumber(state.partitions, sys.partitionInfo(isoDrive).info);
-    if (kh::hd::rewriteMenu(state, isoNumber) != kh::hd::MenuOutcome::kDone) {
+        kh::hd::linuxPartitionNumber(state.hd.partitions, sys.partitionInfo(isoDrive).info);
+    if (kh::hd::rewriteMenu(state.hd, isoNumber) != kh::hd::MenuOutcome::kDone) {
         return fail("the menu rewrite failed");
     }
     const auto menu = sys.readHostFile("c:\\menu.lst");
     std::ofstream out(argv[5], std::ios::binary);
     if (!menu || !(out << *menu)) return fail(std::string("cannot write ") + argv[5]);
-    std::cout << "system-index=" << *state.systemDrive.partitionIndex << " iso-number=" << isoNumber
-              << "\n";
+    std::cout << "system-index=" << *state.hd.systemDrive.partitionIndex
+              << " iso-number=" << isoNumber << "\n";
     return 0;
 }

@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "hdinstall/bootini_rules.h"
-#include "hdinstall/startup_checks.h"
 #include "tests/fuzz/fuzz_checks.h"
 
 using kh::fuzz::check;

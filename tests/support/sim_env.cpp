@@ -41,7 +41,8 @@ SimEnv::SimEnv() {
 }
 
 SimEnv::~SimEnv() {
-    const size_t tracked = (state.extractionChild != 0) + (state.usb.formatChild != 0);
+    const size_t tracked =
+        (state.shared.extractionChild != 0) + (state.usb.session.formatChild != 0);
     EXPECT_EQ(sys.openProcessHandles(), tracked) << "child process handles left open";
     EXPECT_TRUE(sys.strayCloses().empty()) << "a child process handle closed twice";
 }

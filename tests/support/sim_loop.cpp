@@ -1,13 +1,13 @@
 #include "tests/support/sim_loop.h"
 
-#include "app/handover.h"
+#include "usbmedia/usbmedia.h"
 
 namespace kh::test {
 
 void SimLoop::deliverPosted() {
     while (!env_.ui.quitPosted() && env_.ui.startFormatPending() > 0) {
         env_.ui.takeStartFormat();
-        usb::onStartFormat(env_.state);
+        usb::onStartFormat(env_.state.usb);
         syncTimers();
     }
 }
@@ -35,7 +35,7 @@ bool SimLoop::step() {
     next->second = env_.sys.now() + env_.ui.timers().at(id);
     ++ticks_[id];
     if (beforeTick) beforeTick(id);
-    usb::onTimer(env_.state, id);
+    usb::onTimer(env_.state.usb, id);
     syncTimers();
     return !env_.ui.quitPosted();
 }

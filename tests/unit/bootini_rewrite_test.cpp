@@ -23,7 +23,7 @@ TEST(AddBootEntry, ReplacesBootIniAndLeavesItReadOnly) {
     const std::string original = bootIni(env);
     env.sys.writeHostFile("C:\\temp.ini", "the user's own file");
 
-    EXPECT_TRUE(addBootEntry(env.state));
+    EXPECT_TRUE(addBootEntry(env.state.hd));
     EXPECT_EQ(bootIni(env), addEntryToBootIni(original, nullptr));
     EXPECT_NE(bootIni(env).find("timeout=15\r\n"), std::string::npos);
     EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
@@ -36,7 +36,7 @@ TEST(AddBootEntry, ReplacesBootIniAndLeavesItReadOnly) {
 TEST(AddBootEntry, ReportsAnEntryAlreadyThereAndStillSetsTheTimeout) {
     test::SimEnv env;
     env.sys.writeHostFile(kBootIni, "timeout=30\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
-    EXPECT_TRUE(addBootEntry(env.state));
+    EXPECT_TRUE(addBootEntry(env.state.hd));
     EXPECT_EQ(bootIni(env), "timeout=15\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
     ASSERT_EQ(env.ui.boxes().size(), 1u);
     const auto& box = env.ui.boxes()[0];
@@ -50,12 +50,12 @@ TEST(AddBootEntry, ReportsAnEntryAlreadyThereAndStillSetsTheTimeout) {
 TEST(AddBootEntry, UsesTheSystemDriveButKeepsTheEntryOnC) {
     test::SimEnv env;
     env.addVolume('D', 2, 5000, true);
-    env.state.systemDrive.letter = 'D';
-    env.state.systemDrive.bootIniPath = "D:\\boot.ini";
+    env.state.hd.systemDrive.letter = 'D';
+    env.state.hd.systemDrive.bootIniPath = "D:\\boot.ini";
     env.sys.writeHostFile("D:\\boot.ini", "[operating systems]\r\n");
     env.sys.failOn(sim::Op::kReplaceFile);
     env.sys.failOn(sim::Op::kDeleteFile);  // keeps the temporary copy for a look
-    EXPECT_FALSE(addBootEntry(env.state));
+    EXPECT_FALSE(addBootEntry(env.state.hd));
     EXPECT_EQ(env.sys.readHostFile("D:\\~kh-ini0.tmp"),
               "[operating systems]\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
     EXPECT_EQ(env.sys.readHostFile("D:\\boot.ini"), "[operating systems]\r\n");
@@ -66,7 +66,7 @@ TEST(AddBootEntry, EndsSilentlyWhenTheAttributesCannotBeCleared) {
     test::SimEnv env;
     const std::string original = bootIni(env);
     env.sys.failOn(sim::Op::kSetAttributes);
-    EXPECT_FALSE(addBootEntry(env.state));
+    EXPECT_FALSE(addBootEntry(env.state.hd));
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_TRUE(env.ui.quitPosted());
     EXPECT_EQ(bootIni(env), original);
@@ -77,7 +77,7 @@ TEST(RemoveBootEntry, DropsTheEntryAndLeavesItReadOnly) {
     env.sys.writeHostFile(kBootIni,
                           "[boot loader]\r\ntimeout=15\r\n[operating systems]\r\n"
                           "C:\\=\"Windows\"\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
-    EXPECT_TRUE(removeBootEntry(env.state));
+    EXPECT_TRUE(removeBootEntry(env.state.hd));
     EXPECT_EQ(bootIni(env),
               "[boot loader]\r\ntimeout=15\r\n[operating systems]\r\nC:\\=\"Windows\"\r\n");
     EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
@@ -88,7 +88,7 @@ TEST(RemoveBootEntry, DropsTheEntryAndLeavesItReadOnly) {
 TEST(RemoveBootEntry, AsksForAdministratorRights) {
     test::SimEnv env;
     env.sys.failOn(sim::Op::kSetAttributes);
-    EXPECT_FALSE(removeBootEntry(env.state));
+    EXPECT_FALSE(removeBootEntry(env.state.hd));
     test::expectOnlyFailureBox(env, "必须有管理员权限！", "警告", win::kMbIconWarning);
 }
 
@@ -96,7 +96,7 @@ TEST(BootEntryRewrites, ReportAMissingBootIni) {
     for (const auto& rewrite : {addBootEntry, removeBootEntry}) {
         test::SimEnv env;
         env.sys.failOn(sim::Op::kReadFile);
-        EXPECT_FALSE(rewrite(env.state));
+        EXPECT_FALSE(rewrite(env.state.hd));
         test::expectOnlyFailureBox(env, "找不到boot.ini文件", "错误", win::kMbIconError);
     }
 }
@@ -107,7 +107,7 @@ TEST(BootEntryRewrites, ReportFilesTheyCannotRewrite) {
     const std::string binary("[boot loader]\r\n\0\x01", 17);
     const struct {
         const char* name;
-        std::function<bool(AppState&)> rewrite;
+        std::function<bool(hd::DiskState&)> rewrite;
         std::string content;  // empty: the usual boot.ini, held open
         const char* text;
         unsigned flags;
@@ -127,7 +127,7 @@ TEST(BootEntryRewrites, ReportFilesTheyCannotRewrite) {
             env.sys.writeHostFile(kBootIni, c.content);
         }
         const std::string before = bootIni(env);
-        EXPECT_FALSE(c.rewrite(env.state));
+        EXPECT_FALSE(c.rewrite(env.state.hd));
         test::expectOnlyFailureBox(env, c.text, "错误", c.flags);
         EXPECT_EQ(bootIni(env), before);
         EXPECT_TRUE(env.temporaryFiles().empty());
@@ -153,11 +153,11 @@ std::string expectedMessage(sim::Op operation, int setAttributesCall, bool addin
 // Fails each file operation a clean run makes, one at a time: boot.ini is then
 // either the old file or the complete new one, and a success is reported only
 // when the new one is in place.
-void sweepFailures(const std::function<bool(AppState&)>& rewrite, bool adding,
+void sweepFailures(const std::function<bool(hd::DiskState&)>& rewrite, bool adding,
                    const std::string& original) {
     test::SimEnv clean;
     clean.sys.writeHostFile(kBootIni, original);
-    ASSERT_TRUE(rewrite(clean.state));
+    ASSERT_TRUE(rewrite(clean.state.hd));
     const std::string updated = bootIni(clean);
     ASSERT_NE(updated, original);
     const auto calls = clean.sys.calls();
@@ -171,7 +171,7 @@ void sweepFailures(const std::function<bool(AppState&)>& rewrite, bool adding,
         test::SimEnv env;
         env.sys.writeHostFile(kBootIni, original);
         env.sys.failCall(n);
-        const bool succeeded = rewrite(env.state);
+        const bool succeeded = rewrite(env.state.hd);
 
         const std::string onDisk = bootIni(env);
         EXPECT_TRUE(onDisk == original || onDisk == updated);

@@ -92,13 +92,13 @@ TEST(ControlStates, RadioButtonsCannotSwitchTheDriveOfARunningCreation) {
     SimEnv env;
     startWithEntry(env, false);
     command(env, ControlId::kModeUsb);
-    env.state.usb.stage = UsbStage::kExtracting;
-    env.state.usb.target = 'G';
+    env.state.usb.session.stage = usb::UsbStage::kExtracting;
+    env.state.usb.session.target = 'G';
     const ControlStates running = statesOf(env.ui);
     command(env, ControlId::kModeHarddisk);
     command(env, ControlId::kModeUsb);
     EXPECT_EQ(statesOf(env.ui), running);
-    EXPECT_EQ(env.state.usb.target, 'G');
+    EXPECT_EQ(env.state.usb.session.target, 'G');
 }
 
 TEST(Browse, ChosenPathFillsTheEditAndTheSuffixTestIgnoresCase) {
@@ -108,7 +108,7 @@ TEST(Browse, ChosenPathFillsTheEditAndTheSuffixTestIgnoresCase) {
         env.ui.enable(ControlId::kOk, false);
         env.ui.answerNextDialog(std::string(path));
         command(env, ControlId::kBrowse);
-        EXPECT_EQ(env.state.isoPath, path);
+        EXPECT_EQ(env.state.shared.isoPath, path);
         EXPECT_EQ(env.ui.control(ControlId::kIsoPath).text, path);
         EXPECT_TRUE(env.ui.boxes().empty()) << path;
         EXPECT_FALSE(env.ui.control(ControlId::kOk).enabled);
@@ -125,7 +125,7 @@ TEST(Browse, OtherSuffixWarnsButKeepsTheChoice) {
     EXPECT_EQ(env.ui.boxes()[0].text, " 请选择正确的ISO文件 !");
     EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
     EXPECT_EQ(env.ui.boxes()[0].flags, win::kMbIconWarning);
-    EXPECT_EQ(env.state.isoPath, "D:\\live.img");
+    EXPECT_EQ(env.state.shared.isoPath, "D:\\live.img");
     EXPECT_EQ(env.ui.control(ControlId::kIsoPath).text, "D:\\live.img");
     EXPECT_TRUE(env.ui.control(ControlId::kOk).enabled);
 }
@@ -138,7 +138,7 @@ TEST(Browse, CancelKeepsTheEarlierChoiceInBufferAndEdit) {
     env.ui.enable(ControlId::kOk, false);
     env.ui.answerNextDialog(std::nullopt);
     command(env, ControlId::kBrowse);
-    EXPECT_EQ(env.state.isoPath, "D:\\first.iso");
+    EXPECT_EQ(env.state.shared.isoPath, "D:\\first.iso");
     EXPECT_EQ(env.ui.control(ControlId::kIsoPath).text, "D:\\first.iso");
     EXPECT_TRUE(env.ui.control(ControlId::kOk).enabled);
     EXPECT_TRUE(env.ui.boxes().empty());
@@ -164,7 +164,7 @@ TEST(IsoChosenCheck, TypedPathBecomesTheIsoPath) {
     command(env, ControlId::kBrowse);
     env.ui.typeIsoPath("E:\\typed by hand.iso");
     EXPECT_TRUE(app::checkIsoChosen(env.state));
-    EXPECT_EQ(env.state.isoPath, "E:\\typed by hand.iso");
+    EXPECT_EQ(env.state.shared.isoPath, "E:\\typed by hand.iso");
     EXPECT_TRUE(env.ui.boxes().empty());
 }
 
@@ -174,16 +174,16 @@ TEST(ExitButton, EndsTheChildWaitsForItThenDeletesTheTools) {
     const std::string dir = "C:\\tools\\";
     for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe"}) {
         env.sys.writeHostFile(dir + name, "tool");
-        env.state.toolPaths.push_back(dir + name);
+        env.state.shared.toolPaths.push_back(dir + name);
     }
     env.sys.processBehaviour = [](const std::string&) {
         sim::SimProcess child;
         child.runsForMs = 60000;
         return child;
     };
-    env.state.extractionChild = env.sys.startProcess("7z.exe x -y -oG:\\ \"D:\\a.iso\"");
+    env.state.shared.extractionChild = env.sys.startProcess("7z.exe x -y -oG:\\ \"D:\\a.iso\"");
     command(env, ControlId::kExit);
-    EXPECT_FALSE(env.sys.processRunning(env.state.extractionChild));
+    EXPECT_FALSE(env.sys.processRunning(env.state.shared.extractionChild));
     std::vector<sim::Op> calls;
     for (const auto& call : env.sys.calls()) calls.push_back(call.op);
     const auto terminate = std::find(calls.begin(), calls.end(), sim::Op::kTerminate);
@@ -209,15 +209,15 @@ TEST(CloseWindow, EndsTheChildButKeepsTheTools) {
     SimEnv env;
     startWithEntry(env, false);
     env.sys.writeHostFile("C:\\tools\\7z.exe", "tool");
-    env.state.toolPaths.push_back("C:\\tools\\7z.exe");
+    env.state.shared.toolPaths.push_back("C:\\tools\\7z.exe");
     env.sys.processBehaviour = [](const std::string&) {
         sim::SimProcess child;
         child.runsForMs = 60000;
         return child;
     };
-    env.state.extractionChild = env.sys.startProcess("7z.exe");
+    env.state.shared.extractionChild = env.sys.startProcess("7z.exe");
     app::onClose(env.state);
-    EXPECT_FALSE(env.sys.processRunning(env.state.extractionChild));
+    EXPECT_FALSE(env.sys.processRunning(env.state.shared.extractionChild));
     EXPECT_TRUE(env.sys.readHostFile("C:\\tools\\7z.exe").has_value());
     EXPECT_TRUE(env.ui.quitPosted());
 }

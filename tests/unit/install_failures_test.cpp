@@ -250,7 +250,7 @@ TEST(HdInstallFailure, HangingSevenZipIsStoppedAfterTenMinutesAndItsFilesRemoved
 
     expectBox(m, 1, {"提取vmlinux失败", "提取文件错误", win::kMbIconError});
     EXPECT_EQ(m.sys.now(), 10u * 60 * 1000);
-    EXPECT_EQ(m.state.extractionChild, 0u);
+    EXPECT_EQ(m.state.shared.extractionChild, 0u);
     EXPECT_GE(m.ui.paintPumps(), 5999);
     expectToolsGone(m);
     expectNoRestart(m);
@@ -264,8 +264,8 @@ TEST(HdInstallFailure, SevenZipThatWillNotStopKeepsItsFilesAndStaysTracked) {
     m.sys.failNext(sim::Op::kTerminate);
     runInstall(m);
     expectBox(m, 1, {"提取vmlinux失败", "提取文件错误", win::kMbIconError});
-    EXPECT_NE(m.state.extractionChild, 0u);
-    EXPECT_TRUE(m.sys.processRunning(m.state.extractionChild));
+    EXPECT_NE(m.state.shared.extractionChild, 0u);
+    EXPECT_TRUE(m.sys.processRunning(m.state.shared.extractionChild));
     // 7-Zip still holds them; the exit command deletes them once it is gone.
     EXPECT_TRUE(m.exists(test::kSevenZipExe));
     expectNoRestart(m);

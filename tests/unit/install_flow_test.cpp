@@ -61,7 +61,7 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     EXPECT_TRUE(toolsPresentFor7Zip);
     EXPECT_FALSE(m.exists(test::kSevenZipExe));
     EXPECT_FALSE(m.exists(test::kSevenZipDll));
-    EXPECT_EQ(m.state.extractionChild, 0u);
+    EXPECT_EQ(m.state.shared.extractionChild, 0u);
     // 2.5 s per run in slices of 100 ms, each followed by a paint.
     EXPECT_GE(m.ui.paintPumps(), 48);
 
@@ -160,7 +160,7 @@ TEST(HdInstall, SystemDriveOtherThanCReceivesEveryBootFile) {
     m.sys.volume('D').partition.info.bootIndicator = true;
     m.sys.writeHostFile("D:\\boot.ini", m.file(test::kBootIni));
     m.start();
-    ASSERT_EQ(m.state.systemDrive.letter, 'D');
+    ASSERT_EQ(m.state.hd.systemDrive.letter, 'D');
     m.installFrom(test::kIsoInFolder);
 
     EXPECT_TRUE(m.sys.restartRequested()) << m.messages();

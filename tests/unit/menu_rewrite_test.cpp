@@ -50,7 +50,7 @@ const std::string kMenuWithEntry =
 
 struct MenuEnv : test::SimEnv {
     MenuEnv() {
-        state.systemDrive.partitionIndex = 0;
+        state.hd.systemDrive.partitionIndex = 0;
         sys.writeHostFile(kMenu, sampleMenu());
     }
     std::string menu() const { return sys.readHostFile(kMenu).value(); }
@@ -63,7 +63,7 @@ TEST(RewriteMenu, InsertsTheEntryIntoTheSampleMenu) {
     // earlier run, are both kept.
     env.sys.writeHostFile("C:\\temp.lst", "the user's list");
     env.sys.writeHostFile("C:\\~kh-lst0.tmp", "left over");
-    EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kDone);
+    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kDone);
     EXPECT_EQ(env.menu(), kMenuWithEntry);
     EXPECT_EQ(env.sys.readHostFile("C:\\temp.lst"), "the user's list");
     EXPECT_EQ(env.temporaryFiles(), std::vector<std::string>{"~kh-lst0.tmp"});
@@ -74,10 +74,10 @@ TEST(RewriteMenu, InsertsTheEntryIntoTheSampleMenu) {
 TEST(RewriteMenu, UsesTheSystemDriveAndItsPartitionIndex) {
     MenuEnv env;
     env.addVolume('E', 3, 9000, true);
-    env.state.systemDrive.letter = 'E';
-    env.state.systemDrive.partitionIndex = 2;
+    env.state.hd.systemDrive.letter = 'E';
+    env.state.hd.systemDrive.partitionIndex = 2;
     env.sys.writeHostFile("E:\\menu.lst", "title X\r\n");
-    EXPECT_EQ(rewriteMenu(env.state, 7), MenuOutcome::kDone);
+    EXPECT_EQ(rewriteMenu(env.state.hd, 7), MenuOutcome::kDone);
     const std::string result = env.sys.readHostFile("E:\\menu.lst").value();
     EXPECT_EQ(result.find("title KorvaneLinux"), 0u);
     EXPECT_NE(result.find("root (hd0,2)\r\n"), std::string::npos);
@@ -87,8 +87,8 @@ TEST(RewriteMenu, UsesTheSystemDriveAndItsPartitionIndex) {
 
 TEST(RewriteMenu, DoesNothingWithoutASystemPartition) {
     MenuEnv env;
-    env.state.systemDrive.partitionIndex.reset();
-    EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kFailed);
+    env.state.hd.systemDrive.partitionIndex.reset();
+    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kFailed);
     EXPECT_TRUE(env.sys.calls().empty());
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_EQ(env.menu(), sampleMenu());
@@ -97,21 +97,21 @@ TEST(RewriteMenu, DoesNothingWithoutASystemPartition) {
 TEST(RewriteMenu, ReportsAMenuItCannotRead) {
     MenuEnv env;
     env.sys.failOn(sim::Op::kReadFile);
-    EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kFailed);
+    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kFailed);
     test::expectOnlyFailureBox(env, "打开文件munu.list错误", "错误", win::kMbIconError);
 }
 
 TEST(RewriteMenu, ReportsAMenuTooLargeToBeOne) {
     MenuEnv env;
     env.sys.writeHostFile(kMenu, std::string(kMaxTextFileBytes + 1, 't'));
-    EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kFailed);
+    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kFailed);
     test::expectOnlyFailureBox(env, "menu.lst文件过大或不是文本文件", "错误", win::kMbIconError);
 }
 
 TEST(RewriteMenu, GoesOnWhenTheAttributesCannotBeCleared) {
     MenuEnv env;
     env.sys.failOn(sim::Op::kSetAttributes);
-    EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kDone);
+    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kDone);
     EXPECT_EQ(env.menu(), kMenuWithEntry);
 }
 
@@ -121,7 +121,7 @@ TEST(RewriteMenu, LeavesTheSampleWhenTheCopyFails) {
         SCOPED_TRACE(sim::opName(operation));
         MenuEnv env;
         env.sys.failOn(operation);
-        EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kFailed);
+        EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kFailed);
         test::expectOnlyFailureBox(env, "创建临时文件munu.list失败", "错误", win::kMbIconError);
         EXPECT_EQ(env.menu(), sampleMenu());
         EXPECT_TRUE(env.temporaryFiles().empty());
@@ -131,7 +131,7 @@ TEST(RewriteMenu, LeavesTheSampleWhenTheCopyFails) {
 TEST(RewriteMenu, ReportsAFailedRename) {
     MenuEnv env;
     env.sys.failOn(sim::Op::kReplaceFile);
-    EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kRenameFailed);
+    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kRenameFailed);
     test::expectOnlyFailureBox(env, "menu重命名错误", "Error", win::kMbOk);
     EXPECT_EQ(env.menu(), sampleMenu());
     EXPECT_TRUE(env.temporaryFiles().empty());

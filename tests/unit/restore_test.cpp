@@ -27,7 +27,7 @@ struct SecondStart {
 
     void start() {
         app::onCreate(state);
-        ASSERT_TRUE(state.bootEntryPresent);
+        ASSERT_TRUE(state.hd.bootEntryPresent);
     }
     void pressOk() { app::onCommand(state, static_cast<int>(ControlId::kOk)); }
     std::string lastText() const { return ui.boxes().empty() ? "" : ui.boxes().back().text; }
@@ -140,7 +140,7 @@ TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
         fault.arm(m->sys);
         SecondStart second(*m);
         app::onCreate(second.state);
-        if (!second.state.bootEntryPresent) return;  // start-up failed: nothing was touched
+        if (!second.state.hd.bootEntryPresent) return;  // start-up failed: nothing was touched
         app::onCommand(second.state, static_cast<int>(ControlId::kOk));
 
         ASSERT_FALSE(second.ui.boxes().empty());

@@ -30,7 +30,7 @@ TEST(Startup, CreatesAllElevenControlsInOrderWithTheInstallLook) {
     }
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_FALSE(env.ui.quitPosted());
-    EXPECT_EQ(env.state.systemDrive.partitionIndex, 0u);
+    EXPECT_EQ(env.state.hd.systemDrive.partitionIndex, 0u);
     EXPECT_EQ(env.sys.attributes("C:\\boot.ini"), win::kAttrNormal);
 }
 
@@ -74,11 +74,11 @@ TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
     env.addVolume('F', 3, 9000, true);
     env.addVolume('W', 4, 12000, true);
     env.sys.writeHostFile("E:\\boot.ini", "[boot loader]\r\n");
-    hd::searchSystemDrive(env.state);
-    EXPECT_EQ(env.state.systemDrive.letter, 'E');
-    EXPECT_EQ(env.state.systemDrive.bootIniPath, "E:\\boot.ini");
+    hd::searchSystemDrive(env.state.hd);
+    EXPECT_EQ(env.state.hd.systemDrive.letter, 'E');
+    EXPECT_EQ(env.state.hd.systemDrive.bootIniPath, "E:\\boot.ini");
     // No extended partition and an offset not in the table: Linux number = Windows number.
-    EXPECT_EQ(env.state.systemDrive.partitionIndex, 1u);
+    EXPECT_EQ(env.state.hd.systemDrive.partitionIndex, 1u);
     EXPECT_TRUE(env.ui.boxes().empty());
 }
 
@@ -86,10 +86,10 @@ TEST(SystemDriveSearch, NoActiveVolumeIsSilentAndKeepsTheDefaults) {
     SimEnv env;
     env.sys.volume('C').partition.info.bootIndicator = false;
     env.addVolume('W', 1, 63, true);  // beyond V: never tried
-    hd::searchSystemDrive(env.state);
-    EXPECT_EQ(env.state.systemDrive.letter, 'C');
-    EXPECT_EQ(env.state.systemDrive.bootIniPath, "c:\\boot.ini");
-    EXPECT_FALSE(env.state.systemDrive.partitionIndex.has_value());
+    hd::searchSystemDrive(env.state.hd);
+    EXPECT_EQ(env.state.hd.systemDrive.letter, 'C');
+    EXPECT_EQ(env.state.hd.systemDrive.bootIniPath, "c:\\boot.ini");
+    EXPECT_FALSE(env.state.hd.systemDrive.partitionIndex.has_value());
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_FALSE(env.ui.quitPosted());
 }
@@ -98,7 +98,7 @@ TEST(SystemDriveSearch, MissingBootIniWarnsWithThePathAndEnds) {
     SimEnv env;
     env.addVolume('D', 2, 5000, true);
     env.sys.volume('C').partition.info.bootIndicator = false;
-    hd::searchSystemDrive(env.state);
+    hd::searchSystemDrive(env.state.hd);
     ASSERT_EQ(env.ui.boxes().size(), 1u);
     EXPECT_EQ(env.ui.boxes()[0].text, "找不到D:\\boot.ini");
     EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
@@ -109,7 +109,7 @@ TEST(SystemDriveSearch, MissingBootIniWarnsWithThePathAndEnds) {
 TEST(SystemDriveSearch, AttributesThatCannotBeClearedMeanNoAdministrator) {
     SimEnv env;
     env.sys.failOn(sim::Op::kSetAttributes);
-    hd::searchSystemDrive(env.state);
+    hd::searchSystemDrive(env.state.hd);
     ASSERT_EQ(env.ui.boxes().size(), 1u);
     EXPECT_EQ(env.ui.boxes()[0].text, "必须有管理员权限！");
     EXPECT_EQ(env.ui.boxes()[0].owner, BoxOwner::kMainWindow);
@@ -128,7 +128,7 @@ TEST(SystemDriveSearch, IndexFollowsThePartitionTableOfTheDisk) {
     env.addVolume('E', 3, 12048 + 63, true);
     env.sys.writeHostFile("E:\\boot.ini", "[boot loader]\r\n");
     app::onCreate(env.state);
-    EXPECT_EQ(env.state.systemDrive.partitionIndex, 5u);  // Linux sda6
+    EXPECT_EQ(env.state.hd.systemDrive.partitionIndex, 5u);  // Linux sda6
 }
 
 TEST(InstallDetection, FindsTheMarkerOnAnyLineOfAnyLength) {
@@ -137,7 +137,7 @@ TEST(InstallDetection, FindsTheMarkerOnAnyLineOfAnyLength) {
     env.sys.writeHostFile("C:\\boot.ini", "[boot loader]\r\n" + std::string(210, ' ') +
                                               "c:\\grldr=\"KorvaneLinux\" " + longLine + "\r\n");
     app::onCreate(env.state);
-    EXPECT_TRUE(env.state.bootEntryPresent);
+    EXPECT_TRUE(env.state.hd.bootEntryPresent);
     EXPECT_EQ(env.ui.control(ControlId::kModeHarddisk).text, "恢复到硬盘安装前的设置");
     EXPECT_TRUE(env.ui.control(ControlId::kModeHarddisk).checked);
     EXPECT_FALSE(env.ui.control(ControlId::kIsoPath).enabled);
@@ -147,14 +147,14 @@ TEST(InstallDetection, FindsTheMarkerOnAnyLineOfAnyLength) {
 TEST(InstallDetection, UnreadableOrCleanBootIniLeavesTheFlagClear) {
     SimEnv clean;
     app::onCreate(clean.state);
-    EXPECT_FALSE(clean.state.bootEntryPresent);
+    EXPECT_FALSE(clean.state.hd.bootEntryPresent);
     EXPECT_EQ(clean.ui.control(ControlId::kModeHarddisk).text, "硬盘安装：重启从启动菜单即可体验");
 
     SimEnv unreadable;
     unreadable.sys.writeHostFile("C:\\boot.ini", "c:\\grldr=\"KorvaneLinux\"\r\n");
     unreadable.sys.failOn(sim::Op::kReadFile);
     app::onCreate(unreadable.state);
-    EXPECT_FALSE(unreadable.state.bootEntryPresent);
+    EXPECT_FALSE(unreadable.state.hd.bootEntryPresent);
 }
 
 TEST(DriveList, ListsRemovableDrivesCToZInLetterOrderAndSelectsTheFirst) {

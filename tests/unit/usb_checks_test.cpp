@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/gbk_path.h"
+#include "platform/gbk_path.h"
 #include "tests/unit/usb_rig.h"
 
 namespace kh {
@@ -23,7 +23,7 @@ void expectRefused(UsbRig& rig, const std::string& text, const std::string& capt
     EXPECT_FALSE(rig.started("LABEL"));
     EXPECT_FALSE(rig.started("cmd"));
     EXPECT_FALSE(rig.ui.quitPosted());
-    EXPECT_EQ(rig.state.usb.stage, UsbStage::kIdle);
+    EXPECT_EQ(rig.state.usb.session.stage, usb::UsbStage::kIdle);
     // Ready again: OK goes to the USB creation once more.
     for (ControlId id : {ControlId::kOk, ControlId::kDriveList, ControlId::kModeUsb,
                          ControlId::kModeHarddisk, ControlId::kBrowse, ControlId::kIsoPath}) {

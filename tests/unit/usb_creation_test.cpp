@@ -297,7 +297,7 @@ TEST(UsbCreation, TheConfirmedDriveStaysTheTarget) {
                                         test::kExtractCommand, test::kInstallCommand}));
     EXPECT_TRUE(rig.ui.control(ControlId::kModeUsb).checked);
     EXPECT_FALSE(rig.ui.control(ControlId::kModeHarddisk).checked);
-    EXPECT_EQ(rig.state.usb.target, 'G');
+    EXPECT_EQ(rig.state.usb.session.target, 'G');
     expectBootableTree(rig);
     EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
 }
@@ -309,7 +309,7 @@ TEST(UsbCreation, ExitStopsSevenZipAndDeletesTheToolsCloseOnlyStops) {
         rig.ui.answerNextBox(win::kIdNo);
         rig.pressOk();
         rig.loop.step();
-        const ProcessHandle sevenZip = rig.state.extractionChild;
+        const ProcessHandle sevenZip = rig.state.shared.extractionChild;
         ASSERT_TRUE(rig.sys.processRunning(sevenZip));
         if (exit) {
             rig.command(ControlId::kExit);
@@ -334,7 +334,7 @@ TEST(UsbCreation, ExitWhileFormattingDeletesTheToolsInOrder) {
     EXPECT_TRUE(rig.ui.quitPosted());
     EXPECT_FALSE(rig.loop.step());
     EXPECT_FALSE(rig.started("7z.exe x"));
-    EXPECT_EQ(rig.state.toolPaths,
+    EXPECT_EQ(rig.state.shared.toolPaths,
               (std::vector<std::string>{test::kSevenZip, test::kSevenZipDll, test::kInstaller}));
 }
 

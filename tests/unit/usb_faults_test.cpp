@@ -19,7 +19,7 @@ bool isFailure(const sim::BoxRecord& box) {
 
 // Deleting the tools can only fail where deletes themselves fail.
 bool toolsMayStay(const UsbRig& rig, const SweepFault& fault) {
-    return rig.state.extractionChild != 0 || fault.call.op == sim::Op::kDeleteFile ||
+    return rig.state.shared.extractionChild != 0 || fault.call.op == sim::Op::kDeleteFile ||
            (fault.kind == SweepFault::Kind::kDriveFromHere && fault.call.drive == 'C');
 }
 

@@ -10,11 +10,11 @@
 #include <string>
 
 #include "app/commands.h"
-#include "app/handover.h"
 #include "app/window_events.h"
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
 #include "tests/support/sim_loop.h"
+#include "usbmedia/usbmedia.h"
 
 namespace kh::test {
 

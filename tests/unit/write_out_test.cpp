@@ -50,7 +50,7 @@ const PayloadCase kCases[] = {
 const std::string kTarget = "C:\\out.bin";
 
 WriteOutcome writeWith(SimEnv& env, const PayloadCase& c, bool clear = false) {
-    return writePayload(env.state, {c.id, kTarget, clear}, c.messages());
+    return writePayload(env.state.shared, {c.id, kTarget, clear}, c.messages());
 }
 
 void expectOneBox(const SimEnv& env, const char* text, const PayloadCase& c) {
@@ -63,7 +63,7 @@ TEST(PayloadWriteOut, WritesTheExactBytes) {
     SimEnv env;
     const std::string bytes("MZ\0\x01\r\n\x1a tail", 11);
     env.sys.setResource(kGrldr, bytes);
-    EXPECT_EQ(writePayload(env.state, {kGrldr, kTarget}, hdGrldr()), WriteOutcome::kWritten);
+    EXPECT_EQ(writePayload(env.state.shared, {kGrldr, kTarget}, hdGrldr()), WriteOutcome::kWritten);
     EXPECT_EQ(env.sys.readHostFile(kTarget), bytes);
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_FALSE(env.ui.quitPosted());
@@ -101,17 +101,17 @@ TEST(PayloadWriteOut, CaptionsAndIconsFollowTheProgramsStyleWithItsExceptions) {
     SimEnv lock;
     lock.sys.setResource(kSevenZipExe, "data");
     lock.sys.failOn(sim::Op::kLockResource);
-    writePayload(lock.state, {kSevenZipExe, kTarget}, hdSevenZipExe());
+    writePayload(lock.state.shared, {kSevenZipExe, kTarget}, hdSevenZipExe());
     EXPECT_EQ(lock.ui.boxes().at(0).caption, "error");
     EXPECT_EQ(lock.ui.boxes().at(0).flags, win::kMbIconError);
 
     SimEnv dll;
-    writePayload(dll.state, {kSevenZipDll, kTarget}, hdSevenZipDll());
+    writePayload(dll.state.shared, {kSevenZipDll, kTarget}, hdSevenZipDll());
     EXPECT_EQ(dll.ui.boxes().at(0).caption, "错误");
     EXPECT_EQ(dll.ui.boxes().at(0).flags, win::kMbOk);
 
     SimEnv usual;
-    writePayload(usual.state, {kFonts, kTarget}, hdFonts());
+    writePayload(usual.state.shared, {kFonts, kTarget}, hdFonts());
     EXPECT_EQ(usual.ui.boxes().at(0).caption, "错误");
     EXPECT_EQ(usual.ui.boxes().at(0).flags, win::kMbIconError);
     EXPECT_EQ(usual.ui.boxes().at(0).owner, BoxOwner::kMainWindow);
@@ -120,7 +120,7 @@ TEST(PayloadWriteOut, CaptionsAndIconsFollowTheProgramsStyleWithItsExceptions) {
 TEST(PayloadWriteOut, EmptyResourceIsAbandonedSilently) {
     SimEnv env;
     env.sys.setResource(kSyslinuxCfg, "");
-    EXPECT_EQ(writePayload(env.state, {kSyslinuxCfg, kTarget}, usbSyslinuxCfg()),
+    EXPECT_EQ(writePayload(env.state.shared, {kSyslinuxCfg, kTarget}, usbSyslinuxCfg()),
               WriteOutcome::kAbandoned);
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_FALSE(env.ui.quitPosted());
@@ -132,7 +132,8 @@ TEST(PayloadWriteOut, BootPayloadsReplaceReadOnlyFilesToolsDoNot) {
     boot.sys.writeHostFile(kTarget, "old loader");
     boot.sys.setAttributes(kTarget, win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
     boot.sys.setResource(kGrldr, "new loader");
-    EXPECT_EQ(writePayload(boot.state, {kGrldr, kTarget, true}, hdGrldr()), WriteOutcome::kWritten);
+    EXPECT_EQ(writePayload(boot.state.shared, {kGrldr, kTarget, true}, hdGrldr()),
+              WriteOutcome::kWritten);
     EXPECT_EQ(boot.sys.readHostFile(kTarget), "new loader");
     EXPECT_EQ(boot.sys.attributes(kTarget), win::kAttrNormal);
 
@@ -140,7 +141,7 @@ TEST(PayloadWriteOut, BootPayloadsReplaceReadOnlyFilesToolsDoNot) {
     tool.sys.writeHostFile(kTarget, "old tool");
     tool.sys.setAttributes(kTarget, win::kAttrReadOnly);
     tool.sys.setResource(kSevenZipExe, "new tool");
-    EXPECT_EQ(writePayload(tool.state, {kSevenZipExe, kTarget}, usbSevenZipExe()),
+    EXPECT_EQ(writePayload(tool.state.shared, {kSevenZipExe, kTarget}, usbSevenZipExe()),
               WriteOutcome::kCreateFailed);
     EXPECT_EQ(tool.sys.readHostFile(kTarget), "old tool");
     EXPECT_EQ(tool.ui.boxes().at(0).text, "资源文件7z.exe创建失败");

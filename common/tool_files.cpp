@@ -1,8 +1,8 @@
-// The tracked extraction child and the tool payloads written next to the
-// program: how they are stopped and removed when the program ends.
-#include "app/handover.h"
+#include "common/tool_files.h"
 
-namespace kh::usb {
+#include <algorithm>
+
+namespace kh {
 
 namespace {
 // How long the exit command waits for a terminated 7-Zip to be gone before
@@ -10,14 +10,19 @@ namespace {
 constexpr uint32_t kTerminateWaitMs = 3000;
 }  // namespace
 
-void stopExtractionChild(AppState& state, bool waitForEnd) {
+void recordToolPath(SharedState& state, const std::string& path) {
+    auto& paths = state.toolPaths;
+    if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
+}
+
+void stopExtractionChild(SharedState& state, bool waitForEnd) {
     if (state.extractionChild == 0) return;
     state.sys.terminate(state.extractionChild, 0);
     if (waitForEnd) state.sys.waitForExit(state.extractionChild, kTerminateWaitMs);
 }
 
-void deleteToolPayloads(AppState& state) {
+void deleteToolPayloads(SharedState& state) {
     for (const std::string& path : state.toolPaths) state.sys.deleteFile(path);
 }
 
-}  // namespace kh::usb
+}  // namespace kh

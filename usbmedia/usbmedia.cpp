@@ -1,6 +1,5 @@
-// The USB media creation as the window drives it: the OK button, the posted
-// start-format message and the two timers.
-#include "app/handover.h"
+#include "usbmedia/usbmedia.h"
+
 #include "usbmedia/format_watch.h"
 #include "usbmedia/progress.h"
 #include "usbmedia/session.h"
@@ -8,13 +7,13 @@
 
 namespace kh::usb {
 
-void startUsbMedia(AppState& state) {
+void startUsbMedia(UsbState& state) {
     if (passesChecks(state)) askToFormat(state);
 }
 
-void onStartFormat(AppState& state) { startFormat(state); }
+void onStartFormat(UsbState& state) { startFormat(state); }
 
-void onTimer(AppState& state, int timerId) {
+void onTimer(UsbState& state, int timerId) {
     if (timerId == kFormatWatchTimer) {
         watchFormat(state);
     } else if (timerId == kCopyTimer) {

@@ -1,0 +1,26 @@
+// What the hard-disk install and the USB media creation share: the two
+// platform seams, the ISO chosen, the tool files written next to the program
+// and the 7-Zip child that may still hold them, and whether a failure has
+// been shown to the user.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/system.h"
+#include "platform/ui.h"
+
+namespace kh {
+
+struct SharedState {
+    SharedState(SystemServices& system, UserInterface& window) : sys(system), ui(window) {}
+
+    SystemServices& sys;
+    UserInterface& ui;
+
+    std::string isoPath;                 // the last choice of the open-file dialog
+    std::vector<std::string> toolPaths;  // tool files written next to the program
+    ProcessHandle extractionChild = 0;   // the tracked 7-Zip extraction
+};
+
+}  // namespace kh
