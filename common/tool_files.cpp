@@ -2,13 +2,9 @@
 
 #include <algorithm>
 
-namespace kh {
+#include "common/sevenzip.h"
 
-namespace {
-// How long the exit command waits for a terminated 7-Zip to be gone before
-// it deletes the files that process still holds open.
-constexpr uint32_t kTerminateWaitMs = 3000;
-}  // namespace
+namespace kh {
 
 void recordToolPath(SharedState& state, const std::string& path) {
     auto& paths = state.toolPaths;
@@ -18,7 +14,7 @@ void recordToolPath(SharedState& state, const std::string& path) {
 void stopExtractionChild(SharedState& state, bool waitForEnd) {
     if (state.extractionChild == 0) return;
     state.sys.terminate(state.extractionChild, 0);
-    if (waitForEnd) state.sys.waitForExit(state.extractionChild, kTerminateWaitMs);
+    if (waitForEnd) state.sys.waitForExit(state.extractionChild, sevenzip::kExitEndWaitMs);
 }
 
 void deleteToolPayloads(SharedState& state) {

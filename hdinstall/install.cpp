@@ -5,10 +5,12 @@
 #include <string>
 
 #include "common/report.h"
+#include "common/sevenzip.h"
 #include "common/tool_files.h"
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/disk_location.h"
 #include "hdinstall/hdinstall.h"
+#include "hdinstall/installed_files.h"
 #include "hdinstall/iso_placement.h"
 #include "hdinstall/kernel_extraction.h"
 #include "hdinstall/menu_rewrite.h"
@@ -40,11 +42,6 @@ void refuse(DiskState& state, const char* text) {
     state.ui.enable(ControlId::kOk, true);
 }
 
-std::string onSystemDrive(const DiskState& state, std::string path) {
-    path[0] = state.systemDrive.letter;
-    return path;
-}
-
 // Writes one payload; false when the write-out was abandoned, which ends the
 // install. Other failures let it go on.
 bool writeGoingOn(InstallRun& run, const payloads::PayloadTarget& target,
@@ -61,8 +58,8 @@ bool writeGoingOn(InstallRun& run, const payloads::PayloadTarget& target,
 bool writeTools(InstallRun& run) {
     DiskState& state = run.state;
     const std::string directory = directoryOf(state.sys.modulePath());
-    const std::string exe = directory + "\\7z.exe";
-    const std::string dll = directory + "\\7z.dll";
+    const std::string exe = directory + "\\" + sevenzip::kExeName;
+    const std::string dll = directory + "\\" + sevenzip::kDllName;
     state.shared.toolPaths = {exe, dll};
 
     WriteOutcome exeOutcome = WriteOutcome::kWritten;
@@ -73,21 +70,24 @@ bool writeTools(InstallRun& run) {
     return writeGoingOn(run, {payloads::kSevenZipDll, dll}, payloads::hdSevenZipDll());
 }
 
-bool writeBootPayload(InstallRun& run, int resourceId, const char* path,
+bool writeBootPayload(InstallRun& run, int resourceId, const char* name,
                       const PayloadMessages& messages) {
-    return writeGoingOn(run, {resourceId, onSystemDrive(run.state, path), true}, messages);
+    const std::string path = installed::onDrive(run.state.systemDrive.letter, name);
+    return writeGoingOn(run, {resourceId, path, true}, messages);
 }
 
 bool writeBootPayloads(InstallRun& run) {
-    if (!writeBootPayload(run, payloads::kGrldr, "c:\\grldr", payloads::hdGrldr())) return false;
+    if (!writeBootPayload(run, payloads::kGrldr, installed::kGrldr, payloads::hdGrldr()))
+        return false;
     // Only a grldr built on GRUB 2 comes with a second stage.
     if (run.state.sys.resource(payloads::kG2ldr).status != Resource::Status::kNotFound &&
-        !writeBootPayload(run, payloads::kG2ldr, "c:\\g2ldr", payloads::hdG2ldr())) {
+        !writeBootPayload(run, payloads::kG2ldr, installed::kG2ldr, payloads::hdG2ldr())) {
         return false;
     }
-    return writeBootPayload(run, payloads::kSampleMenu, "c:\\menu.lst", payloads::hdSampleMenu()) &&
-           writeBootPayload(run, payloads::kFonts, "c:\\fonts", payloads::hdFonts()) &&
-           writeBootPayload(run, payloads::kSplashImage, "c:\\greengem.xpm",
+    return writeBootPayload(run, payloads::kSampleMenu, installed::kMenu,
+                            payloads::hdSampleMenu()) &&
+           writeBootPayload(run, payloads::kFonts, installed::kFonts, payloads::hdFonts()) &&
+           writeBootPayload(run, payloads::kSplashImage, installed::kSplash,
                             payloads::hdSplashImage());
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "hdinstall/installed_files.h"
 #include "hdinstall/menu_entry.h"
 #include "hdinstall/messages.h"
 #include "hdinstall/safe_replace.h"
@@ -10,11 +11,6 @@
 namespace kh::hd {
 
 namespace {
-
-std::string onSystemDrive(const DiskState& state, std::string path) {
-    path[0] = state.systemDrive.letter;
-    return path;
-}
 
 MenuOutcome fail(DiskState& state, MenuOutcome outcome, const char* text, const char* caption,
                  unsigned flags) {
@@ -29,7 +25,7 @@ MenuOutcome rewriteMenu(DiskState& state, unsigned isoPartitionNumber) {
     const auto systemIndex = state.systemDrive.partitionIndex;
     if (!systemIndex) return MenuOutcome::kFailed;
 
-    const std::string path = onSystemDrive(state, "c:\\menu.lst");
+    const std::string path = installed::onDrive(state.systemDrive.letter, installed::kMenu);
     const FileContent menu = readTextFile(state.sys, path);
     if (menu.status != FileContent::Status::kOk) {
         const bool tooLarge = menu.status == FileContent::Status::kTooLarge;

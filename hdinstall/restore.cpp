@@ -6,6 +6,7 @@
 #include "common/report.h"
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/hdinstall.h"
+#include "hdinstall/installed_files.h"
 #include "hdinstall/messages.h"
 #include "platform/winconst.h"
 
@@ -13,20 +14,14 @@ namespace kh::hd {
 
 namespace {
 
-constexpr const char* kInstalledFiles[] = {
-    "c:\\vmlinuz0", "c:\\menu.lst",     "c:\\initrd4disk.img", "c:\\fonts",
-    "c:\\grldr",    "c:\\greengem.xpm", "c:\\g2ldr",
-};
-
 // The files that are still there afterwards. A read-only, hidden or system
 // file is cleared first, as the install or the user may have marked it. Only
 // the delete's own answer counts: a failed look for the file would otherwise
 // pass for a file already gone.
 std::vector<std::string> deleteInstalledFiles(DiskState& state) {
     std::vector<std::string> leftOver;
-    for (const char* file : kInstalledFiles) {
-        std::string path = file;
-        path[0] = state.systemDrive.letter;
+    for (const char* name : installed::kAll) {
+        const std::string path = installed::onDrive(state.systemDrive.letter, name);
         state.sys.setAttributes(path, win::kAttrNormal);
         if (state.sys.removeFile(path) == FileRemoval::kFailed) leftOver.push_back(path);
     }

@@ -34,7 +34,4 @@ inline std::string directoryOf(const std::string& path) {
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-// Wraps a path in double quotes for a child's command line.
-inline std::string quoted(const std::string& path) { return "\"" + path + "\""; }
-
 }  // namespace kh

@@ -1,5 +1,6 @@
 #include "usbmedia/iso_extraction.h"
 
+#include "common/sevenzip.h"
 #include "common/tool_files.h"
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
@@ -22,8 +23,8 @@ struct ToolPayload {
 
 // Also the order in which they are deleted.
 const ToolPayload kTools[] = {
-    {payloads::kSevenZipExe, "7z.exe", payloads::usbSevenZipExe},
-    {payloads::kSevenZipDll, "7z.dll", payloads::usbSevenZipDll},
+    {payloads::kSevenZipExe, sevenzip::kExeName, payloads::usbSevenZipExe},
+    {payloads::kSevenZipDll, sevenzip::kDllName, payloads::usbSevenZipDll},
     {payloads::kSyslinuxExe, "syslinux.exe", payloads::usbSyslinuxExe},
 };
 
@@ -41,12 +42,6 @@ bool writeToolPayloads(UsbState& state) {
     return true;
 }
 
-std::string extractionCommand(char target, const std::string& isoPath) {
-    // -oG:\ stays unquoted: a backslash before a closing quote would escape it.
-    // -bsp1 reports the percentage done on standard output.
-    return std::string("7z.exe x -y -bsp1 -o") + target + ":\\ " + quoted(isoPath) + " -x![BOOT]";
-}
-
 std::string progressLogPath(UsbState& state) {
     return directoryOf(state.sys.modulePath()) + "\\" + kProgressLogName;
 }
@@ -60,7 +55,7 @@ void startIsoExtraction(UsbState& state) {
     const std::string log = progressLogPath(state);
     recordToolPath(state.shared, log);
     state.shared.extractionChild = state.sys.startProcessWithOutput(
-        extractionCommand(*state.session.target, state.shared.isoPath), log);
+        sevenzip::extractAllCommand(state.shared.isoPath, *state.session.target), log);
     if (state.shared.extractionChild == 0) {
         box(state, msg::kProcessFailed, msg::kWarning, win::kMbOk);
         endCreation(state);

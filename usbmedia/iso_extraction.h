@@ -13,10 +13,6 @@ namespace kh::usb {
 // has one, is shown and the end requested).
 bool writeToolPayloads(UsbState& state);
 
-// x -y, output folder the drive root, the ISO quoted, and the "[BOOT]"
-// pseudo-folder 7-Zip shows for El Torito images left out; progress reported.
-std::string extractionCommand(char target, const std::string& isoPath);
-
 // Where 7-Zip's report goes while it extracts: next to the tools, and removed
 // with them.
 inline constexpr const char* kProgressLogName = "7z-progress.log";

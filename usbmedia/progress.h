@@ -15,9 +15,6 @@ namespace kh::usb {
 // squashfs bytes as a whole percentage of the ISO bytes (0 for an empty ISO).
 uint64_t rawPercent(uint64_t imageBytes, uint64_t isoBytes);
 
-// The last "N%" that 7-Zip's progress report (-bsp1) holds.
-std::optional<uint64_t> lastReportedPercent(std::string_view report);
-
 // The status text for `raw`, advancing `creepCounter` in the last stretch.
 std::string progressText(uint64_t raw, int& creepCounter);
 

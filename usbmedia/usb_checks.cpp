@@ -1,8 +1,8 @@
 #include "usbmedia/usb_checks.h"
 
 #include <cctype>
-#include <sstream>
 
+#include "common/sevenzip.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_extraction.h"
@@ -77,12 +77,9 @@ bool hasRoomForIso(UsbState& state) {
 }
 
 bool everyFileFitsFat32(UsbState& state) {
-    const auto run =
-        state.sys.runCaptured("7z.exe l -slt " + quoted(state.shared.isoPath), kListingMs);
-    // Exit code 1 is a warning (e.g. data after the end of the image); the
-    // listing is still complete.
-    const bool listed = run && run->exitCode <= 1;
-    const auto largest = listed ? largestListedSize(run->output) : std::nullopt;
+    const auto run = state.sys.runCaptured(sevenzip::listCommand(state.shared.isoPath), kListingMs);
+    const bool listed = run && sevenzip::succeeded(run->exitCode);
+    const auto largest = listed ? sevenzip::largestListedSize(run->output) : std::nullopt;
     if (!largest) {
         showError(state, msg::kIsoUnreadable);
         returnToIdle(state);
@@ -94,23 +91,6 @@ bool everyFileFitsFat32(UsbState& state) {
 }
 
 }  // namespace
-
-std::optional<uint64_t> largestListedSize(const std::string& listing) {
-    static const std::string kKey = "Size = ";
-    std::optional<uint64_t> largest;
-    std::istringstream lines(listing);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.compare(0, kKey.size(), kKey) != 0) continue;
-        uint64_t size = 0;
-        for (size_t i = kKey.size();
-             i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])); ++i) {
-            size = size * 10 + static_cast<uint64_t>(line[i] - '0');
-        }
-        if (!largest || size > *largest) largest = size;
-    }
-    return largest;
-}
 
 bool passesChecks(UsbState& state) {
     if (!isoPresent(state)) {

@@ -20,8 +20,4 @@ inline constexpr uint64_t kFat32FileLimit = uint64_t{1} << 32;
 // ready for another attempt (or ending, when a message requested that).
 bool passesChecks(UsbState& state);
 
-// The largest "Size = " of a technical listing (7z l -slt); nothing when the
-// listing names no item size.
-std::optional<uint64_t> largestListedSize(const std::string& listing);
-
 }  // namespace kh::usb

@@ -69,14 +69,21 @@ std::string SimEnv::messages() const {
     return all;
 }
 
-std::vector<std::string> SimEnv::temporaryFiles(char drive) const {
+std::vector<std::string> SimEnv::rootFiles(char drive) const {
     std::vector<std::string> names;
     for (const auto& entry :
          std::filesystem::directory_iterator(sys.hostPath(std::string{drive, ':', '\\'}))) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("~kh-", 0) == 0) names.push_back(name);
+        names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> SimEnv::temporaryFiles(char drive) const {
+    std::vector<std::string> names;
+    for (const std::string& name : rootFiles(drive)) {
+        if (name.rfind("~kh-", 0) == 0) names.push_back(name);
+    }
     return names;
 }
 

@@ -42,6 +42,8 @@ struct SimEnv {
                    DriveType type = DriveType::kFixed);
     void addRemovable(char letter, const std::string& label = "");
     std::string messages() const;  // every box text, one a line
+    // Names of everything in the root of `drive`, sorted.
+    std::vector<std::string> rootFiles(char drive) const;
     // Names of the program's temporary files ("~kh-...") in the root of `drive`.
     std::vector<std::string> temporaryFiles(char drive = 'C') const;
 };

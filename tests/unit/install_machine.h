@@ -14,6 +14,7 @@
 
 #include "app/commands.h"
 #include "app/window_events.h"
+#include "hdinstall/installed_files.h"
 #include "hdinstall/startup_checks.h"
 #include "payloads/catalogue.h"
 #include "platform/winconst.h"
@@ -27,10 +28,18 @@ inline const std::string kSevenZipExe = "C:\\tools\\7z.exe";
 inline const std::string kSevenZipDll = "C:\\tools\\7z.dll";
 inline const std::string kBootIni = "C:\\boot.ini";
 
-// Everything the install puts on the system drive.
-inline const std::vector<std::string> kInstalledFiles = {"C:\\grldr",    "C:\\menu.lst",
-                                                         "C:\\fonts",    "C:\\greengem.xpm",
-                                                         "C:\\vmlinuz0", "C:\\initrd4disk.img"};
+// Everything the install puts on the system drive C:; the second stage only
+// when the program carries one.
+inline std::vector<std::string> installedPaths(bool withSecondStage) {
+    std::vector<std::string> paths;
+    for (const char* name : hd::installed::kAll) {
+        if (withSecondStage || std::string(name) != hd::installed::kG2ldr) {
+            paths.push_back(hd::installed::onDrive('C', name));
+        }
+    }
+    return paths;
+}
+inline const std::vector<std::string> kInstalledFiles = installedPaths(false);
 
 inline std::string sampleMenu() {
     std::ifstream in(KH_SOURCE_DIR "/payloads/data/menu.lst", std::ios::binary);

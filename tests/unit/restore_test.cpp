@@ -3,6 +3,7 @@
 // go is named; a failing boot.ini rewrite leaves everything in place.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -42,9 +43,31 @@ std::unique_ptr<InstallMachine> installedMachine() {
     return m;
 }
 
-const std::vector<std::string> kAllInstalled = {
-    "C:\\vmlinuz0",     "C:\\menu.lst", "C:\\initrd4disk.img", "C:\\fonts", "C:\\grldr",
-    "C:\\greengem.xpm", "C:\\g2ldr"};
+const std::vector<std::string> kAllInstalled = test::installedPaths(true);
+
+// What the install really leaves, seen in the drive's root, is the list the
+// restore deletes: a boot file the list lacks would survive every restore.
+TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
+    InstallMachine m;
+    m.sys.setResource(payloads::kG2ldr, "g2ldr-stage");
+    const std::vector<std::string> before = m.rootFiles('C');
+    m.start();
+    m.installFrom(test::kIsoInFolder);
+    ASSERT_TRUE(m.sys.restartRequested()) << m.messages();
+
+    std::vector<std::string> added;
+    for (const std::string& name : m.rootFiles('C')) {
+        if (std::find(before.begin(), before.end(), name) == before.end()) added.push_back(name);
+    }
+    std::vector<std::string> listed(hd::installed::kAll.begin(), hd::installed::kAll.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(added, listed);
+
+    SecondStart second(m);
+    second.start();
+    second.pressOk();
+    EXPECT_EQ(m.rootFiles('C'), before);
+}
 
 TEST(HdRestore, SecondStartRemovesTheEntryAndEveryInstalledFile) {
     auto m = installedMachine();

@@ -162,16 +162,6 @@ TEST(UsbChecks, AnIsoSevenZipCannotListIsAnError) {
     EXPECT_TRUE(askedToFormat(warning));
 }
 
-TEST(UsbChecks, ListingSizesIgnoreThePackedAndPhysicalSizes) {
-    const std::string listing =
-        "Path = live.iso\r\nType = Iso\r\nPhysical Size = 9999999999\r\n\r\n----------\r\n"
-        "Path = LiveOS\r\nFolder = +\r\nSize = \r\nPacked Size = 0\r\n\r\n"
-        "Path = LiveOS\\squashfs.img\r\nFolder = -\r\nSize = 5000000000\r\n"
-        "Packed Size = 5000000000\r\n\r\nPath = isolinux\\vmlinuz0\r\nSize = 123\r\n";
-    EXPECT_EQ(usb::largestListedSize(listing), 5000000000u);
-    EXPECT_EQ(usb::largestListedSize("Path = x\r\nPhysical Size = 7\r\n"), std::nullopt);
-}
-
 TEST(UsbChecks, ARefusedAttemptCanBeRepeated) {
     UsbRig rig;
     rig.sys.volume('G').freeSpace = DiskFreeSpace{1, 1, 1000};

@@ -52,15 +52,6 @@ TEST(UsbProgress, PercentagesUseSixtyFourBitBytes) {
     EXPECT_EQ(creep, 2);
 }
 
-TEST(UsbProgress, ReadsTheLastPercentageOfSevenZipsReport) {
-    EXPECT_EQ(usb::lastReportedPercent("Extracting archive: G:\\a.iso\r\n  0%\r    \r"), 0u);
-    EXPECT_EQ(usb::lastReportedPercent("  5% 1 - LiveOS\\squashfs.img\r 37% 1 - x\r"), 37u);
-    EXPECT_EQ(usb::lastReportedPercent("100%\r\nEverything is Ok\r\n"), 100u);
-    EXPECT_EQ(usb::lastReportedPercent(" 42% 3 - 50%off.txt\r\nEverything is Ok\r\n"), 42u);
-    EXPECT_FALSE(usb::lastReportedPercent("7-Zip 26.02\r\nScanning\r\n%\r\n").has_value());
-    EXPECT_FALSE(usb::lastReportedPercent("12345%").has_value());
-}
-
 // 7-Zip gives a file its full size when it creates it; its report, not the
 // size, tells how far the copy is.
 TEST(UsbProgress, SevenZipsReportWinsOverThePreallocatedImage) {

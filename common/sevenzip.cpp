@@ -1,0 +1,72 @@
+#include "common/sevenzip.h"
+
+#include <cctype>
+#include <sstream>
+
+namespace kh::sevenzip {
+
+namespace {
+
+// The output folder stays unquoted: in "C:\" the backslash would escape the
+// closing quote for the C runtime, and a drive root holds no blanks.
+std::string driveRootOption(char letter) { return std::string("-o") + letter + ":\\"; }
+
+std::string program() { return kExeName; }
+
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+}  // namespace
+
+std::string extractFilesCommand(const std::string& isoPath, char letter,
+                                const std::string& pattern) {
+    return program() + " e -y " + quoted(isoPath) + " " + driveRootOption(letter) + " " + pattern;
+}
+
+std::string extractAllCommand(const std::string& isoPath, char letter) {
+    return program() + " x -y -bsp1 " + driveRootOption(letter) + " " + quoted(isoPath) +
+           " -x![BOOT]";
+}
+
+std::string listCommand(const std::string& isoPath) {
+    return program() + " l -slt " + quoted(isoPath);
+}
+
+std::optional<uint64_t> largestListedSize(const std::string& listing) {
+    static const std::string kKey = "Size = ";
+    std::optional<uint64_t> largest;
+    std::istringstream lines(listing);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.compare(0, kKey.size(), kKey) != 0) continue;
+        uint64_t size = 0;
+        for (size_t i = kKey.size();
+             i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])); ++i) {
+            size = size * 10 + static_cast<uint64_t>(line[i] - '0');
+        }
+        if (!largest || size > *largest) largest = size;
+    }
+    return largest;
+}
+
+std::optional<uint64_t> lastReportedPercent(std::string_view report) {
+    // Each update is a line of its own, ended by CR: " 37% 12 - LiveOS\squashfs.img".
+    std::optional<uint64_t> last;
+    size_t begin = 0;
+    while (begin < report.size()) {
+        size_t end = report.find_first_of("\r\n", begin);
+        if (end == std::string_view::npos) end = report.size();
+        std::string_view line = report.substr(begin, end - begin);
+        const size_t digits = line.find_first_not_of(' ');
+        const size_t sign = line.find('%');
+        if (digits != std::string_view::npos && sign != std::string_view::npos && sign > digits &&
+            sign - digits <= 3 &&
+            line.substr(digits, sign - digits).find_first_not_of("0123456789") ==
+                std::string_view::npos) {
+            last = std::stoull(std::string(line.substr(digits, sign - digits)));
+        }
+        begin = end + 1;
+    }
+    return last;
+}
+
+}  // namespace kh::sevenzip

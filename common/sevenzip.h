@@ -1,0 +1,52 @@
+// The conventions of the embedded 7-Zip console program: its file names, its
+// command lines, its exit codes and how its output is read. Both procedures
+// run it; what it is asked and how its answer is judged is decided here only.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kh::sevenzip {
+
+// Written next to the program, run from there (the current folder).
+inline constexpr const char* kExeName = "7z.exe";
+inline constexpr const char* kDllName = "7z.dll";
+
+// Exit codes: 1 is a warning (e.g. a file it could not open, data after the
+// end of the image) after which the work asked for is still complete; 255
+// is "stopped by the user", the code a terminated 7-Zip is given.
+inline constexpr uint32_t kOk = 0;
+inline constexpr uint32_t kWarning = 1;
+inline constexpr uint32_t kStopped = 255;
+
+inline bool succeeded(uint32_t exitCode) { return exitCode == kOk || exitCode == kWarning; }
+
+// TerminateProcess only starts the end; 7-Zip holds its files until it is
+// gone. The install waits this long before it goes on without them...
+inline constexpr uint32_t kInstallEndWaitMs = 5000;
+// ... and the exit command this long before it deletes them.
+inline constexpr uint32_t kExitEndWaitMs = 3000;
+
+// "e -y": the files of the ISO matching `pattern` (folders dropped) into the
+// root of drive `letter`, overwriting.
+std::string extractFilesCommand(const std::string& isoPath, char letter,
+                                const std::string& pattern);
+
+// "x -y": the whole ISO into the root of drive `letter`, with the percentage
+// done reported on standard output (-bsp1) and the "[BOOT]" pseudo-folder
+// 7-Zip shows for El Torito images left out.
+std::string extractAllCommand(const std::string& isoPath, char letter);
+
+// "l -slt": the technical listing of the ISO, one "Size = " line per item.
+std::string listCommand(const std::string& isoPath);
+
+// The largest "Size = " of a technical listing; nothing when the listing
+// names no item size.
+std::optional<uint64_t> largestListedSize(const std::string& listing);
+
+// The last "N%" of a progress report (-bsp1).
+std::optional<uint64_t> lastReportedPercent(std::string_view report);
+
+}  // namespace kh::sevenzip

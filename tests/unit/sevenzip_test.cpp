@@ -1,0 +1,45 @@
+// 7-Zip's command lines and how its output is read.
+#include "common/sevenzip.h"
+
+#include <gtest/gtest.h>
+
+namespace kh {
+namespace {
+
+// The output folder stays unquoted: "-o"C:\"" would hand 7-Zip a quote.
+TEST(SevenZip, CommandLinesNameTheDriveRootUnquotedAndTheIsoQuoted) {
+    EXPECT_EQ(sevenzip::extractFilesCommand("D:\\my iso.iso", 'C', "isolinux\\vmlinuz0*"),
+              "7z.exe e -y \"D:\\my iso.iso\" -oC:\\ isolinux\\vmlinuz0*");
+    EXPECT_EQ(sevenzip::extractAllCommand("D:\\my iso.iso", 'G'),
+              "7z.exe x -y -bsp1 -oG:\\ \"D:\\my iso.iso\" -x![BOOT]");
+    EXPECT_EQ(sevenzip::listCommand("D:\\my iso.iso"), "7z.exe l -slt \"D:\\my iso.iso\"");
+}
+
+TEST(SevenZip, AWarningStillCountsAsSuccess) {
+    EXPECT_TRUE(sevenzip::succeeded(sevenzip::kOk));
+    EXPECT_TRUE(sevenzip::succeeded(sevenzip::kWarning));
+    EXPECT_FALSE(sevenzip::succeeded(2));
+    EXPECT_FALSE(sevenzip::succeeded(sevenzip::kStopped));
+}
+
+TEST(SevenZip, ListingSizesIgnoreThePackedAndPhysicalSizes) {
+    const std::string listing =
+        "Path = live.iso\r\nType = Iso\r\nPhysical Size = 9999999999\r\n\r\n----------\r\n"
+        "Path = LiveOS\r\nFolder = +\r\nSize = \r\nPacked Size = 0\r\n\r\n"
+        "Path = LiveOS\\squashfs.img\r\nFolder = -\r\nSize = 5000000000\r\n"
+        "Packed Size = 5000000000\r\n\r\nPath = isolinux\\vmlinuz0\r\nSize = 123\r\n";
+    EXPECT_EQ(sevenzip::largestListedSize(listing), 5000000000u);
+    EXPECT_EQ(sevenzip::largestListedSize("Path = x\r\nPhysical Size = 7\r\n"), std::nullopt);
+}
+
+TEST(SevenZip, ReadsTheLastPercentageOfTheProgressReport) {
+    EXPECT_EQ(sevenzip::lastReportedPercent("Extracting archive: G:\\a.iso\r\n  0%\r    \r"), 0u);
+    EXPECT_EQ(sevenzip::lastReportedPercent("  5% 1 - LiveOS\\squashfs.img\r 37% 1 - x\r"), 37u);
+    EXPECT_EQ(sevenzip::lastReportedPercent("100%\r\nEverything is Ok\r\n"), 100u);
+    EXPECT_EQ(sevenzip::lastReportedPercent(" 42% 3 - 50%off.txt\r\nEverything is Ok\r\n"), 42u);
+    EXPECT_FALSE(sevenzip::lastReportedPercent("7-Zip 26.02\r\nScanning\r\n%\r\n").has_value());
+    EXPECT_FALSE(sevenzip::lastReportedPercent("12345%").has_value());
+}
+
+}  // namespace
+}  // namespace kh
