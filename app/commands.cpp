@@ -27,7 +27,7 @@ void onBrowse(AppState& state) {
     state.shared.isoPath = *chosen;
     state.shared.ui.setText(ControlId::kIsoPath, state.shared.isoPath);
     if (endsWithIsoSuffix(state.shared.isoPath)) return;
-    warn(state.shared, msg::kWrongIsoFile);
+    show(state.shared, msg::kWrongIsoFile);
     state.shared.ui.enable(ControlId::kOk, true);
 }
 
@@ -41,7 +41,7 @@ void onModeUsb(AppState& state) {
     state.shared.ui.enable(ControlId::kBrowse, true);
     state.shared.ui.invalidate();
     if (state.shared.ui.text(ControlId::kDriveList).empty())
-        warn(state.shared, msg::kInsertUsbFirst);
+        show(state.shared, msg::kInsertUsbFirst);
 }
 
 void onModeHarddisk(AppState& state) {
@@ -93,16 +93,16 @@ bool isAbsoluteLocalPath(const std::string& path) {
 
 bool checkIsoChosen(AppState& state) {
     const std::string typed = state.shared.ui.text(ControlId::kIsoPath);
-    const char* refusal = nullptr;
+    const Message* refusal = nullptr;
     if (typed.empty()) {
-        refusal = msg::kChooseIsoFirst;
+        refusal = &msg::kChooseIsoFirst;
     } else if (!isAbsoluteLocalPath(typed)) {
         // A relative path would be taken from the current folder, and the ISO
         // moved to the root of whatever drive that is.
-        refusal = msg::kIsoPathNotAbsolute;
+        refusal = &msg::kIsoPathNotAbsolute;
     }
     if (refusal) {
-        warn(state.shared, refusal);
+        show(state.shared, *refusal);
         state.shared.ui.enable(ControlId::kOk, true);
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "app/control_table.h"
 #include "app/messages.h"
+#include "common/report.h"
 #include "common/tool_files.h"
 #include "hdinstall/startup_checks.h"
 #include "platform/winconst.h"
@@ -75,9 +76,7 @@ void runGuarded(AppState& state, const std::function<void()>& handler) {
     try {
         handler();
     } catch (...) {
-        state.shared.ui.messageBox(BoxOwner::kMainWindow, msg::kInternalError, msg::kError,
-                                   win::kMbIconError);
-        state.shared.ui.postQuit();
+        show(state.shared, msg::kInternalError);
     }
 }
 

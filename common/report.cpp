@@ -1,12 +1,16 @@
 #include "common/report.h"
 
-#include "common/messages.h"
-#include "platform/winconst.h"
-
 namespace kh {
 
-void warn(SharedState& state, const std::string& text) {
-    state.ui.messageBox(BoxOwner::kMainWindow, text, msg::kWarning, win::kMbIconWarning);
+int show(SharedState& state, const Message& message) { return show(state, message, message.text); }
+
+int show(SharedState& state, const Message& message, const std::string& text) {
+    const int answer = state.ui.messageBox(message.owner, text, message.caption, message.flags);
+    if (message.kind == MessageKind::kFailure) {
+        state.failureShown = true;
+        state.ui.postQuit();
+    }
+    return answer;
 }
 
 }  // namespace kh

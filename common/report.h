@@ -1,4 +1,6 @@
-// Showing the user a message box owned by the main window.
+// The one way the procedures and the window talk to the user: a message box
+// owned by the main window (or by nobody, before it exists). A failure is
+// recorded and ends the program, so that nothing congratulates after it.
 #pragma once
 
 #include <string>
@@ -7,8 +9,29 @@
 
 namespace kh {
 
-// A refused input or missing prerequisite, in the program's style: caption
-// "警告" and the warning icon, owned by the main window.
-void warn(SharedState& state, const std::string& text);
+enum class MessageKind {
+    kNotice,    // information; nothing follows from it
+    kQuestion,  // the answer decides
+    kRefusal,   // nothing was changed; the window stays ready for another try
+    kFailure,   // recorded in SharedState::failureShown; the end is requested
+};
+
+// A message box of the program: text, caption and MessageBoxA flags.
+struct Message {
+    const char* text;
+    const char* caption;
+    unsigned flags;
+    MessageKind kind;
+    BoxOwner owner = BoxOwner::kMainWindow;
+};
+
+// Shows `message` and returns the button pressed (win::kIdNone when the box
+// returned unanswered). A failure is recorded and the end of the program
+// requested after the box.
+int show(SharedState& state, const Message& message);
+
+// The same with `text` in place of the message's own (a text composed from
+// it, e.g. followed by a path).
+int show(SharedState& state, const Message& message, const std::string& text);
 
 }  // namespace kh

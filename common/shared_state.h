@@ -21,6 +21,7 @@ struct SharedState {
     std::string isoPath;                 // the last choice of the open-file dialog
     std::vector<std::string> toolPaths;  // tool files written next to the program
     ProcessHandle extractionChild = 0;   // the tracked 7-Zip extraction
+    bool failureShown = false;           // see show() in common/report.h
 };
 
 }  // namespace kh

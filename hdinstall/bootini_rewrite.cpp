@@ -12,24 +12,23 @@ namespace kh::hd {
 
 namespace {
 
-bool fail(DiskState& state, const char* text, const char* caption, unsigned flags) {
-    state.ui.messageBox(BoxOwner::kMainWindow, text, caption, flags);
-    state.ui.postQuit();
+bool fail(DiskState& state, const Message& message) {
+    show(state.shared, message);
     return false;
 }
 
-// `inUseText` is shown when the old boot.ini may not be replaced.
-bool writeBootIni(DiskState& state, const std::string& content, const char* inUseText) {
+// `inUse` is shown when the old boot.ini may not be replaced.
+bool writeBootIni(DiskState& state, const std::string& content, const Message& inUse) {
     const std::string& path = state.systemDrive.bootIniPath;
     switch (replaceContent(state.sys, path, "ini", content)) {
         case ReplaceOutcome::kReplaced:
             break;
         case ReplaceOutcome::kTemporaryFailed:
-            return fail(state, msg::kBootIniTempError, msg::kError, win::kMbIconError);
+            return fail(state, msg::kBootIniTempError);
         case ReplaceOutcome::kTargetInUse:
-            return fail(state, inUseText, msg::kError, win::kMbIconWarning);
+            return fail(state, inUse);
         case ReplaceOutcome::kReplaceFailed:
-            return fail(state, msg::kBootIniRenameError, msg::kError, win::kMbIconWarning);
+            return fail(state, msg::kBootIniRenameError);
     }
     state.sys.setAttributes(path, win::kAttrReadOnly);
     return true;
@@ -42,10 +41,10 @@ std::optional<std::string> readBootIni(DiskState& state) {
         case FileContent::Status::kOk:
             return std::move(content.bytes);
         case FileContent::Status::kTooLarge:
-            fail(state, msg::kBootIniNotText, msg::kError, win::kMbIconError);
+            fail(state, msg::kBootIniNotText);
             break;
         case FileContent::Status::kUnreadable:
-            fail(state, msg::kBootIniNotFound, msg::kError, win::kMbIconError);
+            fail(state, msg::kBootIniNotFound);
             break;
     }
     return std::nullopt;
@@ -64,17 +63,14 @@ bool addBootEntry(DiskState& state) {
 
     bool markerFound = false;
     const std::string updated = addEntryToBootIni(*content, &markerFound);
-    if (markerFound) {
-        state.ui.messageBox(BoxOwner::kMainWindow, msg::kFindError, msg::kFindErrorCaption,
-                            win::kMbOk);
-    }
+    if (markerFound) show(state.shared, msg::kFindError);
     return writeBootIni(state, updated, msg::kBootIniRenameError);
 }
 
 bool removeBootEntry(DiskState& state) {
     const std::string& path = state.systemDrive.bootIniPath;
     if (!state.sys.setAttributes(path, win::kAttrNormal)) {
-        return fail(state, msg::kAdminRequired, msg::kWarning, win::kMbIconWarning);
+        return fail(state, msg::kAdminRequired);
     }
     const auto content = readBootIni(state);
     if (!content) return false;

@@ -7,13 +7,8 @@ namespace kh::hd {
 
 namespace {
 
-void refuse(DiskState& state, const char* text) {
-    warn(state.shared, text);
-    state.ui.enable(ControlId::kOk, true);
-}
-
-void refuseUnknownVolume(DiskState& state, const char* text) {
-    state.ui.messageBox(BoxOwner::kMainWindow, text, msg::kCurrentDirCaption, win::kMbOk);
+void refuse(DiskState& state, const Message& message) {
+    show(state.shared, message);
     state.ui.enable(ControlId::kOk, true);
 }
 
@@ -38,10 +33,10 @@ std::optional<unsigned> firstDiskPartition(DiskState& state, char letter,
         case PartitionQuery::Status::kOk:
             break;
         case PartitionQuery::Status::kOpenFailed:
-            refuseUnknownVolume(state, msg::kVolumeOpenError);
+            refuse(state, msg::kVolumeOpenError);
             return std::nullopt;
         case PartitionQuery::Status::kQueryFailed:
-            refuseUnknownVolume(state, msg::kVolumeQueryError);
+            refuse(state, msg::kVolumeQueryError);
             return std::nullopt;
     }
     // A stick or a second disk may hold a partition at the same offset as

@@ -12,8 +12,8 @@ namespace kh::hd {
 
 // What to say when a volume is refused.
 struct LocationTexts {
-    const char* notOnFirstDisk;
-    const char* notInTable;
+    const Message& notOnFirstDisk;
+    const Message& notInTable;
 };
 inline constexpr LocationTexts kIsoLocation{msg::kIsoNotOnFirstDisk, msg::kIsoPartitionNotInTable};
 inline constexpr LocationTexts kSystemLocation{msg::kSystemNotOnFirstDisk,

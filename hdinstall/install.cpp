@@ -28,17 +28,18 @@ namespace {
 using payloads::PayloadMessages;
 using payloads::WriteOutcome;
 
-// One install run. `endRequested` remembers a reported failure after which
-// the install goes on but must never end in the congratulation.
+// One install run. Some failures let it go on, but after any shown failure
+// it must never end in the congratulation.
 struct InstallRun {
     DiskState& state;
     std::string isoRootPath;
     unsigned isoPartitionNumber = 0;
-    bool endRequested = false;
+
+    bool failureShown() const { return state.shared.failureShown; }
 };
 
-void refuse(DiskState& state, const char* text) {
-    warn(state.shared, text);
+void refuse(DiskState& state, const Message& message) {
+    show(state.shared, message);
     state.ui.enable(ControlId::kOk, true);
 }
 
@@ -48,10 +49,6 @@ bool writeGoingOn(InstallRun& run, const payloads::PayloadTarget& target,
                   const PayloadMessages& messages, WriteOutcome* outcome = nullptr) {
     const WriteOutcome result = payloads::writePayload(run.state.shared, target, messages);
     if (outcome) *outcome = result;
-    if (result == WriteOutcome::kLoadOrLockFailed ||
-        (result == WriteOutcome::kCreateFailed && messages.createFailed)) {
-        run.endRequested = true;
-    }
     return result != WriteOutcome::kAbandoned;
 }
 
@@ -103,31 +100,24 @@ bool prepareBoot(InstallRun& run) {
     if (!extractBootFiles(run.state, run.isoRootPath)) return false;
     switch (rewriteMenu(run.state, run.isoPartitionNumber)) {
         case MenuOutcome::kDone:
-            break;
-        case MenuOutcome::kRenameFailed:
-            run.endRequested = true;
-            break;
+        case MenuOutcome::kRenameFailed:  // shown; the install still goes on
+            return true;
         case MenuOutcome::kFailed:
             return false;
     }
-    return true;
+    return false;
 }
 
 // The machine is set up but the program cannot restart it: the user must
 // know, and the program has nothing left to do.
-void reportRestartImpossible(DiskState& state) {
-    warn(state.shared, msg::kRestartImpossible);
-    state.ui.postQuit();
-}
+void reportRestartImpossible(DiskState& state) { show(state.shared, msg::kRestartImpossible); }
 
 void offerRestart(InstallRun& run) {
     DiskState& state = run.state;
     state.ui.show(ControlId::kStatusConfig, false);
     // After a reported failure the congratulation would be a lie; the box
     // would also return unanswered, as the end is already requested.
-    if (!run.endRequested &&
-        state.ui.messageBox(BoxOwner::kMainWindow, msg::kRestartQuestion, msg::kRestartCaption,
-                            win::kMbOkCancel | win::kMbIconQuestion) == win::kIdOk) {
+    if (!run.failureShown() && show(state.shared, msg::kRestartQuestion) == win::kIdOk) {
         if (!state.sys.requestRestart()) reportRestartImpossible(state);
         return;
     }
@@ -142,7 +132,7 @@ void configureBoot(InstallRun& run) {
     // stopped still holds them.
     if (run.state.shared.extractionChild == 0) deleteToolPayloads(run.state.shared);
     if (!prepared) return;
-    if (!run.endRequested && !shutdownPrivilegeReady(run.state)) {
+    if (!run.failureShown() && !shutdownPrivilegeReady(run.state)) {
         reportRestartImpossible(run.state);
         return;
     }

@@ -16,18 +16,15 @@ Placement placeIsoAtRoot(DiskState& state, const std::string& rootPath) {
     // only looks for that name.
     if (state.sys.fileExists(rootPath)) return Placement::kInPlace;
 
-    const std::string question =
-        std::string(msg::kMoveQuestion) + state.shared.isoPath + msg::kMoveQuestionJoin + rootPath;
-    if (state.ui.messageBox(BoxOwner::kMainWindow, question, msg::kNotice,
-                            win::kMbYesNo | win::kMbIconQuestion) != win::kIdYes) {
+    const std::string question = std::string(msg::kMoveQuestion.text) + state.shared.isoPath +
+                                 msg::kMoveQuestionJoin + rootPath;
+    if (show(state.shared, msg::kMoveQuestion, question) != win::kIdYes) {
         state.ui.postQuit();
         return Placement::kDeclined;
     }
     if (state.sys.moveFile(state.shared.isoPath, rootPath)) return Placement::kInPlace;
 
-    state.ui.messageBox(BoxOwner::kMainWindow, msg::kMoveFailed, msg::kMoveFailedCaption,
-                        win::kMbIconError);
-    state.ui.postQuit();
+    show(state.shared, msg::kMoveFailed);
     return Placement::kMoveFailed;
 }
 

@@ -18,7 +18,7 @@ constexpr uint32_t kExtractionLimitMs = 10 * 60 * 1000;
 struct BootFile {
     const char* pattern;  // inside the ISO
     const char* name;     // as extracted into the root
-    const char* failure;
+    const Message& failure;
 };
 
 constexpr BootFile kKernel{"isolinux\\vmlinuz0*", installed::kKernel, msg::kExtractKernelFailed};
@@ -65,9 +65,7 @@ bool extractBootFile(DiskState& state, const std::string& isoRootPath, const Boo
         const auto size = state.sys.fileSize(target);
         if (size && *size > 0) return true;
     }
-    state.ui.messageBox(BoxOwner::kMainWindow, file.failure, msg::kExtractCaption,
-                        win::kMbIconError);
-    state.ui.postQuit();
+    show(state.shared, file.failure);
     return false;
 }
 

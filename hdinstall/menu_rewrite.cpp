@@ -12,10 +12,8 @@ namespace kh::hd {
 
 namespace {
 
-MenuOutcome fail(DiskState& state, MenuOutcome outcome, const char* text, const char* caption,
-                 unsigned flags) {
-    state.ui.messageBox(BoxOwner::kMainWindow, text, caption, flags);
-    state.ui.postQuit();
+MenuOutcome fail(DiskState& state, MenuOutcome outcome, const Message& message) {
+    show(state.shared, message);
     return outcome;
 }
 
@@ -29,8 +27,8 @@ MenuOutcome rewriteMenu(DiskState& state, unsigned isoPartitionNumber) {
     const FileContent menu = readTextFile(state.sys, path);
     if (menu.status != FileContent::Status::kOk) {
         const bool tooLarge = menu.status == FileContent::Status::kTooLarge;
-        return fail(state, MenuOutcome::kFailed, tooLarge ? msg::kMenuNotText : msg::kMenuOpenError,
-                    msg::kError, win::kMbIconError);
+        return fail(state, MenuOutcome::kFailed,
+                    tooLarge ? msg::kMenuNotText : msg::kMenuOpenError);
     }
     state.sys.setAttributes(path, win::kAttrNormal);
 
@@ -40,14 +38,12 @@ MenuOutcome rewriteMenu(DiskState& state, unsigned isoPartitionNumber) {
         case ReplaceOutcome::kReplaced:
             return MenuOutcome::kDone;
         case ReplaceOutcome::kTemporaryFailed:
-            return fail(state, MenuOutcome::kFailed, msg::kMenuTempError, msg::kError,
-                        win::kMbIconError);
+            return fail(state, MenuOutcome::kFailed, msg::kMenuTempError);
         case ReplaceOutcome::kTargetInUse:
         case ReplaceOutcome::kReplaceFailed:
             break;
     }
-    return fail(state, MenuOutcome::kRenameFailed, msg::kMenuRenameError, msg::kMenuRenameCaption,
-                win::kMbOk);
+    return fail(state, MenuOutcome::kRenameFailed, msg::kMenuRenameError);
 }
 
 }  // namespace kh::hd

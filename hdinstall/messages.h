@@ -1,4 +1,5 @@
-// Texts the hard-disk side shows (GBK after compilation).
+// Messages the hard-disk side shows (GBK after compilation), each with its
+// caption, flags and kind.
 #pragma once
 
 #include "common/messages.h"
@@ -9,56 +10,75 @@ using kh::msg::kError;
 using kh::msg::kIsoMissing;
 using kh::msg::kNotice;
 using kh::msg::kWarning;
+using kh::msg::refusal;
 
-// Start-up checks.
-inline constexpr const char* kDiskNotFound = "找不到磁盘";
-inline constexpr const char* kMbrReadError = "读取MBR出错";
-inline constexpr const char* kCannotFind = "找不到";  // followed by the boot.ini path
-inline constexpr const char* kAdminRequired = "必须有管理员权限！";
+constexpr Message failure(const char* text, const char* caption, unsigned flags) {
+    return {text, caption, flags, MessageKind::kFailure};
+}
+constexpr Message error(const char* text) { return failure(text, kError, win::kMbIconError); }
+
+// Start-up checks. The disk is read before the main window exists.
+inline constexpr Message kDiskNotFound = {"找不到磁盘", kError, win::kMbIconError,
+                                          MessageKind::kFailure, BoxOwner::kNone};
+inline constexpr Message kMbrReadError = {"读取MBR出错", kError, win::kMbIconError,
+                                          MessageKind::kFailure, BoxOwner::kNone};
+// Followed by the boot.ini path.
+inline constexpr Message kCannotFind = failure("找不到", kWarning, win::kMbIconWarning);
+inline constexpr Message kAdminRequired =
+    failure("必须有管理员权限！", kWarning, win::kMbIconWarning);
 
 // boot.ini rewrites.
-inline constexpr const char* kFindError = "Find error";
-inline constexpr const char* kFindErrorCaption = "xiexie";
-inline constexpr const char* kBootIniNotFound = "找不到boot.ini文件";
-inline constexpr const char* kBootIniTempError = "创建boot.ini临时文件出错";
-inline constexpr const char* kBootIniRenameError = "重命名boot.ini错误";
-inline constexpr const char* kBootIniProcessError = "处理boot.ini错误";
-inline constexpr const char* kBootIniNotText = "boot.ini文件过大或不是文本文件";
+inline constexpr Message kFindError = {"Find error", "xiexie", win::kMbOk, MessageKind::kNotice};
+inline constexpr Message kBootIniNotFound = error("找不到boot.ini文件");
+inline constexpr Message kBootIniTempError = error("创建boot.ini临时文件出错");
+inline constexpr Message kBootIniRenameError =
+    failure("重命名boot.ini错误", kError, win::kMbIconWarning);
+inline constexpr Message kBootIniProcessError =
+    failure("处理boot.ini错误", kError, win::kMbIconWarning);
+inline constexpr Message kBootIniNotText = error("boot.ini文件过大或不是文本文件");
 
 // Menu rewrite.
-inline constexpr const char* kMenuOpenError = "打开文件munu.list错误";
-inline constexpr const char* kMenuTempError = "创建临时文件munu.list失败";
-inline constexpr const char* kMenuRenameError = "menu重命名错误";
-inline constexpr const char* kMenuRenameCaption = "Error";
-inline constexpr const char* kMenuNotText = "menu.lst文件过大或不是文本文件";
+inline constexpr Message kMenuOpenError = error("打开文件munu.list错误");
+inline constexpr Message kMenuTempError = error("创建临时文件munu.list失败");
+inline constexpr Message kMenuRenameError = failure("menu重命名错误", "Error", win::kMbOk);
+inline constexpr Message kMenuNotText = error("menu.lst文件过大或不是文本文件");
 
-// Install.
-inline constexpr const char* kMoveQuestion = "是否同意移动文件";  // + ISO path + " 到 " + root path
+// Install. The move question is followed by the ISO path, " 到 " and the
+// root path.
+inline constexpr Message kMoveQuestion = {
+    "是否同意移动文件", kNotice, win::kMbYesNo | win::kMbIconQuestion, MessageKind::kQuestion};
 inline constexpr const char* kMoveQuestionJoin = " 到 ";
-inline constexpr const char* kMoveFailed = "移动文件失败，检查空间或者手动移动";
-inline constexpr const char* kMoveFailedCaption = "Error";
-inline constexpr const char* kVolumeOpenError = "createfile Can't open current dir ";
-inline constexpr const char* kVolumeQueryError = "Deviceiocontrol currentdir error ";
-inline constexpr const char* kCurrentDirCaption = "current dir";
-inline constexpr const char* kExtractKernelFailed = "提取vmlinux失败";
-inline constexpr const char* kExtractInitrdFailed = "提取initrd失败";
-inline constexpr const char* kExtractCaption = "提取文件错误";
-inline constexpr const char* kRestartQuestion = "恭喜完成，是否重启计算机？";
-inline constexpr const char* kRestartCaption = "重启";
-inline constexpr const char* kRestartImpossible = "无法重启计算机，请手动重启";
-inline constexpr const char* kNoSystemPartition = "找不到系统分区（启动分区），无法进行硬盘安装";
-inline constexpr const char* kNoMasterBootRecord =
-    "第一块硬盘没有有效的主引导记录，无法进行硬盘安装";
-inline constexpr const char* kGptDisk = "第一块硬盘是GPT分区格式，无法进行硬盘安装";
-inline constexpr const char* kIsoNotOnFirstDisk = "ISO文件必须放在第一块硬盘的分区上";
-inline constexpr const char* kIsoPartitionNotInTable =
-    "第一块硬盘的分区表中找不到ISO文件所在的分区";
-inline constexpr const char* kSystemNotOnFirstDisk = "系统分区不在第一块硬盘上，无法进行硬盘安装";
-inline constexpr const char* kSystemPartitionNotInTable = "第一块硬盘的分区表中找不到系统分区";
+inline constexpr Message kMoveFailed =
+    failure("移动文件失败，检查空间或者手动移动", "Error", win::kMbIconError);
+inline constexpr Message kVolumeOpenError = {"createfile Can't open current dir ", "current dir",
+                                             win::kMbOk, MessageKind::kRefusal};
+inline constexpr Message kVolumeQueryError = {"Deviceiocontrol currentdir error ", "current dir",
+                                              win::kMbOk, MessageKind::kRefusal};
+inline constexpr Message kExtractKernelFailed =
+    failure("提取vmlinux失败", "提取文件错误", win::kMbIconError);
+inline constexpr Message kExtractInitrdFailed =
+    failure("提取initrd失败", "提取文件错误", win::kMbIconError);
+inline constexpr Message kRestartQuestion = {"恭喜完成，是否重启计算机？", "重启",
+                                             win::kMbOkCancel | win::kMbIconQuestion,
+                                             MessageKind::kQuestion};
+inline constexpr Message kRestartImpossible =
+    failure("无法重启计算机，请手动重启", kWarning, win::kMbIconWarning);
+inline constexpr Message kNoSystemPartition =
+    refusal("找不到系统分区（启动分区），无法进行硬盘安装");
+inline constexpr Message kNoMasterBootRecord =
+    refusal("第一块硬盘没有有效的主引导记录，无法进行硬盘安装");
+inline constexpr Message kGptDisk = refusal("第一块硬盘是GPT分区格式，无法进行硬盘安装");
+inline constexpr Message kIsoNotOnFirstDisk = refusal("ISO文件必须放在第一块硬盘的分区上");
+inline constexpr Message kIsoPartitionNotInTable =
+    refusal("第一块硬盘的分区表中找不到ISO文件所在的分区");
+inline constexpr Message kSystemNotOnFirstDisk =
+    refusal("系统分区不在第一块硬盘上，无法进行硬盘安装");
+inline constexpr Message kSystemPartitionNotInTable = refusal("第一块硬盘的分区表中找不到系统分区");
 
-// Restore.
-inline constexpr const char* kRestoreDone = "如果想重新硬盘安装请继续运行本工具";
-inline constexpr const char* kRestoreDoneCaption = "成功清除";
-inline constexpr const char* kRestoreLeftOver = "以下文件无法删除，请手动删除：";
+// Restore. The left-over message is followed by the paths, one a line.
+inline constexpr Message kRestoreDone = {"如果想重新硬盘安装请继续运行本工具", "成功清除",
+                                         win::kMbIconInformation, MessageKind::kNotice};
+inline constexpr Message kRestoreLeftOver =
+    failure("以下文件无法删除，请手动删除：", kWarning, win::kMbIconWarning);
 
 }  // namespace kh::hd::msg

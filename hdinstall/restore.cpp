@@ -30,13 +30,12 @@ std::vector<std::string> deleteInstalledFiles(DiskState& state) {
 
 void reportResult(DiskState& state, const std::vector<std::string>& leftOver) {
     if (leftOver.empty()) {
-        state.ui.messageBox(BoxOwner::kMainWindow, msg::kRestoreDone, msg::kRestoreDoneCaption,
-                            win::kMbIconInformation);
+        show(state.shared, msg::kRestoreDone);
         return;
     }
-    std::string text = msg::kRestoreLeftOver;
+    std::string text = msg::kRestoreLeftOver.text;
     for (const std::string& path : leftOver) text += "\n" + path;
-    warn(state.shared, text);
+    show(state.shared, msg::kRestoreLeftOver, text);
 }
 
 }  // namespace

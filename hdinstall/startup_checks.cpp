@@ -9,25 +9,15 @@
 
 namespace kh::hd {
 
-namespace {
-
-void failStartup(DiskState& state, BoxOwner owner, const std::string& text, const char* caption,
-                 unsigned icon) {
-    state.ui.messageBox(owner, text, caption, icon);
-    state.ui.postQuit();
-}
-
-}  // namespace
-
 bool scanMasterBootRecord(DiskState& state) {
     auto disk = state.sys.openPhysicalDrive0();
     if (!disk) {
-        failStartup(state, BoxOwner::kNone, msg::kDiskNotFound, msg::kError, win::kMbIconError);
+        show(state.shared, msg::kDiskNotFound);
         return false;
     }
     const std::string mbr = disk->read(0, kSectorSize);
     if (mbr.empty()) {
-        failStartup(state, BoxOwner::kNone, msg::kMbrReadError, msg::kError, win::kMbIconError);
+        show(state.shared, msg::kMbrReadError);
         return false;
     }
     state.partitions = parsePartitionTable(mbr, *disk);
@@ -46,13 +36,11 @@ void searchSystemDrive(DiskState& state) {
         drive.bootIniPath[0] = letter;
 
         if (!state.sys.fileExists(drive.bootIniPath)) {
-            failStartup(state, BoxOwner::kMainWindow, msg::kCannotFind + drive.bootIniPath,
-                        msg::kWarning, win::kMbIconWarning);
+            show(state.shared, msg::kCannotFind, msg::kCannotFind.text + drive.bootIniPath);
             return;
         }
         if (!state.sys.setAttributes(drive.bootIniPath, win::kAttrNormal)) {
-            failStartup(state, BoxOwner::kMainWindow, msg::kAdminRequired, msg::kWarning,
-                        win::kMbIconWarning);
+            show(state.shared, msg::kAdminRequired);
         }
         return;
     }

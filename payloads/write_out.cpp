@@ -1,15 +1,17 @@
 #include "payloads/write_out.h"
 
+#include "common/report.h"
 #include "platform/winconst.h"
 
 namespace kh::payloads {
 
 namespace {
 
+// Every step's message is a failure: the end is requested after it.
 void report(SharedState& state, const std::optional<Notice>& notice) {
     if (!notice) return;
-    state.ui.messageBox(BoxOwner::kMainWindow, notice->text, notice->caption, notice->flags);
-    state.ui.postQuit();
+    const Message failure{"", notice->caption.c_str(), notice->flags, MessageKind::kFailure};
+    show(state, failure, notice->text);
 }
 
 bool writeWhole(WritableFile& file, std::string_view bytes) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/child_wait.h"
+#include "common/report.h"
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
 #include "platform/winconst.h"
@@ -63,8 +64,8 @@ void endFinish(UsbState& state) {
     endCreation(state);
 }
 
-void failFinish(UsbState& state, const char* text) {
-    showError(state, text);
+void failFinish(UsbState& state, const Message& message) {
+    show(state.shared, message);
     endFinish(state);
 }
 
@@ -116,7 +117,7 @@ void finishUsbMedia(UsbState& state) {
         return;
     }
     state.ui.show(ControlId::kStatusCopy, false);
-    box(state, msg::kDone, msg::kNotice, win::kMbIconInformation);
+    show(state.shared, msg::kDone);
     endCreation(state);
 }
 

@@ -1,5 +1,6 @@
 #include "usbmedia/format_watch.h"
 
+#include "common/report.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_extraction.h"
 #include "usbmedia/messages.h"
@@ -35,7 +36,7 @@ void failFormat(UsbState& state) {
     state.ui.killTimer(kFormatWatchTimer);
     state.ui.show(ControlId::kStatusFormat, false);
     releaseFormatChild(state);
-    showError(state, msg::kFormatFailed);
+    show(state.shared, msg::kFormatFailed);
     endCreation(state);
 }
 
@@ -43,7 +44,7 @@ void formatDone(UsbState& state) {
     state.ui.killTimer(kFormatWatchTimer);
     state.ui.show(ControlId::kStatusFormat, false);
     releaseFormatChild(state);
-    box(state, msg::kFormatDone, msg::kNotice, win::kMbIconInformation);
+    show(state.shared, msg::kFormatDone);
     state.ui.setText(ControlId::kStatusCopy, msg::kPreparing);
     startIsoExtraction(state);
 }
@@ -53,7 +54,7 @@ void formatRoute(UsbState& state) {
     if (labelIsBoot(state)) {
         relabelTarget(state, kOtherLabel);
         if (labelIsBoot(state)) {
-            showError(state, msg::kFormatFailed);
+            show(state.shared, msg::kFormatFailed);
             endCreation(state);
             return;
         }
@@ -68,8 +69,7 @@ void formatRoute(UsbState& state) {
 }  // namespace
 
 void askToFormat(UsbState& state) {
-    const int answer =
-        box(state, msg::kFormatQuestion, msg::kFormatCaption, win::kMbYesNo | win::kMbIconQuestion);
+    const int answer = show(state.shared, msg::kFormatQuestion);
     if (answer == win::kIdYes) {
         formatRoute(state);
     } else if (answer == win::kIdNo) {
@@ -77,7 +77,7 @@ void askToFormat(UsbState& state) {
         // syslinux.cfg boots root=LABEL=BOOT: without that label the stick
         // cannot boot, so nothing is extracted onto it.
         if (!labelIsBoot(state)) {
-            showError(state, msg::kFormatFailed);
+            show(state.shared, msg::kFormatFailed);
             endCreation(state);
             return;
         }

@@ -1,5 +1,6 @@
 #include "usbmedia/iso_extraction.h"
 
+#include "common/report.h"
 #include "common/sevenzip.h"
 #include "common/tool_files.h"
 #include "payloads/catalogue.h"
@@ -57,7 +58,7 @@ void startIsoExtraction(UsbState& state) {
     state.shared.extractionChild = state.sys.startProcessWithOutput(
         sevenzip::extractAllCommand(state.shared.isoPath, *state.session.target), log);
     if (state.shared.extractionChild == 0) {
-        box(state, msg::kProcessFailed, msg::kWarning, win::kMbOk);
+        show(state.shared, msg::kProcessFailed);
         endCreation(state);
         return;
     }

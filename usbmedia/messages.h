@@ -1,4 +1,5 @@
-// Texts the USB media creation shows (GBK after compilation).
+// Messages the USB media creation shows (GBK after compilation), each with
+// its caption, flags and kind, and the texts of its status button.
 #pragma once
 
 #include "common/messages.h"
@@ -10,30 +11,46 @@ using kh::msg::kInsertUsbFirst;
 using kh::msg::kIsoMissing;
 using kh::msg::kNotice;
 using kh::msg::kWarning;
+using kh::msg::refusal;
+
+constexpr Message error(const char* text) {
+    return {text, kError, win::kMbIconError, MessageKind::kFailure};
+}
+constexpr Message notice(const char* text) {
+    return {text, kNotice, win::kMbIconInformation, MessageKind::kNotice};
+}
 
 // Checks before anything is written to the drive.
-inline constexpr const char* kDriveNotFound = "找不到所选磁盘驱动器";
-inline constexpr const char* kNotEnoughSpace = "设备空间不够，至少需要%dM";  // %d: ISO size in MB
-inline constexpr const char* kFileTooLargeForFat32 = "ISO中有大于4GB的文件，FAT32格式的U盘无法存放";
-inline constexpr const char* kIsoUnreadable = "无法读取ISO文件，请检查ISO文件是否完整";
-inline constexpr const char* kIsoOnTarget = "ISO文件在所选U盘上，请先把它复制到其他磁盘";
-inline constexpr const char* kProgramOnTarget = "本程序在所选U盘上，请从其他磁盘运行本程序";
+inline constexpr Message kDriveNotFound = {"找不到所选磁盘驱动器", kWarning, win::kMbOkCancel,
+                                           MessageKind::kRefusal};
+// %d: the ISO's size in MB.
+inline constexpr Message kNotEnoughSpace = refusal("设备空间不够，至少需要%dM");
+inline constexpr Message kFileTooLargeForFat32 =
+    refusal("ISO中有大于4GB的文件，FAT32格式的U盘无法存放");
+inline constexpr Message kIsoUnreadable = {"无法读取ISO文件，请检查ISO文件是否完整", kError,
+                                           win::kMbIconError, MessageKind::kRefusal};
+inline constexpr Message kIsoOnTarget = refusal("ISO文件在所选U盘上，请先把它复制到其他磁盘");
+inline constexpr Message kProgramOnTarget = refusal("本程序在所选U盘上，请从其他磁盘运行本程序");
 
 // Formatting.
-inline constexpr const char* kFormatQuestion = "是否格式化？格式化前请备份自己重要数据。";
-inline constexpr const char* kFormatCaption = "格式化";
-inline constexpr const char* kFormatFailed = "格式化出错";
-inline constexpr const char* kFormatDone = "格式化完成！";
-inline constexpr const char* kPreparing = "初始化设置，请等待...";
+inline constexpr Message kFormatQuestion = {"是否格式化？格式化前请备份自己重要数据。", "格式化",
+                                            win::kMbYesNo | win::kMbIconQuestion,
+                                            MessageKind::kQuestion};
+inline constexpr Message kFormatFailed = error("格式化出错");
+inline constexpr Message kFormatDone = notice("格式化完成！");
 
 // Extraction.
-inline constexpr const char* kProcessFailed = "创建进程失败";
-inline constexpr const char* kCopyProgress = "复制文件，已完成:%d%";  // %d: percentage
-inline constexpr const char* kConfiguring = "正在配置文件，请等待...";
-inline constexpr const char* kCopyFailed = "复制文件出错，请检查ISO文件和U盘";
+inline constexpr Message kProcessFailed = {"创建进程失败", kWarning, win::kMbOk,
+                                           MessageKind::kFailure};
+inline constexpr Message kCopyFailed = error("复制文件出错，请检查ISO文件和U盘");
 
 // Finish.
-inline constexpr const char* kInstallerFailed = "安装SYSLINUX引导失败";
-inline constexpr const char* kDone = "恭喜完成,可以重启选择从USB启动！";
+inline constexpr Message kInstallerFailed = error("安装SYSLINUX引导失败");
+inline constexpr Message kDone = notice("恭喜完成,可以重启选择从USB启动！");
+
+// The status button's texts while the creation runs.
+inline constexpr const char* kPreparing = "初始化设置，请等待...";
+inline constexpr const char* kCopyProgress = "复制文件，已完成:%d%";  // %d: percentage
+inline constexpr const char* kConfiguring = "正在配置文件，请等待...";
 
 }  // namespace kh::usb::msg

@@ -1,5 +1,6 @@
 #include "usbmedia/progress.h"
 
+#include "common/report.h"
 #include "common/sevenzip.h"
 #include "platform/winconst.h"
 #include "usbmedia/finish.h"
@@ -36,7 +37,7 @@ void showProgress(UsbState& state) {
 }
 
 void failExtraction(UsbState& state) {
-    showError(state, msg::kCopyFailed);
+    show(state.shared, msg::kCopyFailed);
     state.ui.show(ControlId::kStatusCopy, false);
     endCreation(state);
 }

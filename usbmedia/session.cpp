@@ -45,14 +45,6 @@ void endCreation(UsbState& state) {
     state.ui.postQuit();
 }
 
-int box(UsbState& state, const char* text, const char* caption, unsigned flags) {
-    return state.ui.messageBox(BoxOwner::kMainWindow, text, caption, flags);
-}
-
-void showError(UsbState& state, const char* text) {
-    box(state, text, msg::kError, win::kMbIconError);
-}
-
 std::string withNumber(const char* pattern, uint64_t number) {
     std::string text = pattern;
     const size_t at = text.find("%d");

@@ -57,9 +57,6 @@ void returnToIdle(UsbState& state);
 // the program ends.
 void endCreation(UsbState& state);
 
-int box(UsbState& state, const char* text, const char* caption, unsigned flags);
-void showError(UsbState& state, const char* text);
-
 // `pattern` with its "%d" replaced by `number`.
 std::string withNumber(const char* pattern, uint64_t number);
 

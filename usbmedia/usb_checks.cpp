@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "common/report.h"
 #include "common/sevenzip.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
@@ -17,14 +18,18 @@ constexpr uint64_t kBytesPerMb = 1000000;
 // Listing even a large ISO takes seconds; a 7-Zip that hangs must not.
 constexpr uint32_t kListingMs = 60000;
 
-void warn(UsbState& state, const std::string& text) {
-    state.ui.messageBox(BoxOwner::kMainWindow, text, msg::kWarning, win::kMbIconWarning);
+// Before the target drive is fixed: only the OK button needs to come back.
+void refuseInput(UsbState& state, const Message& message) {
+    show(state.shared, message);
+    state.ui.enable(ControlId::kOk, true);
 }
 
-void refuse(UsbState& state, const std::string& text) {
-    warn(state, text);
+void refuse(UsbState& state, const Message& message, const std::string& text) {
+    show(state.shared, message, text);
     returnToIdle(state);
 }
+
+void refuse(UsbState& state, const Message& message) { refuse(state, message, message.text); }
 
 std::optional<char> selectedDrive(UsbState& state) {
     const std::string drive = state.ui.text(ControlId::kDriveList);
@@ -52,13 +57,13 @@ bool liesOnTarget(UsbState& state, const std::string& path) {
 // Formatting would erase the ISO or the running program's tools, and
 // extracting onto the drive that holds the ISO would overwrite what is read.
 bool keepsIsoAndProgram(UsbState& state) {
-    const char* refusal = nullptr;
+    const Message* refusal = nullptr;
     if (liesOnTarget(state, state.shared.isoPath)) {
-        refusal = msg::kIsoOnTarget;
+        refusal = &msg::kIsoOnTarget;
     } else if (liesOnTarget(state, directoryOf(state.sys.modulePath()))) {
-        refusal = msg::kProgramOnTarget;
+        refusal = &msg::kProgramOnTarget;
     }
-    if (refusal) refuse(state, refusal);
+    if (refusal) refuse(state, *refusal);
     return refusal == nullptr;
 }
 
@@ -66,13 +71,12 @@ bool hasRoomForIso(UsbState& state) {
     const auto space = state.sys.diskFreeSpace(*state.session.target);
     const uint64_t freeMb = space ? space->freeBytes() / kBytesPerMb : 0;
     if (freeMb == 0) {
-        box(state, msg::kDriveNotFound, msg::kWarning, win::kMbOkCancel);
-        returnToIdle(state);
+        refuse(state, msg::kDriveNotFound);
         return false;
     }
     const uint64_t isoMb = state.session.isoBytes / kBytesPerMb;
     if (freeMb >= isoMb) return true;
-    refuse(state, withNumber(msg::kNotEnoughSpace, isoMb));
+    refuse(state, msg::kNotEnoughSpace, withNumber(msg::kNotEnoughSpace.text, isoMb));
     return false;
 }
 
@@ -81,8 +85,7 @@ bool everyFileFitsFat32(UsbState& state) {
     const bool listed = run && sevenzip::succeeded(run->exitCode);
     const auto largest = listed ? sevenzip::largestListedSize(run->output) : std::nullopt;
     if (!largest) {
-        showError(state, msg::kIsoUnreadable);
-        returnToIdle(state);
+        refuse(state, msg::kIsoUnreadable);
         return false;
     }
     if (*largest < kFat32FileLimit) return true;
@@ -94,14 +97,12 @@ bool everyFileFitsFat32(UsbState& state) {
 
 bool passesChecks(UsbState& state) {
     if (!isoPresent(state)) {
-        warn(state, msg::kIsoMissing);
-        state.ui.enable(ControlId::kOk, true);
+        refuseInput(state, msg::kIsoMissing);
         return false;
     }
     const auto letter = selectedDrive(state);
     if (!letter) {
-        warn(state, msg::kInsertUsbFirst);
-        state.ui.enable(ControlId::kOk, true);
+        refuseInput(state, msg::kInsertUsbFirst);
         return false;
     }
     lockTarget(state, *letter);

@@ -89,7 +89,7 @@ TEST(HdInstallFailure, BootIniFailureEndsBeforeAnyFileIsWritten) {
     m.sys.failPath(sim::Op::kReplaceFile, test::kBootIni);
     runInstall(m);
     ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
-    EXPECT_EQ(m.ui.boxes()[1].text, hd::msg::kBootIniRenameError);
+    EXPECT_EQ(m.ui.boxes()[1].text, hd::msg::kBootIniRenameError.text);
     EXPECT_TRUE(m.ui.quitPosted());
     expectNoRestart(m);
     EXPECT_FALSE(m.exists(test::kSevenZipExe));
@@ -276,7 +276,7 @@ TEST(HdInstallFailure, MenuThatCannotBeWrittenEndsWithoutTheRestartQuestion) {
     m.sys.failPath(sim::Op::kCreateFile, "C:\\menu.lst");
     runInstall(m);
     expectBox(m, 1, {"menu.lst创建失败", "错误", win::kMbIconError});
-    expectBox(m, 2, {hd::msg::kMenuOpenError, "错误", win::kMbIconError});
+    expectBox(m, 2, {hd::msg::kMenuOpenError.text, "错误", win::kMbIconError});
     expectNoRestart(m);
     expectToolsGone(m);
 }
@@ -319,7 +319,7 @@ TEST(HdInstallFailure, ARestartThatCannotBeMadeIsReported) {
         if (c.restartRefused) m.sys.failNext(sim::Op::kRequestRestart);
         runInstall(m);
         expectBox(m, m.ui.boxes().size() - 1,
-                  {hd::msg::kRestartImpossible, "警告", win::kMbIconWarning});
+                  {hd::msg::kRestartImpossible.text, "警告", win::kMbIconWarning});
         EXPECT_TRUE(m.ui.quitPosted());
         EXPECT_FALSE(m.sys.restartRequested());
         expectToolsGone(m);

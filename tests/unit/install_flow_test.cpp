@@ -230,41 +230,43 @@ TEST(HdInstall, RefusesBeforeAnythingChanges) {
         {"no choice", "", nothing, "请先选择ISO文件！"},
         {"no system partition", test::kIsoInFolder,
          [](InstallMachine& m) { m.sys.volume('C').partition.info.bootIndicator = false; },
-         hd::msg::kNoSystemPartition},
+         hd::msg::kNoSystemPartition.text},
         {"no ISO", "D:\\iso\\gone.iso", nothing, "ISO文件不存在"},
         // Relative paths would move the ISO to the root of another drive.
-        {"relative", "live.iso", nothing, app::msg::kIsoPathNotAbsolute},
-        {"drive-relative", "D:live.iso", nothing, app::msg::kIsoPathNotAbsolute},
-        {"UNC", "\\\\server\\share\\live.iso", nothing, app::msg::kIsoPathNotAbsolute},
-        {"long-path prefix", "\\\\?\\D:\\iso\\live.iso", nothing, app::msg::kIsoPathNotAbsolute},
-        {"no file name", "D:\\iso\\", nothing, app::msg::kIsoPathNotAbsolute},
+        {"relative", "live.iso", nothing, app::msg::kIsoPathNotAbsolute.text},
+        {"drive-relative", "D:live.iso", nothing, app::msg::kIsoPathNotAbsolute.text},
+        {"UNC", "\\\\server\\share\\live.iso", nothing, app::msg::kIsoPathNotAbsolute.text},
+        {"long-path prefix", "\\\\?\\D:\\iso\\live.iso", nothing,
+         app::msg::kIsoPathNotAbsolute.text},
+        {"no file name", "D:\\iso\\", nothing, app::msg::kIsoPathNotAbsolute.text},
         {"ISO on a stick", test::kIsoInFolder,
          [](InstallMachine& m) { m.sys.volume('D').type = DriveType::kRemovable; },
-         hd::msg::kIsoNotOnFirstDisk},
+         hd::msg::kIsoNotOnFirstDisk.text},
         // Its offset matches a partition of the first disk by coincidence.
         {"ISO on the second disk", test::kIsoInFolder,
-         [](InstallMachine& m) { m.sys.volume('D').diskNumber = 1; }, hd::msg::kIsoNotOnFirstDisk},
+         [](InstallMachine& m) { m.sys.volume('D').diskNumber = 1; },
+         hd::msg::kIsoNotOnFirstDisk.text},
         {"disk unknown, offset not in the table", test::kIsoInFolder,
          [](InstallMachine& m) {
              m.sys.volume('D').diskNumber.reset();
              m.sys.volume('D').partition.info.startingOffset = 4096 * 512;
          },
-         hd::msg::kIsoPartitionNotInTable},
+         hd::msg::kIsoPartitionNotInTable.text},
         {"system volume on the second disk", test::kIsoInFolder,
          [](InstallMachine& m) { m.sys.volume('C').diskNumber = 1; },
-         hd::msg::kSystemNotOnFirstDisk},
+         hd::msg::kSystemNotOnFirstDisk.text},
         {"no boot signature", test::kIsoInFolder,
          [](InstallMachine& m) {
              m.disk[511] = 0;
              m.sys.setDiskImage(m.disk);
          },
-         hd::msg::kNoMasterBootRecord},
+         hd::msg::kNoMasterBootRecord.text},
         {"protective GPT entry", test::kIsoInFolder,
          [](InstallMachine& m) {
              m.disk[446 + 16 * 3 + 4] = static_cast<char>(0xEE);
              m.sys.setDiskImage(m.disk);
          },
-         hd::msg::kGptDisk},
+         hd::msg::kGptDisk.text},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

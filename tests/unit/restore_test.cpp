@@ -97,7 +97,7 @@ TEST(HdRestore, MissingFilesAreFineAndMarkedFilesAreClearedFirst) {
     SecondStart second(*m);
     second.start();
     second.pressOk();
-    EXPECT_EQ(second.lastText(), hd::msg::kRestoreDone);
+    EXPECT_EQ(second.lastText(), hd::msg::kRestoreDone.text);
     for (const std::string& path : kAllInstalled) EXPECT_FALSE(m->exists(path)) << path;
 }
 
@@ -112,7 +112,7 @@ TEST(HdRestore, FilesThatCannotBeDeletedAreNamedOnePerLine) {
     ASSERT_EQ(second.ui.boxes().size(), 1u);
     const auto& box = second.ui.boxes()[0];
     EXPECT_EQ(box.text,
-              std::string(hd::msg::kRestoreLeftOver) + "\nC:\\initrd4disk.img\nC:\\g2ldr");
+              std::string(hd::msg::kRestoreLeftOver.text) + "\nC:\\initrd4disk.img\nC:\\g2ldr");
     EXPECT_EQ(box.caption, "警告");
     EXPECT_EQ(box.flags, win::kMbIconWarning);
     EXPECT_TRUE(second.ui.quitPosted());
@@ -132,7 +132,7 @@ TEST(HdRestore, FailingBootIniRemovalLeavesEveryFile) {
         m->sys.failNext(operation);
         second.pressOk();
         ASSERT_EQ(second.ui.boxes().size(), 1u);
-        EXPECT_NE(second.lastText(), hd::msg::kRestoreDone);
+        EXPECT_NE(second.lastText(), hd::msg::kRestoreDone.text);
         EXPECT_TRUE(second.ui.quitPosted());
         EXPECT_EQ(m->file(test::kBootIni), bootIni);
         for (const std::string& path : kAllInstalled) EXPECT_TRUE(m->exists(path)) << path;
@@ -152,7 +152,7 @@ TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
         SecondStart clean(*m);
         clean.start();
         clean.pressOk();
-        ASSERT_EQ(clean.lastText(), hd::msg::kRestoreDone);
+        ASSERT_EQ(clean.lastText(), hd::msg::kRestoreDone.text);
         calls = m->sys.calls();
         restored = m->file(test::kBootIni);
     }
