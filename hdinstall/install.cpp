@@ -8,8 +8,8 @@
 #include "common/sevenzip.h"
 #include "common/tool_files.h"
 #include "hdinstall/bootini_rewrite.h"
-#include "hdinstall/disk_location.h"
 #include "hdinstall/hdinstall.h"
+#include "hdinstall/install_plan.h"
 #include "hdinstall/installed_files.h"
 #include "hdinstall/iso_placement.h"
 #include "hdinstall/kernel_extraction.h"
@@ -141,16 +141,6 @@ void configureBoot(InstallRun& run) {
 
 }  // namespace
 
-// The ISO's Linux partition number when the first disk's table and both
-// volumes are fit for the menu entry; otherwise refused with the reason.
-std::optional<unsigned> checkDiskLayout(DiskState& state, char isoDriveLetter) {
-    if (!firstDiskTableUsable(state)) return std::nullopt;
-    const auto isoNumber = firstDiskPartition(state, isoDriveLetter, kIsoLocation);
-    if (!isoNumber) return std::nullopt;
-    if (!firstDiskPartition(state, state.systemDrive.letter, kSystemLocation)) return std::nullopt;
-    return isoNumber;
-}
-
 void runInstall(DiskState& state) {
     // Without the system partition's number the menu entry cannot be written;
     // refuse before anything is changed.
@@ -163,9 +153,14 @@ void runInstall(DiskState& state) {
         return;
     }
     InstallRun run{state, isoRootPath(state.shared.isoPath)};
-    const auto number = checkDiskLayout(state, run.isoRootPath[0]);
-    if (!number) return;
-    run.isoPartitionNumber = *number;
+    const InstallPlan plan =
+        planMenuNumbers(state.partitions, volumeFacts(state.sys, run.isoRootPath[0]),
+                        volumeFacts(state.sys, state.systemDrive.letter));
+    if (!plan.numbers) {
+        refuse(state, *plan.refusal);
+        return;
+    }
+    run.isoPartitionNumber = plan.numbers->isoPartitionNumber;
 
     // A boot entry for an ISO that is not where the menu says would lead to a
     // live system that cannot find it: a failed move ends the install.

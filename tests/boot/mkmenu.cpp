@@ -1,8 +1,9 @@
 // Writes the menu.lst the hard-disk install would leave on a machine whose
 // first disk is a given image: the program's own start-up scan of the
-// partition table, its choice of the system partition and its menu rewrite run
-// on a simulated Windows whose C: (active) and ISO drive sit at the given
-// starting offsets of the image.
+// partition table, its choice of the system drive, its install plan (the
+// menu's partition numbers) and its menu rewrite run on a simulated Windows
+// whose C: (active) and ISO drive sit at the given starting offsets of the
+// image.
 //
 // Usage: kh_boot_mkmenu DISK.img SYSTEM_OFFSET ISO_OFFSET SAMPLE_MENU OUT_MENU
 // Prints "system-index=N iso-number=M" (menu's root (hd0,N), isodev=/dev/sdaM).
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "hdinstall/install_plan.h"
 #include "hdinstall/menu_rewrite.h"
 #include "hdinstall/partition_table.h"
 #include "hdinstall/startup_checks.h"
@@ -80,15 +82,18 @@ int main(int argc, char** argv) {
     kh::hd::searchSystemDrive(state.hd);
     if (!state.hd.systemDrive.partitionIndex) return fail("no system partition found");
 
-    const unsigned isoNumber =
-        kh::hd::linuxPartitionNumber(state.hd.partitions, sys.partitionInfo(isoDrive).info);
+    const kh::hd::InstallPlan plan =
+        kh::hd::planMenuNumbers(state.hd.partitions, kh::hd::volumeFacts(sys, isoDrive),
+                                kh::hd::volumeFacts(sys, state.hd.systemDrive.letter));
+    if (!plan.numbers) return fail(std::string("the install refuses: ") + plan.refusal->text);
+    const unsigned isoNumber = plan.numbers->isoPartitionNumber;
     if (kh::hd::rewriteMenu(state.hd, isoNumber) != kh::hd::MenuOutcome::kDone) {
         return fail("the menu rewrite failed");
     }
     const auto menu = sys.readHostFile("c:\\menu.lst");
     std::ofstream out(argv[5], std::ios::binary);
     if (!menu || !(out << *menu)) return fail(std::string("cannot write ") + argv[5]);
-    std::cout << "system-index=" << *state.hd.systemDrive.partitionIndex
+    std::cout << "system-index=" << plan.numbers->systemPartitionIndex
               << " iso-number=" << isoNumber << "\n";
     return 0;
 }
