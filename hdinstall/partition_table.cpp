@@ -19,6 +19,8 @@ struct RawEntry {
     uint32_t sectorCount;
 };
 
+bool isExtendedType(uint8_t type) { return type == 0x05 || type == 0x0F || type == 0x85; }
+
 uint32_t readLe32(std::string_view bytes, size_t at) {
     uint32_t value = 0;
     for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[at + i]);
@@ -55,8 +57,6 @@ void walkLogicalDrives(uint64_t extendedStart, RawDisk& disk, PartitionTable& ta
 }
 
 }  // namespace
-
-bool isExtendedType(uint8_t type) { return type == 0x05 || type == 0x0F || type == 0x85; }
 
 PartitionTable parsePartitionTable(std::string_view mbr, RawDisk& disk) {
     const std::string sector = padToSector(mbr);

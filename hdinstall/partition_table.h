@@ -26,8 +26,6 @@ struct PartitionTable {
 
 constexpr size_t kSectorSize = 512;
 
-bool isExtendedType(uint8_t type);
-
 // Reads the primary slots from `mbr` (zero-padded when short) and follows the
 // extended boot record chain through `disk`. A broken or looping chain ends
 // the walk; what was found so far is kept.

@@ -163,7 +163,6 @@ class SystemServices {
 
     // Time.
     virtual void sleep(uint32_t milliseconds) = 0;
-    virtual uint64_t tickCount() = 0;  // milliseconds
 
     // Restart.
     virtual ShutdownPrivilege enableShutdownPrivilege() = 0;

@@ -35,7 +35,4 @@ constexpr uint32_t kStillActive = 259;
 constexpr uintptr_t kDbtDeviceArrival = 0x8000;
 constexpr uintptr_t kDbtDeviceRemoveComplete = 0x8004;
 
-// OSVERSIONINFO platform of the NT family.
-constexpr uint32_t kVerPlatformWin32Nt = 2;
-
 }  // namespace kh::win

@@ -106,7 +106,6 @@ bool installBootCode(UsbState& state) {
 }  // namespace
 
 void finishUsbMedia(UsbState& state) {
-    state.session.stage = UsbStage::kFinishing;
     if (!arrangeBootTree(state)) {
         failFinish(state, msg::kCopyFailed);
         return;

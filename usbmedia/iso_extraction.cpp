@@ -15,6 +15,7 @@ namespace kh::usb {
 namespace {
 
 constexpr unsigned kCopyTimerMs = 5000;
+constexpr const char* kProgressLogName = "7z-progress.log";
 
 struct ToolPayload {
     int resourceId;

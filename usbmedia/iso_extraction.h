@@ -15,7 +15,6 @@ bool writeToolPayloads(UsbState& state);
 
 // Where 7-Zip's report goes while it extracts: next to the tools, and removed
 // with them.
-inline constexpr const char* kProgressLogName = "7z-progress.log";
 std::string progressLogPath(UsbState& state);
 
 // Starts the extraction and its copy timer; a child that cannot be started

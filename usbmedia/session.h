@@ -12,9 +12,10 @@
 namespace kh::usb {
 
 // kChecking: the drive is confirmed and being checked; kFormatting: the
-// format child and its watch run; kExtracting: 7-Zip and the copy timer run;
-// kFinishing: the boot files are being set up; kEnded: over, quit requested.
-enum class UsbStage { kIdle, kChecking, kFormatting, kExtracting, kFinishing, kEnded };
+// format child and its watch run; kExtracting: 7-Zip extracts, and once its
+// copy timer has seen it end, the boot files are set up; kEnded: over, quit
+// requested.
+enum class UsbStage { kIdle, kChecking, kFormatting, kExtracting, kEnded };
 
 struct UsbSession {
     UsbStage stage = UsbStage::kIdle;

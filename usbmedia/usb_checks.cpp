@@ -15,6 +15,8 @@ namespace kh::usb {
 namespace {
 
 constexpr uint64_t kBytesPerMb = 1000000;
+// FAT32 cannot hold a file of this size or larger.
+constexpr uint64_t kFat32FileLimit = uint64_t{1} << 32;
 // Listing even a large ISO takes seconds; a 7-Zip that hangs must not.
 constexpr uint32_t kListingMs = 60000;
 

@@ -11,9 +11,6 @@
 
 namespace kh::usb {
 
-// FAT32 cannot hold a file of this size or larger.
-inline constexpr uint64_t kFat32FileLimit = uint64_t{1} << 32;
-
 // With the ISO path already accepted by the window: true when the creation may
 // go on to the format question; the target drive is then fixed and the tool
 // payloads are written. A refusal shows its message and leaves the window

@@ -506,8 +506,6 @@ void SimSystem::closeProcess(ProcessHandle process) {
 
 void SimSystem::sleep(uint32_t milliseconds) { advance(milliseconds); }
 
-uint64_t SimSystem::tickCount() { return now_; }
-
 ShutdownPrivilege SimSystem::enableShutdownPrivilege() {
     if (shouldFail(Op::kGetVersion)) return {ShutdownPrivilege::Status::kVersionFailed};
     if (shouldFail(Op::kOpenProcessToken)) return {ShutdownPrivilege::Status::kTokenFailed};

@@ -176,7 +176,6 @@ class SimSystem : public SystemServices {
     bool terminate(ProcessHandle process, uint32_t exitCode) override;
     void closeProcess(ProcessHandle process) override;
     void sleep(uint32_t milliseconds) override;
-    uint64_t tickCount() override;
     ShutdownPrivilege enableShutdownPrivilege() override;
     bool requestRestart() override;
 

@@ -391,14 +391,6 @@ void Win32System::closeProcess(ProcessHandle process) {
 
 void Win32System::sleep(uint32_t milliseconds) { Sleep(milliseconds); }
 
-uint64_t Win32System::tickCount() {
-    // GetTickCount wraps after 49 days; Windows XP has no 64-bit form.
-    const uint32_t tick = GetTickCount();
-    if (tick < lastTick_) tickBase_ += uint64_t{1} << 32;
-    lastTick_ = tick;
-    return tickBase_ + tick;
-}
-
 ShutdownPrivilege Win32System::enableShutdownPrivilege() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;

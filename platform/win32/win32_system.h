@@ -39,13 +39,8 @@ class Win32System : public SystemServices {
     bool terminate(ProcessHandle process, uint32_t exitCode) override;
     void closeProcess(ProcessHandle process) override;
     void sleep(uint32_t milliseconds) override;
-    uint64_t tickCount() override;
     ShutdownPrivilege enableShutdownPrivilege() override;
     bool requestRestart() override;
-
-  private:
-    uint32_t lastTick_ = 0;
-    uint64_t tickBase_ = 0;
 };
 
 }  // namespace kh::win32
