@@ -2,8 +2,9 @@
 # Produces the loader pair that boot.ini starts, into OUTDIR:
 #   grldr  - GRUB 2's NTLDR-compatible stub (g2ldr.mbr of grub-pc-bin); it looks on every
 #            partition for g2ldr and starts the first one it finds,
-#   g2ldr  - g2hdr.img followed by a GRUB 2 core image built from Debian's grub2 source package
-#            with grub-legacy-menu.patch (GBK titles, `chainloader /ntldr' as GRUB's ntldr,
+#   g2ldr  - g2hdr.img followed by a GRUB 2 core image of grub-pc-bin's modules, except for the
+#            legacy menu parser, built from Debian's grub2 source package with
+#            grub-legacy-menu.patch (GBK titles, `chainloader /ntldr' as GRUB's ntldr,
 #            `find --set-root', a savedefault file, menu colours). Its built-in configuration
 #            reads the menu.lst of the partition it was started from with the legacy menu parser,
 #            in a 640x480 graphics menu over the program's splash with a GB2312 font made from
@@ -46,27 +47,56 @@ MODULES="biosdisk part_msdos part_gpt fat exfat ntfs ext2 iso9660 search search_
 search_fs_uuid search_label normal legacycfg linux16 linux chain ntldr loadenv echo test sleep
 configfile memdisk tar halt reboot serial terminfo vbe gfxterm gfxterm_background tga font"
 
-# The i386-pc kernel and modules, from the patched source (the slow part, cached).
+# Of GRUB's modules only legacycfg (the legacy menu parser) differs from grub-pc-bin's, so only
+# it is compiled, from the patched source; everything else is grub-pc-bin's, which must be built
+# from the same source version.
+PC_VERSION=$(dpkg-query -W -f '${Version}' grub-pc-bin)
+[ "$PC_VERSION" = "$VERSION" ] ||
+    kh_die "grub-pc-bin is $PC_VERSION but the grub2 source is $VERSION; they must be the same version"
+
+# grub-pc-bin's module directory with legacycfg.mod rebuilt from the patched source (cached).
 build_modules() {
     local result=$1
     local work=$KH_CACHE/work/$PKG
     kh_unpack_source $PKG "$VERSION" "$work"
-    local src=$work/src
-    export SOURCE_DATE_EPOCH
-    SOURCE_DATE_EPOCH=$(kh_source_epoch "$src")
-    kh_run_logged "$work/patch.log" patch -d "$src" -p1 -i "$KH_SCRIPTS/grub-legacy-menu.patch"
-    python3 "$KH_SCRIPTS/grub_data.py" gbk-table "$src/grub-core/lib/legacy_gbk_table.h"
-    # Debian's patches change the build files, so they are regenerated as Debian's build does.
-    (cd "$src" && kh_run_logged "$work/autogen.log" env PYTHON=python3 ./autogen.sh)
-    mkdir "$src/obj"
-    # Built out of tree with a relative source path, so no absolute path ends up in a module.
-    (cd "$src/obj" && kh_run_logged "$work/configure.log" ../configure --with-platform=pc \
+    local src=$work/src obj=$work/src/obj
+    local epoch
+    epoch=$(kh_source_epoch "$src")
+    # The release's own configure and Makefile.in serve: Debian's changes to the build files
+    # concern other modules and options, not legacycfg's rule. One timestamp on every file keeps
+    # make from regenerating them (with an automake version that is not installed anyway).
+    find "$src" -exec touch -h -d "@$epoch" {} +
+    mkdir "$obj"
+    # Out of tree with a relative source path, so no absolute path ends up in the module; the
+    # compiler and version string are Debian's.
+    (cd "$obj" && kh_run_logged "$work/configure.log" ../configure --with-platform=pc \
         --target=i386 --disable-nls --disable-werror --disable-grub-mkfont --disable-grub-mount \
         --disable-device-mapper --disable-libzfs --disable-grub-themes --disable-efiemu \
-        --disable-liblzma --disable-grub-emu-sdl --disable-grub-emu-pci)
-    kh_run_logged "$work/build.log" make -C "$src/obj/grub-core" -j2
+        --disable-liblzma --disable-grub-emu-sdl --disable-grub-emu-pci CC=gcc-12 TARGET_CC=gcc-12 \
+        PACKAGE_VERSION="$VERSION" PACKAGE_STRING="GRUB $VERSION")
+    # The module records its dependencies from moddep.lst, which make would otherwise derive
+    # from every module; grub-pc-bin's is the same list.
+    cp "$GRUB_PC/moddep.lst" "$obj/grub-core/"
+    local make_mod=(make -C "$obj/grub-core" -o moddep.lst legacycfg.mod)
+    # First unpatched: the module must then be byte for byte grub-pc-bin's, or this compiler and
+    # configuration do not build what the other modules were built with.
+    kh_run_logged "$work/build-unpatched.log" "${make_mod[@]}"
+    cmp -s "$obj/grub-core/legacycfg.mod" "$GRUB_PC/legacycfg.mod" ||
+        kh_die "legacycfg.mod built from the unpatched source differs from grub-pc-bin's"
+    nm -u "$obj/grub-core/legacycfg.module" | sort >"$work/undefined-unpatched"
+    kh_run_logged "$work/patch.log" patch -d "$src" -p1 -i "$KH_SCRIPTS/grub-legacy-menu.patch"
+    python3 "$KH_SCRIPTS/grub_data.py" gbk-table "$src/grub-core/lib/legacy_gbk_table.h"
+    kh_run_logged "$work/build.log" "${make_mod[@]}"
+    # A symbol from a module legacycfg did not use before would need a new dependency, which
+    # grub-pc-bin's moddep.lst does not have.
+    nm -u "$obj/grub-core/legacycfg.module" | sort >"$work/undefined"
+    local extra
+    extra=$(comm -13 "$work/undefined-unpatched" "$work/undefined")
+    [ -z "$extra" ] ||
+        kh_die "the patched legacycfg needs symbols the unpatched one did not: ${extra//$'\n'/ }"
     mkdir "$result/i386-pc"
-    cp "$src/obj/grub-core/"{*.img,*.mod,*.lst} "$result/i386-pc/"
+    cp "$GRUB_PC/"{*.img,*.mod,*.lst} "$result/i386-pc/"
+    cp "$obj/grub-core/legacycfg.mod" "$result/i386-pc/"
     echo "$VERSION" >"$result/VERSION"
     rm -rf "$work"
 }
@@ -74,8 +104,7 @@ build_modules() {
 # Keyed on the build function itself rather than this whole script, so that changing how the
 # image is put together below does not rebuild GRUB.
 KEY=${VERSION//:/_}-$({
-    kh_build_key "grub-legacy-menu.patch grub_data.py" gcc-12 binutils autoconf automake autopoint \
-        flex bison libc6
+    kh_build_key "grub-legacy-menu.patch grub_data.py" gcc-12 binutils libc6 grub-pc-bin
     declare -f build_modules
 } | sha256sum | cut -c1-16)
 MODULE_DIR=$(kh_cached_build grub-i386-pc "$KEY" build_modules)/i386-pc
