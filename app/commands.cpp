@@ -14,6 +14,14 @@ namespace {
 
 bool creationRunning(const AppState& state) { return state.usb.stage != UsbStage::kIdle; }
 
+bool endsWithIsoSuffix(const std::string& path) {
+    if (path.size() < 4) return false;
+    const std::string tail = path.substr(path.size() - 4);
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    return tail[0] == '.' && lower(tail[1]) == 'i' && lower(tail[2]) == 's' &&
+           lower(tail[3]) == 'o';
+}
+
 void onBrowse(AppState& state) {
     const auto chosen = state.ui.openIsoDialog();
     if (!chosen) {
@@ -69,14 +77,6 @@ void onOk(AppState& state) {
 }
 
 }  // namespace
-
-bool endsWithIsoSuffix(const std::string& path) {
-    if (path.size() < 4) return false;
-    const std::string tail = path.substr(path.size() - 4);
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    return tail[0] == '.' && lower(tail[1]) == 'i' && lower(tail[2]) == 's' &&
-           lower(tail[3]) == 'o';
-}
 
 bool checkIsoChosen(AppState& state) {
     const std::string typed = state.ui.text(ControlId::kIsoPath);

@@ -11,8 +11,6 @@ void onCommand(AppState& state, int controlId);
 // path. Otherwise warns, enables the OK button and returns false.
 bool checkIsoChosen(AppState& state);
 
-bool endsWithIsoSuffix(const std::string& path);
-
 // A refused input or missing prerequisite, in the program's style: caption
 // "警告" and the warning icon, owned by the main window.
 void warn(AppState& state, const std::string& text);

@@ -13,7 +13,4 @@ void onDeviceChange(AppState& state, uintptr_t event);
 void onClose(AppState& state);
 void onDestroy(AppState& state);
 
-// Appends every removable drive C..Z in letter order and selects the first.
-void fillDriveList(AppState& state);
-
 }  // namespace kh::app
