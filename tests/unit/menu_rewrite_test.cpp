@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "hdinstall/menu_entry.h"
+#include "hdinstall/messages.h"
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
 
@@ -24,30 +26,14 @@ std::string sampleMenu() {
     return bytes.str();
 }
 
-const std::string kMenuWithEntry =
-    "# This is a sample menu.lst file. You should make some changes to it.\r\n"
-    "# The old install method of booting via the stage-files has been removed.\r\n"
-    "# Please install GRLDR boot strap code to MBR with the bootlace.com\r\n"
-    "# utility under DOS/Win9x or Linux.\r\n"
-    "fontfile /fonts\r\n"
-    "splashimage /greengem.xpm\r\n"
-    "foreground 60CA00\r\n"
-    "background FFFFFF\r\n"
-    "timeout 10\r\n"
-    "default /default\r\n"
-    "\r\n"
-    "title KorvaneLinux桌面7.0rc\r\n"
-    "root (hd0,0)\r\n"
-    "kernel /vmlinuz0 root=CDLABEL=korvane-QX2-livecd isodev=/dev/sda5  isodev_dir=/  "
-    "rootfstype=iso9660 ro liveimg vga=788 quiet \r\n"
-    "initrd /initrd4disk.img \r\n"
-    "\r\n"
-    "title 返回\r\n"
-    "fallback 1\r\n"
-    "find --set-root /ntldr\r\n"
-    "chainloader /ntldr\r\n"
-    "savedefault --wait=2\r\n"
-    "\r\n";
+// The sample with the entry for /dev/sda5 and (hd0,0) in front of its title
+// line, in CR LF like every line the rewrite writes.
+std::string sampleWithEntry() {
+    std::string entry;
+    for (char c : menuEntry(5, 0)) entry += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    std::string menu = sampleMenu();
+    return menu.insert(menu.find("\r\ntitle ") + 2, entry);
+}
 
 struct MenuEnv : test::SimEnv {
     MenuEnv() {
@@ -62,7 +48,7 @@ TEST(RewriteMenu, InsertsTheEntryIntoTheSampleMenu) {
     ASSERT_EQ(sampleMenu().size(), 458u);
     env.sys.writeHostFile(kTemp, std::string(2000, 'j'));  // left over from an earlier run
     EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kDone);
-    EXPECT_EQ(env.menu(), kMenuWithEntry);
+    EXPECT_EQ(env.menu(), sampleWithEntry());
     EXPECT_FALSE(env.sys.readHostFile(kTemp));
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_FALSE(env.ui.quitPosted());
@@ -95,14 +81,14 @@ TEST(RewriteMenu, ReportsAMenuItCannotRead) {
     MenuEnv env;
     env.sys.failOn("readFile");
     EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kFailed);
-    test::expectOnlyFailureBox(env, "打开文件munu.list错误", "错误", win::kMbIconError);
+    test::expectOnlyFailureBox(env, msg::kMenuOpenError, msg::kError, win::kMbIconError);
 }
 
 TEST(RewriteMenu, GoesOnWhenTheAttributesCannotBeCleared) {
     MenuEnv env;
     env.sys.failOn("setAttributes");
     EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kDone);
-    EXPECT_EQ(env.menu(), kMenuWithEntry);
+    EXPECT_EQ(env.menu(), sampleWithEntry());
 }
 
 TEST(RewriteMenu, LeavesTheSampleWhenTheCopyFails) {
@@ -111,7 +97,7 @@ TEST(RewriteMenu, LeavesTheSampleWhenTheCopyFails) {
         MenuEnv env;
         env.sys.failOn(operation);
         EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kFailed);
-        test::expectOnlyFailureBox(env, "创建临时文件munu.list失败", "错误", win::kMbIconError);
+        test::expectOnlyFailureBox(env, msg::kMenuTempError, msg::kError, win::kMbIconError);
         EXPECT_EQ(env.menu(), sampleMenu());
         EXPECT_FALSE(env.sys.readHostFile(kTemp));
     }
@@ -121,7 +107,7 @@ TEST(RewriteMenu, ReportsAFailedRename) {
     MenuEnv env;
     env.sys.failOn("replaceFile");
     EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kRenameFailed);
-    test::expectOnlyFailureBox(env, "menu重命名错误", "Error", win::kMbOk);
+    test::expectOnlyFailureBox(env, msg::kMenuRenameError, msg::kMenuRenameCaption, win::kMbOk);
     EXPECT_EQ(env.menu(), sampleMenu());
     EXPECT_FALSE(env.sys.readHostFile(kTemp));
 }
