@@ -63,15 +63,9 @@ endforeach()
 # so rerunning them is cheap; here they rerun when a script changes or an output is missing.
 set(_kh_binaries 7z.exe 7z.dll syslinux.exe vesamenu.c32 libcom32.c32 libutil.c32 grldr
     syslinux-mtools ldlinux.c32 ldlinux.sys)
-set(KH_RC_OPTIONAL_ENTRIES "")
 if(NOT KH_GRLDR_FILE)
     list(APPEND _kh_binaries g2ldr)
-    string(APPEND KH_RC_OPTIONAL_ENTRIES "144 RC_DATA \"${KH_PAYLOAD_DIR}/g2ldr\"\n")
 endif()
-string(APPEND KH_RC_OPTIONAL_ENTRIES
-    "160 RC_DATA \"${KH_PAYLOAD_DIR}/vesamenu.c32\"\n"
-    "161 RC_DATA \"${KH_PAYLOAD_DIR}/libcom32.c32\"\n"
-    "162 RC_DATA \"${KH_PAYLOAD_DIR}/libutil.c32\"\n")
 
 list(TRANSFORM _kh_binaries PREPEND "${KH_PAYLOAD_DIR}/" OUTPUT_VARIABLE _kh_binary_paths)
 file(GLOB _kh_scripts "${_kh_root}/scripts/payloads/*.sh")
@@ -84,6 +78,27 @@ add_custom_command(
     COMMENT "Building payload binaries from Debian source packages (cached)"
     USES_TERMINAL)
 
+# The resource script's RC_DATA lines for the payload files in DIR, one per entry of
+# payloads/catalogue.def that this build embeds.
+function(kh_rc_data_entries dir out_var)
+    file(STRINGS "${KH_PAYLOADS_SOURCE_DIR}/catalogue.def" _entries REGEX "^KH_PAYLOAD\\(")
+    set(_lines "")
+    foreach(_entry IN LISTS _entries)
+        string(REGEX MATCH "^KH_PAYLOAD\\(([0-9]+), *[A-Za-z0-9]+, *\"([^\"]+)\", *([A-Za-z]+)\\)"
+               _match "${_entry}")
+        if(NOT _match)
+            message(FATAL_ERROR "catalogue.def: cannot read ${_entry}")
+        endif()
+        if(NOT (CMAKE_MATCH_3 STREQUAL "builtGrldr" AND KH_GRLDR_FILE))
+            string(APPEND _lines "${CMAKE_MATCH_1} RC_DATA \"${dir}/${CMAKE_MATCH_2}\"\n")
+        endif()
+    endforeach()
+    set(${out_var} "${_lines}" PARENT_SCOPE)
+endfunction()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             "${KH_PAYLOADS_SOURCE_DIR}/catalogue.def")
+
+kh_rc_data_entries("${KH_PAYLOAD_DIR}" KH_RC_DATA_ENTRIES)
 configure_file("${KH_PAYLOADS_SOURCE_DIR}/resources.rc.in" "${KH_PAYLOAD_DIR}/resources.rc" @ONLY)
 
 add_custom_target(payload_generated DEPENDS ${_kh_generated})
