@@ -37,6 +37,13 @@ TEST(BootIniLines, SplitLikeATextStream) {
     EXPECT_FALSE(lines[3].ended);
     EXPECT_TRUE(splitTextLines("").empty());
     EXPECT_EQ(normalised("a\nb\r\n\nc"), "a\r\nb\r\n\r\nc");
+
+    // A line end at the very start never looks back before the content.
+    const std::string buffer = "\r\nrest";
+    const auto fromLf = splitTextLines(std::string_view(buffer).substr(1));
+    ASSERT_EQ(fromLf.size(), 2u);
+    EXPECT_EQ(fromLf[0].text, "");
+    EXPECT_EQ(fromLf[1].text, "rest");
 }
 
 TEST(BootIniAdd, AppendsTheEntryAndSetsTheTimeout) {
@@ -80,6 +87,7 @@ TEST(BootIniAdd, ChangesOnlyATimeoutKey) {
     EXPECT_TRUE(isTimeoutLine("timeout=a=b"));
     EXPECT_FALSE(isTimeoutLine("timeout"));
     EXPECT_FALSE(isTimeoutLine("timeouts=3"));
+    EXPECT_FALSE(isTimeoutLine("ximeout=3"));
     EXPECT_FALSE(isTimeoutLine("time out=3"));
     EXPECT_FALSE(isTimeoutLine("default=timeout"));
     EXPECT_FALSE(isTimeoutLine("C:\\=\"timeout=3\""));
