@@ -49,20 +49,13 @@ TEST(TextPayloads, MenuLstIsGbkWithCrLf) {
         }
     }
 
+    // What the install relies on: the font and the picture it writes to the root, and a GBK
+    // entry back to Windows that the live system's entry goes in front of.
     const std::vector<std::string> lines = SplitKeepingEmpty(menu, "\r\n");
-    ASSERT_EQ(lines.size(), 17u);
-    EXPECT_EQ(lines[0], "# This is a sample menu.lst file. You should make some changes to it.");
-    EXPECT_EQ(lines[4], "fontfile /fonts");
-    EXPECT_EQ(lines[5], "splashimage /greengem.xpm");
-    EXPECT_EQ(lines[6], "foreground 60CA00");
-    EXPECT_EQ(lines[7], "background FFFFFF");
-    EXPECT_EQ(lines[9], "default /default");
-    EXPECT_EQ(lines[10], "");
-    EXPECT_EQ(lines[11], "title \xB7\xB5\xBB\xD8");  // "返回" in GBK, not UTF-8
-    EXPECT_EQ(lines[13], "find --set-root /ntldr");
-    EXPECT_EQ(lines[14], "chainloader /ntldr");
-    EXPECT_EQ(lines[15], "savedefault --wait=2");
-    EXPECT_EQ(lines[16], "");
+    for (const char* line : {"fontfile /fonts", "splashimage /greengem.xpm",
+                             "title \xB7\xB5\xBB\xD8" /* 返回 */, "chainloader /ntldr"}) {
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    }
 }
 
 TEST(TextPayloads, SyslinuxCfgIsAsciiWithLf) {
