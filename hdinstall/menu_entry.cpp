@@ -31,7 +31,6 @@ bool isFirstTitleCandidate(std::string_view line) {
 
 std::string insertMenuEntry(std::string_view menu, std::string_view entry) {
     std::string out;
-    out.reserve(menu.size() + entry.size() * 2);
     bool inserted = false;
     for (const TextLine& line : splitTextLines(menu)) {
         if (!inserted && isFirstTitleCandidate(line.text)) {
