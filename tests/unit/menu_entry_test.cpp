@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace kh::hd {
 namespace {
@@ -49,6 +50,11 @@ TEST(MenuEntry, GoesBeforeATitleWithOnlyOtherCharactersInFront) {
     EXPECT_FALSE(isFirstTitleCandidate("Title Windows"));
     EXPECT_FALSE(isFirstTitleCandidate("titl"));
     EXPECT_FALSE(isFirstTitleCandidate(""));
+
+    // Only the line's own bytes are read (a line that is not followed by a terminator shows it
+    // under AddressSanitizer).
+    const std::vector<char> unterminated(1, 'x');
+    EXPECT_FALSE(isFirstTitleCandidate(std::string_view(unterminated.data(), unterminated.size())));
 }
 
 TEST(MenuInsert, PutsTheEntryOnceBeforeTheFirstQualifyingLine) {

@@ -84,6 +84,13 @@ TEST(RewriteMenu, ReportsAMenuItCannotRead) {
     test::expectOnlyFailureBox(env, msg::kMenuOpenError, msg::kError, win::kMbIconError);
 }
 
+TEST(RewriteMenu, ReplacesAReadOnlyHiddenSystemMenu) {
+    MenuEnv env;
+    env.sys.setAttributes(kMenu, win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
+    EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kDone);
+    EXPECT_EQ(env.menu(), sampleWithEntry());
+}
+
 TEST(RewriteMenu, GoesOnWhenTheAttributesCannotBeCleared) {
     MenuEnv env;
     env.sys.failOn("setAttributes");
