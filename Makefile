@@ -3,15 +3,17 @@
 SHELL := /bin/bash
 JOBS ?= 2
 ROOT := $(CURDIR)
+# win32, or win64 where this machine cannot execute i386 code (see scripts/wine-arch).
+WINE_ARCH := $(shell scripts/wine-arch)
 
-.PHONY: all setup build native asan win32 test run clean
+.PHONY: all setup build native asan win32 win64 test run clean
 all: build
 
 setup:
 	@scripts/setup
 
 native: setup
-	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKH_WINE_ARCH=$(WINE_ARCH)
 	cmake --build build/native -j$(JOBS)
 
 asan: native
@@ -23,13 +25,21 @@ win32: native
 	    -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw-i686.cmake
 	cmake --build build/win32 -j$(JOBS)
 
-build: native asan win32
+# The 64-bit test twin: same sources, never shipped.
+win64: native
+	cmake -S . -B build/win64 -DCMAKE_BUILD_TYPE=MinSizeRel \
+	    -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw-x86_64.cmake \
+	    -DKH_PAYLOAD_DIR=$(ROOT)/build/payloads-win64
+	cmake --build build/win64 -j$(JOBS)
+
+build: native asan win32 $(if $(filter win64,$(WINE_ARCH)),win64)
 
 test: build
+	@scripts/wine-arch --explain
 	cd build/native && ctest --output-on-failure -j$(JOBS) --timeout 900
 
-run: win32
-	@scripts/run-wine build/win32/KorvaneHelper.exe
+run: $(WINE_ARCH)
+	@scripts/run-wine build/$(WINE_ARCH)/KorvaneHelper.exe
 
 clean:
 	rm -rf build

@@ -1,5 +1,8 @@
 #include "app/commands.h"
 
+#include <cctype>
+
+#include "app/gbk_path.h"
 #include "app/handover.h"
 #include "app/messages.h"
 #include "platform/winconst.h"
@@ -20,6 +23,14 @@ bool endsWithIsoSuffix(const std::string& path) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
     return tail[0] == '.' && lower(tail[1]) == 'i' && lower(tail[2]) == 's' &&
            lower(tail[3]) == 'o';
+}
+
+// "X:\...\name": no relative, drive-relative ("D:live.iso"), UNC or "\\?\"
+// path, and a file name after the last separator.
+bool isAbsoluteLocalPath(const std::string& path) {
+    const bool driveRoot = path.size() > 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                           path[1] == ':' && path[2] == '\\';
+    return driveRoot && !fileNameOf(path).empty();
 }
 
 void onBrowse(AppState& state) {
@@ -80,13 +91,21 @@ void onOk(AppState& state) {
 
 bool checkIsoChosen(AppState& state) {
     const std::string typed = state.ui.text(ControlId::kIsoPath);
-    if (!typed.empty()) {
-        state.isoPath = typed;
-        return true;
+    const char* refusal = nullptr;
+    if (typed.empty()) {
+        refusal = msg::kChooseIsoFirst;
+    } else if (!isAbsoluteLocalPath(typed)) {
+        // A relative path would be taken from the current folder, and the ISO
+        // moved to the root of whatever drive that is.
+        refusal = msg::kIsoPathNotAbsolute;
     }
-    warn(state, msg::kChooseIsoFirst);
-    state.ui.enable(ControlId::kOk, true);
-    return false;
+    if (refusal) {
+        warn(state, refusal);
+        state.ui.enable(ControlId::kOk, true);
+        return false;
+    }
+    state.isoPath = typed;
+    return true;
 }
 
 void onCommand(AppState& state, int controlId) {

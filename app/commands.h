@@ -7,8 +7,9 @@ namespace kh::app {
 
 void onCommand(AppState& state, int controlId);
 
-// True when the ISO path edit holds text; that text then becomes the ISO
-// path. Otherwise warns, enables the OK button and returns false.
+// True when the ISO path edit holds an absolute path on a drive letter with
+// a file name; that text then becomes the ISO path. Otherwise warns, enables
+// the OK button and returns false.
 bool checkIsoChosen(AppState& state);
 
 // A refused input or missing prerequisite, in the program's style: caption

@@ -2,6 +2,7 @@
 
 #include "app/control_table.h"
 #include "app/handover.h"
+#include "app/messages.h"
 #include "hdinstall/startup_checks.h"
 #include "platform/winconst.h"
 
@@ -68,5 +69,15 @@ void onClose(AppState& state) {
 }
 
 void onDestroy(AppState& state) { state.ui.postQuit(); }
+
+void runGuarded(AppState& state, const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (...) {
+        state.ui.messageBox(BoxOwner::kMainWindow, msg::kInternalError, msg::kError,
+                            win::kMbIconError);
+        state.ui.postQuit();
+    }
+}
 
 }  // namespace kh::app

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "app/app_state.h"
 
@@ -12,5 +13,10 @@ void onCreate(AppState& state);
 void onDeviceChange(AppState& state, uintptr_t event);
 void onClose(AppState& state);
 void onDestroy(AppState& state);
+
+// Runs one of the window's handlers. An exception must never cross the window
+// procedure (Windows does not unwind through it): one that escapes a handler
+// is shown as an internal error and the program ends.
+void runGuarded(AppState& state, const std::function<void()>& handler);
 
 }  // namespace kh::app

@@ -29,13 +29,21 @@ foreach(mode timeout menu)
 endforeach()
 
 # A logical drive behind a 0x0F extended partition, and the system partition behind an extended
-# partition in slot 0 (its menu number is not 0).
-set(_kh_boot_layouts extended-0f extended-first)
+# partition in slot 0 (its menu number is not 0); on the first, the way back to Windows too.
+set(_kh_boot_hd "extended-0f default" "extended-0f back" "extended-first default")
 if(KH_BOOT_ALL_LAYOUTS)
-    list(APPEND _kh_boot_layouts primaries extended-05 iso-on-system extended-slot2)
+    list(APPEND _kh_boot_hd "primaries default" "extended-05 default" "iso-on-system default"
+         "extended-slot2 default" "other-menu default")
 endif()
-foreach(layout ${_kh_boot_layouts})
-    kh_boot_test(hd_${layout} "${_kh_boot_dir}/boot_hd.sh" ${layout} "${KH_PAYLOAD_DIR}"
+foreach(boot ${_kh_boot_hd})
+    separate_arguments(boot)
+    list(GET boot 0 layout)
+    list(GET boot 1 choice)
+    set(name hd_${layout})
+    if(choice STREQUAL "back")
+        set(name ${name}_back)
+    endif()
+    kh_boot_test(${name} "${_kh_boot_dir}/boot_hd.sh" ${layout} ${choice} "${KH_PAYLOAD_DIR}"
                  "${_kh_boot_iso}" $<TARGET_FILE:kh_boot_mkmenu> "${_kh_boot_work}"
                  "${KH_BOOT_ARTIFACT_DIR}")
 endforeach()

@@ -3,6 +3,16 @@ option(KH_SANITIZE "Build the tests with AddressSanitizer and UBSan" OFF)
 set(KH_WIN32_DIR "${PROJECT_SOURCE_DIR}/build/win32" CACHE PATH "Windows build directory")
 set(KH_ASAN_DIR "${PROJECT_SOURCE_DIR}/build/asan" CACHE PATH "Sanitizer build directory")
 set(KH_PAYLOAD_DIR "${PROJECT_SOURCE_DIR}/build/payloads" CACHE PATH "Built payload files")
+set(KH_WIN64_DIR "${PROJECT_SOURCE_DIR}/build/win64" CACHE PATH "Test twin build directory")
+set(KH_TWIN_PAYLOAD_DIR "${PROJECT_SOURCE_DIR}/build/payloads-win64" CACHE PATH
+    "Payload files of the test twin")
+# Which Wine runs the Wine tests: win32 (the shipped executable) or win64 (the 64-bit test twin, on
+# machines that cannot execute i386 code). Empty: scripts/wine-arch decides.
+set(KH_WINE_ARCH "" CACHE STRING "win32 or win64; empty: decided by scripts/wine-arch")
+if(NOT KH_WINE_ARCH)
+    execute_process(COMMAND "${PROJECT_SOURCE_DIR}/scripts/wine-arch" OUTPUT_VARIABLE KH_WINE_ARCH
+                    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+endif()
 
 if(KH_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer

@@ -67,17 +67,6 @@ if(NOT KH_GRLDR_FILE)
     list(APPEND _kh_binaries g2ldr)
 endif()
 
-list(TRANSFORM _kh_binaries PREPEND "${KH_PAYLOAD_DIR}/" OUTPUT_VARIABLE _kh_binary_paths)
-file(GLOB _kh_scripts "${_kh_root}/scripts/payloads/*.sh")
-add_custom_command(
-    OUTPUT ${_kh_binary_paths}
-    COMMAND ${CMAKE_COMMAND} -E env "KH_GRLDR_FILE=${KH_GRLDR_FILE}"
-            bash "${_kh_root}/scripts/payloads/build-all.sh" "${KH_PAYLOAD_DIR}"
-    COMMAND ${CMAKE_COMMAND} -E touch ${_kh_binary_paths}
-    DEPENDS ${_kh_scripts} ${KH_GRLDR_FILE}
-    COMMENT "Building payload binaries from Debian source packages (cached)"
-    USES_TERMINAL)
-
 # The resource script's RC_DATA lines for the payload files in DIR, one per entry of
 # payloads/catalogue.def that this build embeds.
 function(kh_rc_data_entries dir out_var)
@@ -98,12 +87,67 @@ endfunction()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              "${KH_PAYLOADS_SOURCE_DIR}/catalogue.def")
 
-kh_rc_data_entries("${KH_PAYLOAD_DIR}" KH_RC_DATA_ENTRIES)
-configure_file("${KH_PAYLOADS_SOURCE_DIR}/resources.rc.in" "${KH_PAYLOAD_DIR}/resources.rc" @ONLY)
+# Writes DIR/resources.rc, naming the payload files in DIR and the manifest MANIFEST.
+function(kh_write_resource_script dir manifest)
+    set(KH_PAYLOAD_DIR "${dir}")
+    set(KH_MANIFEST "${manifest}")
+    kh_rc_data_entries("${dir}" KH_RC_DATA_ENTRIES)
+    configure_file("${KH_PAYLOADS_SOURCE_DIR}/resources.rc.in" "${dir}/resources.rc" @ONLY)
+endfunction()
+
+list(TRANSFORM _kh_binaries PREPEND "${KH_PAYLOAD_DIR}/" OUTPUT_VARIABLE _kh_binary_paths)
+file(GLOB _kh_scripts "${_kh_root}/scripts/payloads/*.sh" "${_kh_root}/scripts/payloads/*.py"
+     "${_kh_root}/scripts/payloads/*.patch")
+# g2ldr's menu background is made from greengem.xpm.
+add_custom_command(
+    OUTPUT ${_kh_binary_paths}
+    COMMAND ${CMAKE_COMMAND} -E env "KH_GRLDR_FILE=${KH_GRLDR_FILE}"
+            bash "${_kh_root}/scripts/payloads/build-all.sh" "${KH_PAYLOAD_DIR}"
+    COMMAND ${CMAKE_COMMAND} -E touch ${_kh_binary_paths}
+    DEPENDS ${_kh_scripts} ${KH_GRLDR_FILE} "${KH_PAYLOAD_DIR}/greengem.xpm"
+    COMMENT "Building payload binaries from Debian source packages (cached)"
+    USES_TERMINAL)
+
+kh_write_resource_script("${KH_PAYLOAD_DIR}" "${KH_PAYLOADS_SOURCE_DIR}/app.manifest")
 
 add_custom_target(payload_generated DEPENDS ${_kh_generated})
 # Part of the default build: the Windows build embeds these files.
 add_custom_target(payload_files ALL DEPENDS ${_kh_generated} ${_kh_binary_paths})
+
+# The 64-bit test twin's payloads, only where the Wine tests need the twin: x86_64 builds of the
+# tools, the other files as they are.
+if(KH_WINE_ARCH STREQUAL "win64")
+    set(_kh_twin_tools 7z.exe 7z.dll syslinux.exe)
+    list(TRANSFORM _kh_twin_tools PREPEND "${KH_TWIN_PAYLOAD_DIR}/")
+    add_custom_command(
+        OUTPUT ${_kh_twin_tools}
+        COMMAND bash "${_kh_root}/scripts/payloads/build-twin.sh" "${KH_PAYLOAD_DIR}"
+                "${KH_TWIN_PAYLOAD_DIR}"
+        COMMAND ${CMAKE_COMMAND} -E touch ${_kh_twin_tools}
+        DEPENDS ${_kh_scripts} ${_kh_generated} ${_kh_binary_paths}
+        COMMENT "Building the test twin's payloads (x86_64 tools, cached)"
+        USES_TERMINAL)
+    # A 64-bit process must ask for the 64-bit common controls.
+    file(READ "${KH_PAYLOADS_SOURCE_DIR}/app.manifest" _kh_manifest)
+    string(REPLACE "processorArchitecture=\"x86\"" "processorArchitecture=\"amd64\""
+           _kh_manifest "${_kh_manifest}")
+    file(WRITE "${KH_TWIN_PAYLOAD_DIR}/app.manifest" "${_kh_manifest}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                 "${KH_PAYLOADS_SOURCE_DIR}/app.manifest")
+    kh_write_resource_script("${KH_TWIN_PAYLOAD_DIR}" "${KH_TWIN_PAYLOAD_DIR}/app.manifest")
+    add_custom_target(payload_files_win64 ALL DEPENDS ${_kh_twin_tools})
+    # Without the target order, make could run the payload build of payload_files a second time.
+    add_dependencies(payload_files_win64 payload_files)
+endif()
 if(TARGET kh_tests)
     add_dependencies(kh_tests payload_generated)
+endif()
+
+# The data g2ldr is built with (GBK table, font subset, splash conversion).
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_FOUND)
+    add_test(NAME payload_grub_data
+             COMMAND ${Python3_EXECUTABLE} "${_kh_root}/tests/payloads/grub_data_test.py")
+    set_tests_properties(payload_grub_data PROPERTIES LABELS unit
+                         ENVIRONMENT "KH_UNIFONT_HEX=${KH_UNIFONT_HEX}")
 endif()

@@ -1,5 +1,6 @@
 #include "hdinstall/bootini_rewrite.h"
 
+#include <optional>
 #include <string>
 
 #include "hdinstall/bootini_rules.h"
@@ -11,30 +12,43 @@ namespace kh::hd {
 
 namespace {
 
-std::string temporaryCopyPath(const AppState& state) {
-    std::string path = "c:\\temp.ini";
-    path[0] = state.systemDrive.letter;
-    return path;
-}
-
 bool fail(AppState& state, const char* text, const char* caption, unsigned flags) {
     state.ui.messageBox(BoxOwner::kMainWindow, text, caption, flags);
     state.ui.postQuit();
     return false;
 }
 
-bool writeBootIni(AppState& state, const std::string& content) {
+// `inUseText` is shown when the old boot.ini may not be replaced.
+bool writeBootIni(AppState& state, const std::string& content, const char* inUseText) {
     const std::string& path = state.systemDrive.bootIniPath;
-    switch (replaceContent(state.sys, path, temporaryCopyPath(state), content)) {
+    switch (replaceContent(state.sys, path, "ini", content)) {
         case ReplaceOutcome::kReplaced:
             break;
         case ReplaceOutcome::kTemporaryFailed:
             return fail(state, msg::kBootIniTempError, msg::kError, win::kMbIconError);
+        case ReplaceOutcome::kTargetInUse:
+            return fail(state, inUseText, msg::kError, win::kMbIconWarning);
         case ReplaceOutcome::kReplaceFailed:
             return fail(state, msg::kBootIniRenameError, msg::kError, win::kMbIconWarning);
     }
     state.sys.setAttributes(path, win::kAttrReadOnly);
     return true;
+}
+
+// The content of boot.ini, or nothing after its message.
+std::optional<std::string> readBootIni(AppState& state) {
+    FileContent content = readTextFile(state.sys, state.systemDrive.bootIniPath);
+    switch (content.status) {
+        case FileContent::Status::kOk:
+            return std::move(content.bytes);
+        case FileContent::Status::kTooLarge:
+            fail(state, msg::kBootIniNotText, msg::kError, win::kMbIconError);
+            break;
+        case FileContent::Status::kUnreadable:
+            fail(state, msg::kBootIniNotFound, msg::kError, win::kMbIconError);
+            break;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -45,8 +59,8 @@ bool addBootEntry(AppState& state) {
         state.ui.postQuit();
         return false;
     }
-    const auto content = state.sys.readFile(path);
-    if (!content) return fail(state, msg::kBootIniNotFound, msg::kError, win::kMbIconError);
+    const auto content = readBootIni(state);
+    if (!content) return false;
 
     bool markerFound = false;
     const std::string updated = addEntryToBootIni(*content, &markerFound);
@@ -54,7 +68,7 @@ bool addBootEntry(AppState& state) {
         state.ui.messageBox(BoxOwner::kMainWindow, msg::kFindError, msg::kFindErrorCaption,
                             win::kMbOk);
     }
-    return writeBootIni(state, updated);
+    return writeBootIni(state, updated, msg::kBootIniRenameError);
 }
 
 bool removeBootEntry(AppState& state) {
@@ -62,9 +76,9 @@ bool removeBootEntry(AppState& state) {
     if (!state.sys.setAttributes(path, win::kAttrNormal)) {
         return fail(state, msg::kAdminRequired, msg::kWarning, win::kMbIconWarning);
     }
-    const auto content = state.sys.readFile(path);
-    if (!content) return fail(state, msg::kBootIniNotFound, msg::kError, win::kMbIconError);
-    return writeBootIni(state, removeEntryFromBootIni(*content));
+    const auto content = readBootIni(state);
+    if (!content) return false;
+    return writeBootIni(state, removeEntryFromBootIni(*content), msg::kBootIniProcessError);
 }
 
 }  // namespace kh::hd

@@ -8,6 +8,7 @@
 #include "app/gbk_path.h"
 #include "app/handover.h"
 #include "hdinstall/bootini_rewrite.h"
+#include "hdinstall/disk_location.h"
 #include "hdinstall/iso_placement.h"
 #include "hdinstall/kernel_extraction.h"
 #include "hdinstall/menu_rewrite.h"
@@ -41,23 +42,6 @@ void refuse(AppState& state, const char* text) {
 std::string onSystemDrive(const AppState& state, std::string path) {
     path[0] = state.systemDrive.letter;
     return path;
-}
-
-std::optional<unsigned> isoPartitionNumber(AppState& state, char isoDriveLetter) {
-    const PartitionQuery query = state.sys.partitionInfo(isoDriveLetter);
-    switch (query.status) {
-        case PartitionQuery::Status::kOk:
-            return linuxPartitionNumber(state.partitions, query.info);
-        case PartitionQuery::Status::kOpenFailed:
-            state.ui.messageBox(BoxOwner::kMainWindow, msg::kVolumeOpenError,
-                                msg::kCurrentDirCaption, win::kMbOk);
-            break;
-        case PartitionQuery::Status::kQueryFailed:
-            state.ui.messageBox(BoxOwner::kMainWindow, msg::kVolumeQueryError,
-                                msg::kCurrentDirCaption, win::kMbOk);
-            break;
-    }
-    return std::nullopt;
 }
 
 // Writes one payload; false when the write-out was abandoned, which ends the
@@ -112,8 +96,7 @@ bool shutdownPrivilegeReady(AppState& state) {
            status == ShutdownPrivilege::Status::kNotNt;
 }
 
-// Everything from the tool files to the restart privilege; true when the
-// restart may be offered.
+// Everything from the tool files to the menu; true when the end is reached.
 bool prepareBoot(InstallRun& run) {
     if (!writeTools(run) || !writeBootPayloads(run)) return false;
     if (!extractBootFiles(run.state, run.isoRootPath)) return false;
@@ -126,7 +109,14 @@ bool prepareBoot(InstallRun& run) {
         case MenuOutcome::kFailed:
             return false;
     }
-    return shutdownPrivilegeReady(run.state);
+    return true;
+}
+
+// The machine is set up but the program cannot restart it: the user must
+// know, and the program has nothing left to do.
+void reportRestartImpossible(AppState& state) {
+    app::warn(state, msg::kRestartImpossible);
+    state.ui.postQuit();
 }
 
 void offerRestart(InstallRun& run) {
@@ -137,7 +127,7 @@ void offerRestart(InstallRun& run) {
     if (!run.endRequested &&
         state.ui.messageBox(BoxOwner::kMainWindow, msg::kRestartQuestion, msg::kRestartCaption,
                             win::kMbOkCancel | win::kMbIconQuestion) == win::kIdOk) {
-        state.sys.requestRestart();
+        if (!state.sys.requestRestart()) reportRestartImpossible(state);
         return;
     }
     state.ui.enable(ControlId::kOk, false);
@@ -145,15 +135,30 @@ void offerRestart(InstallRun& run) {
 }
 
 void configureBoot(InstallRun& run) {
-    const bool ready = prepareBoot(run);
+    const bool prepared = prepareBoot(run);
     // 7-Zip is needed only while the install runs; however it ends, its files
     // would otherwise be left next to the program. One that could not be
     // stopped still holds them.
     if (run.state.extractionChild == 0) usb::deleteToolPayloads(run.state);
-    if (ready) offerRestart(run);
+    if (!prepared) return;
+    if (!run.endRequested && !shutdownPrivilegeReady(run.state)) {
+        reportRestartImpossible(run.state);
+        return;
+    }
+    offerRestart(run);
 }
 
 }  // namespace
+
+// The ISO's Linux partition number when the first disk's table and both
+// volumes are fit for the menu entry; otherwise refused with the reason.
+std::optional<unsigned> checkDiskLayout(AppState& state, char isoDriveLetter) {
+    if (!firstDiskTableUsable(state)) return std::nullopt;
+    const auto isoNumber = firstDiskPartition(state, isoDriveLetter, kIsoLocation);
+    if (!isoNumber) return std::nullopt;
+    if (!firstDiskPartition(state, state.systemDrive.letter, kSystemLocation)) return std::nullopt;
+    return isoNumber;
+}
 
 void runInstall(AppState& state) {
     if (!app::checkIsoChosen(state)) return;
@@ -167,15 +172,14 @@ void runInstall(AppState& state) {
         refuse(state, msg::kIsoMissing);
         return;
     }
-
     InstallRun run{state, isoRootPath(state.isoPath)};
-    const Placement placement = placeIsoAtRoot(state, run.isoRootPath);
-    if (placement == Placement::kDeclined) return;
-    run.endRequested = placement == Placement::kMoveFailed;
-
-    const auto number = isoPartitionNumber(state, run.isoRootPath[0]);
+    const auto number = checkDiskLayout(state, run.isoRootPath[0]);
     if (!number) return;
     run.isoPartitionNumber = *number;
+
+    // A boot entry for an ISO that is not where the menu says would lead to a
+    // live system that cannot find it: a failed move ends the install.
+    if (placeIsoAtRoot(state, run.isoRootPath) != Placement::kInPlace) return;
     if (!addBootEntry(state)) return;
     configureBoot(run);
 }

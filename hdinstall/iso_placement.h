@@ -13,7 +13,7 @@ std::string isoRootPath(const std::string& isoPath);
 
 enum class Placement {
     kInPlace,     // a file of that name is in the root (moved there or found there)
-    kMoveFailed,  // reported, end requested; the install still goes on
+    kMoveFailed,  // reported, end requested
     kDeclined,    // the user said no; end requested
 };
 

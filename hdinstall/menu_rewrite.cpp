@@ -30,20 +30,23 @@ MenuOutcome rewriteMenu(AppState& state, unsigned isoPartitionNumber) {
     if (!systemIndex) return MenuOutcome::kFailed;
 
     const std::string path = onSystemDrive(state, "c:\\menu.lst");
-    const auto menu = state.sys.readFile(path);
-    if (!menu) {
-        return fail(state, MenuOutcome::kFailed, msg::kMenuOpenError, msg::kError,
-                    win::kMbIconError);
+    const FileContent menu = readTextFile(state.sys, path);
+    if (menu.status != FileContent::Status::kOk) {
+        const bool tooLarge = menu.status == FileContent::Status::kTooLarge;
+        return fail(state, MenuOutcome::kFailed, tooLarge ? msg::kMenuNotText : msg::kMenuOpenError,
+                    msg::kError, win::kMbIconError);
     }
     state.sys.setAttributes(path, win::kAttrNormal);
 
-    const std::string updated = insertMenuEntry(*menu, menuEntry(isoPartitionNumber, *systemIndex));
-    switch (replaceContent(state.sys, path, onSystemDrive(state, "c:\\temp.lst"), updated)) {
+    const std::string updated =
+        insertMenuEntry(menu.bytes, menuEntry(isoPartitionNumber, *systemIndex));
+    switch (replaceContent(state.sys, path, "lst", updated)) {
         case ReplaceOutcome::kReplaced:
             return MenuOutcome::kDone;
         case ReplaceOutcome::kTemporaryFailed:
             return fail(state, MenuOutcome::kFailed, msg::kMenuTempError, msg::kError,
                         win::kMbIconError);
+        case ReplaceOutcome::kTargetInUse:
         case ReplaceOutcome::kReplaceFailed:
             break;
     }

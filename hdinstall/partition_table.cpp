@@ -11,6 +11,7 @@ constexpr size_t kTableOffset = 446;
 constexpr size_t kEntrySize = 16;
 // More logical drives than any real disk holds; bounds a corrupt chain.
 constexpr int kMaxLogicalDrives = 128;
+constexpr uint8_t kProtectiveGptType = 0xEE;
 
 struct RawEntry {
     uint8_t type;
@@ -60,9 +61,12 @@ bool isExtendedType(uint8_t type) { return type == 0x05 || type == 0x0F || type 
 PartitionTable parsePartitionTable(std::string_view mbr, RawDisk& disk) {
     const std::string sector = padToSector(mbr);
     PartitionTable table;
+    table.hasBootSignature = static_cast<uint8_t>(sector[kSectorSize - 2]) == 0x55 &&
+                             static_cast<uint8_t>(sector[kSectorSize - 1]) == 0xAA;
     for (int slot = 0; slot < 4; ++slot) {
         const RawEntry entry = entryAt(sector, slot);
         if (entry.type == 0) continue;
+        if (entry.type == kProtectiveGptType) table.protectiveGpt = true;
         if (isExtendedType(entry.type)) {
             if (!table.extendedSlot) {
                 table.extendedSlot = slot;
@@ -76,10 +80,15 @@ PartitionTable parsePartitionTable(std::string_view mbr, RawDisk& disk) {
     return table;
 }
 
-unsigned linuxPartitionNumber(const PartitionTable& table, const PartitionInfo& info) {
+std::optional<unsigned> linuxNumberAt(const PartitionTable& table, uint64_t startingOffset) {
     for (const auto& entry : table.entries) {
-        if (entry.startingOffset == info.startingOffset) return entry.linuxNumber;
+        if (entry.startingOffset == startingOffset) return entry.linuxNumber;
     }
+    return std::nullopt;
+}
+
+unsigned linuxPartitionNumber(const PartitionTable& table, const PartitionInfo& info) {
+    if (const auto found = linuxNumberAt(table, info.startingOffset)) return *found;
     const unsigned p = info.partitionNumber;
     if (!table.extendedSlot) return p;
     const unsigned s = static_cast<unsigned>(*table.extendedSlot);

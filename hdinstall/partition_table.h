@@ -20,6 +20,8 @@ struct PartitionTable {
     // Primary slot of the first extended partition (types 0x05, 0x0F, 0x85).
     std::optional<int> extendedSlot;
     std::vector<PartitionEntry> entries;
+    bool hasBootSignature = false;  // 0x55 0xAA at the end of sector 0
+    bool protectiveGpt = false;     // a slot of type 0xEE: the real table is GPT
 };
 
 constexpr size_t kSectorSize = 512;
@@ -30,6 +32,10 @@ bool isExtendedType(uint8_t type);
 // extended boot record chain through `disk`. A broken or looping chain ends
 // the walk; what was found so far is kept.
 PartitionTable parsePartitionTable(std::string_view mbr, RawDisk& disk);
+
+// Linux number of the partition that starts at `startingOffset`, when the
+// table holds one.
+std::optional<unsigned> linuxNumberAt(const PartitionTable& table, uint64_t startingOffset);
 
 // Linux number of the volume described by `info`: found by its starting
 // offset in the table, else by the Windows partition number.

@@ -19,19 +19,16 @@ constexpr const char* kInstalledFiles[] = {
 };
 
 // The files that are still there afterwards. A read-only, hidden or system
-// file is cleared first, as the install or the user may have marked it.
+// file is cleared first, as the install or the user may have marked it. Only
+// the delete's own answer counts: a failed look for the file would otherwise
+// pass for a file already gone.
 std::vector<std::string> deleteInstalledFiles(AppState& state) {
     std::vector<std::string> leftOver;
     for (const char* file : kInstalledFiles) {
         std::string path = file;
         path[0] = state.systemDrive.letter;
-        if (state.sys.fileExists(path)) {
-            state.sys.setAttributes(path, win::kAttrNormal);
-            state.sys.deleteFile(path);
-        }
-        // Asked again rather than trusting the delete's answer, so that only
-        // what really remains is reported and nothing left is missed.
-        if (state.sys.fileExists(path)) leftOver.push_back(path);
+        state.sys.setAttributes(path, win::kAttrNormal);
+        if (state.sys.removeFile(path) == FileRemoval::kFailed) leftOver.push_back(path);
     }
     return leftOver;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "hdinstall/messages.h"
+#include "hdinstall/safe_replace.h"
 #include "platform/winconst.h"
 
 namespace kh::hd {
@@ -57,10 +58,11 @@ void searchSystemDrive(AppState& state) {
 }
 
 void detectInstall(AppState& state) {
-    const auto content = state.sys.readFile(state.systemDrive.bootIniPath);
+    const FileContent content = readTextFile(state.sys, state.systemDrive.bootIniPath);
     // The marker cannot span a line end, so a search of the whole text finds
     // exactly the lines that hold it, however long they are.
-    if (content && content->find(kEntryMarker) != std::string::npos) {
+    if (content.status == FileContent::Status::kOk &&
+        content.bytes.find(kEntryMarker) != std::string::npos) {
         state.bootEntryPresent = true;
     }
 }

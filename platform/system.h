@@ -70,6 +70,22 @@ struct Resource {
     std::string_view bytes;  // valid for the life of the process
 };
 
+// The whole content of a text file the program rewrites. No real boot.ini or
+// menu.lst comes near the limit; a file beyond it is not one the program made.
+inline constexpr size_t kMaxTextFileBytes = 1024 * 1024;
+
+struct FileContent {
+    enum class Status { kOk, kUnreadable, kTooLarge };
+    Status status = Status::kUnreadable;
+    std::string bytes;  // the whole file when kOk
+};
+
+// Why a replace failed: kTargetInUse when the old file may not be replaced
+// (access denied, sharing violation).
+enum class ReplaceResult { kReplaced, kTargetInUse, kFailed };
+
+enum class FileRemoval { kDeleted, kAbsent, kFailed };
+
 using ProcessHandle = uintptr_t;  // 0 is no process
 
 // What a child that was run to completion printed on its standard output.
@@ -92,20 +108,35 @@ class SystemServices {
     virtual std::optional<uint64_t> fileSize(const std::string& path) = 0;
     virtual bool setAttributes(const std::string& path, uint32_t attributes) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
+    // Deletes the file, telling a file that was not there from one that could
+    // not be deleted.
+    virtual FileRemoval removeFile(const std::string& path) = 0;
     // Renames; fails when `to` exists.
     virtual bool moveFile(const std::string& from, const std::string& to) = 0;
     // Replaces `to` by `from` in one step, written through to the disk.
-    virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
+    virtual ReplaceResult replaceFile(const std::string& from, const std::string& to) = 0;
     virtual bool copyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
-    virtual std::optional<std::string> readFile(const std::string& path) = 0;
+    // Reads the whole file when it holds at most `maxBytes`.
+    virtual FileContent readFile(const std::string& path, size_t maxBytes) = 0;
     // Creates or truncates `path` for binary writing; null on failure.
     virtual std::unique_ptr<WritableFile> createFile(const std::string& path) = 0;
+    // Creates `path` for binary writing only when no file of that name exists
+    // (CREATE_NEW); null otherwise.
+    virtual std::unique_ptr<WritableFile> createNewFile(const std::string& path) = 0;
 
     // Volumes; `letter` is 'A'..'Z'.
     virtual DriveType driveType(char letter) = 0;
     virtual std::optional<std::string> volumeLabel(char letter) = 0;
+    virtual bool setVolumeLabel(char letter, const std::string& label) = 0;  // SetVolumeLabelA
     virtual std::optional<DiskFreeSpace> diskFreeSpace(char letter) = 0;
     virtual PartitionQuery partitionInfo(char letter) = 0;
+    // The number of the physical disk that holds the volume
+    // (IOCTL_STORAGE_GET_DEVICE_NUMBER); nothing when the system cannot tell.
+    virtual std::optional<uint32_t> diskNumber(char letter) = 0;
+    // A name of the volume that holds `path`, the same for every way of
+    // reaching it (drive letter, subst letter, mounted folder) as far as the
+    // system can tell; nothing when the path leads to no volume.
+    virtual std::optional<std::string> volumeIdentity(const std::string& path) = 0;
     virtual std::unique_ptr<RawDisk> openPhysicalDrive0() = 0;
 
     // The program itself.

@@ -1,7 +1,11 @@
 # Wine environment for running the Windows executables (sourced, not executed).
 #
-# After sourcing, Wine runs 32-bit with ANSI code page 936 (from LC_CTYPE; LC_ALL would
-# override it and is therefore removed) and without Mono/Gecko prompts.
+# After sourcing, Wine runs with ANSI code page 936 (from LC_CTYPE; LC_ALL would override it and is
+# therefore removed) and without Mono/Gecko prompts. Which Wine runs is KH_WINE_ARCH
+# (scripts/wine-arch decides when it is unset): "win32" is 32-bit Wine in a 32-bit prefix, for the
+# shipped executable; "win64" is wine64 in a 64-bit prefix, for the 64-bit test twin on machines
+# that cannot execute i386 code. `wine` and `wineserver` are functions that run the loader and the
+# server of that Wine, whatever /usr/bin/wine would prefer.
 #
 #   kh_template                     prints the template prefix, creating it on first use
 #   kh_fresh_prefix DIR             copies the template to DIR and exports WINEPREFIX=DIR
@@ -14,12 +18,23 @@
 #   kh_start_xvfb                   starts Xvfb on a free display unless DISPLAY is set
 #   kh_stop_xvfb                    stops the Xvfb started by kh_start_xvfb
 #   kh_screenshot FILE [GEOMETRY]   saves the screen (or the WxH+X+Y part of it) as PNG
+#   kh_needs_i386 REASON            ends a test with CTest's skip code 77 on the win64 route
 #
 # KH_CACHE_DIR (default ~/.cache/korvane-helper) holds the template; KH_WINE_DESKTOP
 # ("WxH", default 1024x768, or "none") selects Wine's virtual desktop, which draws the
 # title bars that no window manager draws under Xvfb.
 
-export WINEARCH=win32
+KH_WINE_ARCH=${KH_WINE_ARCH:-$("$(dirname "${BASH_SOURCE[0]}")/wine-arch")}
+export KH_WINE_ARCH
+if [ "$KH_WINE_ARCH" = win64 ]; then
+    export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+    KH_WINE_VERSION=winxp64
+else
+    export WINEARCH=win32 WINELOADER=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver32
+    KH_WINE_VERSION=winxp
+fi
+wine() { "$WINELOADER" "$@"; }
+wineserver() { "$WINESERVER" "$@"; }
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=C.UTF-8
@@ -35,15 +50,15 @@ kh_template() {
     local cache=${KH_CACHE_DIR:-$HOME/.cache/korvane-helper}
     local key
     key=$( (wine --version; echo "$KH_WINE_DESKTOP"; cat "$KH_WINE_ENV_SCRIPT") | sha256sum | cut -c1-16)
-    local template=$cache/wine-template/$key
+    local template=$cache/wine-template/$KH_WINE_ARCH-$key
     mkdir -p "$cache/wine-template"
     (
         flock 9
         [ -f "$template/.complete" ] && exit 0
         _kh_create_template "$template.partial" && mv -T "$template.partial" "$template" || exit 1
         # Templates of other Wine versions or script versions are stale.
-        find "$cache/wine-template" -mindepth 1 -maxdepth 1 -type d ! -path "$template" \
-            -exec rm -rf {} +
+        find "$cache/wine-template" -mindepth 1 -maxdepth 1 -type d -name "$KH_WINE_ARCH-*" \
+            ! -path "$template" -exec rm -rf {} +
     ) 9>"$cache/wine-template/lock" || return 1
     echo "$template"
 }
@@ -54,7 +69,7 @@ _kh_create_template() {
     (
         export WINEPREFIX=$dir
         unset DISPLAY
-        wineboot -i >/dev/null 2>&1 || exit 1
+        wine wineboot -i >/dev/null 2>&1 || exit 1
         local fonts='HKCU\Software\Wine\Fonts\Replacements' face
         for face in SimSun NSimSun "Microsoft YaHei"; do
             wine reg add "$fonts" /v "$face" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 || exit 1
@@ -64,7 +79,7 @@ _kh_create_template() {
                 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
                     /d "$KH_WINE_DESKTOP" /f >/dev/null 2>&1 || exit 1
         fi
-        wine winecfg -v winxp >/dev/null 2>&1 || exit 1
+        wine winecfg -v "$KH_WINE_VERSION" >/dev/null 2>&1 || exit 1
         wineserver -w
     ) || {
         echo "wine-env: creating the template prefix failed" >&2
@@ -144,6 +159,12 @@ kh_stop_xvfb() {
         KH_XVFB_PID=
         unset DISPLAY
     fi
+}
+
+kh_needs_i386() {
+    [ "$KH_WINE_ARCH" = win64 ] || return 0
+    echo "skipped: $* (this machine cannot run i386 code)"
+    exit 77
 }
 
 kh_screenshot() {

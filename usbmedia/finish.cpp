@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/handover.h"
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
 #include "platform/winconst.h"
@@ -45,16 +44,27 @@ void moveEarlierSyslinuxAside(AppState& state) {
     }
 }
 
-void copyToRoot(AppState& state, const char* name) {
-    state.sys.copyFile(onTarget(state, std::string("syslinux\\") + name), onTarget(state, name),
-                       false);
+bool copyToRoot(AppState& state, const char* name) {
+    return state.sys.copyFile(onTarget(state, std::string("syslinux\\") + name),
+                              onTarget(state, name), false);
 }
 
-// The creation ends here: whatever happened, the tools are no longer needed.
+// isolinux becomes syslinux and the kernel and its RAM disk are copied to the
+// root; false when the drive did not take it (pulled, full, write-protected).
+bool arrangeBootTree(AppState& state) {
+    moveEarlierSyslinuxAside(state);
+    return state.sys.moveFile(onTarget(state, "isolinux"), onTarget(state, "syslinux")) &&
+           copyToRoot(state, "vmlinuz0") && copyToRoot(state, "initrd4disk.img");
+}
+
 void endFinish(AppState& state) {
     state.ui.show(ControlId::kStatusCopy, false);
-    deleteToolPayloads(state);
     endCreation(state);
+}
+
+void failFinish(AppState& state, const char* text) {
+    showError(state, text);
+    endFinish(state);
 }
 
 payloads::WriteOutcome writeBootFile(AppState& state, int resourceId, const char* name,
@@ -95,20 +105,18 @@ bool installBootCode(AppState& state) {
 
 void finishUsbMedia(AppState& state) {
     state.usb.stage = UsbStage::kFinishing;
-    moveEarlierSyslinuxAside(state);
-    state.sys.moveFile(onTarget(state, "isolinux"), onTarget(state, "syslinux"));
-    copyToRoot(state, "vmlinuz0");
-    copyToRoot(state, "initrd4disk.img");
-    if (!writeBootFiles(state)) return;
-    if (installBootCode(state)) {
-        state.ui.show(ControlId::kStatusCopy, false);
-        box(state, msg::kDone, msg::kNotice, win::kMbIconInformation);
-        deleteToolPayloads(state);
-        endCreation(state);
-    } else {
-        showError(state, msg::kInstallerFailed);
-        endFinish(state);
+    if (!arrangeBootTree(state)) {
+        failFinish(state, msg::kCopyFailed);
+        return;
     }
+    if (!writeBootFiles(state)) return;
+    if (!installBootCode(state)) {
+        failFinish(state, msg::kInstallerFailed);
+        return;
+    }
+    state.ui.show(ControlId::kStatusCopy, false);
+    box(state, msg::kDone, msg::kNotice, win::kMbIconInformation);
+    endCreation(state);
 }
 
 }  // namespace kh::usb

@@ -74,6 +74,13 @@ void askToFormat(AppState& state) {
         formatRoute(state);
     } else if (answer == win::kIdNo) {
         relabelTarget(state, kBootLabel);
+        // syslinux.cfg boots root=LABEL=BOOT: without that label the stick
+        // cannot boot, so nothing is extracted onto it.
+        if (!labelIsBoot(state)) {
+            showError(state, msg::kFormatFailed);
+            endCreation(state);
+            return;
+        }
         startIsoExtraction(state);
     }
 }

@@ -8,7 +8,8 @@
 namespace kh::usb {
 
 // Asks whether to format; Yes starts the format route (the posted start-format
-// message and the format watch timer), No relabels and starts the extraction.
+// message and the format watch timer), No relabels the drive BOOT and starts
+// the extraction once the label reads back BOOT.
 void askToFormat(AppState& state);
 
 // The posted start-format message.

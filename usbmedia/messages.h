@@ -16,6 +16,8 @@ inline constexpr const char* kDriveNotFound = "找不到所选磁盘驱动器";
 inline constexpr const char* kNotEnoughSpace = "设备空间不够，至少需要%dM";  // %d: ISO size in MB
 inline constexpr const char* kFileTooLargeForFat32 = "ISO中有大于4GB的文件，FAT32格式的U盘无法存放";
 inline constexpr const char* kIsoUnreadable = "无法读取ISO文件，请检查ISO文件是否完整";
+inline constexpr const char* kIsoOnTarget = "ISO文件在所选U盘上，请先把它复制到其他磁盘";
+inline constexpr const char* kProgramOnTarget = "本程序在所选U盘上，请从其他磁盘运行本程序";
 
 // Formatting.
 inline constexpr const char* kFormatQuestion = "是否格式化？格式化前请备份自己重要数据。";

@@ -1,6 +1,5 @@
 #include "usbmedia/progress.h"
 
-#include "app/handover.h"
 #include "platform/winconst.h"
 #include "usbmedia/finish.h"
 #include "usbmedia/iso_extraction.h"
@@ -28,8 +27,11 @@ std::optional<uint64_t> percentFromLiveImage(AppState& state) {
 }
 
 void showProgress(AppState& state) {
-    const auto report = state.sys.readFile(progressLogPath(state));
-    auto raw = report ? lastReportedPercent(*report) : std::nullopt;
+    // A report too long to read is no worse than none: the image size is
+    // the fallback.
+    const FileContent report = state.sys.readFile(progressLogPath(state), kMaxTextFileBytes);
+    auto raw = report.status == FileContent::Status::kOk ? lastReportedPercent(report.bytes)
+                                                         : std::nullopt;
     if (!raw) raw = percentFromLiveImage(state);
     if (!raw) return;
     state.ui.setText(ControlId::kStatusCopy, progressText(*raw, state.usb.creepCounter));
@@ -38,7 +40,6 @@ void showProgress(AppState& state) {
 void failExtraction(AppState& state) {
     showError(state, msg::kCopyFailed);
     state.ui.show(ControlId::kStatusCopy, false);
-    deleteToolPayloads(state);
     endCreation(state);
 }
 

@@ -1,5 +1,6 @@
 #include "usbmedia/session.h"
 
+#include "app/handover.h"
 #include "platform/winconst.h"
 #include "usbmedia/child_wait.h"
 #include "usbmedia/messages.h"
@@ -7,9 +8,6 @@
 namespace kh::usb {
 
 namespace {
-
-// How long a label tool may take before the creation goes on without it.
-constexpr uint32_t kLabelToolMs = 10000;
 
 void lockControls(AppState& state, bool locked) {
     for (ControlId id : {ControlId::kModeUsb, ControlId::kModeHarddisk, ControlId::kDriveList,
@@ -35,12 +33,15 @@ void lockTarget(AppState& state, char letter) {
 }
 
 void returnToIdle(AppState& state) {
+    deleteToolPayloads(state);
     state.usb = UsbSession();
     lockControls(state, false);
     state.ui.enable(ControlId::kOk, true);
 }
 
 void endCreation(AppState& state) {
+    // A 7-Zip that could not be stopped still holds its files.
+    if (state.extractionChild == 0) deleteToolPayloads(state);
     state.usb.stage = UsbStage::kEnded;
     state.ui.postQuit();
 }
@@ -74,7 +75,7 @@ std::optional<uint32_t> runToEnd(AppState& state, const std::string& commandLine
 }
 
 void relabelTarget(AppState& state, const char* label) {
-    runToEnd(state, "LABEL " + targetDrive(state) + " " + label, kLabelToolMs, false);
+    state.sys.setVolumeLabel(*state.usb.target, label);
 }
 
 }  // namespace kh::usb

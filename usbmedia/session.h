@@ -22,10 +22,12 @@ std::string targetDrive(const AppState& state);
 // Fixes the drive for the whole creation and locks every control that could
 // change the drive, the ISO or the mode while it runs.
 void lockTarget(AppState& state, char letter);
-// A creation refused before it changed anything: the window is ready for
-// another attempt.
+// A creation refused before it changed the drive: the tools written so far
+// are removed and the window is ready for another attempt.
 void returnToIdle(AppState& state);
-// The creation is over for good; the program ends.
+// The creation is over for good, however it went: the tools and the progress
+// log are removed (unless a 7-Zip that would not stop still holds them) and
+// the program ends.
 void endCreation(AppState& state);
 
 int box(AppState& state, const char* text, const char* caption, unsigned flags);
@@ -40,8 +42,8 @@ std::string withNumber(const char* pattern, uint64_t number);
 std::optional<uint32_t> runToEnd(AppState& state, const std::string& commandLine,
                                  uint32_t milliseconds, bool keepPainted);
 
-// Relabels the target drive and waits for the label tool; a tool that does not
-// start or end is not an error of its own: the label is checked where it matters.
+// Relabels the target drive (SetVolumeLabelA). A failure is not reported
+// here: the label is read back where it matters.
 void relabelTarget(AppState& state, const char* label);
 
 }  // namespace kh::usb

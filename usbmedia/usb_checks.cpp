@@ -37,6 +37,28 @@ bool isoPresent(AppState& state) {
     return true;
 }
 
+// True when `path` lies on the target drive, reached through any letter or
+// mounted folder; where the system cannot name the volumes, by its letter.
+bool liesOnTarget(AppState& state, const std::string& path) {
+    const auto target = state.sys.volumeIdentity(onTarget(state));
+    const auto volume = state.sys.volumeIdentity(path);
+    if (target && volume) return *target == *volume;
+    return std::toupper(static_cast<unsigned char>(path[0])) == *state.usb.target;
+}
+
+// Formatting would erase the ISO or the running program's tools, and
+// extracting onto the drive that holds the ISO would overwrite what is read.
+bool keepsIsoAndProgram(AppState& state) {
+    const char* refusal = nullptr;
+    if (liesOnTarget(state, state.isoPath)) {
+        refusal = msg::kIsoOnTarget;
+    } else if (liesOnTarget(state, directoryOf(state.sys.modulePath()))) {
+        refusal = msg::kProgramOnTarget;
+    }
+    if (refusal) refuse(state, refusal);
+    return refusal == nullptr;
+}
+
 bool hasRoomForIso(AppState& state) {
     const auto space = state.sys.diskFreeSpace(*state.usb.target);
     const uint64_t freeMb = space ? space->freeBytes() / kBytesPerMb : 0;
@@ -100,7 +122,7 @@ bool passesChecks(AppState& state) {
         return false;
     }
     lockTarget(state, *letter);
-    if (!hasRoomForIso(state)) return false;
+    if (!keepsIsoAndProgram(state) || !hasRoomForIso(state)) return false;
     if (!writeToolPayloads(state)) {
         returnToIdle(state);
         return false;

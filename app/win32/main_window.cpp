@@ -53,37 +53,44 @@ void paint(HWND hwnd) {
     ReleaseDC(hwnd, whole);
 }
 
-LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+// The window's own messages, handed to the core. False for the others.
+bool dispatch(HWND hwnd, UINT message, WPARAM wParam) {
     kh::AppState& state = *g_state;
     switch (message) {
         case WM_CREATE:
             g_ui.attach(hwnd);
             kh::app::onCreate(state);
-            return 0;
+            return true;
         case WM_DESTROY:
             kh::app::onDestroy(state);
-            return 0;
+            return true;
         case WM_PAINT:
             paint(hwnd);
-            return 0;
+            return true;
         case WM_CLOSE:
             kh::app::onClose(state);
-            return 0;
+            return true;
         case kh::win32::kStartFormatMessage:
             kh::usb::onStartFormat(state);
-            return 0;
+            return true;
         case WM_COMMAND:
             kh::app::onCommand(state, LOWORD(wParam));
-            return 0;
+            return true;
         case WM_TIMER:
             kh::usb::onTimer(state, static_cast<int>(wParam));
-            return 0;
+            return true;
         case WM_DEVICECHANGE:
             kh::app::onDeviceChange(state, wParam);
-            return 0;
+            return true;
         default:
-            return DefWindowProcA(hwnd, message, wParam, lParam);
+            return false;
     }
+}
+
+LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    bool handled = true;
+    kh::app::runGuarded(*g_state, [&] { handled = dispatch(hwnd, message, wParam); });
+    return handled ? 0 : DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 }  // namespace

@@ -19,23 +19,32 @@ namespace {
 
 char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
+std::string upperPath(std::string path) {
+    for (char& c : path) c = upper(c);
+    return path;
+}
+
+char driveOf(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' ? upper(path[0]) : '\0';
+}
+
 class SimFile : public WritableFile {
   public:
-    SimFile(SimSystem& system, const fs::path& path)
-        : system_(system), out_(path, std::ios::binary | std::ios::trunc) {}
+    SimFile(SimSystem& system, const fs::path& path, char drive)
+        : system_(system), out_(path, std::ios::binary | std::ios::trunc), drive_(drive) {}
     bool isOpen() const { return out_.is_open(); }
     bool write(std::string_view bytes) override {
-        if (system_.shouldFail("write")) return false;
+        if (system_.shouldFailOnDrive(Op::kWrite, drive_)) return false;
         out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return static_cast<bool>(out_);
     }
     bool flush() override {
-        if (system_.shouldFail("flush")) return false;
+        if (system_.shouldFailOnDrive(Op::kFlush, drive_)) return false;
         out_.flush();
         return static_cast<bool>(out_);
     }
     bool close() override {
-        if (system_.shouldFail("close")) return false;
+        if (system_.shouldFailOnDrive(Op::kClose, drive_)) return false;
         out_.close();
         return !out_.fail();
     }
@@ -43,6 +52,7 @@ class SimFile : public WritableFile {
   private:
     SimSystem& system_;
     std::ofstream out_;
+    char drive_;
 };
 
 class SimDisk : public RawDisk {
@@ -50,7 +60,7 @@ class SimDisk : public RawDisk {
     SimDisk(SimSystem& system, const std::string& image, size_t limit)
         : system_(system), image_(image), limit_(limit) {}
     std::string read(uint64_t offset, size_t length) override {
-        if (system_.shouldFail("readDisk") || offset >= image_.size()) return {};
+        if (system_.shouldFail(Op::kReadDisk) || offset >= image_.size()) return {};
         return image_.substr(offset, std::min(length, limit_));
     }
 
@@ -132,24 +142,79 @@ bool SimSystem::readOnly(const std::string& path) const {
     return (attributes(path) & win::kAttrReadOnly) != 0;
 }
 
-void SimSystem::failOn(const std::string& operation, int occurrence) {
-    failures_.insert({operation, occurrence});
+const char* opName(Op op) {
+    static const char* const kNames[] = {
+        "fileExists",        "fileSize",       "setAttributes",  "deleteFile",
+        "moveFile",          "replaceFile",    "copyFile",       "readFile",
+        "createFile",        "write",          "flush",          "close",
+        "driveType",         "volumeLabel",    "setVolumeLabel", "diskFreeSpace",
+        "openVolume",        "partitionInfo",  "diskNumber",     "volumeIdentity",
+        "openPhysicalDrive", "readDisk",       "findResource",   "loadResource",
+        "lockResource",      "startProcess",   "winExec",        "runCaptured",
+        "exitCode",          "waitForExit",    "terminate",      "getVersion",
+        "openProcessToken",  "requestRestart",
+    };
+    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kRequestRestart) + 1);
+    return kNames[static_cast<size_t>(op)];
 }
 
-bool SimSystem::shouldFail(const std::string& operation) {
-    calls_.push_back(operation);
-    const int count = ++callCounts_[operation];
-    if (failCallNumber_ != 0 && static_cast<int>(calls_.size()) == failCallNumber_) return true;
-    return failures_.count({operation, count}) != 0;
+void SimSystem::failOn(Op op, int occurrence) { failures_.insert({op, occurrence}); }
+
+void SimSystem::failDriveFrom(size_t n, char drive) { driveFrom_ = {n, upper(drive)}; }
+
+void SimSystem::failPath(Op op, const std::string& path) {
+    pathFaults_.insert({op, upperPath(path)});
+}
+
+bool SimSystem::faultMatches(const Call& call, size_t number) const {
+    if (failCall_ == number) return true;
+    if (opFrom_ && number >= opFrom_->first && call.op == opFrom_->second) return true;
+    if (driveFrom_ && number >= driveFrom_->first && call.drive == driveFrom_->second) return true;
+    if (!call.path.empty() && pathFaults_.count({call.op, upperPath(call.path)})) return true;
+    return failures_.count({call.op, callCounts_.at(call.op)}) != 0;
+}
+
+bool SimSystem::shouldFail(Op op, const std::string& path) {
+    ++callCounts_[op];
+    calls_.push_back({op, path, driveOf(resolveAliases(path))});
+    return faultMatches(calls_.back(), calls_.size());
+}
+
+bool SimSystem::shouldFailOnDrive(Op op, char drive) {
+    ++callCounts_[op];
+    calls_.push_back({op, std::string(), upper(drive)});
+    return faultMatches(calls_.back(), calls_.size());
+}
+
+void SimSystem::substDrive(char alias, const std::string& target) {
+    substs_[upper(alias)] = target;
+}
+
+void SimSystem::mountFolder(const std::string& folder, char drive) {
+    std::string key = upperPath(folder);
+    while (!key.empty() && key.back() == '\\') key.pop_back();
+    mounts_[key] = upper(drive);
+}
+
+// The path as it is reached through subst letters: "S:\x" with S: a subst of
+// "G:\stick" becomes "G:\stick\x".
+std::string SimSystem::resolveAliases(const std::string& path) const {
+    std::string resolved = path;
+    for (int depth = 0; depth < 8; ++depth) {
+        const auto it = substs_.find(driveOf(resolved));
+        if (it == substs_.end()) break;
+        resolved = it->second + resolved.substr(2);
+    }
+    return resolved;
 }
 
 bool SimSystem::fileExists(const std::string& path) {
-    if (shouldFail("fileExists")) return false;
+    if (shouldFail(Op::kFileExists, path)) return false;
     return fs::exists(hostPath(path));
 }
 
 std::optional<uint64_t> SimSystem::fileSize(const std::string& path) {
-    if (shouldFail("fileSize")) return std::nullopt;
+    if (shouldFail(Op::kFileSize, path)) return std::nullopt;
     std::error_code error;
     const auto size = fs::file_size(hostPath(path), error);
     if (error) return std::nullopt;
@@ -157,21 +222,30 @@ std::optional<uint64_t> SimSystem::fileSize(const std::string& path) {
 }
 
 bool SimSystem::setAttributes(const std::string& path, uint32_t attributes) {
-    if (shouldFail("setAttributes") || !fs::exists(hostPath(path))) return false;
+    if (shouldFail(Op::kSetAttributes, path) || !fs::exists(hostPath(path))) return false;
     attributes_[attributeKey(path)] = attributes;
     return true;
 }
 
 bool SimSystem::deleteFile(const std::string& path) {
-    if (shouldFail("deleteFile") || readOnly(path)) return false;
+    if (shouldFail(Op::kDeleteFile, path) || readOnly(path)) return false;
     const fs::path host = hostPath(path);
     if (!fs::is_regular_file(host)) return false;
     attributes_.erase(attributeKey(path));
     return fs::remove(host);
 }
 
+FileRemoval SimSystem::removeFile(const std::string& path) {
+    if (shouldFail(Op::kDeleteFile, path) || readOnly(path)) return FileRemoval::kFailed;
+    const fs::path host = hostPath(path);
+    if (!fs::exists(host)) return FileRemoval::kAbsent;
+    if (!fs::is_regular_file(host)) return FileRemoval::kFailed;
+    attributes_.erase(attributeKey(path));
+    return fs::remove(host) ? FileRemoval::kDeleted : FileRemoval::kFailed;
+}
+
 bool SimSystem::moveFile(const std::string& from, const std::string& to) {
-    if (shouldFail("moveFile")) return false;
+    if (shouldFail(Op::kMoveFile, from)) return false;
     const fs::path source = hostPath(from);
     const fs::path target = hostPath(to);
     std::error_code error;
@@ -186,18 +260,19 @@ bool SimSystem::moveFile(const std::string& from, const std::string& to) {
     return true;
 }
 
-bool SimSystem::replaceFile(const std::string& from, const std::string& to) {
-    if (shouldFail("replaceFile") || readOnly(to)) return false;
+ReplaceResult SimSystem::replaceFile(const std::string& from, const std::string& to) {
+    if (shouldFail(Op::kReplaceFile, to)) return ReplaceResult::kFailed;
+    if (readOnly(to) || heldOpen_.erase(attributeKey(to))) return ReplaceResult::kTargetInUse;
     std::error_code error;
     fs::rename(hostPath(from), hostPath(to), error);
-    if (error) return false;
+    if (error) return ReplaceResult::kFailed;
     attributes_.erase(attributeKey(from));
     attributes_.erase(attributeKey(to));
-    return true;
+    return ReplaceResult::kReplaced;
 }
 
 bool SimSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
-    if (shouldFail("copyFile")) return false;
+    if (shouldFail(Op::kCopyFile, to)) return false;
     if (!failIfExists && readOnly(to)) return false;
     std::error_code error;
     const auto options =
@@ -205,52 +280,101 @@ bool SimSystem::copyFile(const std::string& from, const std::string& to, bool fa
     return fs::copy_file(hostPath(from), hostPath(to), options, error) && !error;
 }
 
-std::optional<std::string> SimSystem::readFile(const std::string& path) {
-    if (shouldFail("readFile")) return std::nullopt;
-    if (!fs::is_regular_file(hostPath(path))) return std::nullopt;
-    return readHostFile(path);
+FileContent SimSystem::readFile(const std::string& path, size_t maxBytes) {
+    if (shouldFail(Op::kReadFile, path) || !fs::is_regular_file(hostPath(path))) return {};
+    if (fs::file_size(hostPath(path)) > maxBytes) return {FileContent::Status::kTooLarge, {}};
+    return {FileContent::Status::kOk, readHostFile(path).value_or(std::string())};
 }
 
-std::unique_ptr<WritableFile> SimSystem::createFile(const std::string& path) {
-    if (shouldFail("createFile") || readOnly(path)) return nullptr;
+std::unique_ptr<WritableFile> SimSystem::openForWriting(const std::string& path) {
+    if (readOnly(path)) return nullptr;
     const fs::path host = hostPath(path);
     if (!fs::is_directory(host.parent_path()) || fs::is_directory(host)) return nullptr;
-    auto file = std::make_unique<SimFile>(*this, host);
+    auto file = std::make_unique<SimFile>(*this, host, driveOf(resolveAliases(path)));
     if (!file->isOpen()) return nullptr;
     attributes_.erase(attributeKey(path));
     return file;
 }
 
+std::unique_ptr<WritableFile> SimSystem::createFile(const std::string& path) {
+    if (shouldFail(Op::kCreateFile, path)) return nullptr;
+    return openForWriting(path);
+}
+
+std::unique_ptr<WritableFile> SimSystem::createNewFile(const std::string& path) {
+    if (shouldFail(Op::kCreateFile, path) || fs::exists(hostPath(path))) return nullptr;
+    return openForWriting(path);
+}
+
 DriveType SimSystem::driveType(char letter) {
-    if (shouldFail("driveType")) return DriveType::kNoRootDir;
+    if (shouldFailOnDrive(Op::kDriveType, letter)) return DriveType::kNoRootDir;
     const auto it = volumes_.find(upper(letter));
     return it == volumes_.end() ? DriveType::kNoRootDir : it->second.type;
 }
 
 std::optional<std::string> SimSystem::volumeLabel(char letter) {
-    if (shouldFail("volumeLabel")) return std::nullopt;
+    if (shouldFailOnDrive(Op::kVolumeLabel, letter)) return std::nullopt;
     const auto it = volumes_.find(upper(letter));
     if (it == volumes_.end()) return std::nullopt;
     return it->second.label;
 }
 
+bool SimSystem::setVolumeLabel(char letter, const std::string& label) {
+    if (shouldFailOnDrive(Op::kSetVolumeLabel, letter)) return false;
+    const auto it = volumes_.find(upper(letter));
+    if (it == volumes_.end() || it->second.writeProtected) return false;
+    it->second.label = label;
+    return true;
+}
+
 std::optional<DiskFreeSpace> SimSystem::diskFreeSpace(char letter) {
-    if (shouldFail("diskFreeSpace")) return std::nullopt;
+    if (shouldFailOnDrive(Op::kDiskFreeSpace, letter)) return std::nullopt;
     const auto it = volumes_.find(upper(letter));
     if (it == volumes_.end()) return std::nullopt;
     return it->second.freeSpace;
 }
 
 PartitionQuery SimSystem::partitionInfo(char letter) {
-    if (shouldFail("openVolume")) return {PartitionQuery::Status::kOpenFailed, {}};
-    if (shouldFail("partitionInfo")) return {PartitionQuery::Status::kQueryFailed, {}};
+    if (shouldFailOnDrive(Op::kOpenVolume, letter))
+        return {PartitionQuery::Status::kOpenFailed, {}};
+    if (shouldFailOnDrive(Op::kPartitionInfo, letter)) {
+        return {PartitionQuery::Status::kQueryFailed, {}};
+    }
     const auto it = volumes_.find(upper(letter));
     if (it == volumes_.end()) return {PartitionQuery::Status::kOpenFailed, {}};
     return it->second.partition;
 }
 
+std::optional<uint32_t> SimSystem::diskNumber(char letter) {
+    if (shouldFailOnDrive(Op::kDiskNumber, letter)) return std::nullopt;
+    const auto it = volumes_.find(upper(letter));
+    if (it == volumes_.end()) return std::nullopt;
+    return it->second.diskNumber;
+}
+
+// Volumes are named after their drive letter; a mounted folder leads to the
+// volume mounted there.
+std::optional<std::string> SimSystem::volumeIdentity(const std::string& path) {
+    const std::string resolved = resolveAliases(path);
+    if (shouldFail(Op::kVolumeIdentity, path)) return std::nullopt;
+    const char drive = driveOf(resolved);
+    if (!volumes_.count(drive)) return std::nullopt;
+    std::string volume(1, drive);
+    size_t longest = 0;
+    const std::string key = upperPath(resolved);
+    for (const auto& [folder, mounted] : mounts_) {
+        const bool inside = key.compare(0, folder.size(), folder) == 0 &&
+                            (key.size() == folder.size() || key[folder.size()] == '\\');
+        if (inside && folder.size() > longest) {
+            longest = folder.size();
+            volume = std::string(1, mounted);
+        }
+    }
+    return "\\\\?\\Volume{" + volume + "}\\";
+}
+
 std::unique_ptr<RawDisk> SimSystem::openPhysicalDrive0() {
-    if (shouldFail("openPhysicalDrive") || diskOpenFails_) return nullptr;
+    if (shouldFail(Op::kOpenPhysicalDrive) || diskOpenFails_) return nullptr;
     return std::make_unique<SimDisk>(*this, disk_, diskReadLimit_);
 }
 
@@ -258,11 +382,11 @@ std::string SimSystem::modulePath() { return modulePath_; }
 
 Resource SimSystem::resource(int id) {
     const auto it = resources_.find(id);
-    if (shouldFail("findResource") || it == resources_.end()) {
+    if (shouldFail(Op::kFindResource) || it == resources_.end()) {
         return {Resource::Status::kNotFound, {}};
     }
-    if (shouldFail("loadResource")) return {Resource::Status::kLoadFailed, {}};
-    if (shouldFail("lockResource")) return {Resource::Status::kLockFailed, {}};
+    if (shouldFail(Op::kLoadResource)) return {Resource::Status::kLoadFailed, {}};
+    if (shouldFail(Op::kLockResource)) return {Resource::Status::kLockFailed, {}};
     return {it->second.first, it->second.second};
 }
 
@@ -276,19 +400,20 @@ ProcessHandle SimSystem::launch(const std::string& commandLine, bool* started) {
     child.endsAt = now_ + behaviour.runsForMs;
     child.exitCode = behaviour.exitCode;
     child.behaviour = std::move(behaviour);
+    openHandles_.insert(handle);
     settle();
     return handle;
 }
 
 ProcessHandle SimSystem::startProcess(const std::string& commandLine) {
-    if (shouldFail("startProcess")) return 0;
+    if (shouldFail(Op::kStartProcess)) return 0;
     bool started = false;
     return launch(commandLine, &started);
 }
 
 ProcessHandle SimSystem::startProcessWithOutput(const std::string& commandLine,
                                                 const std::string& outputPath) {
-    if (shouldFail("startProcess")) return 0;
+    if (shouldFail(Op::kStartProcess)) return 0;
     auto output = createFile(outputPath);
     if (!output) return 0;
     output->close();
@@ -297,9 +422,10 @@ ProcessHandle SimSystem::startProcessWithOutput(const std::string& commandLine,
 }
 
 unsigned SimSystem::winExec(const std::string& commandLine) {
-    if (shouldFail("winExec")) return 2;
+    if (shouldFail(Op::kWinExec)) return 2;
     bool started = false;
-    launch(commandLine, &started);
+    const ProcessHandle handle = launch(commandLine, &started);
+    openHandles_.erase(handle);  // WinExec keeps no handle
     return started ? 33 : 2;
 }
 
@@ -327,10 +453,11 @@ bool SimSystem::processRunning(ProcessHandle process) const {
 
 std::optional<CapturedRun> SimSystem::runCaptured(const std::string& commandLine,
                                                   uint32_t milliseconds) {
-    if (shouldFail("runCaptured")) return std::nullopt;
+    if (shouldFail(Op::kRunCaptured)) return std::nullopt;
     bool started = false;
     const ProcessHandle handle = launch(commandLine, &started);
     if (!started) return std::nullopt;
+    openHandles_.erase(handle);  // closed before it returns
     Child& child = children_[handle];
     if (!child.ended) {
         const uint64_t remaining = child.endsAt - now_;
@@ -345,14 +472,14 @@ std::optional<CapturedRun> SimSystem::runCaptured(const std::string& commandLine
 }
 
 std::optional<uint32_t> SimSystem::exitCode(ProcessHandle process) {
-    if (shouldFail("exitCode")) return std::nullopt;
+    if (shouldFail(Op::kExitCode)) return std::nullopt;
     const auto it = children_.find(process);
     if (it == children_.end()) return std::nullopt;
     return it->second.ended ? it->second.exitCode : win::kStillActive;
 }
 
 bool SimSystem::waitForExit(ProcessHandle process, uint32_t milliseconds) {
-    if (shouldFail("waitForExit")) return false;
+    if (shouldFail(Op::kWaitForExit)) return false;
     const auto it = children_.find(process);
     if (it == children_.end()) return false;
     if (!it->second.ended) {
@@ -363,7 +490,7 @@ bool SimSystem::waitForExit(ProcessHandle process, uint32_t milliseconds) {
 }
 
 bool SimSystem::terminate(ProcessHandle process, uint32_t exitCode) {
-    if (shouldFail("terminate")) return false;
+    if (shouldFail(Op::kTerminate)) return false;
     const auto it = children_.find(process);
     if (it == children_.end()) return false;
     if (!it->second.ended) {
@@ -373,20 +500,22 @@ bool SimSystem::terminate(ProcessHandle process, uint32_t exitCode) {
     return true;
 }
 
-void SimSystem::closeProcess(ProcessHandle) {}
+void SimSystem::closeProcess(ProcessHandle process) {
+    if (!openHandles_.erase(process)) strayCloses_.push_back(process);
+}
 
 void SimSystem::sleep(uint32_t milliseconds) { advance(milliseconds); }
 
 uint64_t SimSystem::tickCount() { return now_; }
 
 ShutdownPrivilege SimSystem::enableShutdownPrivilege() {
-    if (shouldFail("getVersion")) return {ShutdownPrivilege::Status::kVersionFailed};
-    if (shouldFail("openProcessToken")) return {ShutdownPrivilege::Status::kTokenFailed};
+    if (shouldFail(Op::kGetVersion)) return {ShutdownPrivilege::Status::kVersionFailed};
+    if (shouldFail(Op::kOpenProcessToken)) return {ShutdownPrivilege::Status::kTokenFailed};
     return {privilege_};
 }
 
 bool SimSystem::requestRestart() {
-    if (shouldFail("requestRestart")) return false;
+    if (shouldFail(Op::kRequestRestart)) return false;
     restartRequested_ = true;
     return true;
 }

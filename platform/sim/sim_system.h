@@ -19,8 +19,58 @@ namespace kh::sim {
 struct SimVolume {
     DriveType type = DriveType::kFixed;
     std::optional<std::string> label = std::string();
+    bool writeProtected = false;  // the label cannot be set
     std::optional<DiskFreeSpace> freeSpace = DiskFreeSpace{8, 512, 1000000};
-    PartitionQuery partition;  // open failure unless the scenario says otherwise
+    PartitionQuery partition;                // open failure unless the scenario says otherwise
+    std::optional<uint32_t> diskNumber = 0;  // nothing: the query is not supported
+};
+
+// Every kind of call the simulated Windows can be made to fail.
+enum class Op {
+    kFileExists,
+    kFileSize,
+    kSetAttributes,
+    kDeleteFile,
+    kMoveFile,
+    kReplaceFile,
+    kCopyFile,
+    kReadFile,
+    kCreateFile,
+    kWrite,
+    kFlush,
+    kClose,
+    kDriveType,
+    kVolumeLabel,
+    kSetVolumeLabel,
+    kDiskFreeSpace,
+    kOpenVolume,
+    kPartitionInfo,
+    kDiskNumber,
+    kVolumeIdentity,
+    kOpenPhysicalDrive,
+    kReadDisk,
+    kFindResource,
+    kLoadResource,
+    kLockResource,
+    kStartProcess,
+    kWinExec,
+    kRunCaptured,
+    kExitCode,
+    kWaitForExit,
+    kTerminate,
+    kGetVersion,
+    kOpenProcessToken,
+    kRequestRestart,
+};
+
+const char* opName(Op op);
+
+// One call as the simulated Windows saw it: its kind, the path it names
+// (empty for none) and the drive it touches ('\0' for none).
+struct Call {
+    Op op;
+    std::string path;
+    char drive = '\0';
 };
 
 class SimSystem;
@@ -59,11 +109,29 @@ class SimSystem : public SystemServices {
     std::optional<std::string> readHostFile(const std::string& windowsPath) const;
     uint32_t attributes(const std::string& windowsPath) const;
 
-    // Failure injection: the n-th call (1-based) of `operation`, or the n-th
-    // call of any operation, fails.
-    void failOn(const std::string& operation, int occurrence = 1);
-    void failCallNumber(int n) { failCallNumber_ = n; }
-    const std::vector<std::string>& calls() const { return calls_; }
+    // Failure injection. Call numbers count every call from 1.
+    // The n-th call of `op` fails.
+    void failOn(Op op, int occurrence = 1);
+    // The n-th call of `op` from now on fails.
+    void failNext(Op op, int n = 1) { failOn(op, callCounts_[op] + n); }
+    // Call number n fails, once.
+    void failCall(size_t n) { failCall_ = n; }
+    // From call number n onward, every call of `op` fails (a broken service).
+    void failOpFrom(size_t n, Op op) { opFrom_ = {n, op}; }
+    // From call number n onward, every call touching `drive` fails (the
+    // stick pulled, the disk gone).
+    void failDriveFrom(size_t n, char drive);
+    // Every call of `op` on `path` fails (letter case ignored).
+    void failPath(Op op, const std::string& path);
+    const std::vector<Call>& calls() const { return calls_; }
+
+    // Another way to reach a volume: `alias` is a subst letter for the
+    // folder `target`, or a folder path on which the volume of `target` is
+    // mounted.
+    void substDrive(char alias, const std::string& target);
+    void mountFolder(const std::string& folder, char drive);
+    // The next replace of `path` meets a file in use (sharing violation).
+    void holdOpen(const std::string& path) { heldOpen_.insert(attributeKey(path)); }
 
     // Observations.
     const std::vector<std::string>& startedCommands() const { return started_; }
@@ -71,21 +139,29 @@ class SimSystem : public SystemServices {
     uint64_t now() const { return now_; }
     void advance(uint64_t milliseconds);
     bool processRunning(ProcessHandle process) const;
+    // Child handles not closed yet, and closes of a handle that was not open.
+    size_t openProcessHandles() const { return openHandles_.size(); }
+    const std::vector<ProcessHandle>& strayCloses() const { return strayCloses_; }
 
     // SystemServices.
     bool fileExists(const std::string& path) override;
     std::optional<uint64_t> fileSize(const std::string& path) override;
     bool setAttributes(const std::string& path, uint32_t attributes) override;
     bool deleteFile(const std::string& path) override;
+    FileRemoval removeFile(const std::string& path) override;
     bool moveFile(const std::string& from, const std::string& to) override;
-    bool replaceFile(const std::string& from, const std::string& to) override;
+    ReplaceResult replaceFile(const std::string& from, const std::string& to) override;
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
-    std::optional<std::string> readFile(const std::string& path) override;
+    FileContent readFile(const std::string& path, size_t maxBytes) override;
     std::unique_ptr<WritableFile> createFile(const std::string& path) override;
+    std::unique_ptr<WritableFile> createNewFile(const std::string& path) override;
     DriveType driveType(char letter) override;
     std::optional<std::string> volumeLabel(char letter) override;
+    bool setVolumeLabel(char letter, const std::string& label) override;
     std::optional<DiskFreeSpace> diskFreeSpace(char letter) override;
     PartitionQuery partitionInfo(char letter) override;
+    std::optional<uint32_t> diskNumber(char letter) override;
+    std::optional<std::string> volumeIdentity(const std::string& path) override;
     std::unique_ptr<RawDisk> openPhysicalDrive0() override;
     std::string modulePath() override;
     Resource resource(int id) override;
@@ -104,8 +180,10 @@ class SimSystem : public SystemServices {
     ShutdownPrivilege enableShutdownPrivilege() override;
     bool requestRestart() override;
 
-    // Used by the simulated files and disk.
-    bool shouldFail(const std::string& operation);
+    // Records the call; true when it is to fail. Used by the simulated files
+    // and disk too.
+    bool shouldFail(Op op, const std::string& path = std::string());
+    bool shouldFailOnDrive(Op op, char drive);
 
   private:
     struct Child {
@@ -115,6 +193,9 @@ class SimSystem : public SystemServices {
         uint32_t exitCode = 0;
     };
     ProcessHandle launch(const std::string& commandLine, bool* started);
+    std::unique_ptr<WritableFile> openForWriting(const std::string& path);
+    std::string resolveAliases(const std::string& path) const;
+    bool faultMatches(const Call& call, size_t number) const;
     void endChild(Child& child, uint32_t exitCode);
     void settle();
     bool readOnly(const std::string& path) const;
@@ -130,10 +211,18 @@ class SimSystem : public SystemServices {
     ShutdownPrivilege::Status privilege_ = ShutdownPrivilege::Status::kEnabled;
     std::map<std::string, uint32_t> attributes_;
 
-    std::map<std::string, int> callCounts_;
-    std::set<std::pair<std::string, int>> failures_;
-    int failCallNumber_ = 0;
-    std::vector<std::string> calls_;
+    std::map<Op, int> callCounts_;
+    std::set<std::pair<Op, int>> failures_;
+    size_t failCall_ = 0;
+    std::optional<std::pair<size_t, Op>> opFrom_;
+    std::optional<std::pair<size_t, char>> driveFrom_;
+    std::set<std::pair<Op, std::string>> pathFaults_;
+    std::vector<Call> calls_;
+    std::map<char, std::string> substs_;
+    std::map<std::string, char> mounts_;  // upper-case folder path, without the last backslash
+    std::set<std::string> heldOpen_;
+    std::set<ProcessHandle> openHandles_;
+    std::vector<ProcessHandle> strayCloses_;
 
     std::map<ProcessHandle, Child> children_;
     ProcessHandle nextHandle_ = 0x100;

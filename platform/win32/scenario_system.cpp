@@ -25,8 +25,9 @@ std::string environmentAnsi(const wchar_t* name) {
 std::unique_ptr<SystemServices> ScenarioSystem::fromEnvironment() {
     const std::string path = environmentAnsi(L"KH_SCENARIO");
     Win32System reader;
-    const auto text = path.empty() ? std::nullopt : reader.readFile(path);
-    return std::make_unique<ScenarioSystem>(text.value_or(std::string()));
+    const FileContent text =
+        path.empty() ? FileContent{} : reader.readFile(path, kMaxTextFileBytes);
+    return std::make_unique<ScenarioSystem>(text.bytes);
 }
 
 ScenarioSystem::ScenarioSystem(const std::string& scenarioText) {
@@ -52,6 +53,13 @@ ScenarioSystem::ScenarioSystem(const std::string& scenarioText) {
                 words >> query.info.partitionNumber >> query.info.startingOffset;
             }
             partitions_[key] = query;
+        } else if (keyword == "disk") {
+            std::string letter;
+            uint32_t number = 0;
+            if (words >> letter >> number) {
+                disks_[static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])))] =
+                    number;
+            }
         } else if (keyword == "restart-log") {
             std::getline(words >> std::ws, restartLog_);
             while (!restartLog_.empty() && (restartLog_.back() == '\r')) restartLog_.pop_back();
@@ -63,6 +71,13 @@ PartitionQuery ScenarioSystem::partitionInfo(char letter) {
     const auto it =
         partitions_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
     if (it == partitions_.end()) return {PartitionQuery::Status::kOpenFailed, {}};
+    return it->second;
+}
+
+std::optional<uint32_t> ScenarioSystem::diskNumber(char letter) {
+    const auto it =
+        disks_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+    if (it == disks_.end()) return std::nullopt;
     return it->second;
 }
 

@@ -1,10 +1,12 @@
 // The test variant's system services: real Windows except that partition
-// information and the restart request come from a scenario file, because Wine
-// cannot answer IOCTL_DISK_GET_PARTITION_INFO and must never restart the host.
+// information, the disk of a volume and the restart request come from a
+// scenario file, because Wine cannot answer IOCTL_DISK_GET_PARTITION_INFO or
+// IOCTL_STORAGE_GET_DEVICE_NUMBER for its drives and must never restart the host.
 //
 // Scenario file (named by the environment variable KH_SCENARIO), one item a line:
 //   partition <letter> <boot 0|1> <number> <starting offset>
 //   partition <letter> open-fails | query-fails
+//   disk <letter> <number>         (otherwise the disk of a volume is unknown)
 //   restart-log <windows path>     (a restart request appends "restart" there)
 #pragma once
 
@@ -24,10 +26,12 @@ class ScenarioSystem : public Win32System {
 
     explicit ScenarioSystem(const std::string& scenarioText);
     PartitionQuery partitionInfo(char letter) override;
+    std::optional<uint32_t> diskNumber(char letter) override;
     bool requestRestart() override;
 
   private:
     std::map<char, PartitionQuery> partitions_;
+    std::map<char, uint32_t> disks_;
     std::string restartLog_;
 };
 

@@ -52,12 +52,11 @@ class Win32Disk : public RawDisk {
   public:
     explicit Win32Disk(HANDLE handle) : handle_(handle) {}
     std::string read(uint64_t offset, size_t length) override {
+        // SetFilePointer answers a position whose low part is 0 (every
+        // multiple of 4 GiB) like a failure; the Ex form cannot be misread.
         LARGE_INTEGER position;
         position.QuadPart = static_cast<LONGLONG>(offset);
-        if (!SetFilePointer(handle_.get(), position.LowPart, &position.HighPart, FILE_BEGIN) &&
-            GetLastError() != NO_ERROR) {
-            return {};
-        }
+        if (!SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN)) return {};
         std::string buffer(length, '\0');
         DWORD got = 0;
         ReadFile(handle_.get(), buffer.data(), static_cast<DWORD>(length), &got, nullptr);
@@ -91,36 +90,58 @@ bool Win32System::setAttributes(const std::string& path, uint32_t attributes) {
 
 bool Win32System::deleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
+FileRemoval Win32System::removeFile(const std::string& path) {
+    if (DeleteFileA(path.c_str())) return FileRemoval::kDeleted;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileRemoval::kAbsent
+                                                                          : FileRemoval::kFailed;
+}
+
 bool Win32System::moveFile(const std::string& from, const std::string& to) {
     return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
-bool Win32System::replaceFile(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+ReplaceResult Win32System::replaceFile(const std::string& from, const std::string& to) {
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return ReplaceResult::kReplaced;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION
+               ? ReplaceResult::kTargetInUse
+               : ReplaceResult::kFailed;
 }
 
 bool Win32System::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
     return CopyFileA(from.c_str(), to.c_str(), failIfExists) != 0;
 }
 
-std::optional<std::string> Win32System::readFile(const std::string& path) {
+FileContent Win32System::readFile(const std::string& path, size_t maxBytes) {
     Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, 0, nullptr));
-    if (!file.valid()) return std::nullopt;
+    if (!file.valid()) return {};
+    // Read one chunk past the limit at most: a file that grows while it is
+    // read is still caught, and no size ever reaches the allocator.
     std::string content;
     char chunk[65536];
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) return std::nullopt;
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) return {};
         if (got == 0) break;
+        if (content.size() + got > maxBytes) return {FileContent::Status::kTooLarge, {}};
         content.append(chunk, got);
     }
-    return content;
+    return {FileContent::Status::kOk, std::move(content)};
 }
 
 std::unique_ptr<WritableFile> Win32System::createFile(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32File>(file);
+}
+
+std::unique_ptr<WritableFile> Win32System::createNewFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32File>(file);
@@ -137,6 +158,10 @@ std::optional<std::string> Win32System::volumeLabel(char letter) {
         return std::nullopt;
     }
     return std::string(label);
+}
+
+bool Win32System::setVolumeLabel(char letter, const std::string& label) {
+    return SetVolumeLabelA(rootOf(letter).c_str(), label.c_str()) != 0;
 }
 
 std::optional<DiskFreeSpace> Win32System::diskFreeSpace(char letter) {
@@ -163,6 +188,58 @@ PartitionQuery Win32System::partitionInfo(char letter) {
     result.partitionNumber = info.PartitionNumber;
     result.bootIndicator = info.BootIndicator != 0;
     return {PartitionQuery::Status::kOk, result};
+}
+
+std::optional<uint32_t> Win32System::diskNumber(char letter) {
+    const std::string volume = std::string("\\\\.\\") + letter + ':';
+    Handle handle(CreateFileA(volume.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    if (!handle.valid()) return std::nullopt;
+    STORAGE_DEVICE_NUMBER number = {};
+    DWORD returned = 0;
+    if (!DeviceIoControl(handle.get(), IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, &number,
+                         sizeof number, &returned, nullptr)) {
+        return std::nullopt;
+    }
+    return number.DeviceNumber;
+}
+
+namespace {
+
+// "S:\x" where S: is a subst letter for "C:\dir" becomes "C:\dir\x".
+std::string withoutSubst(std::string path) {
+    for (int depth = 0; depth < 8 && path.size() >= 2 && path[1] == ':'; ++depth) {
+        char target[MAX_PATH] = {};
+        if (!QueryDosDeviceA(path.substr(0, 2).c_str(), target, sizeof target)) break;
+        const std::string device = target;
+        // A subst target reads "\??\C:\dir"; a real drive names a device.
+        if (device.compare(0, 4, "\\??\\") != 0 || device.size() < 6) break;
+        path = device.substr(4) + path.substr(2);
+    }
+    return path;
+}
+
+std::string upperAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::string> Win32System::volumeIdentity(const std::string& path) {
+    const std::string resolved = withoutSubst(path);
+    std::vector<char> mountPoint(resolved.size() + MAX_PATH);
+    if (!GetVolumePathNameA(resolved.c_str(), mountPoint.data(),
+                            static_cast<DWORD>(mountPoint.size()))) {
+        return std::nullopt;
+    }
+    char name[MAX_PATH] = {};
+    if (GetVolumeNameForVolumeMountPointA(mountPoint.data(), name, sizeof name)) return name;
+    // Without a volume name (a network or a simulated drive) the mount point
+    // is the best name the system gives.
+    return upperAscii(mountPoint.data());
 }
 
 std::unique_ptr<RawDisk> Win32System::openPhysicalDrive0() {

@@ -94,11 +94,12 @@ kh_cached_build() {
         "$fn" "$out.tmp" >&2
         rm -rf "$out"
         mv "$out.tmp" "$out"
-        touch "$out/.complete"
-        # Older builds of the same component are no longer needed.
-        find "$KH_CACHE/out" -maxdepth 1 -name "$name-*" ! -name "$name-$key" \
-            -exec rm -rf {} + 2>/dev/null || true
     fi
+    # The mark's time says when a build was last used. Builds of the same component that no tree
+    # used for a week go; newer ones stay, as other checkouts may still want them.
+    touch "$out/.complete"
+    find "$KH_CACHE/out" -maxdepth 2 -path "$KH_CACHE/out/$name-*/.complete" -mtime +7 \
+        -printf '%h\n' | xargs -r rm -rf
     exec 9>&-
     echo "$out"
 }
@@ -108,14 +109,18 @@ kh_cached_build() {
 kh_install() {
     local from=$1 outdir=$2
     shift 2
-    mkdir -p "$outdir"
-    for f in "$@"; do
-        [ -f "$from/$f" ] || kh_die "missing $f in $from"
-        if ! cmp -s "$from/$f" "$outdir/$f"; then
-            cp "$from/$f" "$outdir/.$f.$$"
-            mv "$outdir/.$f.$$" "$outdir/$f"
-        fi
-    done
+    for f in "$@"; do kh_install_as "$from/$f" "$outdir/$f"; done
+}
+
+# Copies FILE to TARGET unless TARGET already has the same bytes.
+kh_install_as() {
+    local file=$1 target=$2
+    [ -f "$file" ] || kh_die "missing $file"
+    mkdir -p "$(dirname "$target")"
+    if ! cmp -s "$file" "$target"; then
+        cp "$file" "$target.$$"
+        mv "$target.$$" "$target"
+    fi
 }
 
 # Runs a command with its output in LOG; shows the end of LOG if it fails.

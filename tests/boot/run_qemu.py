@@ -3,8 +3,11 @@
 
 QEMU runs with the first serial port in a log file and its monitor on a Unix
 socket, through which screen dumps are taken and keys pressed at given times
-after the start. The live system's /init writes "KH-BOOT: PASS ..." or
-"KH-BOOT: FAIL ..." on the serial port and powers off.
+after the start (or after a text first shows up on the serial port, so that
+keys reach a menu that is really on screen). The live system's /init writes
+"KH-BOOT: PASS ..." or "KH-BOOT: FAIL ..." on the serial port and powers off;
+a boot that must end elsewhere names the line expected there instead
+(--expect-line), and a KH-BOOT line then means the wrong entry was started.
 
 Exit status: 0 PASS, 1 FAIL or no verdict in time, 77 QEMU cannot run here
 (not installed, or an idle machine does not start).
@@ -75,16 +78,29 @@ def qemu_cannot_run(binary):
     return None
 
 
-def verdict(serial_log):
+def read_serial(serial_log):
     try:
         with open(serial_log, "rb") as log:
-            text = log.read().decode("latin-1")
+            return log.read()
     except FileNotFoundError:
-        return None
-    for line in text.splitlines():
+        return b""
+
+
+def verdict(serial, expected_line=None):
+    """The boot's result from the serial output, or None while there is none."""
+    for line in serial.decode("latin-1").splitlines():
+        if expected_line is not None and line.strip() == expected_line:
+            return f"PASS {expected_line} reached"
         if line.startswith("KH-BOOT: "):
-            return line[len("KH-BOOT: "):].strip()
+            result = line[len("KH-BOOT: "):].strip()
+            if expected_line is None:
+                return result
+            return f"FAIL the live system started instead of {expected_line} ({result})"
     return None
+
+
+def missing_texts(serial, texts):
+    return [text for text in texts if text.encode() not in serial]
 
 
 def main():
@@ -94,6 +110,13 @@ def main():
     parser.add_argument("--timeout", type=float, default=120)
     parser.add_argument("--shot", action="append", default=[], help="SECONDS:NAME screen dump")
     parser.add_argument("--key", action="append", default=[], help="SECONDS:KEY (QEMU sendkey)")
+    parser.add_argument("--after-serial", metavar="TEXT",
+                        help="count the times of --shot and --key from TEXT's first appearance "
+                             "on the serial port instead of from the start")
+    parser.add_argument("--expect-line", metavar="LINE",
+                        help="the boot passes when this serial line appears (not at KH-BOOT)")
+    parser.add_argument("--serial-contains", action="append", default=[], metavar="TEXT",
+                        help="the boot fails unless the serial output holds TEXT (UTF-8)")
     parser.add_argument("qemu", nargs=argparse.REMAINDER, help="-- qemu-system-… arguments")
     args = parser.parse_args()
     qemu = args.qemu[1:] if args.qemu[:1] == ["--"] else args.qemu
@@ -106,6 +129,9 @@ def main():
 
     os.makedirs(args.artifacts, exist_ok=True)
     serial_log = os.path.join(args.artifacts, f"{args.name}.serial.log")
+    # A log of an earlier run would answer --after-serial before QEMU has truncated it.
+    if os.path.exists(serial_log):
+        os.remove(serial_log)
     work = tempfile.mkdtemp(prefix="kh-boot-")
     monitor_path = os.path.join(work, "monitor.sock")
     command = qemu + ["-serial", f"file:{serial_log}", "-monitor",
@@ -118,12 +144,16 @@ def main():
     process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     monitor = Monitor(monitor_path)
     shots = []
+    events_start = None if args.after_serial else start
     try:
         while process.poll() is None:
-            elapsed = time.monotonic() - start
+            now = time.monotonic()
+            elapsed = now - start
             if elapsed > args.timeout:
                 break
-            while events and events[0][0] <= elapsed:
+            if events_start is None and args.after_serial.encode() in read_serial(serial_log):
+                events_start = now
+            while events and events_start is not None and events[0][0] <= now - events_start:
                 _, kind, what = events.pop(0)
                 try:
                     if kind == "shot":
@@ -155,15 +185,13 @@ def main():
             process.kill()
         shutil.rmtree(work, ignore_errors=True)
 
-    result = verdict(serial_log)
-    try:
-        with open(serial_log, "rb") as log:
-            lines = log.read().decode("latin-1").splitlines()
-    except FileNotFoundError:
-        lines = []
-    for line in lines:
+    serial = read_serial(serial_log)
+    result = verdict(serial, args.expect_line)
+    for line in serial.decode("latin-1").splitlines():
         if line.startswith("KH-"):
             print(f"  serial: {line}")
+    if events and events_start is None:
+        print(f"  events: {args.after_serial!r} never appeared on the serial port")
     for shot in shots:
         print(f"  screenshot: {shot}")
     if output.strip():
@@ -172,6 +200,9 @@ def main():
         state = f"no verdict within {args.timeout:.0f} s" if timed_out else "QEMU ended without a verdict"
         print(f"boot {args.name}: FAIL ({state}; serial log {serial_log})")
         return 1
+    missing = missing_texts(serial, args.serial_contains)
+    if missing and result.startswith("PASS"):
+        result = "FAIL serial output lacks " + ", ".join(missing) + f" (besides: {result})"
     print(f"boot {args.name}: {result.split()[0]} after {elapsed:.1f} s: {result}")
     return 0 if result.startswith("PASS") else 1
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 namespace kh::test {
 
 void writeTable(std::string& image, uint64_t atSector, const std::vector<SlotSpec>& slots) {
@@ -37,6 +40,12 @@ SimEnv::SimEnv() {
     sys.writeHostFile("C:\\tools\\KorvaneHelper.exe", "MZ");
 }
 
+SimEnv::~SimEnv() {
+    const size_t tracked = (state.extractionChild != 0) + (state.usb.formatChild != 0);
+    EXPECT_EQ(sys.openProcessHandles(), tracked) << "child process handles left open";
+    EXPECT_TRUE(sys.strayCloses().empty()) << "a child process handle closed twice";
+}
+
 void SimEnv::addVolume(char letter, uint32_t partitionNumber, uint32_t firstSector, bool active,
                        DriveType type) {
     sys.mapDrive(letter);
@@ -59,14 +68,31 @@ std::string SimEnv::messages() const {
     return all;
 }
 
-void expectOnlyFailureBox(const SimEnv& env, const std::string& text, const std::string& caption,
-                          unsigned flags) {
-    ASSERT_EQ(env.ui.boxes().size(), 1u) << env.messages();
-    const auto& box = env.ui.boxes()[0];
+std::vector<std::string> SimEnv::temporaryFiles(char drive) const {
+    std::vector<std::string> names;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(sys.hostPath(std::string{drive, ':', '\\'}))) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("~kh-", 0) == 0) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void expectBox(const sim::SimUi& ui, size_t index, const std::string& text,
+               const std::string& caption, unsigned flags) {
+    ASSERT_GT(ui.boxes().size(), index);
+    const auto& box = ui.boxes()[index];
     EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
     EXPECT_EQ(box.text, text);
     EXPECT_EQ(box.caption, caption);
     EXPECT_EQ(box.flags, flags);
+}
+
+void expectOnlyFailureBox(const SimEnv& env, const std::string& text, const std::string& caption,
+                          unsigned flags) {
+    ASSERT_EQ(env.ui.boxes().size(), 1u) << env.messages();
+    expectBox(env.ui, 0, text, caption, flags);
     EXPECT_TRUE(env.ui.quitPosted());
 }
 

@@ -28,6 +28,11 @@ std::string blankDisk(uint64_t sectors);
 // a disk whose only partition is that one, and the main window not yet created.
 struct SimEnv {
     SimEnv();
+    // Checks that every child handle was closed exactly once, except those
+    // the program still tracks (a child that would not stop).
+    ~SimEnv();
+    SimEnv(const SimEnv&) = delete;
+    SimEnv& operator=(const SimEnv&) = delete;
     sim::SimSystem sys;
     sim::SimUi ui;
     AppState state{sys, ui};
@@ -37,7 +42,13 @@ struct SimEnv {
                    DriveType type = DriveType::kFixed);
     void addRemovable(char letter, const std::string& label = "");
     std::string messages() const;  // every box text, one a line
+    // Names of the program's temporary files ("~kh-...") in the root of `drive`.
+    std::vector<std::string> temporaryFiles(char drive = 'C') const;
 };
+
+// The box at `index` was `text`/`caption`/`flags`, owned by the main window.
+void expectBox(const sim::SimUi& ui, size_t index, const std::string& text,
+               const std::string& caption, unsigned flags);
 
 // The one box shown was `text`/`caption`/`flags`, owned by the main window,
 // and the end of the program was requested.

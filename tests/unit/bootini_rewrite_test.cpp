@@ -15,20 +15,20 @@ namespace kh::hd {
 namespace {
 
 const std::string kBootIni = "C:\\boot.ini";
-const std::string kTemp = "C:\\temp.ini";
 
 std::string bootIni(const test::SimEnv& env) { return *env.sys.readHostFile(kBootIni); }
 
 TEST(AddBootEntry, ReplacesBootIniAndLeavesItReadOnly) {
     test::SimEnv env;
     const std::string original = bootIni(env);
-    env.sys.writeHostFile(kTemp, std::string(5000, 'j'));  // left over from an earlier run
+    env.sys.writeHostFile("C:\\temp.ini", "the user's own file");
 
     EXPECT_TRUE(addBootEntry(env.state));
     EXPECT_EQ(bootIni(env), addEntryToBootIni(original, nullptr));
     EXPECT_NE(bootIni(env).find("timeout=15\r\n"), std::string::npos);
     EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
-    EXPECT_FALSE(env.sys.readHostFile(kTemp));
+    EXPECT_EQ(env.sys.readHostFile("C:\\temp.ini"), "the user's own file");
+    EXPECT_TRUE(env.temporaryFiles().empty());
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_FALSE(env.ui.quitPosted());
 }
@@ -53,19 +53,19 @@ TEST(AddBootEntry, UsesTheSystemDriveButKeepsTheEntryOnC) {
     env.state.systemDrive.letter = 'D';
     env.state.systemDrive.bootIniPath = "D:\\boot.ini";
     env.sys.writeHostFile("D:\\boot.ini", "[operating systems]\r\n");
-    env.sys.failOn("replaceFile");
-    env.sys.failOn("deleteFile");  // keeps the temporary copy for a look
+    env.sys.failOn(sim::Op::kReplaceFile);
+    env.sys.failOn(sim::Op::kDeleteFile);  // keeps the temporary copy for a look
     EXPECT_FALSE(addBootEntry(env.state));
-    EXPECT_EQ(env.sys.readHostFile("D:\\temp.ini"),
+    EXPECT_EQ(env.sys.readHostFile("D:\\~kh-ini0.tmp"),
               "[operating systems]\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
     EXPECT_EQ(env.sys.readHostFile("D:\\boot.ini"), "[operating systems]\r\n");
-    EXPECT_FALSE(env.sys.readHostFile(kTemp));
+    EXPECT_TRUE(env.temporaryFiles().empty());
 }
 
 TEST(AddBootEntry, EndsSilentlyWhenTheAttributesCannotBeCleared) {
     test::SimEnv env;
     const std::string original = bootIni(env);
-    env.sys.failOn("setAttributes");
+    env.sys.failOn(sim::Op::kSetAttributes);
     EXPECT_FALSE(addBootEntry(env.state));
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_TRUE(env.ui.quitPosted());
@@ -81,13 +81,13 @@ TEST(RemoveBootEntry, DropsTheEntryAndLeavesItReadOnly) {
     EXPECT_EQ(bootIni(env),
               "[boot loader]\r\ntimeout=15\r\n[operating systems]\r\nC:\\=\"Windows\"\r\n");
     EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
-    EXPECT_FALSE(env.sys.readHostFile(kTemp));
+    EXPECT_TRUE(env.temporaryFiles().empty());
     EXPECT_TRUE(env.ui.boxes().empty());
 }
 
 TEST(RemoveBootEntry, AsksForAdministratorRights) {
     test::SimEnv env;
-    env.sys.failOn("setAttributes");
+    env.sys.failOn(sim::Op::kSetAttributes);
     EXPECT_FALSE(removeBootEntry(env.state));
     test::expectOnlyFailureBox(env, "必须有管理员权限！", "警告", win::kMbIconWarning);
 }
@@ -95,22 +95,59 @@ TEST(RemoveBootEntry, AsksForAdministratorRights) {
 TEST(BootEntryRewrites, ReportAMissingBootIni) {
     for (const auto& rewrite : {addBootEntry, removeBootEntry}) {
         test::SimEnv env;
-        env.sys.failOn("readFile");
+        env.sys.failOn(sim::Op::kReadFile);
         EXPECT_FALSE(rewrite(env.state));
         test::expectOnlyFailureBox(env, "找不到boot.ini文件", "错误", win::kMbIconError);
     }
 }
 
+// A boot.ini the program cannot have made, and one held by another program.
+TEST(BootEntryRewrites, ReportFilesTheyCannotRewrite) {
+    const std::string huge(kMaxTextFileBytes + 1, 'x');
+    const std::string binary("[boot loader]\r\n\0\x01", 17);
+    const struct {
+        const char* name;
+        std::function<bool(AppState&)> rewrite;
+        std::string content;  // empty: the usual boot.ini, held open
+        const char* text;
+        unsigned flags;
+    } cases[] = {
+        {"add, huge", addBootEntry, huge, "boot.ini文件过大或不是文本文件", win::kMbIconError},
+        {"remove, binary", removeBootEntry, binary, "boot.ini文件过大或不是文本文件",
+         win::kMbIconError},
+        {"add, in use", addBootEntry, "", "重命名boot.ini错误", win::kMbIconWarning},
+        {"remove, in use", removeBootEntry, "", "处理boot.ini错误", win::kMbIconWarning},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::SimEnv env;
+        if (c.content.empty()) {
+            env.sys.holdOpen(kBootIni);
+        } else {
+            env.sys.writeHostFile(kBootIni, c.content);
+        }
+        const std::string before = bootIni(env);
+        EXPECT_FALSE(c.rewrite(env.state));
+        test::expectOnlyFailureBox(env, c.text, "错误", c.flags);
+        EXPECT_EQ(bootIni(env), before);
+        EXPECT_TRUE(env.temporaryFiles().empty());
+    }
+}
+
 // The message a rewrite must show when the given file operation fails; empty
 // for none.
-std::string expectedMessage(const std::string& operation, int setAttributesCall, bool adding) {
-    if (operation == "setAttributes") {
-        if (setAttributesCall > 1) return "";  // the read-only attribute is not checked
-        return adding ? "" : "必须有管理员权限！";
+std::string expectedMessage(sim::Op operation, int setAttributesCall, bool adding) {
+    switch (operation) {
+        case sim::Op::kSetAttributes:
+            // The read-only attribute set at the end is not checked.
+            return setAttributesCall > 1 || adding ? "" : "必须有管理员权限！";
+        case sim::Op::kReadFile:
+            return "找不到boot.ini文件";
+        case sim::Op::kReplaceFile:
+            return "重命名boot.ini错误";
+        default:
+            return "创建boot.ini临时文件出错";  // creating, writing, flushing, closing
     }
-    if (operation == "readFile") return "找不到boot.ini文件";
-    if (operation == "replaceFile") return "重命名boot.ini错误";
-    return "创建boot.ini临时文件出错";  // createFile, write, flush, close
 }
 
 // Fails each file operation a clean run makes, one at a time: boot.ini is then
@@ -127,18 +164,18 @@ void sweepFailures(const std::function<bool(AppState&)>& rewrite, bool adding,
 
     int setAttributesCalls = 0;
     for (size_t n = 1; n <= calls.size(); ++n) {
-        const std::string& operation = calls[n - 1];
-        if (operation == "setAttributes") ++setAttributesCalls;
-        SCOPED_TRACE("failing call " + std::to_string(n) + ": " + operation);
+        const sim::Op operation = calls[n - 1].op;
+        if (operation == sim::Op::kSetAttributes) ++setAttributesCalls;
+        SCOPED_TRACE("failing call " + std::to_string(n) + ": " + sim::opName(operation));
 
         test::SimEnv env;
         env.sys.writeHostFile(kBootIni, original);
-        env.sys.failCallNumber(static_cast<int>(n));
+        env.sys.failCall(n);
         const bool succeeded = rewrite(env.state);
 
         const std::string onDisk = bootIni(env);
         EXPECT_TRUE(onDisk == original || onDisk == updated);
-        EXPECT_FALSE(env.sys.readHostFile(kTemp));
+        EXPECT_TRUE(env.temporaryFiles().empty());
         const std::string message = expectedMessage(operation, setAttributesCalls, adding);
         EXPECT_EQ(env.messages(), message.empty() ? "" : message + "\n");
         EXPECT_EQ(succeeded, onDisk == updated);

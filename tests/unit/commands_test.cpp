@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 
 #include "app/window_events.h"
 #include "platform/winconst.h"
@@ -183,10 +184,11 @@ TEST(ExitButton, EndsTheChildWaitsForItThenDeletesTheTools) {
     env.state.extractionChild = env.sys.startProcess("7z.exe x -y -oG:\\ \"D:\\a.iso\"");
     command(env, ControlId::kExit);
     EXPECT_FALSE(env.sys.processRunning(env.state.extractionChild));
-    const auto& calls = env.sys.calls();
-    const auto terminate = std::find(calls.begin(), calls.end(), "terminate");
-    const auto wait = std::find(calls.begin(), calls.end(), "waitForExit");
-    const auto firstDelete = std::find(calls.begin(), calls.end(), "deleteFile");
+    std::vector<sim::Op> calls;
+    for (const auto& call : env.sys.calls()) calls.push_back(call.op);
+    const auto terminate = std::find(calls.begin(), calls.end(), sim::Op::kTerminate);
+    const auto wait = std::find(calls.begin(), calls.end(), sim::Op::kWaitForExit);
+    const auto firstDelete = std::find(calls.begin(), calls.end(), sim::Op::kDeleteFile);
     EXPECT_TRUE(terminate < wait && wait < firstDelete);
     for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe"}) {
         EXPECT_FALSE(env.sys.readHostFile(dir + name).has_value()) << name;
@@ -200,8 +202,7 @@ TEST(ExitButton, BeforeAnyCreationJustEnds) {
     command(env, ControlId::kExit);
     EXPECT_TRUE(env.ui.quitPosted());
     EXPECT_TRUE(env.ui.boxes().empty());
-    const auto& calls = env.sys.calls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "deleteFile"), 0);
+    for (const auto& call : env.sys.calls()) EXPECT_NE(call.op, sim::Op::kDeleteFile);
 }
 
 TEST(CloseWindow, EndsTheChildButKeepsTheTools) {
@@ -227,6 +228,14 @@ TEST(CloseWindow, EndsTheChildButKeepsTheTools) {
 namespace kh {
 namespace {
 
+TEST(WindowProcedure, AnEscapingExceptionIsAnInternalErrorNotACrash) {
+    SimEnv env;
+    app::runGuarded(env.state, [] {});
+    EXPECT_TRUE(env.ui.boxes().empty());
+    app::runGuarded(env.state, [] { throw std::bad_alloc(); });
+    test::expectOnlyFailureBox(env, "程序内部错误，即将退出", "错误", win::kMbIconError);
+}
+
 TEST(OkCommand, DisablesItselfAndHandsOverByMode) {
     SimEnv usb;
     startWithEntry(usb, false);
@@ -246,7 +255,7 @@ TEST(OkCommand, DisablesItselfAndHandsOverByMode) {
 
     SimEnv install;
     startWithEntry(install, false);
-    install.sys.mapDrive('D');
+    install.addVolume('D', 1, 63, false);  // C:'s partition, as far as the install can tell
     install.sys.writeHostFile("D:\\iso\\live.iso", "iso");
     install.ui.answerNextBox(win::kIdNo);
     install.ui.typeIsoPath("D:\\iso\\live.iso");

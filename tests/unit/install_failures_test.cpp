@@ -23,12 +23,7 @@ struct Expected {
 };
 
 void expectBox(const InstallMachine& m, size_t index, const Expected& expected) {
-    ASSERT_GT(m.ui.boxes().size(), index) << m.messages();
-    const auto& box = m.ui.boxes()[index];
-    EXPECT_EQ(box.text, expected.text);
-    EXPECT_EQ(box.caption, expected.caption);
-    EXPECT_EQ(box.flags, expected.flags);
-    EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
+    test::expectBox(m.ui, index, expected.text, expected.caption, expected.flags);
 }
 
 void expectNoRestart(const InstallMachine& m) {
@@ -49,18 +44,24 @@ InstallMachine& runInstall(InstallMachine& m) {
     return m;
 }
 
-TEST(HdInstallFailure, FailedMoveIsReportedAndNeverCongratulated) {
+// A boot entry would lead to a live system that cannot find its ISO: the
+// install stops at the failed move with nothing else changed.
+TEST(HdInstallFailure, FailedMoveStopsTheInstallThere) {
     InstallMachine m;
-    m.failNext("moveFile");
+    const std::string bootIni = m.file(test::kBootIni);
+    m.sys.failNext(sim::Op::kMoveFile);
     runInstall(m);
+    ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
     expectBox(m, 1, {"移动文件失败，检查空间或者手动移动", "Error", win::kMbIconError});
     EXPECT_TRUE(m.ui.quitPosted());
     EXPECT_TRUE(m.exists(test::kIsoInFolder));
     expectNoRestart(m);
-    expectToolsGone(m);
+    EXPECT_EQ(m.file(test::kBootIni), bootIni);
+    for (const std::string& path : test::kInstalledFiles) EXPECT_FALSE(m.exists(path)) << path;
+    EXPECT_TRUE(m.sys.startedCommands().empty());
 }
 
-TEST(HdInstallFailure, VolumeQueryFailuresEndWithTheOkButtonOff) {
+TEST(HdInstallFailure, VolumeQueryFailuresRefuseBeforeTheMove) {
     const struct {
         PartitionQuery::Status status;
         const char* text;
@@ -72,10 +73,11 @@ TEST(HdInstallFailure, VolumeQueryFailuresEndWithTheOkButtonOff) {
         const std::string bootIni = m.file(test::kBootIni);
         m.sys.volume('D').partition.status = c.status;
         m.installFrom(test::kIsoInFolder);
-        ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
-        expectBox(m, 1, {c.text, "current dir", win::kMbOk});
+        ASSERT_EQ(m.ui.boxes().size(), 1u) << m.messages();
+        expectBox(m, 0, {c.text, "current dir", win::kMbOk});
         EXPECT_FALSE(m.ui.quitPosted());
-        expectNoRestart(m);
+        EXPECT_TRUE(m.ui.control(ControlId::kOk).enabled);
+        EXPECT_TRUE(m.exists(test::kIsoInFolder));
         EXPECT_EQ(m.file(test::kBootIni), bootIni);
         EXPECT_FALSE(m.exists(test::kSevenZipExe));
         EXPECT_FALSE(m.exists("C:\\grldr"));
@@ -84,7 +86,7 @@ TEST(HdInstallFailure, VolumeQueryFailuresEndWithTheOkButtonOff) {
 
 TEST(HdInstallFailure, BootIniFailureEndsBeforeAnyFileIsWritten) {
     InstallMachine m;
-    m.failNext("replaceFile");
+    m.sys.failPath(sim::Op::kReplaceFile, test::kBootIni);
     runInstall(m);
     ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
     EXPECT_EQ(m.ui.boxes()[1].text, hd::msg::kBootIniRenameError);
@@ -152,7 +154,7 @@ TEST(HdInstallFailure, SevenZipThatCannotBeCreatedHidesTheStatus) {
     InstallMachine m;
     m.start();
     m.ui.show(ControlId::kStatusConfig, true);
-    m.failNext("createFile", 2);  // the first is boot.ini's temporary copy
+    m.sys.failPath(sim::Op::kCreateFile, test::kSevenZipExe);
     m.installFrom(test::kIsoInFolder);
     expectBox(m, 1, {"7z.exe创建失败", "错误", win::kMbIconError});
     EXPECT_FALSE(m.ui.control(ControlId::kStatusConfig).visible);
@@ -259,7 +261,7 @@ TEST(HdInstallFailure, SevenZipThatWillNotStopKeepsItsFilesAndStaysTracked) {
     m.sys.processBehaviour = [](const std::string& line) {
         return test::sevenZipRun(line, 60 * 60 * 1000);
     };
-    m.failNext("terminate");
+    m.sys.failNext(sim::Op::kTerminate);
     runInstall(m);
     expectBox(m, 1, {"提取vmlinux失败", "提取文件错误", win::kMbIconError});
     EXPECT_NE(m.state.extractionChild, 0u);
@@ -271,7 +273,7 @@ TEST(HdInstallFailure, SevenZipThatWillNotStopKeepsItsFilesAndStaysTracked) {
 
 TEST(HdInstallFailure, MenuThatCannotBeWrittenEndsWithoutTheRestartQuestion) {
     InstallMachine m;
-    m.failNext("createFile", 5);  // boot.ini's copy, 7z.exe, 7z.dll, grldr, menu.lst
+    m.sys.failPath(sim::Op::kCreateFile, "C:\\menu.lst");
     runInstall(m);
     expectBox(m, 1, {"menu.lst创建失败", "错误", win::kMbIconError});
     expectBox(m, 2, {hd::msg::kMenuOpenError, "错误", win::kMbIconError});
@@ -282,7 +284,7 @@ TEST(HdInstallFailure, MenuThatCannotBeWrittenEndsWithoutTheRestartQuestion) {
 // A boot entry whose loader is missing cannot start: never congratulate.
 TEST(HdInstallFailure, LoaderThatCannotBeWrittenIsReportedAndNotCongratulated) {
     InstallMachine m;
-    m.failNext("createFile", 4);  // boot.ini's copy, 7z.exe, 7z.dll, grldr
+    m.sys.failPath(sim::Op::kCreateFile, "C:\\grldr");
     runInstall(m);
     expectBox(m, 1, {"grldr创建失败", "错误", win::kMbIconError});
     EXPECT_FALSE(m.exists("C:\\grldr"));
@@ -293,7 +295,7 @@ TEST(HdInstallFailure, LoaderThatCannotBeWrittenIsReportedAndNotCongratulated) {
 
 TEST(HdInstallFailure, MenuRenameFailureGoesOnButIsNotCongratulated) {
     InstallMachine m;
-    m.failNext("replaceFile", 2);  // the first replaces boot.ini
+    m.sys.failPath(sim::Op::kReplaceFile, "C:\\menu.lst");
     runInstall(m);
     expectBox(m, 1, {"menu重命名错误", "Error", win::kMbOk});
     EXPECT_EQ(m.file("C:\\menu.lst"), test::sampleMenu());
@@ -302,15 +304,24 @@ TEST(HdInstallFailure, MenuRenameFailureGoesOnButIsNotCongratulated) {
     expectToolsGone(m);
 }
 
-TEST(HdInstallFailure, ShutdownPrivilegeDecidesWhetherTheRestartIsOffered) {
-    for (auto status :
-         {ShutdownPrivilege::Status::kVersionFailed, ShutdownPrivilege::Status::kTokenFailed}) {
+// The machine is set up either way; a restart the program cannot make is
+// said, and the program ends.
+TEST(HdInstallFailure, ARestartThatCannotBeMadeIsReported) {
+    const struct {
+        ShutdownPrivilege::Status privilege;
+        bool restartRefused;
+    } cases[] = {{ShutdownPrivilege::Status::kVersionFailed, false},
+                 {ShutdownPrivilege::Status::kTokenFailed, false},
+                 {ShutdownPrivilege::Status::kEnabled, true}};
+    for (const auto& c : cases) {
         InstallMachine m;
-        m.sys.setShutdownPrivilege(status);
+        m.sys.setShutdownPrivilege(c.privilege);
+        if (c.restartRefused) m.sys.failNext(sim::Op::kRequestRestart);
         runInstall(m);
-        EXPECT_EQ(m.ui.boxes().size(), 1u) << m.messages();
-        EXPECT_FALSE(m.ui.quitPosted());
-        expectNoRestart(m);
+        expectBox(m, m.ui.boxes().size() - 1,
+                  {hd::msg::kRestartImpossible, "警告", win::kMbIconWarning});
+        EXPECT_TRUE(m.ui.quitPosted());
+        EXPECT_FALSE(m.sys.restartRequested());
         expectToolsGone(m);
         for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path));
     }

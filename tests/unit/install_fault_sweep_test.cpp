@@ -1,23 +1,29 @@
-// Every system call of the install made to fail in turn: whatever fails, no
-// congratulation follows a failure message, no restart follows one, and
-// boot.ini is always either the old or the new file, never broken.
+// Every system call of the install failing, once or for good: no congratulation or restart follows
+// a failure, boot.ini is always the old or the new file, the ISO is never lost, no temporary file
+// is left, and the program never stalls with nothing left to happen.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "tests/support/fault_sweep.h"
 #include "tests/unit/install_machine.h"
 
 namespace kh {
 namespace {
 
 using test::InstallMachine;
+using test::SweepFault;
 
 const std::string kMoveCaption = "提示";
 const std::string kRestartCaption = "重启";
 
-TEST(HdInstallFaultSweep, NoFailedCallEndsInCongratulationOrABrokenBootIni) {
+bool deletesMayFail(const SweepFault& fault) {
+    return fault.call.op == sim::Op::kDeleteFile || fault.kind == SweepFault::Kind::kDriveFromHere;
+}
+
+TEST(HdFaultSweep, InstallNeverCongratulatesAfterAFailureNorLosesAFile) {
+    std::vector<sim::Call> calls;
     size_t startCalls = 0;
-    size_t allCalls = 0;
     std::string before;
     std::string after;
     {
@@ -27,19 +33,18 @@ TEST(HdInstallFaultSweep, NoFailedCallEndsInCongratulationOrABrokenBootIni) {
         before = clean.file(test::kBootIni);
         clean.installFrom(test::kIsoInFolder);
         ASSERT_TRUE(clean.sys.restartRequested()) << clean.messages();
-        allCalls = clean.sys.calls().size();
+        calls = clean.sys.calls();
         after = clean.file(test::kBootIni);
     }
-    ASSERT_GT(allCalls, startCalls + 40);
+    ASSERT_GT(calls.size(), startCalls + 40);
 
-    for (size_t n = startCalls + 1; n <= allCalls; ++n) {
+    test::sweepEachCall("hard-disk install", calls, startCalls + 1, [&](const SweepFault& fault) {
         InstallMachine m;
         m.start();
         ASSERT_EQ(m.sys.calls().size(), startCalls);
-        m.sys.failCallNumber(static_cast<int>(n));
+        fault.arm(m.sys);
         m.installFrom(test::kIsoInFolder);
-        const std::string failed = m.sys.calls()[n - 1];
-        SCOPED_TRACE("call " + std::to_string(n) + " " + failed + "\n" + m.messages());
+        SCOPED_TRACE(m.messages());
 
         bool failureShown = false;
         for (const auto& box : m.ui.boxes()) {
@@ -53,7 +58,14 @@ TEST(HdInstallFaultSweep, NoFailedCallEndsInCongratulationOrABrokenBootIni) {
         EXPECT_FALSE(failureShown && m.sys.restartRequested());
         const std::string bootIni = m.file(test::kBootIni);
         EXPECT_TRUE(bootIni == before || bootIni == after) << bootIni;
-    }
+        EXPECT_TRUE(m.exists(test::kIsoInFolder) != m.exists(test::kIsoInRoot));
+        EXPECT_TRUE(m.ui.quitPosted() || m.ui.control(ControlId::kOk).enabled ||
+                    m.sys.restartRequested())
+            << "stalled";
+        if (!deletesMayFail(fault)) {
+            EXPECT_TRUE(m.temporaryFiles().empty());
+        }
+    });
 }
 
 }  // namespace

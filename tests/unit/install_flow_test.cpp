@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/messages.h"
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/messages.h"
 #include "platform/winconst.h"
@@ -217,35 +218,79 @@ TEST(HdInstall, PathsLongerThanMaxPathAreUsedWhole) {
 }
 
 // Refusals before anything changes: the OK button comes back for another try.
-TEST(HdInstall, RefusesWithoutIsoChoiceSystemPartitionOrIsoFile) {
+TEST(HdInstall, RefusesBeforeAnythingChanges) {
+    using Arrange = void (*)(InstallMachine&);
+    const Arrange nothing = [](InstallMachine&) {};
     const struct {
         const char* name;
         std::string typed;
-        void (*arrange)(InstallMachine&);
+        Arrange arrange;  // before the program starts
         const char* message;
     } cases[] = {
-        {"no choice", "", [](InstallMachine&) {}, "请先选择ISO文件！"},
+        {"no choice", "", nothing, "请先选择ISO文件！"},
         {"no system partition", test::kIsoInFolder,
-         [](InstallMachine& m) { m.state.systemDrive.partitionIndex.reset(); },
+         [](InstallMachine& m) { m.sys.volume('C').partition.info.bootIndicator = false; },
          hd::msg::kNoSystemPartition},
-        {"no ISO", "D:\\iso\\gone.iso", [](InstallMachine&) {}, "ISO文件不存在"},
+        {"no ISO", "D:\\iso\\gone.iso", nothing, "ISO文件不存在"},
+        // Relative paths would move the ISO to the root of another drive.
+        {"relative", "live.iso", nothing, app::msg::kIsoPathNotAbsolute},
+        {"drive-relative", "D:live.iso", nothing, app::msg::kIsoPathNotAbsolute},
+        {"UNC", "\\\\server\\share\\live.iso", nothing, app::msg::kIsoPathNotAbsolute},
+        {"long-path prefix", "\\\\?\\D:\\iso\\live.iso", nothing, app::msg::kIsoPathNotAbsolute},
+        {"no file name", "D:\\iso\\", nothing, app::msg::kIsoPathNotAbsolute},
+        {"ISO on a stick", test::kIsoInFolder,
+         [](InstallMachine& m) { m.sys.volume('D').type = DriveType::kRemovable; },
+         hd::msg::kIsoNotOnFirstDisk},
+        // Its offset matches a partition of the first disk by coincidence.
+        {"ISO on the second disk", test::kIsoInFolder,
+         [](InstallMachine& m) { m.sys.volume('D').diskNumber = 1; }, hd::msg::kIsoNotOnFirstDisk},
+        {"disk unknown, offset not in the table", test::kIsoInFolder,
+         [](InstallMachine& m) {
+             m.sys.volume('D').diskNumber.reset();
+             m.sys.volume('D').partition.info.startingOffset = 4096 * 512;
+         },
+         hd::msg::kIsoPartitionNotInTable},
+        {"system volume on the second disk", test::kIsoInFolder,
+         [](InstallMachine& m) { m.sys.volume('C').diskNumber = 1; },
+         hd::msg::kSystemNotOnFirstDisk},
+        {"no boot signature", test::kIsoInFolder,
+         [](InstallMachine& m) {
+             m.disk[511] = 0;
+             m.sys.setDiskImage(m.disk);
+         },
+         hd::msg::kNoMasterBootRecord},
+        {"protective GPT entry", test::kIsoInFolder,
+         [](InstallMachine& m) {
+             m.disk[446 + 16 * 3 + 4] = static_cast<char>(0xEE);
+             m.sys.setDiskImage(m.disk);
+         },
+         hd::msg::kGptDisk},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         InstallMachine m;
+        c.arrange(m);
         m.start();
         const std::string bootIni = m.file(test::kBootIni);
-        c.arrange(m);
         m.installFrom(c.typed);
-        ASSERT_EQ(m.ui.boxes().size(), 1u) << c.name;
-        EXPECT_EQ(m.ui.boxes()[0].text, c.message) << c.name;
-        EXPECT_EQ(m.ui.boxes()[0].caption, "警告");
-        EXPECT_EQ(m.ui.boxes()[0].flags, win::kMbIconWarning);
-        EXPECT_TRUE(m.ui.control(ControlId::kOk).enabled) << c.name;
+        ASSERT_EQ(m.ui.boxes().size(), 1u) << m.messages();
+        test::expectBox(m.ui, 0, c.message, "警告", win::kMbIconWarning);
+        EXPECT_TRUE(m.ui.control(ControlId::kOk).enabled);
         EXPECT_FALSE(m.ui.quitPosted());
         EXPECT_EQ(m.file(test::kBootIni), bootIni);
         EXPECT_TRUE(m.exists(test::kIsoInFolder));
         EXPECT_FALSE(m.exists("C:\\grldr"));
+        EXPECT_TRUE(m.temporaryFiles().empty());
     }
+}
+
+TEST(HdInstall, WithoutTheDiskNumberTheOffsetDecides) {
+    InstallMachine m;
+    m.sys.volume('D').diskNumber.reset();
+    m.start();
+    m.installFrom(test::kIsoInFolder);
+    EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
+    EXPECT_NE(m.file("C:\\menu.lst").find("isodev=/dev/sda5 "), std::string::npos);
 }
 
 TEST(HdInstall, NoToTheMoveEndsTheProgramWithNothingChanged) {

@@ -59,7 +59,7 @@ inline sim::SimProcess sevenZipRun(const std::string& commandLine, uint64_t runs
 
 struct InstallMachine : SimEnv {
     InstallMachine() {
-        std::string disk = blankDisk(2048);
+        disk = blankDisk(2048);
         writeTable(disk, 0, {{0x07, 63, 900, true}, {0x0F, 1000, 1000}});
         writeTable(disk, 1000, {{0x07, 63, 400}, {0x05, 500, 500}});
         writeTable(disk, 1500, {{0x0B, 63, 400}});
@@ -77,6 +77,9 @@ struct InstallMachine : SimEnv {
         sys.processBehaviour = [](const std::string& line) { return sevenZipRun(line); };
         sys.writeHostFile(kIsoInFolder, "live-iso-image");
     }
+
+    // The first disk's image; a change counts once setDiskImage(disk) is called.
+    std::string disk;
 
     // Creates the main window as at program start.
     void start() {
@@ -99,13 +102,6 @@ struct InstallMachine : SimEnv {
             if (box.caption == caption) return true;
         }
         return false;
-    }
-
-    // The n-th call of `operation` from now on fails.
-    void failNext(const std::string& operation, int n = 1) {
-        int made = 0;
-        for (const std::string& call : sys.calls()) made += call == operation;
-        sys.failOn(operation, made + n);
     }
 };
 

@@ -17,7 +17,6 @@ namespace kh::hd {
 namespace {
 
 const std::string kMenu = "C:\\menu.lst";
-const std::string kTemp = "C:\\temp.lst";
 
 std::string sampleMenu() {
     std::ifstream in(KH_SOURCE_DIR "/payloads/data/menu.lst", std::ios::binary);
@@ -46,10 +45,14 @@ struct MenuEnv : test::SimEnv {
 TEST(RewriteMenu, InsertsTheEntryIntoTheSampleMenu) {
     MenuEnv env;
     ASSERT_EQ(sampleMenu().size(), 458u);
-    env.sys.writeHostFile(kTemp, std::string(2000, 'j'));  // left over from an earlier run
+    // A user's own file of the old fixed name, and one of ours left by an
+    // earlier run, are both kept.
+    env.sys.writeHostFile("C:\\temp.lst", "the user's list");
+    env.sys.writeHostFile("C:\\~kh-lst0.tmp", "left over");
     EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kDone);
     EXPECT_EQ(env.menu(), sampleWithEntry());
-    EXPECT_FALSE(env.sys.readHostFile(kTemp));
+    EXPECT_EQ(env.sys.readHostFile("C:\\temp.lst"), "the user's list");
+    EXPECT_EQ(env.temporaryFiles(), std::vector<std::string>{"~kh-lst0.tmp"});
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_FALSE(env.ui.quitPosted());
 }
@@ -79,9 +82,16 @@ TEST(RewriteMenu, DoesNothingWithoutASystemPartition) {
 
 TEST(RewriteMenu, ReportsAMenuItCannotRead) {
     MenuEnv env;
-    env.sys.failOn("readFile");
+    env.sys.failOn(sim::Op::kReadFile);
     EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kFailed);
     test::expectOnlyFailureBox(env, msg::kMenuOpenError, msg::kError, win::kMbIconError);
+}
+
+TEST(RewriteMenu, ReportsAMenuTooLargeToBeOne) {
+    MenuEnv env;
+    env.sys.writeHostFile(kMenu, std::string(kMaxTextFileBytes + 1, 't'));
+    EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kFailed);
+    test::expectOnlyFailureBox(env, msg::kMenuNotText, msg::kError, win::kMbIconError);
 }
 
 TEST(RewriteMenu, ReplacesAReadOnlyHiddenSystemMenu) {
@@ -93,30 +103,31 @@ TEST(RewriteMenu, ReplacesAReadOnlyHiddenSystemMenu) {
 
 TEST(RewriteMenu, GoesOnWhenTheAttributesCannotBeCleared) {
     MenuEnv env;
-    env.sys.failOn("setAttributes");
+    env.sys.failOn(sim::Op::kSetAttributes);
     EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kDone);
     EXPECT_EQ(env.menu(), sampleWithEntry());
 }
 
 TEST(RewriteMenu, LeavesTheSampleWhenTheCopyFails) {
-    for (const char* operation : {"createFile", "write", "flush", "close"}) {
-        SCOPED_TRACE(operation);
+    for (sim::Op operation :
+         {sim::Op::kCreateFile, sim::Op::kWrite, sim::Op::kFlush, sim::Op::kClose}) {
+        SCOPED_TRACE(sim::opName(operation));
         MenuEnv env;
         env.sys.failOn(operation);
         EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kFailed);
         test::expectOnlyFailureBox(env, msg::kMenuTempError, msg::kError, win::kMbIconError);
         EXPECT_EQ(env.menu(), sampleMenu());
-        EXPECT_FALSE(env.sys.readHostFile(kTemp));
+        EXPECT_TRUE(env.temporaryFiles().empty());
     }
 }
 
 TEST(RewriteMenu, ReportsAFailedRename) {
     MenuEnv env;
-    env.sys.failOn("replaceFile");
+    env.sys.failOn(sim::Op::kReplaceFile);
     EXPECT_EQ(rewriteMenu(env.state, 5), MenuOutcome::kRenameFailed);
     test::expectOnlyFailureBox(env, msg::kMenuRenameError, msg::kMenuRenameCaption, win::kMbOk);
     EXPECT_EQ(env.menu(), sampleMenu());
-    EXPECT_FALSE(env.sys.readHostFile(kTemp));
+    EXPECT_TRUE(env.temporaryFiles().empty());
 }
 
 }  // namespace

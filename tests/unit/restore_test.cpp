@@ -10,6 +10,7 @@
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/messages.h"
 #include "platform/winconst.h"
+#include "tests/support/fault_sweep.h"
 #include "tests/unit/install_machine.h"
 
 namespace kh {
@@ -81,8 +82,8 @@ TEST(HdRestore, FilesThatCannotBeDeletedAreNamedOnePerLine) {
     auto m = installedMachine();
     SecondStart second(*m);
     second.start();
-    m->failNext("deleteFile", 3);  // c:\initrd4disk.img
-    m->failNext("deleteFile", 7);  // c:\g2ldr
+    m->sys.failPath(sim::Op::kDeleteFile, "C:\\initrd4disk.img");
+    m->sys.failPath(sim::Op::kDeleteFile, "C:\\g2ldr");
     second.pressOk();
 
     ASSERT_EQ(second.ui.boxes().size(), 1u);
@@ -97,69 +98,74 @@ TEST(HdRestore, FilesThatCannotBeDeletedAreNamedOnePerLine) {
 }
 
 TEST(HdRestore, FailingBootIniRemovalLeavesEveryFile) {
-    for (const char* operation :
-         {"setAttributes", "readFile", "createFile", "write", "flush", "close", "replaceFile"}) {
+    using sim::Op;
+    for (Op operation : {Op::kSetAttributes, Op::kReadFile, Op::kCreateFile, Op::kWrite, Op::kFlush,
+                         Op::kClose, Op::kReplaceFile}) {
+        SCOPED_TRACE(sim::opName(operation));
         auto m = installedMachine();
         const std::string bootIni = m->file(test::kBootIni);
         SecondStart second(*m);
         second.start();
-        m->failNext(operation);
+        m->sys.failNext(operation);
         second.pressOk();
-        ASSERT_EQ(second.ui.boxes().size(), 1u) << operation;
-        EXPECT_NE(second.lastText(), hd::msg::kRestoreDone) << operation;
-        EXPECT_TRUE(second.ui.quitPosted()) << operation;
-        EXPECT_EQ(m->file(test::kBootIni), bootIni) << operation;
+        ASSERT_EQ(second.ui.boxes().size(), 1u);
+        EXPECT_NE(second.lastText(), hd::msg::kRestoreDone);
+        EXPECT_TRUE(second.ui.quitPosted());
+        EXPECT_EQ(m->file(test::kBootIni), bootIni);
         for (const std::string& path : kAllInstalled) EXPECT_TRUE(m->exists(path)) << path;
     }
 }
 
-// Every system call of the restore made to fail in turn.
-TEST(HdRestore, NoFailedCallIsReportedAsSuccessOrBreaksBootIni) {
-    const std::string successCaption = "成功清除";
-    size_t startCalls = 0;
-    size_t allCalls = 0;
+// Every system call of the restore failing, once or for good.
+TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
+    std::vector<sim::Call> calls;
     std::string installed;
     std::string restored;
+    size_t installCalls = 0;
     {
         auto m = installedMachine();
+        installCalls = m->sys.calls().size();
+        installed = m->file(test::kBootIni);
         SecondStart clean(*m);
         clean.start();
-        startCalls = m->sys.calls().size();
-        installed = m->file(test::kBootIni);
         clean.pressOk();
         ASSERT_EQ(clean.lastText(), hd::msg::kRestoreDone);
-        allCalls = m->sys.calls().size();
+        calls = m->sys.calls();
         restored = m->file(test::kBootIni);
     }
-
-    for (size_t n = startCalls + 1; n <= allCalls; ++n) {
+    // Start-up checks of the second start are swept with the rest.
+    test::sweepEachCall("restore", calls, installCalls + 1, [&](const test::SweepFault& fault) {
         auto m = installedMachine();
+        ASSERT_EQ(m->sys.calls().size(), installCalls);
+        fault.arm(m->sys);
         SecondStart second(*m);
-        second.start();
-        ASSERT_EQ(m->sys.calls().size(), startCalls);
-        m->sys.failCallNumber(static_cast<int>(n));
-        second.pressOk();
-        SCOPED_TRACE("call " + std::to_string(n) + " " + m->sys.calls()[n - 1]);
+        app::onCreate(second.state);
+        if (!second.state.bootEntryPresent) return;  // start-up failed: nothing was touched
+        app::onCommand(second.state, static_cast<int>(ControlId::kOk));
 
-        ASSERT_EQ(second.ui.boxes().size(), 1u);
+        ASSERT_FALSE(second.ui.boxes().empty());
         EXPECT_TRUE(second.ui.quitPosted());
         const std::string bootIni = m->file(test::kBootIni);
         ASSERT_TRUE(bootIni == installed || bootIni == restored) << bootIni;
         size_t left = 0;
         for (const std::string& path : kAllInstalled) left += m->exists(path);
         EXPECT_TRUE(bootIni != installed || left == kAllInstalled.size()) << left;
-        if (second.ui.boxes()[0].caption == successCaption) {
+        const auto& last = second.ui.boxes().back();
+        if (last.caption == "成功清除") {
             EXPECT_EQ(left, 0u);
             EXPECT_EQ(bootIni, restored);
         } else if (bootIni == restored) {
-            // Every file still there is named.
             for (const std::string& path : kAllInstalled) {
                 if (m->exists(path)) {
-                    EXPECT_NE(second.lastText().find(path), std::string::npos) << path;
+                    EXPECT_NE(last.text.find(path), std::string::npos) << path;
                 }
             }
         }
-    }
+        if (fault.call.op != sim::Op::kDeleteFile &&
+            fault.kind != test::SweepFault::Kind::kDriveFromHere) {
+            EXPECT_TRUE(m->temporaryFiles().empty());
+        }
+    });
 }
 
 }  // namespace

@@ -108,7 +108,7 @@ TEST(SystemDriveSearch, MissingBootIniWarnsWithThePathAndEnds) {
 
 TEST(SystemDriveSearch, AttributesThatCannotBeClearedMeanNoAdministrator) {
     SimEnv env;
-    env.sys.failOn("setAttributes");
+    env.sys.failOn(sim::Op::kSetAttributes);
     hd::searchSystemDrive(env.state);
     ASSERT_EQ(env.ui.boxes().size(), 1u);
     EXPECT_EQ(env.ui.boxes()[0].text, "必须有管理员权限！");
@@ -152,7 +152,7 @@ TEST(InstallDetection, UnreadableOrCleanBootIniLeavesTheFlagClear) {
 
     SimEnv unreadable;
     unreadable.sys.writeHostFile("C:\\boot.ini", "c:\\grldr=\"KorvaneLinux\"\r\n");
-    unreadable.sys.failOn("readFile");
+    unreadable.sys.failOn(sim::Op::kReadFile);
     app::onCreate(unreadable.state);
     EXPECT_FALSE(unreadable.state.bootEntryPresent);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/gbk_path.h"
 #include "tests/unit/usb_rig.h"
 
 namespace kh {
@@ -49,9 +50,54 @@ TEST(UsbChecks, NoDriveIsRefused) {
     expectRefused(rig, "请先插入U盘!", "警告", win::kMbIconWarning);
 }
 
+// Formatting would erase the ISO or the running program, whichever way the
+// stick is reached: refused before the format question, nothing written.
+TEST(UsbChecks, TheStickHoldingTheIsoOrTheProgramIsRefused) {
+    const struct {
+        const char* name;
+        std::string iso;
+        std::string program;
+        void (*arrange)(UsbRig&);
+        const char* text;
+    } cases[] = {
+        {"ISO on the stick", "G:\\live.iso", "", [](UsbRig&) {},
+         "ISO文件在所选U盘上，请先把它复制到其他磁盘"},
+        {"ISO through a subst letter", "S:\\live.iso", "",
+         [](UsbRig& rig) {
+             rig.sys.mapDrive('S');
+             rig.sys.substDrive('S', "G:\\");
+         },
+         "ISO文件在所选U盘上，请先把它复制到其他磁盘"},
+        {"ISO through a mounted folder", "C:\\mnt\\stick\\live.iso", "",
+         [](UsbRig& rig) { rig.sys.mountFolder("C:\\mnt\\stick", 'G'); },
+         "ISO文件在所选U盘上，请先把它复制到其他磁盘"},
+        {"program on the stick", test::kIso, "G:\\KorvaneHelper.exe", [](UsbRig&) {},
+         "本程序在所选U盘上，请从其他磁盘运行本程序"},
+        {"program through a subst letter", test::kIso, "T:\\app\\KorvaneHelper.exe",
+         [](UsbRig& rig) {
+             rig.sys.mapDrive('T');
+             rig.sys.substDrive('T', "G:\\");
+         },
+         "本程序在所选U盘上，请从其他磁盘运行本程序"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UsbRig rig;
+        c.arrange(rig);
+        rig.sparseFile(c.iso, 1000000);
+        rig.ui.typeIsoPath(c.iso);
+        if (!c.program.empty()) rig.sys.setModulePath(c.program);
+        rig.pressOk();
+        expectRefused(rig, c.text, "警告", win::kMbIconWarning);
+        EXPECT_TRUE(rig.sys.startedCommands().empty());
+        EXPECT_FALSE(rig.sys.readHostFile(directoryOf(rig.sys.modulePath()) + "\\7z.exe"));
+        EXPECT_EQ(rig.sys.readHostFile(c.iso)->size(), 1000000u);
+    }
+}
+
 TEST(UsbChecks, ADriveWithoutFreeSpaceInformationIsNotFound) {
     UsbRig failing;
-    failing.sys.failOn("diskFreeSpace");
+    failing.sys.failOn(sim::Op::kDiskFreeSpace);
     failing.pressOk();
     expectRefused(failing, "找不到所选磁盘驱动器", "警告", win::kMbOkCancel);
 

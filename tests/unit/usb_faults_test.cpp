@@ -1,57 +1,69 @@
-// Every system call of a whole creation failing in turn: the creation never
-// claims success or asks on after it showed a failure, and it never stalls
-// with OK disabled and nothing left to happen.
+// Every system call of a whole creation failing, once or for good: the
+// creation never claims success or asks on after it showed a failure, never
+// stalls with OK disabled and nothing left to happen, and removes its tools
+// and log however it ends.
 #include <gtest/gtest.h>
 
+#include "tests/support/fault_sweep.h"
 #include "tests/unit/usb_rig.h"
 
 namespace kh {
 namespace {
 
+using test::SweepFault;
 using test::UsbRig;
 
 bool isFailure(const sim::BoxRecord& box) {
     return box.caption == "错误" || box.caption == "警告" || box.caption == "error";
 }
 
-void expectHonestEnd(const UsbRig& rig, const std::string& what) {
+// Deleting the tools can only fail where deletes themselves fail.
+bool toolsMayStay(const UsbRig& rig, const SweepFault& fault) {
+    return rig.state.extractionChild != 0 || fault.call.op == sim::Op::kDeleteFile ||
+           (fault.kind == SweepFault::Kind::kDriveFromHere && fault.call.drive == 'C');
+}
+
+void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
+    SCOPED_TRACE(rig.messages());
     bool failed = false;
     for (const auto& box : rig.ui.boxes()) {
         // Neither success nor a new question once a failure was shown.
         if (box.text == test::kSuccess || box.caption == "格式化") {
-            EXPECT_FALSE(failed) << what << "\n" << rig.messages();
+            EXPECT_FALSE(failed);
         }
         failed = failed || isFailure(box);
     }
-    EXPECT_TRUE(rig.ui.quitPosted() || rig.ui.control(ControlId::kOk).enabled)
-        << what << " stalled\n"
-        << rig.messages();
-    EXPECT_TRUE(rig.ui.timers().empty() || rig.ui.quitPosted()) << what;
-}
-
-void failEachCallInTurn(int answer) {
-    UsbRig clean;
-    const size_t before = clean.sys.calls().size();
-    clean.ui.answerNextBox(answer);
-    clean.create();
-    ASSERT_EQ(clean.lastBox().text, test::kSuccess);
-    const size_t total = clean.sys.calls().size() - before;
-    ASSERT_GT(total, 20u);
-
-    for (size_t n = 1; n <= total; ++n) {
-        UsbRig rig;
-        const std::string what =
-            "call " + std::to_string(n) + " (" + clean.sys.calls()[before + n - 1] + ")";
-        rig.sys.failCallNumber(static_cast<int>(rig.sys.calls().size() + n));
-        rig.ui.answerNextBox(answer);
-        rig.create();
-        expectHonestEnd(rig, what);
+    EXPECT_TRUE(rig.ui.quitPosted() || rig.ui.control(ControlId::kOk).enabled) << "stalled";
+    EXPECT_TRUE(rig.ui.timers().empty() || rig.ui.quitPosted());
+    if (!toolsMayStay(rig, fault)) {
+        EXPECT_FALSE(rig.toolsPresent());
     }
 }
 
-TEST(UsbFaults, EachCallOfTheFormatRouteFailingInTurn) { failEachCallInTurn(win::kIdYes); }
+void sweepRoute(const std::string& name, int answer) {
+    std::vector<sim::Call> calls;
+    size_t before = 0;
+    {
+        UsbRig clean;
+        before = clean.sys.calls().size();
+        clean.ui.answerNextBox(answer);
+        clean.create();
+        ASSERT_EQ(clean.lastBox().text, test::kSuccess);
+        calls = clean.sys.calls();
+    }
+    ASSERT_GT(calls.size(), before + 20);
+    test::sweepEachCall(name, calls, before + 1, [answer](const SweepFault& fault) {
+        UsbRig rig;
+        fault.arm(rig.sys);
+        rig.ui.answerNextBox(answer);
+        rig.create();
+        expectHonestEnd(rig, fault);
+    });
+}
 
-TEST(UsbFaults, EachCallOfTheRelabelRouteFailingInTurn) { failEachCallInTurn(win::kIdNo); }
+TEST(UsbFaults, FormatRoute) { sweepRoute("USB creation, format route", win::kIdYes); }
+
+TEST(UsbFaults, RelabelRoute) { sweepRoute("USB creation, relabel route", win::kIdNo); }
 
 }  // namespace
 }  // namespace kh

@@ -1,7 +1,7 @@
 // A machine ready for the USB media creation: drive G: removable, the ISO, the
 // program's resources, the window created in USB mode, and scripted children
-// that behave like the real tools (7-Zip lists and extracts, LABEL and format
-// change the label, the installer ends).
+// that behave like the real tools (7-Zip lists and extracts, format changes
+// the label, the installer ends).
 #pragma once
 
 #include <filesystem>
@@ -22,6 +22,7 @@ inline constexpr const char* kIso = "C:\\isos\\live.iso";
 inline constexpr const char* kSevenZip = "C:\\tools\\7z.exe";
 inline constexpr const char* kSevenZipDll = "C:\\tools\\7z.dll";
 inline constexpr const char* kInstaller = "C:\\tools\\syslinux.exe";
+inline constexpr const char* kProgressLog = "C:\\tools\\7z-progress.log";
 inline constexpr const char* kListCommand = "7z.exe l -slt \"C:\\isos\\live.iso\"";
 inline constexpr const char* kExtractCommand =
     "7z.exe x -y -bsp1 -oG:\\ \"C:\\isos\\live.iso\" -x![BOOT]";
@@ -58,7 +59,6 @@ struct UsbRig : SimEnv {
         children["7z.exe l"] = SimProcess{false, 500, 0, listing({300000000, 4096}), nullptr};
         children["7z.exe x"] =
             SimProcess{false, 12000, 0, "", [](sim::SimSystem& s) { writeIsoTree(s); }};
-        children["LABEL "] = SimProcess{false, 2000, 0, "", nullptr};
         children["cmd /c"] =
             SimProcess{false, 3000, 0, "", [](sim::SimSystem& s) { s.volume('G').label = "BOOT"; }};
         children["syslinux.exe"] = SimProcess{false, 4000, 0, "", nullptr};
@@ -88,14 +88,7 @@ struct UsbRig : SimEnv {
         labelAtStart[command] = sys.volume('G').label.value_or("");
         for (const auto& [prefix, process] : children) {
             if (command.rfind(prefix, 0) != 0) continue;
-            SimProcess result = process;
-            if (prefix == "LABEL " && !result.onExit) {
-                // LABEL X: NAME
-                const char drive = command[6];
-                const std::string name = command.substr(command.rfind(' ') + 1);
-                result.onExit = [drive, name](sim::SimSystem& s) { s.volume(drive).label = name; };
-            }
-            return result;
+            return process;
         }
         return SimProcess{true, 0, 0, "", nullptr};
     }
@@ -121,9 +114,10 @@ struct UsbRig : SimEnv {
         return false;
     }
     const sim::BoxRecord& lastBox() const { return ui.boxes().back(); }
+    // The tools or 7-Zip's progress log next to the program.
     bool toolsPresent() const {
         return sys.readHostFile(kSevenZip) || sys.readHostFile(kSevenZipDll) ||
-               sys.readHostFile(kInstaller);
+               sys.readHostFile(kInstaller) || sys.readHostFile(kProgressLog);
     }
 
     std::map<std::string, SimProcess> children;  // by command prefix

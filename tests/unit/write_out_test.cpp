@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 
 #include "payloads/catalogue.h"
@@ -46,22 +47,23 @@ const PayloadCase kPayloads[] = {
 // How a step is made to fail, what the write-out then returns and which of
 // the payload's texts it shows.
 struct FailingStep {
-    const char* failingCall;  // nullptr: the resource is missing
+    std::optional<sim::Op> failingCall;  // none: the resource is missing
     WriteOutcome outcome;
     const char* PayloadTexts::*text;
 };
 
 const FailingStep kSteps[] = {
-    {nullptr, WriteOutcome::kAbandoned, &PayloadTexts::notFound},
-    {"loadResource", WriteOutcome::kLoadOrLockFailed, &PayloadTexts::loadFailed},
-    {"lockResource", WriteOutcome::kLoadOrLockFailed, &PayloadTexts::lockFailed},
-    {"createFile", WriteOutcome::kCreateFailed, &PayloadTexts::createFailed},
+    {std::nullopt, WriteOutcome::kAbandoned, &PayloadTexts::notFound},
+    {sim::Op::kLoadResource, WriteOutcome::kLoadOrLockFailed, &PayloadTexts::loadFailed},
+    {sim::Op::kLockResource, WriteOutcome::kLoadOrLockFailed, &PayloadTexts::lockFailed},
+    {sim::Op::kCreateFile, WriteOutcome::kCreateFailed, &PayloadTexts::createFailed},
 };
 
-WriteOutcome failAt(SimEnv& env, const char* failingCall, int id, const PayloadMessages& messages) {
+WriteOutcome failAt(SimEnv& env, std::optional<sim::Op> failingCall, int id,
+                    const PayloadMessages& messages) {
     if (failingCall) {
         env.sys.setResource(id, "data");
-        env.sys.failOn(failingCall);
+        env.sys.failOn(*failingCall);
     }
     return writePayload(env.state, {id, kTarget}, messages);
 }
@@ -79,8 +81,9 @@ TEST(PayloadWriteOut, WritesTheExactBytes) {
 TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsBoxAndLeavesNoFile) {
     for (const PayloadCase& payload : kPayloads) {
         for (const FailingStep& step : kSteps) {
-            SCOPED_TRACE(std::string(payload.name) + " failing at " +
-                         (step.failingCall ? step.failingCall : "a missing resource"));
+            SCOPED_TRACE(
+                std::string(payload.name) + " failing at " +
+                (step.failingCall ? sim::opName(*step.failingCall) : "a missing resource"));
             SimEnv env;
             EXPECT_EQ(failAt(env, step.failingCall, payload.id, payload.messages()), step.outcome);
             const bool lock = step.text == &PayloadTexts::lockFailed;
@@ -94,8 +97,8 @@ TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsBoxAndLeavesNoFile) {
 }
 
 TEST(PayloadWriteOut, AnInterruptedWriteLeavesNoPartialFile) {
-    for (const char* failingCall : {"write", "flush", "close"}) {
-        SCOPED_TRACE(failingCall);
+    for (sim::Op failingCall : {sim::Op::kWrite, sim::Op::kFlush, sim::Op::kClose}) {
+        SCOPED_TRACE(sim::opName(failingCall));
         SimEnv env;
         EXPECT_EQ(failAt(env, failingCall, kGrldr, hdGrldr()), WriteOutcome::kCreateFailed);
         test::expectOnlyFailureBox(env, msg::kHdGrldr.createFailed, msg::kError, msg::kErrorFlags);
@@ -112,7 +115,8 @@ TEST(PayloadWriteOut, FurtherFilesNameThemselvesInEveryBox) {
     for (const auto& [messages, name] : files) {
         std::set<std::string> texts;
         for (const FailingStep& step : kSteps) {
-            SCOPED_TRACE(name + " failing at " + (step.failingCall ? step.failingCall : "none"));
+            SCOPED_TRACE(name + " failing at " +
+                         (step.failingCall ? sim::opName(*step.failingCall) : "none"));
             SimEnv env;
             EXPECT_EQ(failAt(env, step.failingCall, kSyslinuxCfg, messages), step.outcome);
             ASSERT_EQ(env.ui.boxes().size(), 1u);

@@ -18,18 +18,6 @@ for file in grldr fonts greengem.xpm menu.lst; do
     }
 done
 
-# put_slot IMAGE SECTOR SLOT TYPE FIRST COUNT: one partition table entry.
-put_slot() {
-    local entry=$(($2 * 512 + 446 + 16 * $3))
-    printf "$(printf '\\x00\\x00\\x00\\x00\\x%02x\\x00\\x00\\x00' "$4")" |
-        dd of="$1" bs=1 seek="$entry" conv=notrunc status=none
-    for value in "$5" "$6"; do
-        printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((value & 255)) $((value >> 8 & 255)) \
-            $((value >> 16 & 255)) $((value >> 24 & 255)))"
-    done | dd of="$1" bs=1 seek=$((entry + 8)) conv=notrunc status=none
-    printf '\x55\xaa' | dd of="$1" bs=1 seek=$(($2 * 512 + 510)) conv=notrunc status=none
-}
-
 setup_prefix
 # C: stays slot 0 at LBA 63; an extended partition at 1100 holds D: at 1163.
 put_slot "$WORK/disk.img" 0 1 15 1100 900

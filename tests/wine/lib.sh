@@ -88,6 +88,18 @@ setup_prefix() {
     kh_warm
 }
 
+# put_slot IMAGE SECTOR SLOT TYPE FIRST COUNT: one partition table entry.
+put_slot() {
+    local entry=$(($2 * 512 + 446 + 16 * $3))
+    printf "$(printf '\\x00\\x00\\x00\\x00\\x%02x\\x00\\x00\\x00' "$4")" |
+        dd of="$1" bs=1 seek="$entry" conv=notrunc status=none
+    for value in "$5" "$6"; do
+        printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((value & 255)) $((value >> 8 & 255)) \
+            $((value >> 16 & 255)) $((value >> 24 & 255)))"
+    done | dd of="$1" bs=1 seek=$((entry + 8)) conv=notrunc status=none
+    printf '\x55\xaa' | dd of="$1" bs=1 seek=$(($2 * 512 + 510)) conv=notrunc status=none
+}
+
 write_boot_ini() { printf '%s' "$1" >"$WINEPREFIX/drive_c/boot.ini"; }
 
 # start_app [EXE]: starts the program (default the test variant) in the background.

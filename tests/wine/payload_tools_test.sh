@@ -12,6 +12,7 @@ set -euo pipefail
 }
 payloads=$(cd "$1" && pwd)
 source "$(dirname "$0")/../../scripts/wine-env.sh"
+kh_needs_i386 "the shipped 32-bit 7z.exe and syslinux.exe"
 unset DISPLAY
 
 failures=0

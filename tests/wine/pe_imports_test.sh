@@ -1,5 +1,6 @@
 #!/bin/bash
-# The Windows executable must start on Windows XP as one file: it may import
+# The shipped Windows executable must be the 32-bit build, carry its version,
+# and start on Windows XP as one file: it may import
 # only system DLLs (no MinGW runtime DLLs, no UCRT API sets), no function that
 # Windows XP lacks, and its header must not ask for a newer subsystem version.
 #
@@ -63,7 +64,15 @@ for part in OSystem Subsystem; do
     fi
 done
 
+# The shipped file is the 32-bit build, and carries the version its resource script gives.
+[[ $dump == *"file format pei-i386"* ]] || fail "not a 32-bit (i386) executable"
+rc_template=$(dirname "$0")/../../payloads/resources.rc.in
+expected=$(sed -n 's/.*VALUE "FileVersion", "\(.*\)".*/\1/p' "$rc_template")
+actual=$(strings -e l "$exe" | grep -x -A1 FileVersion | tail -n 1)
+[ -n "$expected" ] && [ "$actual" = "$expected" ] ||
+    fail "FileVersion '${actual:-none}', expected '${expected:-?}'"
+
 if [ "$failures" -ne 0 ]; then
     exit 1
 fi
-echo "ok: only Windows XP system DLLs and functions"
+echo "ok: a 32-bit executable, version $actual, only Windows XP system DLLs and functions"

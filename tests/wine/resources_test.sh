@@ -3,15 +3,18 @@
 # FindResourceA/LoadResource/LockResource, is byte for byte the file it was
 # built from, of type "RC_DATA" and language Chinese (PRC).
 #
-# Usage: resources_test.sh EXE_DIR PAYLOAD_DIR
+# RESDUMP may be of the other architecture than EXE: it loads EXE as data only.
+#
+# Usage: resources_test.sh RESDUMP EXE PAYLOAD_DIR
 set -uo pipefail
 
-[ $# -eq 2 ] || {
-    echo "usage: $0 EXE_DIR PAYLOAD_DIR" >&2
+[ $# -eq 3 ] || {
+    echo "usage: $0 RESDUMP EXE PAYLOAD_DIR" >&2
     exit 2
 }
-exe_dir=$(cd "$1" && pwd)
-payloads=$(cd "$2" && pwd)
+resdump=$(realpath "$1")
+exe=$(realpath "$2")
+payloads=$(cd "$3" && pwd)
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 unset DISPLAY
 
@@ -21,7 +24,7 @@ kh_fresh_prefix "$work/prefix" || exit 1
 kh_warm
 mkdir "$work/out"
 
-wine "$exe_dir/resdump.exe" "$(kh_windows_path "$exe_dir/KorvaneHelper.exe")" \
+wine "$resdump" "$(kh_windows_path "$exe")" \
     "$(kh_windows_path "$work/out")" >"$work/list.txt" 2>"$work/err.txt" </dev/null
 status=$?
 tr -d '\r' <"$work/list.txt" >"$work/resources.txt"

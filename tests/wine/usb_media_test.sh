@@ -18,7 +18,11 @@ done
 setup_prefix
 usb=$WORK/usb
 mkdir -p "$usb"
-kh_map_drive g "$usb" floppy KINGSTON
+# Already labelled BOOT: Wine writes a new label to .windows-label but goes on
+# reading the one it found when the drive was mounted, so the No route's check
+# of the label can only pass for a stick that has it; the refusal of a label
+# that does not read back is tested in the simulated Windows.
+kh_map_drive g "$usb" floppy BOOT
 kh_apply_drive_types || fail "could not set the drive type"
 
 # The ISO: an El Torito image (7-Zip shows it as a "[BOOT]" folder, which must
