@@ -20,7 +20,8 @@ std::string menuEntry(unsigned isoPartitionNumber, unsigned systemPartitionIndex
 bool isFirstTitleCandidate(std::string_view line) {
     if (line.find('#') != std::string_view::npos) return false;
     for (size_t i = 0; i < line.size(); ++i) {
-        if (isGbkLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size()) {
+        // A lead byte is never 't', so one that ends the line may skip past it.
+        if (isGbkLeadByte(static_cast<unsigned char>(line[i]))) {
             ++i;
         } else if (line[i] == 't') {
             return line.substr(i, 5) == "title";
