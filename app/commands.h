@@ -12,12 +12,6 @@ void onCommand(AppState& state, int controlId);
 // the OK button and returns false.
 bool checkIsoChosen(AppState& state);
 
-// "X:\...\name": no relative, drive-relative ("D:live.iso"), UNC or "\\?\"
-// path, and a file name after the last separator.
-bool isAbsoluteLocalPath(const std::string& path);
-
-bool endsWithIsoSuffix(const std::string& path);
-
 // A refused input or missing prerequisite, in the program's style: caption
 // "警告" and the warning icon, owned by the main window.
 void warn(AppState& state, const std::string& text);

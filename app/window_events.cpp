@@ -16,8 +16,7 @@ void enterRestoreLook(AppState& state) {
     state.ui.enable(ControlId::kBrowse, false);
 }
 
-}  // namespace
-
+// Appends every removable drive C..Z in letter order and selects the first.
 void fillDriveList(AppState& state) {
     bool first = true;
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
@@ -27,6 +26,8 @@ void fillDriveList(AppState& state) {
         first = false;
     }
 }
+
+}  // namespace
 
 void onCreate(AppState& state) {
     UserInterface& ui = state.ui;

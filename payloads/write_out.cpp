@@ -12,6 +12,7 @@ void report(AppState& state, const std::optional<Notice>& notice) {
     state.ui.postQuit();
 }
 
+// Closes the file in any case, so that a failed one can be deleted.
 bool writeWhole(WritableFile& file, std::string_view bytes) {
     const bool written = file.write(bytes) && file.flush();
     return file.close() && written;
@@ -48,7 +49,6 @@ WriteOutcome writePayload(AppState& state, const PayloadTarget& target,
     }
     if (!writeWhole(*file, resource.bytes)) {
         // A truncated loader or menu must never be left looking written.
-        file.reset();
         sys.deleteFile(target.path);
         report(state, messages.createFailed);
         return WriteOutcome::kCreateFailed;
