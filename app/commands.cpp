@@ -18,6 +18,22 @@ bool creationRunning(const AppState& state) {
     return state.usb.session.stage != usb::UsbStage::kIdle;
 }
 
+bool endsWithIsoSuffix(const std::string& path) {
+    if (path.size() < 4) return false;
+    const std::string tail = path.substr(path.size() - 4);
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    return tail[0] == '.' && lower(tail[1]) == 'i' && lower(tail[2]) == 's' &&
+           lower(tail[3]) == 'o';
+}
+
+// "X:\...\name": no relative, drive-relative ("D:live.iso"), UNC or "\\?\"
+// path, and a file name after the last separator.
+bool isAbsoluteLocalPath(const std::string& path) {
+    const bool driveRoot = path.size() > 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                           path[1] == ':' && path[2] == '\\';
+    return driveRoot && !fileNameOf(path).empty();
+}
+
 void onBrowse(AppState& state) {
     const auto chosen = state.shared.ui.openIsoDialog();
     if (!chosen) {
@@ -76,20 +92,6 @@ void onOk(AppState& state) {
 }
 
 }  // namespace
-
-bool endsWithIsoSuffix(const std::string& path) {
-    if (path.size() < 4) return false;
-    const std::string tail = path.substr(path.size() - 4);
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    return tail[0] == '.' && lower(tail[1]) == 'i' && lower(tail[2]) == 's' &&
-           lower(tail[3]) == 'o';
-}
-
-bool isAbsoluteLocalPath(const std::string& path) {
-    const bool driveRoot = path.size() > 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
-                           path[1] == ':' && path[2] == '\\';
-    return driveRoot && !fileNameOf(path).empty();
-}
 
 bool checkIsoChosen(AppState& state) {
     const std::string typed = state.shared.ui.text(ControlId::kIsoPath);

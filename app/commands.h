@@ -12,10 +12,4 @@ void onCommand(AppState& state, int controlId);
 // the OK button and returns false.
 bool checkIsoChosen(AppState& state);
 
-// "X:\...\name": no relative, drive-relative ("D:live.iso"), UNC or "\\?\"
-// path, and a file name after the last separator.
-bool isAbsoluteLocalPath(const std::string& path);
-
-bool endsWithIsoSuffix(const std::string& path);
-
 }  // namespace kh::app

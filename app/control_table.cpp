@@ -1,14 +1,30 @@
 #include "app/control_table.h"
 
+#include <array>
 #include <stdexcept>
 
 namespace kh::app {
 
 namespace {
-using namespace style;
+
+// Window styles of the controls (WS_*, BS_*, ES_*, CBS_*).
+constexpr uint32_t kChild = 0x40000000;
+constexpr uint32_t kVisible = 0x10000000;
+constexpr uint32_t kClipChildren = 0x02000000;
+constexpr uint32_t kBorder = 0x00800000;
+constexpr uint32_t kGroup = 0x00020000;
+constexpr uint32_t kPushButton = 0x0;
+constexpr uint32_t kGroupBox = 0x7;
+constexpr uint32_t kAutoRadioButton = 0x9;
+constexpr uint32_t kEditAutoHScroll = 0x80;
+constexpr uint32_t kEditAutoVScroll = 0x40;
+constexpr uint32_t kComboDropDownList = 0x3;
+constexpr uint32_t kPush = kChild | kVisible | kClipChildren | kPushButton;
+
 constexpr Coordinate at(int v) { return {v, false}; }
 constexpr Coordinate back(int v) { return {v, true}; }
 
+// In creation order.
 const std::array<ControlSpec, 11> kTable = {{
     {ControlId::kIsoPath, "EDIT", "",
      kChild | kVisible | kBorder | kEditAutoHScroll | kEditAutoVScroll, at(115), at(186), 275, 25},
@@ -30,8 +46,6 @@ const std::array<ControlSpec, 11> kTable = {{
     {ControlId::kOk, "BUTTON", "确定", kPush, back(140), back(33), 45, 26},
 }};
 }  // namespace
-
-const std::array<ControlSpec, 11>& controlTable() { return kTable; }
 
 const ControlSpec& controlSpec(ControlId id) {
     for (const auto& spec : kTable) {

@@ -19,8 +19,7 @@ void enterRestoreLook(AppState& state) {
     state.shared.ui.enable(ControlId::kBrowse, false);
 }
 
-}  // namespace
-
+// Appends every removable drive C..Z in letter order and selects the first.
 void fillDriveList(AppState& state) {
     bool first = true;
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
@@ -30,6 +29,8 @@ void fillDriveList(AppState& state) {
         first = false;
     }
 }
+
+}  // namespace
 
 void onCreate(AppState& state) {
     UserInterface& ui = state.shared.ui;

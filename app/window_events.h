@@ -19,7 +19,4 @@ void onDestroy(AppState& state);
 // is shown as an internal error and the program ends.
 void runGuarded(AppState& state, const std::function<void()>& handler);
 
-// Appends every removable drive C..Z in letter order and selects the first.
-void fillDriveList(AppState& state);
-
 }  // namespace kh::app

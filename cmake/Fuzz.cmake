@@ -18,7 +18,7 @@ set(_kh_fuzz_src "${PROJECT_SOURCE_DIR}/tests/fuzz")
 set(_kh_fuzz_flags -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined
     -fno-sanitize-recover=all -Wall -Wextra -Werror -finput-charset=UTF-8
     -I${PROJECT_SOURCE_DIR})
-set(_kh_fuzz_headers "${_kh_fuzz_src}/fuzz_checks.h"
+set(_kh_fuzz_headers "${_kh_fuzz_src}/fuzz_checks.h" "${_kh_fuzz_src}/properties.h"
     "${PROJECT_SOURCE_DIR}/hdinstall/bootini_rules.h"
     "${PROJECT_SOURCE_DIR}/hdinstall/menu_entry.h"
     "${PROJECT_SOURCE_DIR}/platform/gbk_path.h")

@@ -67,18 +67,31 @@ if(NOT KH_GRLDR_FILE)
     list(APPEND _kh_binaries g2ldr)
 endif()
 
+# The resource script's RC_DATA lines for the payload files in DIR, one per entry of
+# payloads/catalogue.def that this build embeds.
+function(kh_rc_data_entries dir out_var)
+    file(STRINGS "${KH_PAYLOADS_SOURCE_DIR}/catalogue.def" _entries REGEX "^KH_PAYLOAD\\(")
+    set(_lines "")
+    foreach(_entry IN LISTS _entries)
+        string(REGEX MATCH "^KH_PAYLOAD\\(([0-9]+), *[A-Za-z0-9]+, *\"([^\"]+)\", *([A-Za-z]+)\\)"
+               _match "${_entry}")
+        if(NOT _match)
+            message(FATAL_ERROR "catalogue.def: cannot read ${_entry}")
+        endif()
+        if(NOT (CMAKE_MATCH_3 STREQUAL "builtGrldr" AND KH_GRLDR_FILE))
+            string(APPEND _lines "${CMAKE_MATCH_1} RC_DATA \"${dir}/${CMAKE_MATCH_2}\"\n")
+        endif()
+    endforeach()
+    set(${out_var} "${_lines}" PARENT_SCOPE)
+endfunction()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             "${KH_PAYLOADS_SOURCE_DIR}/catalogue.def")
+
 # Writes DIR/resources.rc, naming the payload files in DIR and the manifest MANIFEST.
 function(kh_write_resource_script dir manifest)
     set(KH_PAYLOAD_DIR "${dir}")
     set(KH_MANIFEST "${manifest}")
-    set(KH_RC_OPTIONAL_ENTRIES "")
-    if(NOT KH_GRLDR_FILE)
-        string(APPEND KH_RC_OPTIONAL_ENTRIES "144 RC_DATA \"${dir}/g2ldr\"\n")
-    endif()
-    string(APPEND KH_RC_OPTIONAL_ENTRIES
-        "160 RC_DATA \"${dir}/vesamenu.c32\"\n"
-        "161 RC_DATA \"${dir}/libcom32.c32\"\n"
-        "162 RC_DATA \"${dir}/libutil.c32\"\n")
+    kh_rc_data_entries("${dir}" KH_RC_DATA_ENTRIES)
     configure_file("${KH_PAYLOADS_SOURCE_DIR}/resources.rc.in" "${dir}/resources.rc" @ONLY)
 endfunction()
 

@@ -69,7 +69,6 @@ std::string addEntryToBootIni(std::string_view content, bool* markerFound) {
     if (markerFound) *markerFound = found;
 
     std::string out;
-    out.reserve(content.size() + content.size() / 8 + 64);
     for (const TextLine& line : lines) {
         // The entry goes on a line of its own, even after a last line that
         // had no line end.
@@ -82,7 +81,6 @@ std::string addEntryToBootIni(std::string_view content, bool* markerFound) {
 
 std::string removeEntryFromBootIni(std::string_view content) {
     std::string out;
-    out.reserve(content.size() + content.size() / 8);
     for (const TextLine& line : splitTextLines(content)) {
         if (!holdsMarker(line.text)) appendTextLine(out, line.text, line.ended);
     }

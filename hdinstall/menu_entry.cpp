@@ -20,7 +20,8 @@ std::string menuEntry(unsigned isoPartitionNumber, unsigned systemPartitionIndex
 bool isFirstTitleCandidate(std::string_view line) {
     if (line.find('#') != std::string_view::npos) return false;
     for (size_t i = 0; i < line.size(); ++i) {
-        if (isGbkLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size()) {
+        // A lead byte is never 't', so one that ends the line may skip past it.
+        if (isGbkLeadByte(static_cast<unsigned char>(line[i]))) {
             ++i;
         } else if (line[i] == 't') {
             return line.substr(i, 5) == "title";
@@ -31,7 +32,6 @@ bool isFirstTitleCandidate(std::string_view line) {
 
 std::string insertMenuEntry(std::string_view menu, std::string_view entry) {
     std::string out;
-    out.reserve(menu.size() + entry.size() * 2);
     bool inserted = false;
     for (const TextLine& line : splitTextLines(menu)) {
         if (!inserted && isFirstTitleCandidate(line.text)) {

@@ -1,6 +1,5 @@
-// Each payload's messages, per procedure that writes it: the hard-disk install
-// and the USB media creation write the same 7-Zip files with different texts.
-// Every file that cannot be written is reported: a boot file that silently
+// Each payload's messages (texts in payloads/messages.h), per procedure that
+// writes it. Every file that cannot be written is reported: a boot file that silently
 // stayed missing would leave a boot entry that cannot start.
 #pragma once
 

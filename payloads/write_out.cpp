@@ -14,6 +14,7 @@ void report(SharedState& state, const std::optional<Notice>& notice) {
     show(state, failure, notice->text);
 }
 
+// Closes the file in any case, so that a failed one can be deleted.
 bool writeWhole(WritableFile& file, std::string_view bytes) {
     const bool written = file.write(bytes) && file.flush();
     return file.close() && written;
@@ -50,7 +51,6 @@ WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
     }
     if (!writeWhole(*file, resource.bytes)) {
         // A truncated loader or menu must never be left looking written.
-        file.reset();
         sys.deleteFile(target.path);
         report(state, messages.createFailed);
         return WriteOutcome::kCreateFailed;

@@ -1,9 +1,9 @@
-// Checks shared by the fuzz targets. A failed check aborts, which libFuzzer
-// reports as a finding together with the input.
+// Checks shared by the fuzz properties. A broken check throws; under libFuzzer
+// the uncaught exception aborts, which it reports as a finding together with
+// the input, and the unit suite's corpus run names the input and the check.
 #pragma once
 
-#include <cstdio>
-#include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,11 +12,12 @@
 
 namespace kh::fuzz {
 
+struct BrokenProperty : std::logic_error {
+    using std::logic_error::logic_error;
+};
+
 inline void check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
+    if (!condition) throw BrokenProperty(std::string("invariant broken: ") + what);
 }
 
 inline std::vector<std::string> linesOf(std::string_view content) {

@@ -104,4 +104,8 @@ void expectOnlyFailureBox(const SimEnv& env, const std::string& text, const std:
     EXPECT_TRUE(env.ui.quitPosted());
 }
 
+void expectOnlyFailureBox(const SimEnv& env, const Message& message) {
+    expectOnlyFailureBox(env, message.text, message.caption, message.flags);
+}
+
 }  // namespace kh::test

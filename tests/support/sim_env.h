@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "common/report.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
 
@@ -56,5 +57,6 @@ void expectBox(const sim::SimUi& ui, size_t index, const std::string& text,
 // and the end of the program was requested.
 void expectOnlyFailureBox(const SimEnv& env, const std::string& text, const std::string& caption,
                           unsigned flags);
+void expectOnlyFailureBox(const SimEnv& env, const Message& message);
 
 }  // namespace kh::test

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "hdinstall/menu_entry.h"
+#include "hdinstall/messages.h"
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
 
@@ -23,30 +25,14 @@ std::string sampleMenu() {
     return bytes.str();
 }
 
-const std::string kMenuWithEntry =
-    "# This is a sample menu.lst file. You should make some changes to it.\r\n"
-    "# The old install method of booting via the stage-files has been removed.\r\n"
-    "# Please install GRLDR boot strap code to MBR with the bootlace.com\r\n"
-    "# utility under DOS/Win9x or Linux.\r\n"
-    "fontfile /fonts\r\n"
-    "splashimage /greengem.xpm\r\n"
-    "foreground 60CA00\r\n"
-    "background FFFFFF\r\n"
-    "timeout 10\r\n"
-    "default /default\r\n"
-    "\r\n"
-    "title KorvaneLinux桌面7.0rc\r\n"
-    "root (hd0,0)\r\n"
-    "kernel /vmlinuz0 root=CDLABEL=korvane-QX2-livecd isodev=/dev/sda5  isodev_dir=/  "
-    "rootfstype=iso9660 ro liveimg vga=788 quiet \r\n"
-    "initrd /initrd4disk.img \r\n"
-    "\r\n"
-    "title 返回\r\n"
-    "fallback 1\r\n"
-    "find --set-root /ntldr\r\n"
-    "chainloader /ntldr\r\n"
-    "savedefault --wait=2\r\n"
-    "\r\n";
+// The sample with the entry for /dev/sda5 and (hd0,0) in front of its title
+// line, in CR LF like every line the rewrite writes.
+std::string sampleWithEntry() {
+    std::string entry;
+    for (char c : menuEntry(5, 0)) entry += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    std::string menu = sampleMenu();
+    return menu.insert(menu.find("\r\ntitle ") + 2, entry);
+}
 
 struct MenuEnv : test::SimEnv {
     MenuEnv() {
@@ -64,7 +50,7 @@ TEST(RewriteMenu, InsertsTheEntryIntoTheSampleMenu) {
     env.sys.writeHostFile("C:\\temp.lst", "the user's list");
     env.sys.writeHostFile("C:\\~kh-lst0.tmp", "left over");
     EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kDone);
-    EXPECT_EQ(env.menu(), kMenuWithEntry);
+    EXPECT_EQ(env.menu(), sampleWithEntry());
     EXPECT_EQ(env.sys.readHostFile("C:\\temp.lst"), "the user's list");
     EXPECT_EQ(env.temporaryFiles(), std::vector<std::string>{"~kh-lst0.tmp"});
     EXPECT_TRUE(env.ui.boxes().empty());
@@ -98,21 +84,28 @@ TEST(RewriteMenu, ReportsAMenuItCannotRead) {
     MenuEnv env;
     env.sys.failOn(sim::Op::kReadFile);
     EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kFailed);
-    test::expectOnlyFailureBox(env, "打开文件munu.list错误", "错误", win::kMbIconError);
+    test::expectOnlyFailureBox(env, msg::kMenuOpenError);
 }
 
 TEST(RewriteMenu, ReportsAMenuTooLargeToBeOne) {
     MenuEnv env;
     env.sys.writeHostFile(kMenu, std::string(kMaxTextFileBytes + 1, 't'));
     EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kFailed);
-    test::expectOnlyFailureBox(env, "menu.lst文件过大或不是文本文件", "错误", win::kMbIconError);
+    test::expectOnlyFailureBox(env, msg::kMenuNotText);
+}
+
+TEST(RewriteMenu, ReplacesAReadOnlyHiddenSystemMenu) {
+    MenuEnv env;
+    env.sys.setAttributes(kMenu, win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
+    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kDone);
+    EXPECT_EQ(env.menu(), sampleWithEntry());
 }
 
 TEST(RewriteMenu, GoesOnWhenTheAttributesCannotBeCleared) {
     MenuEnv env;
     env.sys.failOn(sim::Op::kSetAttributes);
     EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kDone);
-    EXPECT_EQ(env.menu(), kMenuWithEntry);
+    EXPECT_EQ(env.menu(), sampleWithEntry());
 }
 
 TEST(RewriteMenu, LeavesTheSampleWhenTheCopyFails) {
@@ -122,7 +115,7 @@ TEST(RewriteMenu, LeavesTheSampleWhenTheCopyFails) {
         MenuEnv env;
         env.sys.failOn(operation);
         EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kFailed);
-        test::expectOnlyFailureBox(env, "创建临时文件munu.list失败", "错误", win::kMbIconError);
+        test::expectOnlyFailureBox(env, msg::kMenuTempError);
         EXPECT_EQ(env.menu(), sampleMenu());
         EXPECT_TRUE(env.temporaryFiles().empty());
     }
@@ -132,7 +125,7 @@ TEST(RewriteMenu, ReportsAFailedRename) {
     MenuEnv env;
     env.sys.failOn(sim::Op::kReplaceFile);
     EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kRenameFailed);
-    test::expectOnlyFailureBox(env, "menu重命名错误", "Error", win::kMbOk);
+    test::expectOnlyFailureBox(env, msg::kMenuRenameError);
     EXPECT_EQ(env.menu(), sampleMenu());
     EXPECT_TRUE(env.temporaryFiles().empty());
 }

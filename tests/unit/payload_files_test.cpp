@@ -49,20 +49,13 @@ TEST(TextPayloads, MenuLstIsGbkWithCrLf) {
         }
     }
 
+    // What the install relies on: the font and the picture it writes to the root, and a GBK
+    // entry back to Windows that the live system's entry goes in front of.
     const std::vector<std::string> lines = SplitKeepingEmpty(menu, "\r\n");
-    ASSERT_EQ(lines.size(), 17u);
-    EXPECT_EQ(lines[0], "# This is a sample menu.lst file. You should make some changes to it.");
-    EXPECT_EQ(lines[4], "fontfile /fonts");
-    EXPECT_EQ(lines[5], "splashimage /greengem.xpm");
-    EXPECT_EQ(lines[6], "foreground 60CA00");
-    EXPECT_EQ(lines[7], "background FFFFFF");
-    EXPECT_EQ(lines[9], "default /default");
-    EXPECT_EQ(lines[10], "");
-    EXPECT_EQ(lines[11], "title \xB7\xB5\xBB\xD8");  // "返回" in GBK, not UTF-8
-    EXPECT_EQ(lines[13], "find --set-root /ntldr");
-    EXPECT_EQ(lines[14], "chainloader /ntldr");
-    EXPECT_EQ(lines[15], "savedefault --wait=2");
-    EXPECT_EQ(lines[16], "");
+    for (const char* line : {"fontfile /fonts", "splashimage /greengem.xpm",
+                             "title \xB7\xB5\xBB\xD8" /* 返回 */, "chainloader /ntldr"}) {
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    }
 }
 
 TEST(TextPayloads, SyslinuxCfgIsAsciiWithLf) {
@@ -74,27 +67,16 @@ TEST(TextPayloads, SyslinuxCfgIsAsciiWithLf) {
         ASSERT_LT(static_cast<unsigned char>(c), 0x80);
     }
 
+    // What the stick relies on: the menu module the USB procedure writes, and every entry booting
+    // the live system from the volume labelled BOOT.
     const std::vector<std::string> lines = SplitKeepingEmpty(cfg, "\n");
-    ASSERT_EQ(lines.size(), 37u);
-    EXPECT_EQ(lines[0], "");
-    EXPECT_EQ(lines[1], "default vesamenu.c32");
-    EXPECT_EQ(lines[5], "menu title Welcome to korvane-QX2-livecd!");
-    EXPECT_EQ(lines.back(), "  localboot 0xffff");
-
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "default vesamenu.c32"), lines.end());
     int appends = 0;
     for (const std::string& line : lines) {
-        if (line.find("append ") != std::string::npos) {
-            ++appends;
-            EXPECT_EQ(
-                line.rfind("  append initrd=initrd0.img root=LABEL=BOOT ro liveimg debug  rhgb", 0),
-                0u)
-                << line;
-        }
-        if (line.rfind("label ", 0) == 0) continue;
-        if (line.find("kernel ") != std::string::npos ||
-            line.find("menu label") != std::string::npos) {
-            EXPECT_EQ(line.rfind("  ", 0), 0u) << "not indented: " << line;
-        }
+        if (line.find("append ") == std::string::npos) continue;
+        ++appends;
+        EXPECT_EQ(line.rfind("  append initrd=initrd0.img root=LABEL=BOOT ro liveimg", 0), 0u)
+            << line;
     }
     EXPECT_EQ(appends, 3);
 }
@@ -217,64 +199,53 @@ unsigned Le16(const std::string& d, size_t at) {
 }
 uint32_t Le32(const std::string& d, size_t at) { return Le16(d, at) | Le16(d, at + 2) << 16; }
 
-TEST(Icon, DirectoryListsNineImages) {
+// What Windows XP picks from: three sizes in 16 colours, 256 colours and true colour. Each image
+// is read as a reader locates its parts (header, palette, colour rows, AND mask; rows bottom-up and
+// padded to four bytes), must lie whole inside its entry and show an opaque disc on transparent
+// corners.
+TEST(Icon, NineImagesThatReadersCanDecode) {
     const std::string ico = ReadPayload("app.ico");
     ASSERT_GE(ico.size(), 6u + 9 * 16);
-    EXPECT_EQ(Le16(ico, 0), 0u);
-    EXPECT_EQ(Le16(ico, 2), 1u);
+    EXPECT_EQ(Le32(ico, 0), 0x10000u);  // reserved, type icon
     ASSERT_EQ(Le16(ico, 4), 9u);
 
-    std::set<std::pair<int, int>> seen;
-    for (int i = 0; i < 9; ++i) {
-        const size_t e = 6 + 16 * i;
-        const int width = static_cast<unsigned char>(ico[e]);
-        const int height = static_cast<unsigned char>(ico[e + 1]);
-        const int bpp = static_cast<int>(Le16(ico, e + 6));
-        const uint32_t bytes = Le32(ico, e + 8);
-        const uint32_t offset = Le32(ico, e + 12);
-        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) + "x" +
-                     std::to_string(bpp));
-
-        EXPECT_EQ(width, height);
-        EXPECT_EQ(static_cast<unsigned char>(ico[e + 2]), bpp == 4 ? 16 : 0);  // palette size
-        EXPECT_EQ(Le16(ico, e + 4), 1u);                                       // planes
-        seen.insert({width, bpp});
-
-        // The image itself: BITMAPINFOHEADER with doubled height, palette, colour rows and mask.
-        ASSERT_LE(static_cast<uint64_t>(offset) + bytes, ico.size());
-        EXPECT_EQ(Le32(ico, offset), 40u);
-        EXPECT_EQ(Le32(ico, offset + 4), static_cast<uint32_t>(width));
-        EXPECT_EQ(Le32(ico, offset + 8), static_cast<uint32_t>(height * 2));
+    std::set<std::pair<int, int>> formats;
+    for (size_t entry = 6; entry < 6 + 9 * 16; entry += 16) {
+        const int size = static_cast<unsigned char>(ico[entry]);
+        const int bpp = static_cast<int>(Le16(ico, entry + 6));
+        const size_t offset = Le32(ico, entry + 12);
+        SCOPED_TRACE(std::to_string(size) + "x" + std::to_string(bpp));
+        formats.insert({size, bpp});
+        EXPECT_EQ(static_cast<unsigned char>(ico[entry + 1]), size);
+        EXPECT_EQ(static_cast<unsigned char>(ico[entry + 2]), bpp == 4 ? 16 : 0);
+        ASSERT_LE(offset + Le32(ico, entry + 8), ico.size());
+        EXPECT_EQ(Le32(ico, offset + 8), static_cast<uint32_t>(size * 2));
         EXPECT_EQ(Le16(ico, offset + 14), static_cast<unsigned>(bpp));
-        const uint32_t palette = bpp <= 8 ? (1u << bpp) * 4 : 0;
-        const uint32_t colour_rows = (width * bpp + 31) / 32 * 4 * height;
-        const uint32_t mask_rows = (width + 31) / 32 * 4 * height;
-        EXPECT_EQ(bytes, 40 + palette + colour_rows + mask_rows);
-    }
-    const std::set<std::pair<int, int>> expected = {{48, 4},  {48, 8}, {48, 32}, {32, 4}, {32, 8},
-                                                    {32, 24}, {16, 4}, {16, 8},  {16, 32}};
-    EXPECT_EQ(seen, expected);
-}
 
-TEST(Icon, CornersAreTransparentAndCentreIsOpaque) {
-    const std::string ico = ReadPayload("app.ico");
-    for (int i = 0; i < 9; ++i) {
-        const size_t e = 6 + 16 * i;
-        const int size = static_cast<unsigned char>(ico[e]);
-        const int bpp = static_cast<int>(Le16(ico, e + 6));
-        const uint32_t offset = Le32(ico, e + 12);
-        const uint32_t palette = bpp <= 8 ? (1u << bpp) * 4 : 0;
-        const size_t mask = offset + 40 + palette + (size * bpp + 31) / 32 * 4 * size;
-        const size_t mask_row = (size + 31) / 32 * 4;
-        auto transparent = [&](int x, int y) {  // rows are stored bottom-up
-            return (static_cast<unsigned char>(ico[mask + (size - 1 - y) * mask_row + x / 8]) >>
+        const size_t colour = offset + Le32(ico, offset) + (bpp <= 8 ? 4u << bpp : 0);
+        const size_t colourRow = (size * bpp + 31) / 32 * 4;
+        const size_t mask = colour + colourRow * size;
+        const size_t maskRow = (size + 31) / 32 * 4;
+        ASSERT_LE(mask + maskRow * size, offset + Le32(ico, entry + 8));
+        auto transparent = [&](int x, int y) {
+            return (static_cast<unsigned char>(ico[mask + (size - 1 - y) * maskRow + x / 8]) >>
                     (7 - x % 8)) &
                    1;
         };
-        EXPECT_TRUE(transparent(0, 0)) << "image " << i;
-        EXPECT_TRUE(transparent(size - 1, size - 1)) << "image " << i;
-        EXPECT_FALSE(transparent(size / 2, size / 2)) << "image " << i;
+        const int last = size - 1;
+        EXPECT_TRUE(transparent(0, 0) && transparent(last, last));
+        EXPECT_FALSE(transparent(size / 2, size / 2));
+        if (bpp == 32) {  // the alpha channel agrees with the mask
+            auto alpha = [&](int x, int y) {
+                return static_cast<unsigned char>(ico[colour + (last - y) * colourRow + x * 4 + 3]);
+            };
+            EXPECT_EQ(alpha(0, 0), 0);
+            EXPECT_EQ(alpha(size / 2, size / 2), 255);
+        }
     }
+    const std::set<std::pair<int, int>> expected = {{48, 4},  {48, 8}, {48, 32}, {32, 4}, {32, 8},
+                                                    {32, 24}, {16, 4}, {16, 8},  {16, 32}};
+    EXPECT_EQ(formats, expected);
 }
 
 }  // namespace

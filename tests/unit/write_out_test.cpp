@@ -1,62 +1,71 @@
-// Writing a resource out as a file: the four outcomes and every message.
+// Writing a resource out as a file: the outcome of each failing step and the
+// box every payload shows for it.
 #include "payloads/write_out.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <set>
+
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
+#include "payloads/messages.h"
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
 
 namespace kh::payloads {
 namespace {
 
+using msg::PayloadTexts;
 using test::SimEnv;
+
+const std::string kTarget = "C:\\out.bin";
 
 struct PayloadCase {
     const char* name;
     int id;
     PayloadMessages (*messages)();
-    const char* notFound;
-    const char* load;
-    const char* lock;
-    const char* create;
+    PayloadTexts texts;
+    const char* lockCaption = msg::kError;
+    unsigned notFoundFlags = msg::kErrorFlags;
 };
 
-const PayloadCase kCases[] = {
-    {"usb 7z.exe", kSevenZipExe, usbSevenZipExe, "找不到资源文件7z.exe", "资源文件7z.exe加载错误",
-     "资源文件7z.exe锁定", "资源文件7z.exe创建失败"},
-    {"usb 7z.dll", kSevenZipDll, usbSevenZipDll, "7z.dll加载错误", "加载7z.dll错误",
-     "锁定7z.dll错误", "资源文件7z.dll创建失败"},
-    {"usb syslinux.exe", kSyslinuxExe, usbSyslinuxExe, "找不到资源syslinux",
-     "资源文件syslinux加载失败", "资源文件syslinux锁定失败", "资源文件syslinux.exe创建失败"},
-    {"usb syslinux.cfg", kSyslinuxCfg, usbSyslinuxCfg, "找不到资源文件syslinux.cfg",
-     "加载资源文件syslinux.cfg时出错", "锁定资源文件syslinux.cfg时出错",
-     "资源文件syslinux.cfg创建失败"},
-    {"hd 7z.exe", kSevenZipExe, hdSevenZipExe, "找不到7z文件", "7z加载失败", "7z锁定失败",
-     "7z.exe创建失败"},
-    {"hd 7z.dll", kSevenZipDll, hdSevenZipDll, "找不到dll文件", "加载dll文件错误", "dll锁定失败",
-     "7z.dll创建失败"},
-    {"hd grldr", kGrldr, hdGrldr, "找不到资源grldr", "找不到资源文件grldr", "资源文件grldr错误",
-     "grldr创建失败"},
-    {"hd menu.lst", kSampleMenu, hdSampleMenu, "找不到资源menu.list", "资源文件menu.list错误",
-     "资源文件menu.list锁定错误", "menu.lst创建失败"},
-    {"hd fonts", kFonts, hdFonts, "找不到资源fonts", "资源fonts加载错误", "资源文件锁定错误",
-     "fonts创建失败"},
-    {"hd greengem.xpm", kSplashImage, hdSplashImage, "找不到资源图片", "加载picture错误",
-     "锁定picture错误", "greengem.xpm创建失败"},
+const PayloadCase kPayloads[] = {
+    {"usb 7z.exe", kSevenZipExe, usbSevenZipExe, msg::kUsbSevenZipExe},
+    {"usb 7z.dll", kSevenZipDll, usbSevenZipDll, msg::kUsbSevenZipDll},
+    {"usb syslinux.exe", kSyslinuxExe, usbSyslinuxExe, msg::kUsbSyslinuxExe},
+    {"hd 7z.exe", kSevenZipExe, hdSevenZipExe, msg::kHdSevenZipExe, msg::kHdSevenZipExeLockCaption},
+    {"hd 7z.dll", kSevenZipDll, hdSevenZipDll, msg::kHdSevenZipDll, msg::kError,
+     msg::kHdSevenZipDllNotFoundFlags},
+    {"hd grldr", kGrldr, hdGrldr, msg::kHdGrldr},
+    {"hd g2ldr", kG2ldr, hdG2ldr, msg::kHdG2ldr},
+    {"hd menu.lst", kSampleMenu, hdSampleMenu, msg::kHdSampleMenu},
+    {"hd fonts", kFonts, hdFonts, msg::kHdFonts},
+    {"hd greengem.xpm", kSplashImage, hdSplashImage, msg::kHdSplashImage},
 };
 
-const std::string kTarget = "C:\\out.bin";
+// How a step is made to fail, what the write-out then returns and which of
+// the payload's texts it shows.
+struct FailingStep {
+    std::optional<sim::Op> failingCall;  // none: the resource is missing
+    WriteOutcome outcome;
+    const char* PayloadTexts::*text;
+};
 
-WriteOutcome writeWith(SimEnv& env, const PayloadCase& c, bool clear = false) {
-    return writePayload(env.state.shared, {c.id, kTarget, clear}, c.messages());
-}
+const FailingStep kSteps[] = {
+    {std::nullopt, WriteOutcome::kAbandoned, &PayloadTexts::notFound},
+    {sim::Op::kLoadResource, WriteOutcome::kLoadOrLockFailed, &PayloadTexts::loadFailed},
+    {sim::Op::kLockResource, WriteOutcome::kLoadOrLockFailed, &PayloadTexts::lockFailed},
+    {sim::Op::kCreateFile, WriteOutcome::kCreateFailed, &PayloadTexts::createFailed},
+};
 
-void expectOneBox(const SimEnv& env, const char* text, const PayloadCase& c) {
-    ASSERT_EQ(env.ui.boxes().size(), 1u) << c.name;
-    EXPECT_EQ(env.ui.boxes()[0].text, text) << c.name;
-    EXPECT_TRUE(env.ui.quitPosted()) << c.name;
+WriteOutcome failAt(SimEnv& env, std::optional<sim::Op> failingCall, int id,
+                    const PayloadMessages& messages) {
+    if (failingCall) {
+        env.sys.setResource(id, "data");
+        env.sys.failOn(*failingCall);
+    }
+    return writePayload(env.state.shared, {id, kTarget}, messages);
 }
 
 TEST(PayloadWriteOut, WritesTheExactBytes) {
@@ -69,52 +78,55 @@ TEST(PayloadWriteOut, WritesTheExactBytes) {
     EXPECT_FALSE(env.ui.quitPosted());
 }
 
-TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsMessage) {
-    for (const PayloadCase& c : kCases) {
-        {
-            SimEnv env;  // resource missing
-            EXPECT_EQ(writeWith(env, c), WriteOutcome::kAbandoned);
-            expectOneBox(env, c.notFound, c);
-        }
-        for (auto [op, text] :
-             {std::pair{sim::Op::kLoadResource, c.load}, {sim::Op::kLockResource, c.lock}}) {
+TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsBoxAndLeavesNoFile) {
+    for (const PayloadCase& payload : kPayloads) {
+        for (const FailingStep& step : kSteps) {
+            SCOPED_TRACE(
+                std::string(payload.name) + " failing at " +
+                (step.failingCall ? sim::opName(*step.failingCall) : "a missing resource"));
             SimEnv env;
-            env.sys.setResource(c.id, "data");
-            env.sys.failOn(op);
-            EXPECT_EQ(writeWith(env, c), WriteOutcome::kLoadOrLockFailed);
-            expectOneBox(env, text, c);
+            EXPECT_EQ(failAt(env, step.failingCall, payload.id, payload.messages()), step.outcome);
+            const bool lock = step.text == &PayloadTexts::lockFailed;
+            const bool notFound = step.text == &PayloadTexts::notFound;
+            test::expectOnlyFailureBox(env, payload.texts.*step.text,
+                                       lock ? payload.lockCaption : msg::kError,
+                                       notFound ? payload.notFoundFlags : msg::kErrorFlags);
             EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
-        }
-        for (sim::Op op :
-             {sim::Op::kCreateFile, sim::Op::kWrite, sim::Op::kFlush, sim::Op::kClose}) {
-            SimEnv env;
-            env.sys.setResource(c.id, "data");
-            env.sys.failOn(op);
-            EXPECT_EQ(writeWith(env, c), WriteOutcome::kCreateFailed) << c.name << sim::opName(op);
-            EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value()) << c.name << sim::opName(op);
-            expectOneBox(env, c.create, c);
         }
     }
 }
 
-TEST(PayloadWriteOut, CaptionsAndIconsFollowTheProgramsStyleWithItsExceptions) {
-    SimEnv lock;
-    lock.sys.setResource(kSevenZipExe, "data");
-    lock.sys.failOn(sim::Op::kLockResource);
-    writePayload(lock.state.shared, {kSevenZipExe, kTarget}, hdSevenZipExe());
-    EXPECT_EQ(lock.ui.boxes().at(0).caption, "error");
-    EXPECT_EQ(lock.ui.boxes().at(0).flags, win::kMbIconError);
+TEST(PayloadWriteOut, AnInterruptedWriteLeavesNoPartialFile) {
+    for (sim::Op failingCall : {sim::Op::kWrite, sim::Op::kFlush, sim::Op::kClose}) {
+        SCOPED_TRACE(sim::opName(failingCall));
+        SimEnv env;
+        EXPECT_EQ(failAt(env, failingCall, kGrldr, hdGrldr()), WriteOutcome::kCreateFailed);
+        test::expectOnlyFailureBox(env, msg::kHdGrldr.createFailed, msg::kError, msg::kErrorFlags);
+        EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
+    }
+}
 
-    SimEnv dll;
-    writePayload(dll.state.shared, {kSevenZipDll, kTarget}, hdSevenZipDll());
-    EXPECT_EQ(dll.ui.boxes().at(0).caption, "错误");
-    EXPECT_EQ(dll.ui.boxes().at(0).flags, win::kMbOk);
-
-    SimEnv usual;
-    writePayload(usual.state.shared, {kFonts, kTarget}, hdFonts());
-    EXPECT_EQ(usual.ui.boxes().at(0).caption, "错误");
-    EXPECT_EQ(usual.ui.boxes().at(0).flags, win::kMbIconError);
-    EXPECT_EQ(usual.ui.boxes().at(0).owner, BoxOwner::kMainWindow);
+// syslinux.cfg and the SYSLINUX modules: one text per step, each naming the file.
+TEST(PayloadWriteOut, FurtherFilesNameThemselvesInEveryBox) {
+    const std::pair<PayloadMessages, std::string> files[] = {
+        {usbSyslinuxCfg(), "syslinux.cfg"},
+        {resourceFileMessages("libutil.c32"), "libutil.c32"},
+    };
+    for (const auto& [messages, name] : files) {
+        std::set<std::string> texts;
+        for (const FailingStep& step : kSteps) {
+            SCOPED_TRACE(name + " failing at " +
+                         (step.failingCall ? sim::opName(*step.failingCall) : "none"));
+            SimEnv env;
+            EXPECT_EQ(failAt(env, step.failingCall, kSyslinuxCfg, messages), step.outcome);
+            ASSERT_EQ(env.ui.boxes().size(), 1u);
+            const std::string& text = env.ui.boxes()[0].text;
+            EXPECT_NE(text.find(name), std::string::npos) << text;
+            test::expectOnlyFailureBox(env, text, msg::kError, msg::kErrorFlags);
+            texts.insert(text);
+        }
+        EXPECT_EQ(texts.size(), std::size(kSteps)) << name;
+    }
 }
 
 TEST(PayloadWriteOut, EmptyResourceIsAbandonedSilently) {
@@ -132,8 +144,7 @@ TEST(PayloadWriteOut, BootPayloadsReplaceReadOnlyFilesToolsDoNot) {
     boot.sys.writeHostFile(kTarget, "old loader");
     boot.sys.setAttributes(kTarget, win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
     boot.sys.setResource(kGrldr, "new loader");
-    EXPECT_EQ(writePayload(boot.state.shared, {kGrldr, kTarget, true}, hdGrldr()),
-              WriteOutcome::kWritten);
+    EXPECT_EQ(writePayload(boot.state.shared, {kGrldr, kTarget, true}, hdGrldr()), WriteOutcome::kWritten);
     EXPECT_EQ(boot.sys.readHostFile(kTarget), "new loader");
     EXPECT_EQ(boot.sys.attributes(kTarget), win::kAttrNormal);
 
@@ -144,7 +155,8 @@ TEST(PayloadWriteOut, BootPayloadsReplaceReadOnlyFilesToolsDoNot) {
     EXPECT_EQ(writePayload(tool.state.shared, {kSevenZipExe, kTarget}, usbSevenZipExe()),
               WriteOutcome::kCreateFailed);
     EXPECT_EQ(tool.sys.readHostFile(kTarget), "old tool");
-    EXPECT_EQ(tool.ui.boxes().at(0).text, "资源文件7z.exe创建失败");
+    test::expectOnlyFailureBox(tool, msg::kUsbSevenZipExe.createFailed, msg::kError,
+                               msg::kErrorFlags);
 }
 
 }  // namespace

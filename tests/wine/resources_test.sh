@@ -49,19 +49,14 @@ check() {
 }
 
 [ "$status" -eq 0 ] || { echo "FAIL: resdump exit $status"; failures=$((failures + 1)); }
-check 117 menu.lst
-check 129 7z.exe
-check 130 7z.dll
-check 138 syslinux.exe
-check 139 syslinux.cfg
-check 141 fonts
-check 143 grldr
-check 152 greengem.xpm
-check 160 vesamenu.c32
-check 161 libcom32.c32
-check 162 libutil.c32
-if [ -f "$payloads/g2ldr" ]; then check 144 g2ldr; fi
-expected=$(( $(ls "$payloads"/g2ldr 2>/dev/null | wc -l) + 11 ))
+# Every catalogue entry this build embeds; g2ldr comes only with the grldr built here.
+catalogue="$(dirname "$0")/../../payloads/catalogue.def"
+expected=0
+while read -r id file when; do
+    [ "$when" = builtGrldr ] && [ ! -f "$payloads/$file" ] && continue
+    check "$id" "$file"
+    expected=$((expected + 1))
+done < <(sed -n 's/^KH_PAYLOAD(\([0-9]*\), *[A-Za-z0-9]*, *"\([^"]*\)", *\([A-Za-z]*\)).*/\1 \2 \3/p' "$catalogue")
 count=$(wc -l <"$work/resources.txt")
 [ "$count" -eq "$expected" ] || {
     echo "FAIL: $count RC_DATA resources, expected $expected"

@@ -1,0 +1,113 @@
+// The properties of the boot.ini and menu line rules for arbitrary input,
+// checked by the fuzz targets and, over the seed corpus, by the unit suite.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "hdinstall/bootini_rules.h"
+#include "hdinstall/menu_entry.h"
+#include "tests/fuzz/fuzz_checks.h"
+
+namespace kh::fuzz {
+
+// Adding the boot entry: only timeout lines change, the entry goes in once as
+// the last line, the addition is idempotent and undone by the removal.
+inline void checkBootIniAdd(std::string_view original) {
+    bool found = false;
+    const std::string added = hd::addEntryToBootIni(original, &found);
+
+    bool markerOutsideTimeout = false;
+    for (const auto& line : hd::splitTextLines(original)) {
+        markerOutsideTimeout |= line.text.find(hd::kEntryMarker) != std::string_view::npos &&
+                                !hd::isTimeoutLine(line.text);
+    }
+    check(found == markerOutsideTimeout, "marker reported exactly when present");
+    check(added.find(hd::kEntryMarker) != std::string::npos, "entry present afterwards");
+    check(onlyCrLfLineEnds(added), "CR LF line ends");
+
+    const auto before = linesOf(original);
+    const auto after = linesOf(added);
+    check(after.size() == before.size() + (found ? 0 : 1), "one line added, or none");
+    for (size_t i = 0; i < before.size(); ++i) {
+        const bool timeout = hd::isTimeoutLine(before[i]);
+        check(after[i] == (timeout ? "timeout=15" : before[i]), "only timeout lines change");
+    }
+    if (!found) {
+        check(after.back() == hd::bootEntryLine(), "entry is the last line");
+        check(added.size() >= 2 && added.compare(added.size() - 2, 2, "\r\n") == 0,
+              "entry ends with CR LF");
+    }
+
+    bool foundAgain = false;
+    check(hd::addEntryToBootIni(added, &foundAgain) == added && foundAgain, "idempotent");
+
+    if (!found) {
+        std::string expected;
+        for (const auto& line : before) {
+            hd::appendTextLine(expected, hd::isTimeoutLine(line) ? "timeout=15" : line, true);
+        }
+        check(hd::removeEntryFromBootIni(added) == expected, "removal undoes the addition");
+    }
+}
+
+// Removing the boot entry: no marker survives, the other lines stay as they
+// were and in order, and a second removal changes nothing.
+inline void checkBootIniRemove(std::string_view original) {
+    const std::string removed = hd::removeEntryFromBootIni(original);
+
+    check(removed.find(hd::kEntryMarker) == std::string::npos, "no marker remains");
+    check(onlyCrLfLineEnds(removed), "CR LF line ends");
+    check(hd::removeEntryFromBootIni(removed) == removed, "idempotent");
+
+    const auto before = hd::splitTextLines(original);
+    const auto after = hd::splitTextLines(removed);
+    size_t next = 0;
+    for (const auto& line : before) {
+        if (line.text.find(hd::kEntryMarker) != std::string_view::npos) continue;
+        check(next < after.size() && after[next].text == line.text, "other lines unchanged");
+        check(after[next].ended == line.ended, "line ends kept");
+        ++next;
+    }
+    check(next == after.size(), "no line added");
+}
+
+// Inserting the menu entry. The first two bytes choose the partition numbers;
+// the rest is the menu.
+inline void checkMenuInsert(std::string_view input) {
+    if (input.size() < 2) return;
+    const unsigned iso = static_cast<unsigned char>(input[0]) * 7u;  // reaches three digits
+    const unsigned index = static_cast<unsigned char>(input[1]);
+    const std::string_view menu = input.substr(2);
+
+    const std::string entry = hd::menuEntry(iso, index);
+    check(entry.find("root (hd0," + std::to_string(index) + ")\n") != std::string::npos,
+          "whole system partition index");
+    check(entry.find("/dev/sda" + std::to_string(iso) + "  ") != std::string::npos,
+          "whole ISO partition number");
+
+    const std::string result = hd::insertMenuEntry(menu, entry);
+    check(onlyCrLfLineEnds(result), "CR LF line ends");
+
+    const auto before = linesOf(menu);
+    const auto after = linesOf(result);
+    const auto entryLines = linesOf(entry);
+    size_t at = 0;
+    while (at < before.size() && !hd::isFirstTitleCandidate(before[at])) ++at;
+    if (at == before.size()) {
+        check(after == before, "menu without a title line unchanged");
+        return;
+    }
+    check(
+        before[at].find("title") != std::string::npos && before[at].find('#') == std::string::npos,
+        "inserted before a title line without '#'");
+    check(after.size() == before.size() + entryLines.size(), "entry inserted once");
+    for (size_t i = 0; i < after.size(); ++i) {
+        const bool inEntry = i >= at && i < at + entryLines.size();
+        const std::string& expected =
+            inEntry ? entryLines[i - at] : before[i < at ? i : i - entryLines.size()];
+        check(after[i] == expected, "menu lines unchanged and in order");
+    }
+}
+
+}  // namespace kh::fuzz
