@@ -33,7 +33,7 @@ using payloads::WriteOutcome;
 struct InstallRun {
     DiskState& state;
     std::string isoRootPath;
-    unsigned isoPartitionNumber = 0;
+    MenuNumbers numbers{};
 
     bool failureShown() const { return state.shared.failureShown; }
 };
@@ -98,7 +98,7 @@ bool shutdownPrivilegeReady(DiskState& state) {
 bool prepareBoot(InstallRun& run) {
     if (!writeTools(run) || !writeBootPayloads(run)) return false;
     if (!extractBootFiles(run.state, run.isoRootPath)) return false;
-    switch (rewriteMenu(run.state, run.isoPartitionNumber)) {
+    switch (rewriteMenu(run.state, run.numbers)) {
         case MenuOutcome::kDone:
         case MenuOutcome::kRenameFailed:  // shown; the install still goes on
             return true;
@@ -160,7 +160,7 @@ void runInstall(DiskState& state) {
         refuse(state, *plan.refusal);
         return;
     }
-    run.isoPartitionNumber = plan.numbers->isoPartitionNumber;
+    run.numbers = *plan.numbers;
 
     // A boot entry for an ISO that is not where the menu says would lead to a
     // live system that cannot find it: a failed move ends the install.

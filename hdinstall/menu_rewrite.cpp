@@ -19,10 +19,7 @@ MenuOutcome fail(DiskState& state, MenuOutcome outcome, const Message& message) 
 
 }  // namespace
 
-MenuOutcome rewriteMenu(DiskState& state, unsigned isoPartitionNumber) {
-    const auto systemIndex = state.systemDrive.partitionIndex;
-    if (!systemIndex) return MenuOutcome::kFailed;
-
+MenuOutcome rewriteMenu(DiskState& state, const MenuNumbers& numbers) {
     const std::string path = installed::onDrive(state.systemDrive.letter, installed::kMenu);
     const FileContent menu = readTextFile(state.sys, path);
     if (menu.status != FileContent::Status::kOk) {
@@ -32,8 +29,8 @@ MenuOutcome rewriteMenu(DiskState& state, unsigned isoPartitionNumber) {
     }
     state.sys.setAttributes(path, win::kAttrNormal);
 
-    const std::string updated =
-        insertMenuEntry(menu.bytes, menuEntry(isoPartitionNumber, *systemIndex));
+    const std::string updated = insertMenuEntry(
+        menu.bytes, menuEntry(numbers.isoPartitionNumber, numbers.systemPartitionIndex));
     switch (replaceContent(state.sys, path, "lst", updated)) {
         case ReplaceOutcome::kReplaced:
             return MenuOutcome::kDone;

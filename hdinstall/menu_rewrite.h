@@ -2,16 +2,16 @@
 #pragma once
 
 #include "hdinstall/disk_state.h"
+#include "hdinstall/install_plan.h"
 
 namespace kh::hd {
 
 enum class MenuOutcome { kDone, kRenameFailed, kFailed };
 
-// Rewrites <system drive>:\menu.lst with menuEntry(isoPartitionNumber,
-// system partition index) inserted (see insertMenuEntry), through a temporary
-// copy that replaces the menu in one step. Failures show their message,
-// request the end of the program and leave the menu as it was. Without a
-// known system partition index nothing is done and kFailed returned.
-MenuOutcome rewriteMenu(DiskState& state, unsigned isoPartitionNumber);
+// Rewrites <system drive>:\menu.lst with the entry for `numbers` (see
+// menuEntry) inserted (see insertMenuEntry), through a temporary copy that
+// replaces the menu in one step. Failures show their message, request the end
+// of the program and leave the menu as it was.
+MenuOutcome rewriteMenu(DiskState& state, const MenuNumbers& numbers);
 
 }  // namespace kh::hd

@@ -86,14 +86,13 @@ int main(int argc, char** argv) {
         kh::hd::planMenuNumbers(state.hd.partitions, kh::hd::volumeFacts(sys, isoDrive),
                                 kh::hd::volumeFacts(sys, state.hd.systemDrive.letter));
     if (!plan.numbers) return fail(std::string("the install refuses: ") + plan.refusal->text);
-    const unsigned isoNumber = plan.numbers->isoPartitionNumber;
-    if (kh::hd::rewriteMenu(state.hd, isoNumber) != kh::hd::MenuOutcome::kDone) {
+    if (kh::hd::rewriteMenu(state.hd, *plan.numbers) != kh::hd::MenuOutcome::kDone) {
         return fail("the menu rewrite failed");
     }
     const auto menu = sys.readHostFile("c:\\menu.lst");
     std::ofstream out(argv[5], std::ios::binary);
     if (!menu || !(out << *menu)) return fail(std::string("cannot write ") + argv[5]);
     std::cout << "system-index=" << plan.numbers->systemPartitionIndex
-              << " iso-number=" << isoNumber << "\n";
+              << " iso-number=" << plan.numbers->isoPartitionNumber << "\n";
     return 0;
 }

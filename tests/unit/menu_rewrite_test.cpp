@@ -34,11 +34,11 @@ std::string sampleWithEntry() {
     return menu.insert(menu.find("\r\ntitle ") + 2, entry);
 }
 
+// The numbers sampleWithEntry() names.
+constexpr MenuNumbers kNumbers{5, 0};
+
 struct MenuEnv : test::SimEnv {
-    MenuEnv() {
-        state.hd.systemDrive.partitionIndex = 0;
-        sys.writeHostFile(kMenu, sampleMenu());
-    }
+    MenuEnv() { sys.writeHostFile(kMenu, sampleMenu()); }
     std::string menu() const { return sys.readHostFile(kMenu).value(); }
 };
 
@@ -49,7 +49,7 @@ TEST(RewriteMenu, InsertsTheEntryIntoTheSampleMenu) {
     // earlier run, are both kept.
     env.sys.writeHostFile("C:\\temp.lst", "the user's list");
     env.sys.writeHostFile("C:\\~kh-lst0.tmp", "left over");
-    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kDone);
+    EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kDone);
     EXPECT_EQ(env.menu(), sampleWithEntry());
     EXPECT_EQ(env.sys.readHostFile("C:\\temp.lst"), "the user's list");
     EXPECT_EQ(env.temporaryFiles(), std::vector<std::string>{"~kh-lst0.tmp"});
@@ -57,13 +57,12 @@ TEST(RewriteMenu, InsertsTheEntryIntoTheSampleMenu) {
     EXPECT_FALSE(env.ui.quitPosted());
 }
 
-TEST(RewriteMenu, UsesTheSystemDriveAndItsPartitionIndex) {
+TEST(RewriteMenu, UsesTheSystemDriveAndThePlannedNumbers) {
     MenuEnv env;
     env.addVolume('E', 3, 9000, true);
     env.state.hd.systemDrive.letter = 'E';
-    env.state.hd.systemDrive.partitionIndex = 2;
     env.sys.writeHostFile("E:\\menu.lst", "title X\r\n");
-    EXPECT_EQ(rewriteMenu(env.state.hd, 7), MenuOutcome::kDone);
+    EXPECT_EQ(rewriteMenu(env.state.hd, {7, 2}), MenuOutcome::kDone);
     const std::string result = env.sys.readHostFile("E:\\menu.lst").value();
     EXPECT_EQ(result.find("title KorvaneLinux"), 0u);
     EXPECT_NE(result.find("root (hd0,2)\r\n"), std::string::npos);
@@ -71,40 +70,31 @@ TEST(RewriteMenu, UsesTheSystemDriveAndItsPartitionIndex) {
     EXPECT_EQ(env.menu(), sampleMenu());
 }
 
-TEST(RewriteMenu, DoesNothingWithoutASystemPartition) {
-    MenuEnv env;
-    env.state.hd.systemDrive.partitionIndex.reset();
-    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kFailed);
-    EXPECT_TRUE(env.sys.calls().empty());
-    EXPECT_TRUE(env.ui.boxes().empty());
-    EXPECT_EQ(env.menu(), sampleMenu());
-}
-
 TEST(RewriteMenu, ReportsAMenuItCannotRead) {
     MenuEnv env;
     env.sys.failOn(sim::Op::kReadFile);
-    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kFailed);
+    EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kFailed);
     test::expectOnlyFailureBox(env, msg::kMenuOpenError);
 }
 
 TEST(RewriteMenu, ReportsAMenuTooLargeToBeOne) {
     MenuEnv env;
     env.sys.writeHostFile(kMenu, std::string(kMaxTextFileBytes + 1, 't'));
-    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kFailed);
+    EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kFailed);
     test::expectOnlyFailureBox(env, msg::kMenuNotText);
 }
 
 TEST(RewriteMenu, ReplacesAReadOnlyHiddenSystemMenu) {
     MenuEnv env;
     env.sys.setAttributes(kMenu, win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
-    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kDone);
+    EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kDone);
     EXPECT_EQ(env.menu(), sampleWithEntry());
 }
 
 TEST(RewriteMenu, GoesOnWhenTheAttributesCannotBeCleared) {
     MenuEnv env;
     env.sys.failOn(sim::Op::kSetAttributes);
-    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kDone);
+    EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kDone);
     EXPECT_EQ(env.menu(), sampleWithEntry());
 }
 
@@ -114,7 +104,7 @@ TEST(RewriteMenu, LeavesTheSampleWhenTheCopyFails) {
         SCOPED_TRACE(sim::opName(operation));
         MenuEnv env;
         env.sys.failOn(operation);
-        EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kFailed);
+        EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kFailed);
         test::expectOnlyFailureBox(env, msg::kMenuTempError);
         EXPECT_EQ(env.menu(), sampleMenu());
         EXPECT_TRUE(env.temporaryFiles().empty());
@@ -124,7 +114,7 @@ TEST(RewriteMenu, LeavesTheSampleWhenTheCopyFails) {
 TEST(RewriteMenu, ReportsAFailedRename) {
     MenuEnv env;
     env.sys.failOn(sim::Op::kReplaceFile);
-    EXPECT_EQ(rewriteMenu(env.state.hd, 5), MenuOutcome::kRenameFailed);
+    EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kRenameFailed);
     test::expectOnlyFailureBox(env, msg::kMenuRenameError);
     EXPECT_EQ(env.menu(), sampleMenu());
     EXPECT_TRUE(env.temporaryFiles().empty());
