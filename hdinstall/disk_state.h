@@ -14,9 +14,9 @@ namespace kh::hd {
 struct SystemDrive {
     char letter = 'C';
     std::string bootIniPath = "c:\\boot.ini";
-    // Zero-based menu partition number of the system volume; empty when no
-    // volume lies on an active partition.
-    std::optional<unsigned> partitionIndex;
+    // A volume on an active partition was found; without one the menu entry
+    // cannot name the system partition.
+    bool found = false;
 };
 
 struct DiskState {

@@ -144,7 +144,7 @@ void configureBoot(InstallRun& run) {
 void runInstall(DiskState& state) {
     // Without the system partition's number the menu entry cannot be written;
     // refuse before anything is changed.
-    if (!state.systemDrive.partitionIndex) {
+    if (!state.systemDrive.found) {
         refuse(state, msg::kNoSystemPartition);
         return;
     }

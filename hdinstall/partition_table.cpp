@@ -87,12 +87,4 @@ std::optional<unsigned> linuxNumberAt(const PartitionTable& table, uint64_t star
     return std::nullopt;
 }
 
-unsigned linuxPartitionNumber(const PartitionTable& table, const PartitionInfo& info) {
-    if (const auto found = linuxNumberAt(table, info.startingOffset)) return *found;
-    const unsigned p = info.partitionNumber;
-    if (!table.extendedSlot) return p;
-    const unsigned s = static_cast<unsigned>(*table.extendedSlot);
-    return p <= s ? p : p - s + 4;
-}
-
 }  // namespace kh::hd

@@ -35,8 +35,4 @@ PartitionTable parsePartitionTable(std::string_view mbr, RawDisk& disk);
 // table holds one.
 std::optional<unsigned> linuxNumberAt(const PartitionTable& table, uint64_t startingOffset);
 
-// Linux number of the volume described by `info`: found by its starting
-// offset in the table, else by the Windows partition number.
-unsigned linuxPartitionNumber(const PartitionTable& table, const PartitionInfo& info);
-
 }  // namespace kh::hd

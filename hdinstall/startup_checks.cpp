@@ -30,8 +30,7 @@ void searchSystemDrive(DiskState& state) {
         if (query.status != PartitionQuery::Status::kOk || !query.info.bootIndicator) continue;
 
         SystemDrive& drive = state.systemDrive;
-        const unsigned number = linuxPartitionNumber(state.partitions, query.info);
-        drive.partitionIndex = number > 0 ? number - 1 : 0;
+        drive.found = true;
         drive.letter = letter;
         drive.bootIniPath[0] = letter;
 

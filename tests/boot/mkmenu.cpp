@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
 
     if (!kh::hd::scanMasterBootRecord(state.hd)) return fail("the partition table was not read");
     kh::hd::searchSystemDrive(state.hd);
-    if (!state.hd.systemDrive.partitionIndex) return fail("no system partition found");
+    if (!state.hd.systemDrive.found) return fail("no system partition found");
 
     const kh::hd::InstallPlan plan =
         kh::hd::planMenuNumbers(state.hd.partitions, kh::hd::volumeFacts(sys, isoDrive),

@@ -26,8 +26,8 @@ class ImageDisk : public RawDisk {
     std::string image_;
 };
 
-PartitionInfo volumeAt(uint32_t sector, uint32_t windowsNumber = 99) {
-    return {uint64_t{sector} * 512, windowsNumber, false};
+std::optional<unsigned> numberAt(const PartitionTable& table, uint32_t sector) {
+    return linuxNumberAt(table, uint64_t{sector} * kSectorSize);
 }
 
 // Primary in slot 0, extended (type) in slot 1 holding logical drives at 2048
@@ -45,9 +45,9 @@ TEST(PartitionTable, NumbersPrimariesBySlotAndLogicalDrivesFromFive) {
         ImageDisk disk(diskWithExtended(type));
         const PartitionTable table = parsePartitionTable(disk.read(0, 512), disk);
         ASSERT_EQ(table.extendedSlot, 1) << int{type};
-        EXPECT_EQ(linuxPartitionNumber(table, volumeAt(63)), 1u);
-        EXPECT_EQ(linuxPartitionNumber(table, volumeAt(10063)), 5u);
-        EXPECT_EQ(linuxPartitionNumber(table, volumeAt(12111)), 6u);
+        EXPECT_EQ(numberAt(table, 63), 1u);
+        EXPECT_EQ(numberAt(table, 10063), 5u);
+        EXPECT_EQ(numberAt(table, 12111), 6u);
     }
 }
 
@@ -58,8 +58,8 @@ TEST(PartitionTable, GapsAndPrimaryAfterTheExtendedSlotKeepTheirSlotNumbers) {
     writeTable(image, 10000, {{0x07, 63, 1000}});
     ImageDisk disk(image);
     const PartitionTable table = parsePartitionTable(disk.read(0, 512), disk);
-    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(90000, 2)), 4u);
-    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(10063, 1)), 5u);
+    EXPECT_EQ(numberAt(table, 90000), 4u);
+    EXPECT_EQ(numberAt(table, 10063), 5u);
 }
 
 TEST(PartitionTable, FirstExtendedSlotWins) {
@@ -67,25 +67,6 @@ TEST(PartitionTable, FirstExtendedSlotWins) {
     writeTable(image, 0, {{0x07, 63, 100}, {}, {0x0F, 2000, 100}, {0x0F, 4000, 100}});
     ImageDisk disk(image);
     EXPECT_EQ(parsePartitionTable(disk.read(0, 512), disk).extendedSlot, 2);
-}
-
-TEST(PartitionTable, FallsBackToTheWindowsNumberingWhenTheOffsetIsUnknown) {
-    ImageDisk primaries(test::blankDisk(1));
-    std::string image = test::blankDisk(1);
-    writeTable(image, 0, {{0x07, 63, 100}, {0x07, 200, 100}});
-    ImageDisk onlyPrimaries(image);
-    const PartitionTable flat = parsePartitionTable(onlyPrimaries.read(0, 512), onlyPrimaries);
-    EXPECT_FALSE(flat.extendedSlot.has_value());
-    // No extended partition: Linux numbers equal the Windows numbers.
-    EXPECT_EQ(linuxPartitionNumber(flat, volumeAt(777, 1)), 1u);
-    EXPECT_EQ(linuxPartitionNumber(flat, volumeAt(777, 3)), 3u);
-
-    ImageDisk extended(diskWithExtended(0x0F));
-    const PartitionTable table = parsePartitionTable(extended.read(0, 512), extended);
-    // A volume on another disk: the rule with slot 1.
-    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(5, 1)), 1u);
-    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(5, 2)), 5u);
-    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(5, 3)), 6u);
 }
 
 TEST(PartitionTable, LoopingOrBrokenChainsEndTheWalk) {
@@ -96,14 +77,14 @@ TEST(PartitionTable, LoopingOrBrokenChainsEndTheWalk) {
     ImageDisk loopDisk(looping);
     const PartitionTable loop = parsePartitionTable(loopDisk.read(0, 512), loopDisk);
     EXPECT_LE(loopDisk.reads, 4);
-    EXPECT_EQ(linuxPartitionNumber(loop, volumeAt(100 + 0x200 + 63)), 6u);
+    EXPECT_EQ(numberAt(loop, 100 + 0x200 + 63), 6u);
 
     std::string selfLoop = test::blankDisk(16);
     writeTable(selfLoop, 0, {{0x0F, 100, 5000}});
     writeTable(selfLoop, 100, {{0x07, 63, 10}, {0x05, 0xFFFFFFF0, 10}});  // beyond the disk
     ImageDisk brokenDisk(selfLoop);
     const PartitionTable broken = parsePartitionTable(brokenDisk.read(0, 512), brokenDisk);
-    EXPECT_EQ(linuxPartitionNumber(broken, volumeAt(163)), 5u);
+    EXPECT_EQ(numberAt(broken, 163), 5u);
 }
 
 TEST(PartitionTable, ShortMasterBootRecordIsPaddedNotRejected) {
@@ -111,7 +92,7 @@ TEST(PartitionTable, ShortMasterBootRecordIsPaddedNotRejected) {
     writeTable(image, 0, {{0x07, 63, 100}});
     ImageDisk disk(image);
     const PartitionTable table = parsePartitionTable(image.substr(0, 470), disk);
-    EXPECT_EQ(linuxPartitionNumber(table, volumeAt(63)), 1u);
+    EXPECT_EQ(numberAt(table, 63), 1u);
 }
 
 }  // namespace

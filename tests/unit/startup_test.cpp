@@ -30,7 +30,7 @@ TEST(Startup, CreatesAllElevenControlsInOrderWithTheInstallLook) {
     }
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_FALSE(env.ui.quitPosted());
-    EXPECT_EQ(env.state.hd.systemDrive.partitionIndex, 0u);
+    EXPECT_TRUE(env.state.hd.systemDrive.found);
     EXPECT_EQ(env.sys.attributes("C:\\boot.ini"), win::kAttrNormal);
 }
 
@@ -77,8 +77,7 @@ TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
     hd::searchSystemDrive(env.state.hd);
     EXPECT_EQ(env.state.hd.systemDrive.letter, 'E');
     EXPECT_EQ(env.state.hd.systemDrive.bootIniPath, "E:\\boot.ini");
-    // No extended partition and an offset not in the table: Linux number = Windows number.
-    EXPECT_EQ(env.state.hd.systemDrive.partitionIndex, 1u);
+    EXPECT_TRUE(env.state.hd.systemDrive.found);
     EXPECT_TRUE(env.ui.boxes().empty());
 }
 
@@ -89,7 +88,7 @@ TEST(SystemDriveSearch, NoActiveVolumeIsSilentAndKeepsTheDefaults) {
     hd::searchSystemDrive(env.state.hd);
     EXPECT_EQ(env.state.hd.systemDrive.letter, 'C');
     EXPECT_EQ(env.state.hd.systemDrive.bootIniPath, "c:\\boot.ini");
-    EXPECT_FALSE(env.state.hd.systemDrive.partitionIndex.has_value());
+    EXPECT_FALSE(env.state.hd.systemDrive.found);
     EXPECT_TRUE(env.ui.boxes().empty());
     EXPECT_FALSE(env.ui.quitPosted());
 }
@@ -114,21 +113,6 @@ TEST(SystemDriveSearch, AttributesThatCannotBeClearedMeanNoAdministrator) {
     EXPECT_EQ(env.ui.boxes()[0].text, "必须有管理员权限！");
     EXPECT_EQ(env.ui.boxes()[0].owner, BoxOwner::kMainWindow);
     EXPECT_TRUE(env.ui.quitPosted());
-}
-
-TEST(SystemDriveSearch, IndexFollowsThePartitionTableOfTheDisk) {
-    // C: primary in slot 0, extended (0x0F) in slot 1, D: and E: logical.
-    SimEnv env;
-    std::string disk = test::blankDisk(16);
-    test::writeTable(disk, 0, {{0x07, 63, 1000, false}, {0x0F, 10000, 50000}});
-    test::writeTable(disk, 10000, {{0x07, 63, 1000}, {0x05, 2048, 2000}});
-    test::writeTable(disk, 12048, {{0x07, 63, 1000}});
-    env.sys.setDiskImage(disk);
-    env.sys.volume('C').partition.info.bootIndicator = false;
-    env.addVolume('E', 3, 12048 + 63, true);
-    env.sys.writeHostFile("E:\\boot.ini", "[boot loader]\r\n");
-    app::onCreate(env.state);
-    EXPECT_EQ(env.state.hd.systemDrive.partitionIndex, 5u);  // Linux sda6
 }
 
 TEST(InstallDetection, FindsTheMarkerOnAnyLineOfAnyLength) {
