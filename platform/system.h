@@ -149,7 +149,6 @@ class SystemServices {
     // file `outputPath` (created or truncated), which can be read while it runs.
     virtual ProcessHandle startProcessWithOutput(const std::string& commandLine,
                                                  const std::string& outputPath) = 0;
-    virtual unsigned winExec(const std::string& commandLine) = 0;  // WinExec; > 31 is success
     // Runs a hidden child to its end (at most `milliseconds`, then it is
     // terminated) and collects its standard output; nothing when it could not
     // be started or did not end in time.

@@ -144,15 +144,15 @@ bool SimSystem::readOnly(const std::string& path) const {
 
 const char* opName(Op op) {
     static const char* const kNames[] = {
-        "fileExists",        "fileSize",       "setAttributes",  "deleteFile",
-        "moveFile",          "replaceFile",    "copyFile",       "readFile",
-        "createFile",        "write",          "flush",          "close",
-        "driveType",         "volumeLabel",    "setVolumeLabel", "diskFreeSpace",
-        "openVolume",        "partitionInfo",  "diskNumber",     "volumeIdentity",
-        "openPhysicalDrive", "readDisk",       "findResource",   "loadResource",
-        "lockResource",      "startProcess",   "winExec",        "runCaptured",
-        "exitCode",          "waitForExit",    "terminate",      "getVersion",
-        "openProcessToken",  "requestRestart",
+        "fileExists",        "fileSize",      "setAttributes",  "deleteFile",
+        "moveFile",          "replaceFile",   "copyFile",       "readFile",
+        "createFile",        "write",         "flush",          "close",
+        "driveType",         "volumeLabel",   "setVolumeLabel", "diskFreeSpace",
+        "openVolume",        "partitionInfo", "diskNumber",     "volumeIdentity",
+        "openPhysicalDrive", "readDisk",      "findResource",   "loadResource",
+        "lockResource",      "startProcess",  "runCaptured",    "exitCode",
+        "waitForExit",       "terminate",     "getVersion",     "openProcessToken",
+        "requestRestart",
     };
     static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kRequestRestart) + 1);
     return kNames[static_cast<size_t>(op)];
@@ -419,14 +419,6 @@ ProcessHandle SimSystem::startProcessWithOutput(const std::string& commandLine,
     output->close();
     bool started = false;
     return launch(commandLine, &started);
-}
-
-unsigned SimSystem::winExec(const std::string& commandLine) {
-    if (shouldFail(Op::kWinExec)) return 2;
-    bool started = false;
-    const ProcessHandle handle = launch(commandLine, &started);
-    openHandles_.erase(handle);  // WinExec keeps no handle
-    return started ? 33 : 2;
 }
 
 void SimSystem::endChild(Child& child, uint32_t exitCode) {

@@ -53,7 +53,6 @@ enum class Op {
     kLoadResource,
     kLockResource,
     kStartProcess,
-    kWinExec,
     kRunCaptured,
     kExitCode,
     kWaitForExit,
@@ -168,7 +167,6 @@ class SimSystem : public SystemServices {
     ProcessHandle startProcess(const std::string& commandLine) override;
     ProcessHandle startProcessWithOutput(const std::string& commandLine,
                                          const std::string& outputPath) override;
-    unsigned winExec(const std::string& commandLine) override;
     std::optional<CapturedRun> runCaptured(const std::string& commandLine,
                                            uint32_t milliseconds) override;
     std::optional<uint32_t> exitCode(ProcessHandle process) override;

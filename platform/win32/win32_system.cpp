@@ -311,10 +311,6 @@ ProcessHandle Win32System::startProcessWithOutput(const std::string& commandLine
     return startHidden(commandLine, output.get());
 }
 
-unsigned Win32System::winExec(const std::string& commandLine) {
-    return WinExec(commandLine.c_str(), SW_HIDE);
-}
-
 std::optional<CapturedRun> Win32System::runCaptured(const std::string& commandLine,
                                                     uint32_t milliseconds) {
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};

@@ -31,7 +31,6 @@ class Win32System : public SystemServices {
     ProcessHandle startProcess(const std::string& commandLine) override;
     ProcessHandle startProcessWithOutput(const std::string& commandLine,
                                          const std::string& outputPath) override;
-    unsigned winExec(const std::string& commandLine) override;
     std::optional<CapturedRun> runCaptured(const std::string& commandLine,
                                            uint32_t milliseconds) override;
     std::optional<uint32_t> exitCode(ProcessHandle process) override;
