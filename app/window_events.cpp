@@ -21,13 +21,13 @@ void enterRestoreLook(AppState& state) {
 
 // Appends every removable drive C..Z in letter order and selects the first.
 void fillDriveList(AppState& state) {
-    bool first = true;
+    bool added = false;
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
         if (state.shared.sys.driveType(letter) != DriveType::kRemovable) continue;
         state.shared.ui.addDrive(std::string{letter, ':'});
-        if (first) state.shared.ui.selectDrive(0);
-        first = false;
+        added = true;
     }
+    if (added) state.shared.ui.selectDrive(0);
 }
 
 }  // namespace

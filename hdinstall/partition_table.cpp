@@ -23,13 +23,14 @@ bool isExtendedType(uint8_t type) { return type == 0x05 || type == 0x0F || type 
 
 uint32_t readLe32(std::string_view bytes, size_t at) {
     uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[at + i]);
+    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes.at(at + i));
     return value;
 }
 
 RawEntry entryAt(std::string_view sector, int slot) {
     const size_t base = kTableOffset + kEntrySize * slot;
-    return {static_cast<uint8_t>(sector[base + 4]), readLe32(sector, base + 8),
+    // Checked access: a slot past the table would read beyond the sector.
+    return {static_cast<uint8_t>(sector.at(base + 4)), readLe32(sector, base + 8),
             readLe32(sector, base + 12)};
 }
 
