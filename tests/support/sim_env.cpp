@@ -97,6 +97,21 @@ void expectBox(const sim::SimUi& ui, size_t index, const std::string& text,
     EXPECT_EQ(box.flags, flags);
 }
 
+void expectBox(const sim::SimUi& ui, size_t index, const Message& message,
+               const std::string& text) {
+    ASSERT_GT(ui.boxes().size(), index);
+    const auto& box = ui.boxes()[index];
+    EXPECT_EQ(box.owner, message.owner);
+    EXPECT_EQ(box.text, text.empty() ? std::string(message.text) : text);
+    EXPECT_EQ(box.caption, message.caption);
+    EXPECT_EQ(box.flags, message.flags);
+}
+
+void expectLastBox(const sim::SimUi& ui, const Message& message, const std::string& text) {
+    ASSERT_FALSE(ui.boxes().empty());
+    expectBox(ui, ui.boxes().size() - 1, message, text);
+}
+
 void expectOnlyFailureBox(const SimEnv& env, const std::string& text, const std::string& caption,
                           unsigned flags) {
     ASSERT_EQ(env.ui.boxes().size(), 1u) << env.messages();

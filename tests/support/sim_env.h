@@ -52,6 +52,12 @@ struct SimEnv {
 // The box at `index` was `text`/`caption`/`flags`, owned by the main window.
 void expectBox(const sim::SimUi& ui, size_t index, const std::string& text,
                const std::string& caption, unsigned flags);
+// The box at `index` was `message` (its text, caption, flags and owner), or
+// `message` with `text` in place of its own when `text` is not empty.
+void expectBox(const sim::SimUi& ui, size_t index, const Message& message,
+               const std::string& text = {});
+// The last box shown was `message`, as above.
+void expectLastBox(const sim::SimUi& ui, const Message& message, const std::string& text = {});
 
 // The one box shown was `text`/`caption`/`flags`, owned by the main window,
 // and the end of the program was requested.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <new>
 
+#include "app/messages.h"
 #include "app/window_events.h"
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
@@ -69,9 +70,7 @@ TEST(ControlStates, UsbWithAnEmptyDriveListWarnsAndStaysInUsbMode) {
     app::onCreate(env.state);
     command(env, ControlId::kModeUsb);
     ASSERT_EQ(env.ui.boxes().size(), 1u);
-    EXPECT_EQ(env.ui.boxes()[0].text, "请先插入U盘!");
-    EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
-    EXPECT_EQ(env.ui.boxes()[0].flags, win::kMbIconWarning);
+    test::expectBox(env.ui, 0, kh::msg::kInsertUsbFirst);
     EXPECT_TRUE(env.ui.control(ControlId::kDriveList).enabled);
 }
 
@@ -122,9 +121,7 @@ TEST(Browse, OtherSuffixWarnsButKeepsTheChoice) {
     env.ui.answerNextDialog(std::string("D:\\live.img"));
     command(env, ControlId::kBrowse);
     ASSERT_EQ(env.ui.boxes().size(), 1u);
-    EXPECT_EQ(env.ui.boxes()[0].text, " 请选择正确的ISO文件 !");
-    EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
-    EXPECT_EQ(env.ui.boxes()[0].flags, win::kMbIconWarning);
+    test::expectBox(env.ui, 0, app::msg::kWrongIsoFile);
     EXPECT_EQ(env.state.shared.isoPath, "D:\\live.img");
     EXPECT_EQ(env.ui.control(ControlId::kIsoPath).text, "D:\\live.img");
     EXPECT_TRUE(env.ui.control(ControlId::kOk).enabled);
@@ -150,10 +147,7 @@ TEST(IsoChosenCheck, EmptyEditWarnsAndEnablesOk) {
     env.ui.enable(ControlId::kOk, false);
     EXPECT_FALSE(app::checkIsoChosen(env.state));
     ASSERT_EQ(env.ui.boxes().size(), 1u);
-    EXPECT_EQ(env.ui.boxes()[0].text, "请先选择ISO文件！");
-    EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
-    EXPECT_EQ(env.ui.boxes()[0].flags, win::kMbIconWarning);
-    EXPECT_EQ(env.ui.boxes()[0].owner, BoxOwner::kMainWindow);
+    test::expectBox(env.ui, 0, app::msg::kChooseIsoFirst);
     EXPECT_TRUE(env.ui.control(ControlId::kOk).enabled);
 }
 

@@ -42,15 +42,10 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     m.installFrom(test::kIsoInFolder);
 
     ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
-    const auto& move = m.ui.boxes()[0];
-    EXPECT_EQ(move.text, "是否同意移动文件D:\\iso\\live.iso 到 D:\\live.iso");
-    EXPECT_EQ(move.caption, "提示");
-    EXPECT_EQ(move.flags, win::kMbYesNo | win::kMbIconQuestion);
-    const auto& restart = m.ui.boxes()[1];
-    EXPECT_EQ(restart.text, "恭喜完成，是否重启计算机？");
-    EXPECT_EQ(restart.caption, "重启");
-    EXPECT_EQ(restart.flags, win::kMbOkCancel | win::kMbIconQuestion);
-    for (const auto& box : m.ui.boxes()) EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
+    test::expectBox(m.ui, 0, hd::msg::kMoveQuestion,
+                    std::string(hd::msg::kMoveQuestion.text) + "D:\\iso\\live.iso" +
+                        hd::msg::kMoveQuestionJoin + "D:\\live.iso");
+    test::expectBox(m.ui, 1, hd::msg::kRestartQuestion);
     EXPECT_TRUE(m.sys.restartRequested());
     EXPECT_FALSE(m.ui.quitPosted());
 
@@ -123,7 +118,7 @@ TEST(HdInstall, FileOfTheIsoNameInTheRootIsUsedWithoutAsking) {
         m.start();
         m.installFrom(chosen);
         ASSERT_EQ(m.ui.boxes().size(), 1u) << m.messages();
-        EXPECT_EQ(m.ui.boxes()[0].caption, "重启");
+        EXPECT_EQ(m.ui.boxes()[0].caption, hd::msg::kRestartQuestion.caption);
         EXPECT_EQ(m.file(test::kIsoInRoot), "other-file");
         if (chosen == test::kIsoInFolder) {
             EXPECT_EQ(m.file(chosen), "live-iso-image");

@@ -77,11 +77,7 @@ TEST(HdRestore, SecondStartRemovesTheEntryAndEveryInstalledFile) {
     second.pressOk();
 
     ASSERT_EQ(second.ui.boxes().size(), 1u);
-    const auto& box = second.ui.boxes()[0];
-    EXPECT_EQ(box.text, "如果想重新硬盘安装请继续运行本工具");
-    EXPECT_EQ(box.caption, "成功清除");
-    EXPECT_EQ(box.flags, win::kMbIconInformation);
-    EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
+    test::expectBox(second.ui, 0, hd::msg::kRestoreDone);
     EXPECT_TRUE(second.ui.quitPosted());
     for (const std::string& path : kAllInstalled) EXPECT_FALSE(m->exists(path)) << path;
     EXPECT_EQ(m->file(test::kBootIni).find(hd::kEntryMarker), std::string::npos);
@@ -110,11 +106,9 @@ TEST(HdRestore, FilesThatCannotBeDeletedAreNamedOnePerLine) {
     second.pressOk();
 
     ASSERT_EQ(second.ui.boxes().size(), 1u);
-    const auto& box = second.ui.boxes()[0];
-    EXPECT_EQ(box.text,
-              std::string(hd::msg::kRestoreLeftOver.text) + "\nC:\\initrd4disk.img\nC:\\g2ldr");
-    EXPECT_EQ(box.caption, "警告");
-    EXPECT_EQ(box.flags, win::kMbIconWarning);
+    test::expectBox(
+        second.ui, 0, hd::msg::kRestoreLeftOver,
+        std::string(hd::msg::kRestoreLeftOver.text) + "\nC:\\initrd4disk.img\nC:\\g2ldr");
     EXPECT_TRUE(second.ui.quitPosted());
     EXPECT_TRUE(m->exists("C:\\initrd4disk.img"));
     EXPECT_FALSE(m->exists("C:\\grldr"));
@@ -174,7 +168,7 @@ TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
         for (const std::string& path : kAllInstalled) left += m->exists(path);
         EXPECT_TRUE(bootIni != installed || left == kAllInstalled.size()) << left;
         const auto& last = second.ui.boxes().back();
-        if (last.caption == "成功清除") {
+        if (last.caption == hd::msg::kRestoreDone.caption) {
             EXPECT_EQ(left, 0u);
             EXPECT_EQ(bootIni, restored);
         } else if (bootIni == restored) {
