@@ -270,29 +270,26 @@ TEST(UsbCreation, ExitStopsSevenZipAndDeletesTheToolsCloseOnlyStops) {
     }
 }
 
-TEST(UsbCreation, ExitWhileFormattingDeletesTheToolsInOrder) {
-    UsbRig rig;
-    rig.children["cmd /c"].runsForMs = 600000;
-    rig.pressOk();
-    rig.loop.step();
-    rig.loop.step();
-    rig.command(ControlId::kExit);
-    EXPECT_FALSE(rig.toolsPresent());
-    EXPECT_TRUE(rig.ui.quitPosted());
-    EXPECT_FALSE(rig.loop.step());
-    EXPECT_FALSE(rig.started("7z.exe x"));
-    EXPECT_EQ(rig.state.shared.toolPaths,
-              (std::vector<std::string>{test::kSevenZip, test::kSevenZipDll, test::kInstaller}));
-}
-
-TEST(UsbCreation, CloseWhileFormattingKeepsTheTools) {
-    UsbRig rig;
-    rig.children["cmd /c"].runsForMs = 600000;
-    rig.pressOk();
-    rig.loop.step();
-    app::onClose(rig.state);
-    EXPECT_TRUE(rig.toolsPresent());
-    EXPECT_TRUE(rig.ui.quitPosted());
+TEST(UsbCreation, ExitWhileFormattingDeletesTheToolsInOrderCloseKeepsThem) {
+    for (const bool exit : {true, false}) {
+        UsbRig rig;
+        rig.children["cmd /c"].runsForMs = 600000;
+        rig.pressOk();
+        rig.loop.step();
+        rig.loop.step();
+        if (exit) {
+            rig.command(ControlId::kExit);
+        } else {
+            app::onClose(rig.state);
+        }
+        EXPECT_EQ(rig.toolsPresent(), !exit);
+        EXPECT_TRUE(rig.ui.quitPosted());
+        EXPECT_FALSE(rig.loop.step());
+        EXPECT_FALSE(rig.started("7z.exe x"));
+        EXPECT_EQ(
+            rig.state.shared.toolPaths,
+            (std::vector<std::string>{test::kSevenZip, test::kSevenZipDll, test::kInstaller}));
+    }
 }
 
 }  // namespace
