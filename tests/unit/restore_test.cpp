@@ -69,32 +69,30 @@ TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
     EXPECT_EQ(m.rootFiles('C'), before);
 }
 
+// Files already missing are fine, and marked files are cleared first.
 TEST(HdRestore, SecondStartRemovesTheEntryAndEveryInstalledFile) {
-    auto m = installedMachine();
-    SecondStart second(*m);
-    second.start();
-    EXPECT_EQ(second.ui.control(ControlId::kModeHarddisk).text, app::kRestoreCaption);
-    second.pressOk();
+    for (const bool disturbed : {false, true}) {
+        SCOPED_TRACE(disturbed ? "some missing, some marked" : "as installed");
+        auto m = installedMachine();
+        if (disturbed) {
+            m->sys.deleteFile("C:\\fonts");
+            m->sys.deleteFile("C:\\g2ldr");
+            m->sys.setAttributes("C:\\grldr",
+                                 win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
+            m->sys.setAttributes("C:\\menu.lst", win::kAttrReadOnly);
+        }
+        SecondStart second(*m);
+        second.start();
+        EXPECT_EQ(second.ui.control(ControlId::kModeHarddisk).text, app::kRestoreCaption);
+        second.pressOk();
 
-    ASSERT_EQ(second.ui.boxes().size(), 1u);
-    test::expectBox(second.ui, 0, hd::msg::kRestoreDone);
-    EXPECT_TRUE(second.ui.quitPosted());
-    for (const std::string& path : kAllInstalled) EXPECT_FALSE(m->exists(path)) << path;
-    EXPECT_EQ(m->file(test::kBootIni).find(hd::kEntryMarker), std::string::npos);
-    EXPECT_EQ(m->file(test::kIsoInRoot), "live-iso-image");  // the user's file stays
-}
-
-TEST(HdRestore, MissingFilesAreFineAndMarkedFilesAreClearedFirst) {
-    auto m = installedMachine();
-    m->sys.deleteFile("C:\\fonts");
-    m->sys.deleteFile("C:\\g2ldr");
-    m->sys.setAttributes("C:\\grldr", win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
-    m->sys.setAttributes("C:\\menu.lst", win::kAttrReadOnly);
-    SecondStart second(*m);
-    second.start();
-    second.pressOk();
-    EXPECT_EQ(second.lastText(), hd::msg::kRestoreDone.text);
-    for (const std::string& path : kAllInstalled) EXPECT_FALSE(m->exists(path)) << path;
+        ASSERT_EQ(second.ui.boxes().size(), 1u);
+        test::expectBox(second.ui, 0, hd::msg::kRestoreDone);
+        EXPECT_TRUE(second.ui.quitPosted());
+        for (const std::string& path : kAllInstalled) EXPECT_FALSE(m->exists(path)) << path;
+        EXPECT_EQ(m->file(test::kBootIni).find(hd::kEntryMarker), std::string::npos);
+        EXPECT_EQ(m->file(test::kIsoInRoot), "live-iso-image");  // the user's file stays
+    }
 }
 
 TEST(HdRestore, FilesThatCannotBeDeletedAreNamedOnePerLine) {
