@@ -29,7 +29,7 @@ TEST(UsbCreation, YesFormatsExtractsAndInstalls) {
     rig.pressOk();
     // The question was answered Yes; the format runs behind the watch timer.
     test::expectBox(rig.ui, 0, m::kFormatQuestion);
-    EXPECT_EQ(rig.ui.timers().count(1), 1u);
+    EXPECT_EQ(rig.ui.timers().at(1), 500u);  // the format watch
     EXPECT_EQ(rig.ui.startFormatPending(), 1);
     EXPECT_TRUE(rig.ui.control(ControlId::kStatusFormat).visible);
     EXPECT_FALSE(rig.ui.control(ControlId::kOk).enabled);
@@ -67,7 +67,7 @@ TEST(UsbCreation, NoRelabelsAndExtractsAtOnce) {
     EXPECT_EQ(rig.sys.startedCommands(),
               (std::vector<std::string>{test::kListCommand, test::kExtractCommand}));
     EXPECT_EQ(rig.labelAtStart[test::kExtractCommand], "BOOT");
-    EXPECT_EQ(rig.ui.timers().count(2), 1u);
+    EXPECT_EQ(rig.ui.timers().at(2), 5000u);  // the copy timer
     EXPECT_EQ(rig.ui.timers().count(1), 0u);
     EXPECT_TRUE(rig.ui.control(ControlId::kStatusCopy).visible);
 
