@@ -87,25 +87,30 @@ std::vector<std::string> SimEnv::temporaryFiles(char drive) const {
     return names;
 }
 
-void expectBox(const sim::SimUi& ui, size_t index, const std::string& text,
-               const std::string& caption, unsigned flags) {
+void expectBox(const sim::SimUi& ui, size_t index, const Message& message,
+               const std::string& text) {
     ASSERT_GT(ui.boxes().size(), index);
     const auto& box = ui.boxes()[index];
-    EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.caption, caption);
-    EXPECT_EQ(box.flags, flags);
+    EXPECT_EQ(box.owner, message.owner);
+    EXPECT_EQ(box.text, text.empty() ? std::string(message.text) : text);
+    EXPECT_EQ(box.caption, message.caption);
+    EXPECT_EQ(box.flags, message.flags);
+}
+
+void expectLastBox(const sim::SimUi& ui, const Message& message, const std::string& text) {
+    ASSERT_FALSE(ui.boxes().empty());
+    expectBox(ui, ui.boxes().size() - 1, message, text);
+}
+
+void expectOnlyFailureBox(const SimEnv& env, const Message& message) {
+    ASSERT_EQ(env.ui.boxes().size(), 1u) << env.messages();
+    expectBox(env.ui, 0, message);
+    EXPECT_TRUE(env.ui.quitPosted());
 }
 
 void expectOnlyFailureBox(const SimEnv& env, const std::string& text, const std::string& caption,
                           unsigned flags) {
-    ASSERT_EQ(env.ui.boxes().size(), 1u) << env.messages();
-    expectBox(env.ui, 0, text, caption, flags);
-    EXPECT_TRUE(env.ui.quitPosted());
-}
-
-void expectOnlyFailureBox(const SimEnv& env, const Message& message) {
-    expectOnlyFailureBox(env, message.text, message.caption, message.flags);
+    expectOnlyFailureBox(env, {text.c_str(), caption.c_str(), flags, MessageKind::kFailure});
 }
 
 }  // namespace kh::test

@@ -49,14 +49,16 @@ struct SimEnv {
     std::vector<std::string> temporaryFiles(char drive = 'C') const;
 };
 
-// The box at `index` was `text`/`caption`/`flags`, owned by the main window.
-void expectBox(const sim::SimUi& ui, size_t index, const std::string& text,
-               const std::string& caption, unsigned flags);
+// The box at `index` was `message` (its text, caption, flags and owner), or
+// `message` with `text` in place of its own when `text` is not empty.
+void expectBox(const sim::SimUi& ui, size_t index, const Message& message,
+               const std::string& text = {});
+void expectLastBox(const sim::SimUi& ui, const Message& message, const std::string& text = {});
 
-// The one box shown was `text`/`caption`/`flags`, owned by the main window,
-// and the end of the program was requested.
+// The one box shown was `message` (or `text`/`caption`/`flags`, owned by the
+// main window), and the end of the program was requested.
+void expectOnlyFailureBox(const SimEnv& env, const Message& message);
 void expectOnlyFailureBox(const SimEnv& env, const std::string& text, const std::string& caption,
                           unsigned flags);
-void expectOnlyFailureBox(const SimEnv& env, const Message& message);
 
 }  // namespace kh::test

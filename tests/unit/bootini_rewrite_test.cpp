@@ -8,6 +8,7 @@
 #include <string>
 
 #include "hdinstall/bootini_rules.h"
+#include "hdinstall/messages.h"
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
 
@@ -39,11 +40,7 @@ TEST(AddBootEntry, ReportsAnEntryAlreadyThereAndStillSetsTheTimeout) {
     EXPECT_TRUE(addBootEntry(env.state.hd));
     EXPECT_EQ(bootIni(env), "timeout=15\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
     ASSERT_EQ(env.ui.boxes().size(), 1u);
-    const auto& box = env.ui.boxes()[0];
-    EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
-    EXPECT_EQ(box.text, "Find error");
-    EXPECT_EQ(box.caption, "xiexie");
-    EXPECT_EQ(box.flags, win::kMbOk);
+    test::expectBox(env.ui, 0, msg::kFindError);
     EXPECT_FALSE(env.ui.quitPosted());
 }
 
@@ -89,7 +86,7 @@ TEST(RemoveBootEntry, AsksForAdministratorRights) {
     test::SimEnv env;
     env.sys.failOn(sim::Op::kSetAttributes);
     EXPECT_FALSE(removeBootEntry(env.state.hd));
-    test::expectOnlyFailureBox(env, "必须有管理员权限！", "警告", win::kMbIconWarning);
+    test::expectOnlyFailureBox(env, msg::kAdminRequired);
 }
 
 TEST(BootEntryRewrites, ReportAMissingBootIni) {
@@ -97,7 +94,7 @@ TEST(BootEntryRewrites, ReportAMissingBootIni) {
         test::SimEnv env;
         env.sys.failOn(sim::Op::kReadFile);
         EXPECT_FALSE(rewrite(env.state.hd));
-        test::expectOnlyFailureBox(env, "找不到boot.ini文件", "错误", win::kMbIconError);
+        test::expectOnlyFailureBox(env, msg::kBootIniNotFound);
     }
 }
 
@@ -109,14 +106,12 @@ TEST(BootEntryRewrites, ReportFilesTheyCannotRewrite) {
         const char* name;
         std::function<bool(hd::DiskState&)> rewrite;
         std::string content;  // empty: the usual boot.ini, held open
-        const char* text;
-        unsigned flags;
+        Message message;
     } cases[] = {
-        {"add, huge", addBootEntry, huge, "boot.ini文件过大或不是文本文件", win::kMbIconError},
-        {"remove, binary", removeBootEntry, binary, "boot.ini文件过大或不是文本文件",
-         win::kMbIconError},
-        {"add, in use", addBootEntry, "", "重命名boot.ini错误", win::kMbIconWarning},
-        {"remove, in use", removeBootEntry, "", "处理boot.ini错误", win::kMbIconWarning},
+        {"add, huge", addBootEntry, huge, msg::kBootIniNotText},
+        {"remove, binary", removeBootEntry, binary, msg::kBootIniNotText},
+        {"add, in use", addBootEntry, "", msg::kBootIniRenameError},
+        {"remove, in use", removeBootEntry, "", msg::kBootIniProcessError},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -128,7 +123,7 @@ TEST(BootEntryRewrites, ReportFilesTheyCannotRewrite) {
         }
         const std::string before = bootIni(env);
         EXPECT_FALSE(c.rewrite(env.state.hd));
-        test::expectOnlyFailureBox(env, c.text, "错误", c.flags);
+        test::expectOnlyFailureBox(env, c.message);
         EXPECT_EQ(bootIni(env), before);
         EXPECT_TRUE(env.temporaryFiles().empty());
     }
@@ -140,13 +135,13 @@ std::string expectedMessage(sim::Op operation, int setAttributesCall, bool addin
     switch (operation) {
         case sim::Op::kSetAttributes:
             // The read-only attribute set at the end is not checked.
-            return setAttributesCall > 1 || adding ? "" : "必须有管理员权限！";
+            return setAttributesCall > 1 || adding ? "" : msg::kAdminRequired.text;
         case sim::Op::kReadFile:
-            return "找不到boot.ini文件";
+            return msg::kBootIniNotFound.text;
         case sim::Op::kReplaceFile:
-            return "重命名boot.ini错误";
+            return msg::kBootIniRenameError.text;
         default:
-            return "创建boot.ini临时文件出错";  // creating, writing, flushing, closing
+            return msg::kBootIniTempError.text;  // creating, writing, flushing, closing
     }
 }
 

@@ -6,10 +6,14 @@
 
 #include <algorithm>
 #include <new>
+#include <tuple>
 
+#include "app/messages.h"
 #include "app/window_events.h"
+#include "hdinstall/messages.h"
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
+#include "usbmedia/messages.h"
 
 namespace kh {
 namespace {
@@ -18,11 +22,11 @@ using test::SimEnv;
 
 struct ControlStates {
     bool harddiskChecked, usbChecked, driveListEnabled, isoEditEnabled, browseEnabled;
-    bool operator==(const ControlStates& o) const {
-        return harddiskChecked == o.harddiskChecked && usbChecked == o.usbChecked &&
-               driveListEnabled == o.driveListEnabled && isoEditEnabled == o.isoEditEnabled &&
-               browseEnabled == o.browseEnabled;
+    auto tie() const {
+        return std::tie(harddiskChecked, usbChecked, driveListEnabled, isoEditEnabled,
+                        browseEnabled);
     }
+    bool operator==(const ControlStates& o) const { return tie() == o.tie(); }
 };
 
 ControlStates statesOf(const sim::SimUi& ui) {
@@ -69,9 +73,7 @@ TEST(ControlStates, UsbWithAnEmptyDriveListWarnsAndStaysInUsbMode) {
     app::onCreate(env.state);
     command(env, ControlId::kModeUsb);
     ASSERT_EQ(env.ui.boxes().size(), 1u);
-    EXPECT_EQ(env.ui.boxes()[0].text, "请先插入U盘!");
-    EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
-    EXPECT_EQ(env.ui.boxes()[0].flags, win::kMbIconWarning);
+    test::expectBox(env.ui, 0, kh::msg::kInsertUsbFirst);
     EXPECT_TRUE(env.ui.control(ControlId::kDriveList).enabled);
 }
 
@@ -101,33 +103,29 @@ TEST(ControlStates, RadioButtonsCannotSwitchTheDriveOfARunningCreation) {
     EXPECT_EQ(env.state.usb.session.target, 'G');
 }
 
-TEST(Browse, ChosenPathFillsTheEditAndTheSuffixTestIgnoresCase) {
-    for (const char* path : {"D:\\iso\\live.iso", "D:\\ISO\\LIVE.ISO", "D:\\x\\Live.Iso"}) {
+// The chosen path fills the edit; a suffix other than .iso (in any case)
+// warns, and the warning enables OK again, but the choice is kept.
+TEST(Browse, ChosenPathFillsTheEditAndOnlyAnotherSuffixWarns) {
+    const struct {
+        const char* path;
+        bool warns;
+    } cases[] = {{"D:\\iso\\live.iso", false},
+                 {"D:\\ISO\\LIVE.ISO", false},
+                 {"D:\\x\\Live.Iso", false},
+                 {"D:\\live.img", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
         SimEnv env;
         startWithEntry(env, false);
         env.ui.enable(ControlId::kOk, false);
-        env.ui.answerNextDialog(std::string(path));
+        env.ui.answerNextDialog(std::string(c.path));
         command(env, ControlId::kBrowse);
-        EXPECT_EQ(env.state.shared.isoPath, path);
-        EXPECT_EQ(env.ui.control(ControlId::kIsoPath).text, path);
-        EXPECT_TRUE(env.ui.boxes().empty()) << path;
-        EXPECT_FALSE(env.ui.control(ControlId::kOk).enabled);
+        EXPECT_EQ(env.state.shared.isoPath, c.path);
+        EXPECT_EQ(env.ui.control(ControlId::kIsoPath).text, c.path);
+        ASSERT_EQ(env.ui.boxes().size(), c.warns ? 1u : 0u);
+        if (c.warns) test::expectBox(env.ui, 0, app::msg::kWrongIsoFile);
+        EXPECT_EQ(env.ui.control(ControlId::kOk).enabled, c.warns);
     }
-}
-
-TEST(Browse, OtherSuffixWarnsButKeepsTheChoice) {
-    SimEnv env;
-    startWithEntry(env, false);
-    env.ui.enable(ControlId::kOk, false);
-    env.ui.answerNextDialog(std::string("D:\\live.img"));
-    command(env, ControlId::kBrowse);
-    ASSERT_EQ(env.ui.boxes().size(), 1u);
-    EXPECT_EQ(env.ui.boxes()[0].text, " 请选择正确的ISO文件 !");
-    EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
-    EXPECT_EQ(env.ui.boxes()[0].flags, win::kMbIconWarning);
-    EXPECT_EQ(env.state.shared.isoPath, "D:\\live.img");
-    EXPECT_EQ(env.ui.control(ControlId::kIsoPath).text, "D:\\live.img");
-    EXPECT_TRUE(env.ui.control(ControlId::kOk).enabled);
 }
 
 TEST(Browse, CancelKeepsTheEarlierChoiceInBufferAndEdit) {
@@ -150,10 +148,7 @@ TEST(IsoChosenCheck, EmptyEditWarnsAndEnablesOk) {
     env.ui.enable(ControlId::kOk, false);
     EXPECT_FALSE(app::checkIsoChosen(env.state));
     ASSERT_EQ(env.ui.boxes().size(), 1u);
-    EXPECT_EQ(env.ui.boxes()[0].text, "请先选择ISO文件！");
-    EXPECT_EQ(env.ui.boxes()[0].caption, "警告");
-    EXPECT_EQ(env.ui.boxes()[0].flags, win::kMbIconWarning);
-    EXPECT_EQ(env.ui.boxes()[0].owner, BoxOwner::kMainWindow);
+    test::expectBox(env.ui, 0, app::msg::kChooseIsoFirst);
     EXPECT_TRUE(env.ui.control(ControlId::kOk).enabled);
 }
 
@@ -168,32 +163,45 @@ TEST(IsoChosenCheck, TypedPathBecomesTheIsoPath) {
     EXPECT_TRUE(env.ui.boxes().empty());
 }
 
-TEST(ExitButton, EndsTheChildWaitsForItThenDeletesTheTools) {
-    SimEnv env;
-    startWithEntry(env, false);
-    const std::string dir = "C:\\tools\\";
-    for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe"}) {
-        env.sys.writeHostFile(dir + name, "tool");
-        env.state.shared.toolPaths.push_back(dir + name);
+// Exit ends the child, waits for it, then deletes the tools; closing the
+// window ends the child but keeps them.
+TEST(ExitButton, EndsTheChildWaitsForItThenDeletesTheToolsCloseKeepsThem) {
+    for (const bool exit : {true, false}) {
+        SCOPED_TRACE(exit ? "exit" : "close");
+        SimEnv env;
+        startWithEntry(env, false);
+        const std::string dir = "C:\\tools\\";
+        for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe"}) {
+            env.sys.writeHostFile(dir + name, "tool");
+            env.state.shared.toolPaths.push_back(dir + name);
+        }
+        env.sys.processBehaviour = [](const std::string&) {
+            sim::SimProcess child;
+            child.runsForMs = 60000;
+            return child;
+        };
+        env.state.shared.extractionChild = env.sys.startProcess("7z.exe x -y -oG:\\ \"D:\\a.iso\"");
+        if (exit) {
+            command(env, ControlId::kExit);
+        } else {
+            app::onClose(env.state);
+        }
+        EXPECT_FALSE(env.sys.processRunning(env.state.shared.extractionChild));
+        std::vector<sim::Op> calls;
+        for (const auto& call : env.sys.calls()) calls.push_back(call.op);
+        const auto terminate = std::find(calls.begin(), calls.end(), sim::Op::kTerminate);
+        const auto wait = std::find(calls.begin(), calls.end(), sim::Op::kWaitForExit);
+        const auto firstDelete = std::find(calls.begin(), calls.end(), sim::Op::kDeleteFile);
+        if (exit) {
+            EXPECT_TRUE(terminate < wait && wait < firstDelete);
+        } else {
+            EXPECT_EQ(firstDelete, calls.end());
+        }
+        for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe"}) {
+            EXPECT_EQ(env.sys.readHostFile(dir + name).has_value(), !exit) << name;
+        }
+        EXPECT_TRUE(env.ui.quitPosted());
     }
-    env.sys.processBehaviour = [](const std::string&) {
-        sim::SimProcess child;
-        child.runsForMs = 60000;
-        return child;
-    };
-    env.state.shared.extractionChild = env.sys.startProcess("7z.exe x -y -oG:\\ \"D:\\a.iso\"");
-    command(env, ControlId::kExit);
-    EXPECT_FALSE(env.sys.processRunning(env.state.shared.extractionChild));
-    std::vector<sim::Op> calls;
-    for (const auto& call : env.sys.calls()) calls.push_back(call.op);
-    const auto terminate = std::find(calls.begin(), calls.end(), sim::Op::kTerminate);
-    const auto wait = std::find(calls.begin(), calls.end(), sim::Op::kWaitForExit);
-    const auto firstDelete = std::find(calls.begin(), calls.end(), sim::Op::kDeleteFile);
-    EXPECT_TRUE(terminate < wait && wait < firstDelete);
-    for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe"}) {
-        EXPECT_FALSE(env.sys.readHostFile(dir + name).has_value()) << name;
-    }
-    EXPECT_TRUE(env.ui.quitPosted());
 }
 
 TEST(ExitButton, BeforeAnyCreationJustEnds) {
@@ -205,35 +213,12 @@ TEST(ExitButton, BeforeAnyCreationJustEnds) {
     for (const auto& call : env.sys.calls()) EXPECT_NE(call.op, sim::Op::kDeleteFile);
 }
 
-TEST(CloseWindow, EndsTheChildButKeepsTheTools) {
-    SimEnv env;
-    startWithEntry(env, false);
-    env.sys.writeHostFile("C:\\tools\\7z.exe", "tool");
-    env.state.shared.toolPaths.push_back("C:\\tools\\7z.exe");
-    env.sys.processBehaviour = [](const std::string&) {
-        sim::SimProcess child;
-        child.runsForMs = 60000;
-        return child;
-    };
-    env.state.shared.extractionChild = env.sys.startProcess("7z.exe");
-    app::onClose(env.state);
-    EXPECT_FALSE(env.sys.processRunning(env.state.shared.extractionChild));
-    EXPECT_TRUE(env.sys.readHostFile("C:\\tools\\7z.exe").has_value());
-    EXPECT_TRUE(env.ui.quitPosted());
-}
-
-}  // namespace
-}  // namespace kh
-
-namespace kh {
-namespace {
-
 TEST(WindowProcedure, AnEscapingExceptionIsAnInternalErrorNotACrash) {
     SimEnv env;
     app::runGuarded(env.state, [] {});
     EXPECT_TRUE(env.ui.boxes().empty());
     app::runGuarded(env.state, [] { throw std::bad_alloc(); });
-    test::expectOnlyFailureBox(env, "程序内部错误，即将退出", "错误", win::kMbIconError);
+    test::expectOnlyFailureBox(env, app::msg::kInternalError);
 }
 
 TEST(OkCommand, DisablesItselfAndHandsOverByMode) {
@@ -245,7 +230,7 @@ TEST(OkCommand, DisablesItselfAndHandsOverByMode) {
     usb.ui.typeIsoPath("D:\\iso\\live.iso");
     command(usb, ControlId::kOk);
     ASSERT_FALSE(usb.ui.boxes().empty());
-    EXPECT_EQ(usb.ui.boxes().back().text, "找不到所选磁盘驱动器");  // the USB checks ran
+    test::expectLastBox(usb.ui, usb::msg::kDriveNotFound);  // the USB checks ran
 
     SimEnv restore;
     startWithEntry(restore, true);
@@ -261,7 +246,9 @@ TEST(OkCommand, DisablesItselfAndHandsOverByMode) {
     install.ui.typeIsoPath("D:\\iso\\live.iso");
     command(install, ControlId::kOk);
     ASSERT_EQ(install.ui.boxes().size(), 1u);
-    EXPECT_EQ(install.ui.boxes()[0].text, "是否同意移动文件D:\\iso\\live.iso 到 D:\\live.iso");
+    test::expectBox(install.ui, 0, hd::msg::kMoveQuestion,
+                    std::string(hd::msg::kMoveQuestion.text) + "D:\\iso\\live.iso" +
+                        hd::msg::kMoveQuestionJoin + "D:\\live.iso");
     EXPECT_FALSE(install.ui.control(ControlId::kOk).enabled);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "hdinstall/messages.h"
+#include "payloads/messages.h"
 #include "platform/winconst.h"
 #include "tests/unit/install_machine.h"
 
@@ -14,16 +15,12 @@ namespace {
 
 using test::InstallMachine;
 
-const std::string kRestartCaption = "重启";
+const std::string kRestartCaption = hd::msg::kRestartQuestion.caption;
 
-struct Expected {
-    std::string text;
-    std::string caption;
-    unsigned flags;
-};
-
-void expectBox(const InstallMachine& m, size_t index, const Expected& expected) {
-    test::expectBox(m.ui, index, expected.text, expected.caption, expected.flags);
+// The box of a payload write-out that failed.
+constexpr Message payloadError(const char* text, const char* caption = kh::msg::kError,
+                               unsigned flags = payloads::msg::kErrorFlags) {
+    return {text, caption, flags, MessageKind::kFailure};
 }
 
 void expectNoRestart(const InstallMachine& m) {
@@ -52,7 +49,7 @@ TEST(HdInstallFailure, FailedMoveStopsTheInstallThere) {
     m.sys.failNext(sim::Op::kMoveFile);
     runInstall(m);
     ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
-    expectBox(m, 1, {"移动文件失败，检查空间或者手动移动", "Error", win::kMbIconError});
+    test::expectBox(m.ui, 1, hd::msg::kMoveFailed);
     EXPECT_TRUE(m.ui.quitPosted());
     EXPECT_TRUE(m.exists(test::kIsoInFolder));
     expectNoRestart(m);
@@ -64,9 +61,9 @@ TEST(HdInstallFailure, FailedMoveStopsTheInstallThere) {
 TEST(HdInstallFailure, VolumeQueryFailuresRefuseBeforeTheMove) {
     const struct {
         PartitionQuery::Status status;
-        const char* text;
-    } cases[] = {{PartitionQuery::Status::kOpenFailed, "createfile Can't open current dir "},
-                 {PartitionQuery::Status::kQueryFailed, "Deviceiocontrol currentdir error "}};
+        Message message;
+    } cases[] = {{PartitionQuery::Status::kOpenFailed, hd::msg::kVolumeOpenError},
+                 {PartitionQuery::Status::kQueryFailed, hd::msg::kVolumeQueryError}};
     for (const auto& c : cases) {
         InstallMachine m;
         m.start();
@@ -74,7 +71,7 @@ TEST(HdInstallFailure, VolumeQueryFailuresRefuseBeforeTheMove) {
         m.sys.volume('D').partition.status = c.status;
         m.installFrom(test::kIsoInFolder);
         ASSERT_EQ(m.ui.boxes().size(), 1u) << m.messages();
-        expectBox(m, 0, {c.text, "current dir", win::kMbOk});
+        test::expectBox(m.ui, 0, c.message);
         EXPECT_FALSE(m.ui.quitPosted());
         EXPECT_TRUE(m.ui.control(ControlId::kOk).enabled);
         EXPECT_TRUE(m.exists(test::kIsoInFolder));
@@ -89,7 +86,7 @@ TEST(HdInstallFailure, BootIniFailureEndsBeforeAnyFileIsWritten) {
     m.sys.failPath(sim::Op::kReplaceFile, test::kBootIni);
     runInstall(m);
     ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
-    EXPECT_EQ(m.ui.boxes()[1].text, hd::msg::kBootIniRenameError.text);
+    test::expectBox(m.ui, 1, hd::msg::kBootIniRenameError);
     EXPECT_TRUE(m.ui.quitPosted());
     expectNoRestart(m);
     EXPECT_FALSE(m.exists(test::kSevenZipExe));
@@ -100,22 +97,23 @@ TEST(HdInstallFailure, BootIniFailureEndsBeforeAnyFileIsWritten) {
 TEST(HdInstallFailure, MissingResourceAbandonsTheInstallAtOnce) {
     const struct {
         int id;
-        const char* text;
-        unsigned flags;
+        Message message;
     } cases[] = {
-        {payloads::kSevenZipExe, "找不到7z文件", win::kMbIconError},
-        {payloads::kSevenZipDll, "找不到dll文件", win::kMbOk},
-        {payloads::kGrldr, "找不到资源grldr", win::kMbIconError},
-        {payloads::kSampleMenu, "找不到资源menu.list", win::kMbIconError},
-        {payloads::kFonts, "找不到资源fonts", win::kMbIconError},
-        {payloads::kSplashImage, "找不到资源图片", win::kMbIconError},
+        {payloads::kSevenZipExe, payloadError(payloads::msg::kHdSevenZipExe.notFound)},
+        {payloads::kSevenZipDll,
+         payloadError(payloads::msg::kHdSevenZipDll.notFound, kh::msg::kError,
+                      payloads::msg::kHdSevenZipDllNotFoundFlags)},
+        {payloads::kGrldr, payloadError(payloads::msg::kHdGrldr.notFound)},
+        {payloads::kSampleMenu, payloadError(payloads::msg::kHdSampleMenu.notFound)},
+        {payloads::kFonts, payloadError(payloads::msg::kHdFonts.notFound)},
+        {payloads::kSplashImage, payloadError(payloads::msg::kHdSplashImage.notFound)},
     };
     for (const auto& c : cases) {
         InstallMachine m;
         m.sys.setResource(c.id, "", Resource::Status::kNotFound);
         runInstall(m);
-        ASSERT_EQ(m.ui.boxes().size(), 2u) << c.text << "\n" << m.messages();
-        expectBox(m, 1, {c.text, "错误", c.flags});
+        ASSERT_EQ(m.ui.boxes().size(), 2u) << c.message.text << "\n" << m.messages();
+        test::expectBox(m.ui, 1, c.message);
         EXPECT_TRUE(m.ui.quitPosted());
         expectNoRestart(m);
         expectToolsGone(m);
@@ -127,26 +125,33 @@ TEST(HdInstallFailure, UnloadableResourceIsReportedAndTheInstallGoesOnUncongratu
     const struct {
         int id;
         Resource::Status status;
-        const char* text;
-        const char* caption;
+        Message message;
     } cases[] = {
-        {payloads::kSevenZipExe, Resource::Status::kLockFailed, "7z锁定失败", "error"},
-        {payloads::kSevenZipDll, Resource::Status::kLoadFailed, "加载dll文件错误", "错误"},
-        {payloads::kGrldr, Resource::Status::kLoadFailed, "找不到资源文件grldr", "错误"},
-        {payloads::kG2ldr, Resource::Status::kLockFailed, "资源文件g2ldr错误", "错误"},
-        {payloads::kSampleMenu, Resource::Status::kLockFailed, "资源文件menu.list锁定错误", "错误"},
-        {payloads::kFonts, Resource::Status::kLoadFailed, "资源fonts加载错误", "错误"},
-        {payloads::kSplashImage, Resource::Status::kLockFailed, "锁定picture错误", "错误"},
+        {payloads::kSevenZipExe, Resource::Status::kLockFailed,
+         payloadError(payloads::msg::kHdSevenZipExe.lockFailed,
+                      payloads::msg::kHdSevenZipExeLockCaption)},
+        {payloads::kSevenZipDll, Resource::Status::kLoadFailed,
+         payloadError(payloads::msg::kHdSevenZipDll.loadFailed)},
+        {payloads::kGrldr, Resource::Status::kLoadFailed,
+         payloadError(payloads::msg::kHdGrldr.loadFailed)},
+        {payloads::kG2ldr, Resource::Status::kLockFailed,
+         payloadError(payloads::msg::kHdG2ldr.lockFailed)},
+        {payloads::kSampleMenu, Resource::Status::kLockFailed,
+         payloadError(payloads::msg::kHdSampleMenu.lockFailed)},
+        {payloads::kFonts, Resource::Status::kLoadFailed,
+         payloadError(payloads::msg::kHdFonts.loadFailed)},
+        {payloads::kSplashImage, Resource::Status::kLockFailed,
+         payloadError(payloads::msg::kHdSplashImage.lockFailed)},
     };
     for (const auto& c : cases) {
         InstallMachine m;
         m.sys.setResource(c.id, "bytes", c.status);
         runInstall(m);
-        expectBox(m, 1, {c.text, c.caption, win::kMbIconError});
+        test::expectBox(m.ui, 1, c.message);
         EXPECT_TRUE(m.ui.quitPosted());
         expectNoRestart(m);
         expectToolsGone(m);
-        EXPECT_TRUE(m.exists("C:\\fonts") || c.id == payloads::kFonts) << c.text;
+        EXPECT_TRUE(m.exists("C:\\fonts") || c.id == payloads::kFonts) << c.message.text;
     }
 }
 
@@ -156,7 +161,7 @@ TEST(HdInstallFailure, SevenZipThatCannotBeCreatedHidesTheStatus) {
     m.ui.show(ControlId::kStatusConfig, true);
     m.sys.failPath(sim::Op::kCreateFile, test::kSevenZipExe);
     m.installFrom(test::kIsoInFolder);
-    expectBox(m, 1, {"7z.exe创建失败", "错误", win::kMbIconError});
+    test::expectBox(m.ui, 1, payloadError(payloads::msg::kHdSevenZipExe.createFailed));
     EXPECT_FALSE(m.ui.control(ControlId::kStatusConfig).visible);
     EXPECT_TRUE(m.ui.quitPosted());
     expectNoRestart(m);
@@ -165,12 +170,12 @@ TEST(HdInstallFailure, SevenZipThatCannotBeCreatedHidesTheStatus) {
 // 7-Zip runs that fail: the message names the file, the menu stays the
 // sample, 7-Zip's own files are removed, and nothing congratulates.
 TEST(HdInstallFailure, ExtractionFailuresAreReportedAndEndTheInstall) {
-    const std::string kernel = "提取vmlinux失败";
-    const std::string initrd = "提取initrd失败";
+    const Message kernel = hd::msg::kExtractKernelFailed;
+    const Message initrd = hd::msg::kExtractInitrdFailed;
     const struct {
         const char* name;
         std::function<sim::SimProcess(const std::string&)> behaviour;
-        std::string text;
+        Message message;
     } cases[] = {
         {"kernel not started",
          [](const std::string& line) {
@@ -208,12 +213,13 @@ TEST(HdInstallFailure, ExtractionFailuresAreReportedAndEndTheInstall) {
         m.sys.processBehaviour = c.behaviour;
         runInstall(m);
         ASSERT_EQ(m.ui.boxes().size(), 2u) << c.name << "\n" << m.messages();
-        expectBox(m, 1, {c.text, "提取文件错误", win::kMbIconError});
+        test::expectBox(m.ui, 1, c.message);
         EXPECT_TRUE(m.ui.quitPosted()) << c.name;
         expectNoRestart(m);
         expectToolsGone(m);
         EXPECT_EQ(m.file("C:\\menu.lst"), test::sampleMenu()) << c.name;
-        EXPECT_EQ(m.sys.startedCommands().size(), c.text == kernel ? 1u : 2u) << c.name;
+        EXPECT_EQ(m.sys.startedCommands().size(), c.message.text == kernel.text ? 1u : 2u)
+            << c.name;
     }
 }
 
@@ -234,7 +240,7 @@ TEST(HdInstallFailure, KernelLeftByAnEarlierRunDoesNotPassForANewOne) {
         return process;
     };
     runInstall(m);
-    expectBox(m, 1, {"提取vmlinux失败", "提取文件错误", win::kMbIconError});
+    test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
     EXPECT_FALSE(m.exists("C:\\vmlinuz0"));
     expectNoRestart(m);
 }
@@ -248,7 +254,7 @@ TEST(HdInstallFailure, HangingSevenZipIsStoppedAfterTenMinutesAndItsFilesRemoved
     };
     runInstall(m);
 
-    expectBox(m, 1, {"提取vmlinux失败", "提取文件错误", win::kMbIconError});
+    test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
     EXPECT_EQ(m.sys.now(), 10u * 60 * 1000);
     EXPECT_EQ(m.state.shared.extractionChild, 0u);
     EXPECT_GE(m.ui.paintPumps(), 5999);
@@ -263,7 +269,7 @@ TEST(HdInstallFailure, SevenZipThatWillNotStopKeepsItsFilesAndStaysTracked) {
     };
     m.sys.failNext(sim::Op::kTerminate);
     runInstall(m);
-    expectBox(m, 1, {"提取vmlinux失败", "提取文件错误", win::kMbIconError});
+    test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
     EXPECT_NE(m.state.shared.extractionChild, 0u);
     EXPECT_TRUE(m.sys.processRunning(m.state.shared.extractionChild));
     // 7-Zip still holds them; the exit command deletes them once it is gone.
@@ -275,8 +281,8 @@ TEST(HdInstallFailure, MenuThatCannotBeWrittenEndsWithoutTheRestartQuestion) {
     InstallMachine m;
     m.sys.failPath(sim::Op::kCreateFile, "C:\\menu.lst");
     runInstall(m);
-    expectBox(m, 1, {"menu.lst创建失败", "错误", win::kMbIconError});
-    expectBox(m, 2, {hd::msg::kMenuOpenError.text, "错误", win::kMbIconError});
+    test::expectBox(m.ui, 1, payloadError(payloads::msg::kHdSampleMenu.createFailed));
+    test::expectBox(m.ui, 2, hd::msg::kMenuOpenError);
     expectNoRestart(m);
     expectToolsGone(m);
 }
@@ -286,7 +292,7 @@ TEST(HdInstallFailure, LoaderThatCannotBeWrittenIsReportedAndNotCongratulated) {
     InstallMachine m;
     m.sys.failPath(sim::Op::kCreateFile, "C:\\grldr");
     runInstall(m);
-    expectBox(m, 1, {"grldr创建失败", "错误", win::kMbIconError});
+    test::expectBox(m.ui, 1, payloadError(payloads::msg::kHdGrldr.createFailed));
     EXPECT_FALSE(m.exists("C:\\grldr"));
     EXPECT_TRUE(m.ui.quitPosted());
     expectNoRestart(m);
@@ -297,7 +303,7 @@ TEST(HdInstallFailure, MenuRenameFailureGoesOnButIsNotCongratulated) {
     InstallMachine m;
     m.sys.failPath(sim::Op::kReplaceFile, "C:\\menu.lst");
     runInstall(m);
-    expectBox(m, 1, {"menu重命名错误", "Error", win::kMbOk});
+    test::expectBox(m.ui, 1, hd::msg::kMenuRenameError);
     EXPECT_EQ(m.file("C:\\menu.lst"), test::sampleMenu());
     EXPECT_TRUE(m.ui.quitPosted());
     expectNoRestart(m);
@@ -318,8 +324,7 @@ TEST(HdInstallFailure, ARestartThatCannotBeMadeIsReported) {
         m.sys.setShutdownPrivilege(c.privilege);
         if (c.restartRefused) m.sys.failNext(sim::Op::kRequestRestart);
         runInstall(m);
-        expectBox(m, m.ui.boxes().size() - 1,
-                  {hd::msg::kRestartImpossible.text, "警告", win::kMbIconWarning});
+        test::expectLastBox(m.ui, hd::msg::kRestartImpossible);
         EXPECT_TRUE(m.ui.quitPosted());
         EXPECT_FALSE(m.sys.restartRequested());
         expectToolsGone(m);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "hdinstall/messages.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/unit/install_machine.h"
 
@@ -14,8 +15,8 @@ namespace {
 using test::InstallMachine;
 using test::SweepFault;
 
-const std::string kMoveCaption = "提示";
-const std::string kRestartCaption = "重启";
+const std::string kMoveCaption = hd::msg::kMoveQuestion.caption;
+const std::string kRestartCaption = hd::msg::kRestartQuestion.caption;
 
 bool deletesMayFail(const SweepFault& fault) {
     return fault.call.op == sim::Op::kDeleteFile || fault.kind == SweepFault::Kind::kDriveFromHere;

@@ -69,36 +69,30 @@ TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
     EXPECT_EQ(m.rootFiles('C'), before);
 }
 
+// Files already missing are fine, and marked files are cleared first.
 TEST(HdRestore, SecondStartRemovesTheEntryAndEveryInstalledFile) {
-    auto m = installedMachine();
-    SecondStart second(*m);
-    second.start();
-    EXPECT_EQ(second.ui.control(ControlId::kModeHarddisk).text, app::kRestoreCaption);
-    second.pressOk();
+    for (const bool disturbed : {false, true}) {
+        SCOPED_TRACE(disturbed ? "some missing, some marked" : "as installed");
+        auto m = installedMachine();
+        if (disturbed) {
+            m->sys.deleteFile("C:\\fonts");
+            m->sys.deleteFile("C:\\g2ldr");
+            m->sys.setAttributes("C:\\grldr",
+                                 win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
+            m->sys.setAttributes("C:\\menu.lst", win::kAttrReadOnly);
+        }
+        SecondStart second(*m);
+        second.start();
+        EXPECT_EQ(second.ui.control(ControlId::kModeHarddisk).text, app::kRestoreCaption);
+        second.pressOk();
 
-    ASSERT_EQ(second.ui.boxes().size(), 1u);
-    const auto& box = second.ui.boxes()[0];
-    EXPECT_EQ(box.text, "如果想重新硬盘安装请继续运行本工具");
-    EXPECT_EQ(box.caption, "成功清除");
-    EXPECT_EQ(box.flags, win::kMbIconInformation);
-    EXPECT_EQ(box.owner, BoxOwner::kMainWindow);
-    EXPECT_TRUE(second.ui.quitPosted());
-    for (const std::string& path : kAllInstalled) EXPECT_FALSE(m->exists(path)) << path;
-    EXPECT_EQ(m->file(test::kBootIni).find(hd::kEntryMarker), std::string::npos);
-    EXPECT_EQ(m->file(test::kIsoInRoot), "live-iso-image");  // the user's file stays
-}
-
-TEST(HdRestore, MissingFilesAreFineAndMarkedFilesAreClearedFirst) {
-    auto m = installedMachine();
-    m->sys.deleteFile("C:\\fonts");
-    m->sys.deleteFile("C:\\g2ldr");
-    m->sys.setAttributes("C:\\grldr", win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
-    m->sys.setAttributes("C:\\menu.lst", win::kAttrReadOnly);
-    SecondStart second(*m);
-    second.start();
-    second.pressOk();
-    EXPECT_EQ(second.lastText(), hd::msg::kRestoreDone.text);
-    for (const std::string& path : kAllInstalled) EXPECT_FALSE(m->exists(path)) << path;
+        ASSERT_EQ(second.ui.boxes().size(), 1u);
+        test::expectBox(second.ui, 0, hd::msg::kRestoreDone);
+        EXPECT_TRUE(second.ui.quitPosted());
+        for (const std::string& path : kAllInstalled) EXPECT_FALSE(m->exists(path)) << path;
+        EXPECT_EQ(m->file(test::kBootIni).find(hd::kEntryMarker), std::string::npos);
+        EXPECT_EQ(m->file(test::kIsoInRoot), "live-iso-image");  // the user's file stays
+    }
 }
 
 TEST(HdRestore, FilesThatCannotBeDeletedAreNamedOnePerLine) {
@@ -110,11 +104,9 @@ TEST(HdRestore, FilesThatCannotBeDeletedAreNamedOnePerLine) {
     second.pressOk();
 
     ASSERT_EQ(second.ui.boxes().size(), 1u);
-    const auto& box = second.ui.boxes()[0];
-    EXPECT_EQ(box.text,
-              std::string(hd::msg::kRestoreLeftOver.text) + "\nC:\\initrd4disk.img\nC:\\g2ldr");
-    EXPECT_EQ(box.caption, "警告");
-    EXPECT_EQ(box.flags, win::kMbIconWarning);
+    test::expectBox(
+        second.ui, 0, hd::msg::kRestoreLeftOver,
+        std::string(hd::msg::kRestoreLeftOver.text) + "\nC:\\initrd4disk.img\nC:\\g2ldr");
     EXPECT_TRUE(second.ui.quitPosted());
     EXPECT_TRUE(m->exists("C:\\initrd4disk.img"));
     EXPECT_FALSE(m->exists("C:\\grldr"));
@@ -174,7 +166,7 @@ TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
         for (const std::string& path : kAllInstalled) left += m->exists(path);
         EXPECT_TRUE(bootIni != installed || left == kAllInstalled.size()) << left;
         const auto& last = second.ui.boxes().back();
-        if (last.caption == "成功清除") {
+        if (last.caption == hd::msg::kRestoreDone.caption) {
             EXPECT_EQ(left, 0u);
             EXPECT_EQ(bootIni, restored);
         } else if (bootIni == restored) {

@@ -4,21 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/gbk_path.h"
 #include "tests/unit/usb_rig.h"
+#include "usbmedia/messages.h"
 
 namespace kh {
 namespace {
 
 using test::UsbRig;
+namespace m = usb::msg;
 
-void expectRefused(UsbRig& rig, const std::string& text, const std::string& caption,
-                   unsigned flags) {
+void expectRefused(UsbRig& rig, const Message& message, const std::string& text = {}) {
     ASSERT_EQ(rig.ui.boxes().size(), 1u) << rig.messages();
-    EXPECT_EQ(rig.lastBox().text, text);
-    EXPECT_EQ(rig.lastBox().caption, caption);
-    EXPECT_EQ(rig.lastBox().flags, flags);
-    EXPECT_EQ(rig.lastBox().owner, BoxOwner::kMainWindow);
+    test::expectBox(rig.ui, 0, message, text);
     EXPECT_FALSE(rig.started("7z.exe x"));
     EXPECT_FALSE(rig.started("LABEL"));
     EXPECT_FALSE(rig.started("cmd"));
@@ -31,15 +31,19 @@ void expectRefused(UsbRig& rig, const std::string& text, const std::string& capt
     }
 }
 
-bool askedToFormat(const UsbRig& rig) {
-    return rig.boxShown("是否格式化？格式化前请备份自己重要数据。");
+bool askedToFormat(const UsbRig& rig) { return rig.boxShown(m::kFormatQuestion.text); }
+
+std::string notEnoughSpace(int megabytes) {
+    char text[128];
+    std::snprintf(text, sizeof text, m::kNotEnoughSpace.text, megabytes);
+    return text;
 }
 
 TEST(UsbChecks, AMissingIsoIsRefused) {
     UsbRig rig;
     rig.ui.typeIsoPath("C:\\isos\\gone.iso");
     rig.pressOk();
-    expectRefused(rig, "ISO文件不存在", "警告", win::kMbIconWarning);
+    expectRefused(rig, m::kIsoMissing);
     EXPECT_TRUE(rig.sys.startedCommands().empty());
 }
 
@@ -47,7 +51,7 @@ TEST(UsbChecks, NoDriveIsRefused) {
     UsbRig rig;
     rig.ui.clearDriveList();
     rig.pressOk();
-    expectRefused(rig, "请先插入U盘!", "警告", win::kMbIconWarning);
+    expectRefused(rig, m::kInsertUsbFirst);
 }
 
 // Formatting would erase the ISO or the running program, whichever way the
@@ -58,30 +62,28 @@ TEST(UsbChecks, TheStickHoldingTheIsoOrTheProgramIsRefused) {
         std::string iso;
         std::string program;
         void (*arrange)(UsbRig&);
-        const char* text;
+        Message message;
     } cases[] = {
-        {"ISO on the stick", "G:\\live.iso", "", [](UsbRig&) {},
-         "ISO文件在所选U盘上，请先把它复制到其他磁盘"},
+        {"ISO on the stick", "G:\\live.iso", "", [](UsbRig&) {}, m::kIsoOnTarget},
         {"ISO through a subst letter", "S:\\live.iso", "",
          [](UsbRig& rig) {
              rig.sys.mapDrive('S');
              rig.sys.substDrive('S', "G:\\");
          },
-         "ISO文件在所选U盘上，请先把它复制到其他磁盘"},
+         m::kIsoOnTarget},
         {"ISO through a mounted folder", "C:\\mnt\\stick\\live.iso", "",
-         [](UsbRig& rig) { rig.sys.mountFolder("C:\\mnt\\stick", 'G'); },
-         "ISO文件在所选U盘上，请先把它复制到其他磁盘"},
+         [](UsbRig& rig) { rig.sys.mountFolder("C:\\mnt\\stick", 'G'); }, m::kIsoOnTarget},
         {"ISO on the stick, its volume not named by the system", "G:\\live.iso", "",
          [](UsbRig& rig) { rig.sys.failPath(sim::Op::kVolumeIdentity, "G:\\live.iso"); },
-         "ISO文件在所选U盘上，请先把它复制到其他磁盘"},
+         m::kIsoOnTarget},
         {"program on the stick", test::kIso, "G:\\KorvaneHelper.exe", [](UsbRig&) {},
-         "本程序在所选U盘上，请从其他磁盘运行本程序"},
+         m::kProgramOnTarget},
         {"program through a subst letter", test::kIso, "T:\\app\\KorvaneHelper.exe",
          [](UsbRig& rig) {
              rig.sys.mapDrive('T');
              rig.sys.substDrive('T', "G:\\");
          },
-         "本程序在所选U盘上，请从其他磁盘运行本程序"},
+         m::kProgramOnTarget},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -91,7 +93,7 @@ TEST(UsbChecks, TheStickHoldingTheIsoOrTheProgramIsRefused) {
         rig.ui.typeIsoPath(c.iso);
         if (!c.program.empty()) rig.sys.setModulePath(c.program);
         rig.pressOk();
-        expectRefused(rig, c.text, "警告", win::kMbIconWarning);
+        expectRefused(rig, c.message);
         EXPECT_TRUE(rig.sys.startedCommands().empty());
         EXPECT_FALSE(rig.sys.readHostFile(directoryOf(rig.sys.modulePath()) + "\\7z.exe"));
         EXPECT_EQ(rig.sys.readHostFile(c.iso)->size(), 1000000u);
@@ -99,15 +101,13 @@ TEST(UsbChecks, TheStickHoldingTheIsoOrTheProgramIsRefused) {
 }
 
 TEST(UsbChecks, ADriveWithoutFreeSpaceInformationIsNotFound) {
-    UsbRig failing;
-    failing.sys.failOn(sim::Op::kDiskFreeSpace);
-    failing.pressOk();
-    expectRefused(failing, "找不到所选磁盘驱动器", "警告", win::kMbOkCancel);
-
-    UsbRig empty;
-    empty.sys.volume('G').freeSpace = DiskFreeSpace{8, 512, 0};
-    empty.pressOk();
-    expectRefused(empty, "找不到所选磁盘驱动器", "警告", win::kMbOkCancel);
+    for (const bool fails : {true, false}) {
+        UsbRig rig;
+        if (fails) rig.sys.failOn(sim::Op::kDiskFreeSpace);
+        if (!fails) rig.sys.volume('G').freeSpace = DiskFreeSpace{8, 512, 0};
+        rig.pressOk();
+        expectRefused(rig, m::kDriveNotFound);
+    }
 }
 
 TEST(UsbChecks, FreeSpaceIsComparedInWholeMegabytes) {
@@ -119,7 +119,7 @@ TEST(UsbChecks, FreeSpaceIsComparedInWholeMegabytes) {
     UsbRig short1;
     short1.sys.volume('G').freeSpace = DiskFreeSpace{1, 1, 699999999};
     short1.pressOk();
-    expectRefused(short1, "设备空间不够，至少需要700M", "警告", win::kMbIconWarning);
+    expectRefused(short1, m::kNotEnoughSpace, notEnoughSpace(700));
 }
 
 TEST(UsbChecks, FreeSpaceBeyondFourGibibytesIsNotTruncated) {
@@ -132,7 +132,7 @@ TEST(UsbChecks, FreeSpaceBeyondFourGibibytesIsNotTruncated) {
     UsbRig tight("KINGSTON", 7000000000);
     tight.sys.volume('G').freeSpace = DiskFreeSpace{64, 512, 200000};
     tight.pressOk();
-    expectRefused(tight, "设备空间不够，至少需要7000M", "警告", win::kMbIconWarning);
+    expectRefused(tight, m::kNotEnoughSpace, notEnoughSpace(7000));
 }
 
 TEST(UsbChecks, AFileOfFourGibibytesIsRefusedBeforeAnythingIsWritten) {
@@ -144,8 +144,7 @@ TEST(UsbChecks, AFileOfFourGibibytesIsRefusedBeforeAnythingIsWritten) {
     UsbRig tooLarge;
     tooLarge.children["7z.exe l"].output = test::listing({4096, 4294967296, 12});
     tooLarge.pressOk();
-    expectRefused(tooLarge, "ISO中有大于4GB的文件，FAT32格式的U盘无法存放", "警告",
-                  win::kMbIconWarning);
+    expectRefused(tooLarge, m::kFileTooLargeForFat32);
     EXPECT_EQ(tooLarge.sys.startedCommands(), std::vector<std::string>{test::kListCommand});
 }
 
@@ -156,7 +155,7 @@ TEST(UsbChecks, AnIsoSevenZipCannotListIsAnError) {
         UsbRig rig;
         rig.children["7z.exe l"] = broken;
         rig.pressOk();
-        expectRefused(rig, "无法读取ISO文件，请检查ISO文件是否完整", "错误", win::kMbIconError);
+        expectRefused(rig, m::kIsoUnreadable);
     }
     // A warning (data after the image) still gives a complete listing.
     UsbRig warning;
@@ -172,7 +171,7 @@ TEST(UsbChecks, ARefusedAttemptCanBeRepeated) {
     rig.sys.volume('G').freeSpace = DiskFreeSpace{8, 512, 1000000};
     rig.ui.answerNextBox(win::kIdNo);
     rig.create();
-    EXPECT_EQ(rig.lastBox().text, test::kSuccess);
+    test::expectLastBox(rig.ui, m::kDone);
 }
 
 }  // namespace

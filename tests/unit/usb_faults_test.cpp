@@ -28,7 +28,7 @@ void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
     bool failed = false;
     for (const auto& box : rig.ui.boxes()) {
         // Neither success nor a new question once a failure was shown.
-        if (box.text == test::kSuccess || box.caption == "格式化") {
+        if (box.text == test::kSuccess || box.caption == usb::msg::kFormatQuestion.caption) {
             EXPECT_FALSE(failed);
         }
         failed = failed || isFailure(box);

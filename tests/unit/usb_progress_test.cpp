@@ -12,7 +12,7 @@ namespace {
 using test::UsbRig;
 
 constexpr const char* kImage = "G:\\LiveOS\\squashfs.img";
-constexpr const char* kConfiguring = "正在配置文件，请等待...";
+constexpr const char* kConfiguring = usb::msg::kConfiguring;
 
 // Runs the No route with the image at `sizes[i]` before the i-th copy tick
 // (absent once the sizes run out) and returns the status text after each tick.
@@ -96,7 +96,7 @@ TEST(UsbProgress, AnImageThatNeverAppearsLeavesTheTextAlone) {
     while (rig.loop.step()) {
         if (lastTimer == 2) texts.push_back(rig.ui.control(ControlId::kStatusCopy).text);
     }
-    EXPECT_EQ(texts, std::vector<std::string>(2, "初始化设置，请等待..."));
+    EXPECT_EQ(texts, std::vector<std::string>(2, usb::msg::kPreparing));
     EXPECT_EQ(rig.lastBox().text, test::kSuccess);
 }
 

@@ -14,6 +14,7 @@
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
 #include "tests/support/sim_loop.h"
+#include "usbmedia/messages.h"
 #include "usbmedia/usbmedia.h"
 
 namespace kh::test {
@@ -28,7 +29,7 @@ inline constexpr const char* kExtractCommand =
     "7z.exe x -y -bsp1 -oG:\\ \"C:\\isos\\live.iso\" -x![BOOT]";
 inline constexpr const char* kFormatCommand = "cmd /c echo yes|format /FS:fat32 /V:BOOT G:";
 inline constexpr const char* kInstallCommand = "syslinux.exe -sfmar G:";
-inline constexpr const char* kSuccess = "恭喜完成,可以重启选择从USB启动！";
+inline constexpr const char* kSuccess = usb::msg::kDone.text;
 
 // A 7-Zip technical listing of items with the given sizes.
 inline std::string listing(std::initializer_list<uint64_t> sizes) {
