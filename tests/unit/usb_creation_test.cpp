@@ -78,11 +78,12 @@ TEST(UsbCreation, NoRelabelsAndExtractsAtOnce) {
     EXPECT_FALSE(rig.toolsPresent());
 }
 
-// Without formatting, the syslinux folder of an earlier run must not be what boots.
+// Without formatting, the syslinux folder and the kernel of an earlier run must not be what boots.
 TEST(UsbCreation, AnEarlierSyslinuxFolderIsKeptAsideNotBooted) {
     UsbRig rig;
     rig.sys.writeHostFile("G:\\syslinux\\vmlinuz0", "old kernel");
     rig.sys.writeHostFile("G:\\syslinux.old\\vmlinuz0", "older kernel");
+    rig.sys.writeHostFile("G:\\vmlinuz0", "old kernel in the root");
     rig.ui.answerNextBox(win::kIdNo);
     rig.create();
     test::expectLastBox(rig.ui, m::kDone);
@@ -200,6 +201,19 @@ TEST(UsbCreation, ALateFailureIsNoSuccess) {
         EXPECT_FALSE(rig.toolsPresent());
         EXPECT_TRUE(rig.ui.quitPosted());
     }
+}
+
+// An empty module resource is given up without a word, as any empty payload
+// is; the window is ready for another try, not ended.
+TEST(UsbCreation, AnEmptyModuleResourceReturnsTheWindowToIdle) {
+    UsbRig rig;
+    rig.sys.setResource(161, "", Resource::Status::kOk);
+    rig.ui.answerNextBox(win::kIdYes);
+    rig.create();
+    EXPECT_FALSE(rig.boxShown(m::kDone.text));
+    EXPECT_FALSE(rig.started(test::kInstallCommand));
+    EXPECT_FALSE(rig.ui.quitPosted());
+    EXPECT_TRUE(rig.ui.control(ControlId::kOk).enabled);
 }
 
 TEST(UsbCreation, AnExtractionThatCannotStartEndsWithoutTimer) {
