@@ -25,13 +25,13 @@ PayloadMessages usbSyslinuxCfg() { return resourceFileMessages("syslinux.cfg"); 
 
 PayloadMessages hdSevenZipExe() {
     PayloadMessages messages = errors(msg::kHdSevenZipExe);
-    messages.lockFailed->caption = msg::kHdSevenZipExeLockCaption;
+    messages.lockFailed.caption = msg::kHdSevenZipExeLockCaption;
     return messages;
 }
 
 PayloadMessages hdSevenZipDll() {
     PayloadMessages messages = errors(msg::kHdSevenZipDll);
-    messages.notFound->flags = msg::kHdSevenZipDllNotFoundFlags;
+    messages.notFound.flags = msg::kHdSevenZipDllNotFoundFlags;
     return messages;
 }
 

@@ -8,10 +8,9 @@ namespace kh::payloads {
 namespace {
 
 // Every step's message is a failure: the end is requested after it.
-void report(SharedState& state, const std::optional<Notice>& notice) {
-    if (!notice) return;
-    const Message failure{"", notice->caption.c_str(), notice->flags, MessageKind::kFailure};
-    show(state, failure, notice->text);
+void report(SharedState& state, const Notice& notice) {
+    const Message failure{"", notice.caption.c_str(), notice.flags, MessageKind::kFailure};
+    show(state, failure, notice.text);
 }
 
 // Closes the file in any case, so that a failed one can be deleted.

@@ -2,7 +2,6 @@
 // messages for each step that can fail.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "common/shared_state.h"
@@ -15,13 +14,12 @@ struct Notice {
     unsigned flags;
 };
 
-// The messages of one write-out; an empty step shows nothing and requests
-// nothing.
+// The messages of one write-out, one for each step that can fail.
 struct PayloadMessages {
-    std::optional<Notice> notFound;
-    std::optional<Notice> loadFailed;
-    std::optional<Notice> lockFailed;
-    std::optional<Notice> createFailed;
+    Notice notFound;
+    Notice loadFailed;
+    Notice lockFailed;
+    Notice createFailed;
 };
 
 enum class WriteOutcome {
