@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace kh::test {
 
@@ -21,6 +23,11 @@ void writeTable(std::string& image, uint64_t atSector, const std::vector<SlotSpe
     }
     image[base + 510] = static_cast<char>(0x55);
     image[base + 511] = static_cast<char>(0xAA);
+}
+
+std::string sampleMenu() {
+    std::ifstream in(KH_SOURCE_DIR "/payloads/data/menu.lst", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string blankDisk(uint64_t sectors) { return std::string(sectors * 512, '\0'); }

@@ -25,6 +25,9 @@ struct SlotSpec {
 void writeTable(std::string& image, uint64_t atSector, const std::vector<SlotSpec>& slots);
 std::string blankDisk(uint64_t sectors);
 
+// The sample menu the program carries, as the build embeds it.
+std::string sampleMenu();
+
 // A machine with drive C: on the first partition (active, holding boot.ini),
 // a disk whose only partition is that one, and the main window not yet created.
 struct SimEnv {

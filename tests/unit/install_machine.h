@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,13 +38,6 @@ inline std::vector<std::string> installedPaths(bool withSecondStage) {
     return paths;
 }
 inline const std::vector<std::string> kInstalledFiles = installedPaths(false);
-
-inline std::string sampleMenu() {
-    std::ifstream in(KH_SOURCE_DIR "/payloads/data/menu.lst", std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // 7-Zip that runs `runsForMs` and, when it ends with a usable exit code,
 // leaves the file its pattern names in the folder after -o.

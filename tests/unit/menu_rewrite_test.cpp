@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <optional>
 #include <string>
 
 #include "hdinstall/menu_entry.h"
@@ -16,14 +15,9 @@
 namespace kh::hd {
 namespace {
 
-const std::string kMenu = "C:\\menu.lst";
+using test::sampleMenu;
 
-std::string sampleMenu() {
-    std::ifstream in(KH_SOURCE_DIR "/payloads/data/menu.lst", std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+const std::string kMenu = "C:\\menu.lst";
 
 // The sample with the entry for /dev/sda5 and (hd0,0) in front of its title
 // line, in CR LF like every line the rewrite writes.
@@ -70,18 +64,43 @@ TEST(RewriteMenu, UsesTheSystemDriveAndThePlannedNumbers) {
     EXPECT_EQ(env.menu(), sampleMenu());
 }
 
-TEST(RewriteMenu, ReportsAMenuItCannotRead) {
-    MenuEnv env;
-    env.sys.failOn(sim::Op::kReadFile);
-    EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kFailed);
-    test::expectOnlyFailureBox(env, msg::kMenuOpenError);
-}
-
-TEST(RewriteMenu, ReportsAMenuTooLargeToBeOne) {
-    MenuEnv env;
-    env.sys.writeHostFile(kMenu, std::string(kMaxTextFileBytes + 1, 't'));
-    EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kFailed);
-    test::expectOnlyFailureBox(env, msg::kMenuNotText);
+// Whatever fails, the sample stays in place and no temporary file is left;
+// only unusable attributes are passed over.
+TEST(RewriteMenu, KeepsTheSampleWhenAStepFails) {
+    using sim::Op;
+    const std::string huge(kMaxTextFileBytes + 1, 't');
+    const struct {
+        const char* name;
+        std::optional<Op> failing;
+        const std::string* content;  // in place of the sample
+        MenuOutcome outcome;
+        std::optional<Message> message;
+    } cases[] = {
+        {"unreadable", Op::kReadFile, nullptr, MenuOutcome::kFailed, msg::kMenuOpenError},
+        {"too large", std::nullopt, &huge, MenuOutcome::kFailed, msg::kMenuNotText},
+        {"copy not created", Op::kCreateFile, nullptr, MenuOutcome::kFailed, msg::kMenuTempError},
+        {"copy not written", Op::kWrite, nullptr, MenuOutcome::kFailed, msg::kMenuTempError},
+        {"copy not flushed", Op::kFlush, nullptr, MenuOutcome::kFailed, msg::kMenuTempError},
+        {"copy not closed", Op::kClose, nullptr, MenuOutcome::kFailed, msg::kMenuTempError},
+        {"not renamed", Op::kReplaceFile, nullptr, MenuOutcome::kRenameFailed,
+         msg::kMenuRenameError},
+        {"attributes kept", Op::kSetAttributes, nullptr, MenuOutcome::kDone, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MenuEnv env;
+        if (c.content) env.sys.writeHostFile(kMenu, *c.content);
+        if (c.failing) env.sys.failOn(*c.failing);
+        const std::string before = env.menu();
+        EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), c.outcome);
+        if (c.message) {
+            test::expectOnlyFailureBox(env, *c.message);
+            EXPECT_EQ(env.menu(), before);
+        } else {
+            EXPECT_EQ(env.menu(), sampleWithEntry());
+        }
+        EXPECT_TRUE(env.temporaryFiles().empty());
+    }
 }
 
 TEST(RewriteMenu, ReplacesAReadOnlyHiddenSystemMenu) {
@@ -89,35 +108,6 @@ TEST(RewriteMenu, ReplacesAReadOnlyHiddenSystemMenu) {
     env.sys.setAttributes(kMenu, win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
     EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kDone);
     EXPECT_EQ(env.menu(), sampleWithEntry());
-}
-
-TEST(RewriteMenu, GoesOnWhenTheAttributesCannotBeCleared) {
-    MenuEnv env;
-    env.sys.failOn(sim::Op::kSetAttributes);
-    EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kDone);
-    EXPECT_EQ(env.menu(), sampleWithEntry());
-}
-
-TEST(RewriteMenu, LeavesTheSampleWhenTheCopyFails) {
-    for (sim::Op operation :
-         {sim::Op::kCreateFile, sim::Op::kWrite, sim::Op::kFlush, sim::Op::kClose}) {
-        SCOPED_TRACE(sim::opName(operation));
-        MenuEnv env;
-        env.sys.failOn(operation);
-        EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kFailed);
-        test::expectOnlyFailureBox(env, msg::kMenuTempError);
-        EXPECT_EQ(env.menu(), sampleMenu());
-        EXPECT_TRUE(env.temporaryFiles().empty());
-    }
-}
-
-TEST(RewriteMenu, ReportsAFailedRename) {
-    MenuEnv env;
-    env.sys.failOn(sim::Op::kReplaceFile);
-    EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), MenuOutcome::kRenameFailed);
-    test::expectOnlyFailureBox(env, msg::kMenuRenameError);
-    EXPECT_EQ(env.menu(), sampleMenu());
-    EXPECT_TRUE(env.temporaryFiles().empty());
 }
 
 }  // namespace

@@ -144,7 +144,8 @@ TEST(PayloadWriteOut, BootPayloadsReplaceReadOnlyFilesToolsDoNot) {
     boot.sys.writeHostFile(kTarget, "old loader");
     boot.sys.setAttributes(kTarget, win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
     boot.sys.setResource(kGrldr, "new loader");
-    EXPECT_EQ(writePayload(boot.state.shared, {kGrldr, kTarget, true}, hdGrldr()), WriteOutcome::kWritten);
+    EXPECT_EQ(writePayload(boot.state.shared, {kGrldr, kTarget, true}, hdGrldr()),
+              WriteOutcome::kWritten);
     EXPECT_EQ(boot.sys.readHostFile(kTarget), "new loader");
     EXPECT_EQ(boot.sys.attributes(kTarget), win::kAttrNormal);
 
