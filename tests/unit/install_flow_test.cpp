@@ -7,6 +7,7 @@
 
 #include "app/messages.h"
 #include "hdinstall/bootini_rules.h"
+#include "hdinstall/menu_entry.h"
 #include "hdinstall/messages.h"
 #include "platform/winconst.h"
 #include "tests/unit/install_machine.h"
@@ -15,12 +16,6 @@ namespace kh {
 namespace {
 
 using test::InstallMachine;
-
-size_t lineCount(const std::string& text) {
-    size_t lines = 0;
-    for (char c : text) lines += c == '\n';
-    return lines;
-}
 
 std::string kernelCommand(const std::string& isoRootPath, char letter = 'C') {
     return "7z.exe e -y \"" + isoRootPath + "\" -o" + letter + ":\\ isolinux\\vmlinuz0*";
@@ -68,17 +63,7 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     EXPECT_EQ(m.file("C:\\initrd4disk.img"), "extracted initrd4disk.img");
     EXPECT_FALSE(m.exists("C:\\g2ldr"));  // this build carries none
 
-    const std::string menu = m.file("C:\\menu.lst");
-    EXPECT_EQ(lineCount(menu), 22u);
-    const std::string entry =
-        "title KorvaneLinux桌面7.0rc\r\n"
-        "root (hd0,0)\r\n"
-        "kernel /vmlinuz0 root=CDLABEL=korvane-QX2-livecd isodev=/dev/sda5  isodev_dir=/  "
-        "rootfstype=iso9660 ro liveimg vga=788 quiet \r\n"
-        "initrd /initrd4disk.img \r\n"
-        "\r\n"
-        "title 返回\r\n";
-    EXPECT_NE(menu.find(entry), std::string::npos) << menu;
+    EXPECT_EQ(m.file("C:\\menu.lst"), hd::insertMenuEntry(test::sampleMenu(), hd::menuEntry(5, 0)));
 }
 
 TEST(HdInstall, CancelAtTheRestartQuestionKeepsTheInstallAndEndsTheProgram) {
@@ -109,44 +94,55 @@ TEST(HdInstall, WritesTheSecondStageWhenTheProgramCarriesOne) {
     EXPECT_TRUE(m.sys.restartRequested());
 }
 
-TEST(HdInstall, FileOfTheIsoNameInTheRootIsUsedWithoutAsking) {
-    // The ISO itself already there, or another file carrying its name: either
-    // way nothing is moved and 7-Zip reads the root file.
-    for (const std::string& chosen : {test::kIsoInRoot, test::kIsoInFolder}) {
-        InstallMachine m;
-        m.sys.writeHostFile(test::kIsoInRoot, "other-file");
-        m.start();
-        m.installFrom(chosen);
-        ASSERT_EQ(m.ui.boxes().size(), 1u) << m.messages();
-        EXPECT_EQ(m.ui.boxes()[0].caption, hd::msg::kRestartQuestion.caption);
-        EXPECT_EQ(m.file(test::kIsoInRoot), "other-file");
-        if (chosen == test::kIsoInFolder) {
-            EXPECT_EQ(m.file(chosen), "live-iso-image");
-        }
-        EXPECT_EQ(m.sys.startedCommands()[0], kernelCommand("D:\\live.iso"));
-    }
-}
-
-TEST(HdInstall, IsoPartitionNumberFollowsItsDriveAndBootFilesStayOnTheSystemDrive) {
+// Wherever the ISO is chosen, it goes whole to the root of its own drive, the
+// menu names that drive's partition, and the boot files stay on C:. A file
+// of the ISO's name already in the root is used without asking.
+TEST(HdInstall, TheIsoGoesToTheRootOfItsDriveWhicheverItIs) {
+    const std::string trail = "誠";  // GBK D5 5C: its second byte is a backslash
+    ASSERT_EQ(trail, "\xD5\x5C");
+    std::string deep = "D:";
+    for (int i = 0; i < 6; ++i) deep += "\\" + std::string(60, static_cast<char>('a' + i));
+    std::string longName;
+    for (int i = 0; i < 60; ++i) longName += "长";
     const struct {
         std::string iso;
-        std::string isodev;
+        std::string root;
+        const char* isodev;
+        bool rootTaken;        // another file already has the ISO's name in the root
         bool diskNumberKnown;  // without it, the offset decides
-    } cases[] = {{"C:\\down\\live.iso", "isodev=/dev/sda1 ", true},
-                 {"d:\\iso\\live.iso", "isodev=/dev/sda5 ", true},
-                 {"D:\\iso\\live.iso", "isodev=/dev/sda5 ", false},
-                 {"E:\\live.iso", "isodev=/dev/sda6 ", true}};
+    } cases[] = {
+        {"C:\\down\\live.iso", "C:\\live.iso", "/dev/sda1", false, true},
+        {"d:\\iso\\live.iso", "d:\\live.iso", "/dev/sda5", false, true},
+        {"D:\\iso\\live.iso", "D:\\live.iso", "/dev/sda5", false, false},
+        {"E:\\live.iso", "E:\\live.iso", "/dev/sda6", false, true},
+        {"D:\\iso\\live.iso", "D:\\live.iso", "/dev/sda5", true, true},
+        {"D:\\my isos\\Korvane Live 7.iso", "D:\\Korvane Live 7.iso", "/dev/sda5", false, true},
+        {"D:\\光盘 映像\\体验版.iso", "D:\\体验版.iso", "/dev/sda5", false, true},
+        {"D:\\" + trail + "\\" + trail + ".iso", "D:\\" + trail + ".iso", "/dev/sda5", false, true},
+        {"D:\\iso\\" + trail + "x.iso", "D:\\" + trail + "x.iso", "/dev/sda5", false, true},
+        {deep + "\\" + longName + ".iso", "D:\\" + longName + ".iso", "/dev/sda5", false, true},
+    };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.iso);
         InstallMachine m;
         if (!c.diskNumberKnown) m.sys.volume('D').diskNumber.reset();
         m.sys.writeHostFile(c.iso, "live-iso-image");
+        if (c.rootTaken) m.sys.writeHostFile(c.root, "other-file");
         m.start();
         m.installFrom(c.iso);
-        EXPECT_TRUE(m.sys.restartRequested()) << c.iso << "\n" << m.messages();
-        EXPECT_NE(m.file("C:\\menu.lst").find(c.isodev), std::string::npos) << c.iso;
-        const std::string root = c.iso.substr(0, 3) + "live.iso";
-        EXPECT_EQ(m.file(root), "live-iso-image") << c.iso;
-        EXPECT_EQ(m.sys.startedCommands()[0], kernelCommand(root));
+        EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
+        if (c.rootTaken || c.iso == c.root) {
+            ASSERT_EQ(m.ui.boxes().size(), 1u) << m.messages();
+            EXPECT_EQ(m.file(c.iso), "live-iso-image");
+        } else {
+            EXPECT_EQ(m.ui.boxes()[0].text,
+                      hd::msg::kMoveQuestion.text + c.iso + hd::msg::kMoveQuestionJoin + c.root);
+        }
+        EXPECT_EQ(m.file(c.root), c.rootTaken ? "other-file" : "live-iso-image");
+        EXPECT_NE(m.file("C:\\menu.lst").find(std::string("isodev=") + c.isodev + "  "),
+                  std::string::npos);
+        EXPECT_EQ(m.sys.startedCommands(),
+                  (std::vector<std::string>{kernelCommand(c.root), initrdCommand(c.root)}));
         for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path)) << path;
         EXPECT_FALSE(m.exists("D:\\grldr") || m.exists("E:\\grldr"));
     }
@@ -170,50 +166,6 @@ TEST(HdInstall, SystemDriveOtherThanCReceivesEveryBootFile) {
     }
     EXPECT_NE(m.file("D:\\menu.lst").find("root (hd0,4)\r\n"), std::string::npos);
     EXPECT_NE(m.file("D:\\boot.ini").find(hd::kEntryMarker), std::string::npos);
-}
-
-TEST(HdInstall, NamesWithBlanksChineseAndBackslashTrailBytesStayWhole) {
-    const std::string trail = "誠";  // GBK D5 5C: its second byte is a backslash
-    ASSERT_EQ(trail, "\xD5\x5C");
-    const struct {
-        std::string iso;
-        std::string root;
-    } cases[] = {
-        {"D:\\my isos\\Korvane Live 7.iso", "D:\\Korvane Live 7.iso"},
-        {"D:\\光盘 映像\\体验版.iso", "D:\\体验版.iso"},
-        {"D:\\" + trail + "\\" + trail + ".iso", "D:\\" + trail + ".iso"},
-        {"D:\\iso\\" + trail + "x.iso", "D:\\" + trail + "x.iso"},
-    };
-    for (const auto& c : cases) {
-        InstallMachine m;
-        m.sys.writeHostFile(c.iso, "live-iso-image");
-        m.start();
-        m.installFrom(c.iso);
-        ASSERT_FALSE(m.ui.boxes().empty());
-        EXPECT_EQ(m.ui.boxes()[0].text,
-                  hd::msg::kMoveQuestion.text + c.iso + hd::msg::kMoveQuestionJoin + c.root);
-        EXPECT_EQ(m.file(c.root), "live-iso-image") << c.root;
-        EXPECT_EQ(m.sys.startedCommands(),
-                  (std::vector<std::string>{kernelCommand(c.root), initrdCommand(c.root)}));
-        EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
-    }
-}
-
-TEST(HdInstall, PathsLongerThanMaxPathAreUsedWhole) {
-    std::string folder = "D:";
-    for (int i = 0; i < 6; ++i) folder += "\\" + std::string(60, static_cast<char>('a' + i));
-    std::string name;
-    for (int i = 0; i < 60; ++i) name += "长";
-    name += ".iso";  // 124 bytes
-    const std::string iso = folder + "\\" + name;
-    ASSERT_GT(iso.size(), 260u);
-    InstallMachine m;
-    m.sys.writeHostFile(iso, "live-iso-image");
-    m.start();
-    m.installFrom(iso);
-    EXPECT_EQ(m.file("D:\\" + name), "live-iso-image");
-    EXPECT_EQ(m.sys.startedCommands()[0], kernelCommand("D:\\" + name));
-    EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
 }
 
 // Refusals before anything changes: the OK button comes back for another try.

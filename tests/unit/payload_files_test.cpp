@@ -1,7 +1,6 @@
 // Checks the payload files the Windows executable embeds, as the programs that read them would:
 // exact text bytes, the font table's layout, the splash image's XPM subset and the icon directory.
 // KH_PAYLOAD_DIR is the directory the native build writes them to.
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,7 +22,7 @@ std::string ReadPayload(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> SplitKeepingEmpty(const std::string& text, const std::string& eol) {
+std::vector<std::string> Lines(const std::string& text, const std::string& eol) {
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t end; (end = text.find(eol, start)) != std::string::npos; start = end + eol.size()) {
@@ -33,122 +32,78 @@ std::vector<std::string> SplitKeepingEmpty(const std::string& text, const std::s
     return lines;
 }
 
-// ---- Text payloads --------------------------------------------------------------------------
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
 
+// What the install relies on: CR LF only, the font and the picture it writes to the root, and a
+// GBK entry back to Windows that the live system's entry goes in front of.
 TEST(TextPayloads, MenuLstIsGbkWithCrLf) {
     const std::string menu = ReadPayload("menu.lst");
     ASSERT_EQ(menu.size(), 458u);
-
-    // Every LF is preceded by CR and no CR stands alone.
-    for (size_t i = 0; i < menu.size(); ++i) {
-        if (menu[i] == '\n') {
-            EXPECT_TRUE(i > 0 && menu[i - 1] == '\r') << "bare LF at " << i;
-        }
-        if (menu[i] == '\r') {
-            EXPECT_TRUE(i + 1 < menu.size() && menu[i + 1] == '\n') << "bare CR at " << i;
-        }
-    }
-
-    // What the install relies on: the font and the picture it writes to the root, and a GBK
-    // entry back to Windows that the live system's entry goes in front of.
-    const std::vector<std::string> lines = SplitKeepingEmpty(menu, "\r\n");
+    const std::vector<std::string> lines = Lines(menu, "\r\n");
+    for (const std::string& line : lines) EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
     for (const char* line : {"fontfile /fonts", "splashimage /greengem.xpm",
                              "title \xB7\xB5\xBB\xD8" /* 返回 */, "chainloader /ntldr"}) {
-        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+        EXPECT_TRUE(HasLine(lines, line)) << line;
     }
 }
 
+// What the stick relies on: ASCII with LF, the menu module the USB procedure writes, and every
+// entry booting the live system from the volume labelled BOOT.
 TEST(TextPayloads, SyslinuxCfgIsAsciiWithLf) {
     const std::string cfg = ReadPayload("syslinux.cfg");
     ASSERT_EQ(cfg.size(), 1152u);
-    for (char c : cfg) {
-        ASSERT_NE(c, '\r');
-        ASSERT_GE(static_cast<unsigned char>(c), 0x0A);
-        ASSERT_LT(static_cast<unsigned char>(c), 0x80);
-    }
-
-    // What the stick relies on: the menu module the USB procedure writes, and every entry booting
-    // the live system from the volume labelled BOOT.
-    const std::vector<std::string> lines = SplitKeepingEmpty(cfg, "\n");
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "default vesamenu.c32"), lines.end());
+    for (unsigned char c : cfg) ASSERT_TRUE(c >= '\n' && c != '\r' && c < 0x80) << int{c};
+    const std::vector<std::string> lines = Lines(cfg, "\n");
+    EXPECT_TRUE(HasLine(lines, "default vesamenu.c32"));
     int appends = 0;
     for (const std::string& line : lines) {
         if (line.find("append ") == std::string::npos) continue;
         ++appends;
-        EXPECT_EQ(line.rfind("  append initrd=initrd0.img root=LABEL=BOOT ro liveimg", 0), 0u)
-            << line;
+        EXPECT_EQ(line.rfind("  append initrd=initrd0.img root=LABEL=BOOT ro liveimg", 0), 0u);
     }
     EXPECT_EQ(appends, 3);
 }
 
-// ---- Font table -----------------------------------------------------------------------------
-
-class FontTable : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { font_ = new std::string(ReadPayload("fonts")); }
-    static void TearDownTestSuite() { delete font_; }
-
-    // Row `row` of the glyph for GB2312 bytes (b1, b2), 16 bits, bit 15 = leftmost pixel.
-    static unsigned Row(int b1, int b2, int row) {
-        size_t offset = ((static_cast<size_t>(b1) - 0xA1) * 94 + (b2 - 0xA1)) * 32 + row * 2;
-        return static_cast<unsigned char>((*font_)[offset]) << 8 |
-               static_cast<unsigned char>((*font_)[offset + 1]);
-    }
-    static int PixelCount(int b1, int b2) {
-        int count = 0;
-        for (int row = 0; row < 16; ++row) count += __builtin_popcount(Row(b1, b2, row));
-        return count;
-    }
-
-    static std::string* font_;
-};
-
-std::string* FontTable::font_ = nullptr;
-
-TEST_F(FontTable, HasTheExpectedSize) { EXPECT_EQ(font_->size(), 267616u); }
-
-TEST_F(FontTable, FullWidthSpaceAndUnassignedCodesAreBlank) {
-    EXPECT_EQ(PixelCount(0xA1, 0xA1), 0);
-    EXPECT_EQ(PixelCount(0xAA, 0xA1), 0);  // rows AA..AF are unassigned in GB2312
-    EXPECT_EQ(PixelCount(0xD7, 0xFA), 0);  // D7FA..D7FE are unassigned
-}
-
-TEST_F(FontTable, GlyphsSitAtTheirGb2312Offsets) {
-    // "中" (D6D0): a full-height vertical stroke in the middle.
+// The 16x16 GB2312 table: 94 x 94 glyphs from row A1, 32 bytes each, bit 15 the leftmost pixel.
+TEST(FontTable, GlyphsSitAtTheirGb2312Offsets) {
+    const std::string font = ReadPayload("fonts");
+    ASSERT_EQ(font.size(), 267616u);
+    auto row = [&font](int b1, int b2, int y) {
+        const size_t at = ((static_cast<size_t>(b1) - 0xA1) * 94 + (b2 - 0xA1)) * 32 + y * 2;
+        return static_cast<unsigned>(static_cast<unsigned char>(font[at]) << 8 |
+                                     static_cast<unsigned char>(font[at + 1]));
+    };
+    auto columns = [&row](int b1, int b2) {  // the union of the glyph's rows
+        unsigned used = 0;
+        for (int y = 0; y < 16; ++y) used |= row(b1, b2, y);
+        return used;
+    };
+    // The full-width space, unassigned row AA and unassigned D7FA are blank; F7FE, the last
+    // character, is drawn.
+    EXPECT_EQ(columns(0xA1, 0xA1) | columns(0xAA, 0xA1) | columns(0xD7, 0xFA), 0u);
+    EXPECT_NE(columns(0xF7, 0xFE), 0u);
+    // "中" (D6D0) has a vertical stroke through at least 14 rows.
     int tallest = 0;
-    for (int column = 0; column < 16; ++column) {
+    for (int x = 0; x < 16; ++x) {
         int height = 0;
-        for (int row = 0; row < 16; ++row) height += (Row(0xD6, 0xD0, row) >> (15 - column)) & 1;
+        for (int y = 0; y < 16; ++y) height += (row(0xD6, 0xD0, y) >> x) & 1;
         tallest = std::max(tallest, height);
     }
     EXPECT_GE(tallest, 14);
-
-    // "一" (D2BB): one long horizontal stroke, nothing else.
-    int stroke_rows = 0;
-    for (int row = 0; row < 16; ++row) {
-        int width = __builtin_popcount(Row(0xD2, 0xBB, row));
-        if (width >= 10) {
-            ++stroke_rows;
-        } else {
-            EXPECT_EQ(width, 0) << "row " << row;
-        }
+    // "一" (D2BB) is one horizontal stroke of one or two rows and nothing else.
+    int strokeRows = 0;
+    for (int y = 0; y < 16; ++y) {
+        const int width = __builtin_popcount(row(0xD2, 0xBB, y));
+        EXPECT_TRUE(width == 0 || width >= 10) << "row " << y;
+        strokeRows += width >= 10;
     }
-    EXPECT_GE(stroke_rows, 1);
-    EXPECT_LE(stroke_rows, 2);
-
-    // The last character of GB2312, F7FE, lies inside the table and is drawn.
-    EXPECT_GT(PixelCount(0xF7, 0xFE), 0);
+    EXPECT_TRUE(strokeRows == 1 || strokeRows == 2) << strokeRows;
+    // Pinyin "ā" (A8A1), from an 8-pixel-wide source glyph, is centred.
+    EXPECT_NE(columns(0xA8, 0xA1), 0u);
+    EXPECT_EQ(columns(0xA8, 0xA1) & 0xF00F, 0u);
 }
-
-TEST_F(FontTable, HalfWidthGlyphsAreCentred) {
-    // Pinyin "ā" (A8A1) comes from an 8-pixel-wide source glyph.
-    unsigned used = 0;
-    for (int row = 0; row < 16; ++row) used |= Row(0xA8, 0xA1, row);
-    ASSERT_NE(used, 0u);
-    EXPECT_EQ(used & 0xF00F, 0u) << std::hex << used;
-}
-
-// ---- Splash image ---------------------------------------------------------------------------
 
 // Reads the XPM the way the boot loader does: line by line, quoted strings only.
 TEST(SplashImage, ParsesAsTheLoaderExpects) {
@@ -156,43 +111,33 @@ TEST(SplashImage, ParsesAsTheLoaderExpects) {
     std::string line;
     ASSERT_TRUE(std::getline(in, line));
     EXPECT_EQ(line, "/* XPM */");
-
     std::vector<std::string> strings;
     while (std::getline(in, line)) {
-        size_t open = line.find('"');
+        const size_t open = line.find('"');
         if (open == std::string::npos) continue;
-        size_t close = line.find('"', open + 1);
+        const size_t close = line.find('"', open + 1);
         ASSERT_NE(close, std::string::npos) << line;
         strings.push_back(line.substr(open + 1, close - open - 1));
     }
     ASSERT_EQ(strings.size(), 1u + 14u + 480u);
     EXPECT_EQ(strings[0], "640 480 14 1");
 
-    std::map<char, std::string> colours;
+    std::set<char> declared;
     for (int i = 1; i <= 14; ++i) {
-        const std::string& c = strings[i];
-        ASSERT_EQ(c.size(), 11u) << c;  // "x c #RRGGBB"
-        ASSERT_EQ(c.substr(1, 4), " c #") << c;
-        for (size_t k = 5; k < 11; ++k) {
-            EXPECT_TRUE(isxdigit(static_cast<unsigned char>(c[k]))) << c;
-        }
-        EXPECT_TRUE(colours.emplace(c[0], c.substr(4)).second) << "duplicate " << c[0];
-        EXPECT_NE(c[0], '"');
-        EXPECT_NE(c[0], '\\');
+        const std::string& c = strings[i];  // "x c #RRGGBB"
+        ASSERT_EQ(c.size(), 11u) << c;
+        EXPECT_EQ(c.substr(1, 4), " c #") << c;
+        EXPECT_TRUE(std::all_of(c.begin() + 5, c.end(), ::isxdigit)) << c;
+        EXPECT_TRUE(c[0] != '"' && c[0] != '\\' && declared.insert(c[0]).second) << c;
     }
-
     std::set<char> used;
     for (size_t y = 15; y < strings.size(); ++y) {
         ASSERT_EQ(strings[y].size(), 640u) << "row " << y - 15;
-        for (char p : strings[y]) {
-            ASSERT_TRUE(colours.count(p)) << "undeclared pixel '" << p << "' in row " << y - 15;
-            used.insert(p);
-        }
+        used.insert(strings[y].begin(), strings[y].end());
     }
+    EXPECT_TRUE(std::includes(declared.begin(), declared.end(), used.begin(), used.end()));
     EXPECT_GE(used.size(), 10u) << "picture uses almost none of its palette";
 }
-
-// ---- Icon -----------------------------------------------------------------------------------
 
 unsigned Le16(const std::string& d, size_t at) {
     return static_cast<unsigned char>(d[at]) | static_cast<unsigned char>(d[at + 1]) << 8;
@@ -227,20 +172,19 @@ TEST(Icon, NineImagesThatReadersCanDecode) {
         const size_t mask = colour + colourRow * size;
         const size_t maskRow = (size + 31) / 32 * 4;
         ASSERT_LE(mask + maskRow * size, offset + Le32(ico, entry + 8));
+        const int last = size - 1;
         auto transparent = [&](int x, int y) {
-            return (static_cast<unsigned char>(ico[mask + (size - 1 - y) * maskRow + x / 8]) >>
+            return (static_cast<unsigned char>(ico[mask + (last - y) * maskRow + x / 8]) >>
                     (7 - x % 8)) &
                    1;
         };
-        const int last = size - 1;
         EXPECT_TRUE(transparent(0, 0) && transparent(last, last));
         EXPECT_FALSE(transparent(size / 2, size / 2));
         if (bpp == 32) {  // the alpha channel agrees with the mask
-            auto alpha = [&](int x, int y) {
-                return static_cast<unsigned char>(ico[colour + (last - y) * colourRow + x * 4 + 3]);
-            };
-            EXPECT_EQ(alpha(0, 0), 0);
-            EXPECT_EQ(alpha(size / 2, size / 2), 255);
+            EXPECT_EQ(ico[colour + last * colourRow + 3], 0);
+            EXPECT_EQ(static_cast<unsigned char>(
+                          ico[colour + (last - size / 2) * colourRow + size / 2 * 4 + 3]),
+                      255);
         }
     }
     const std::set<std::pair<int, int>> expected = {{48, 4},  {48, 8}, {48, 32}, {32, 4}, {32, 8},
