@@ -189,6 +189,16 @@ TEST(HdInstall, RefusesBeforeAnythingChanges) {
         {"UNC", "\\\\server\\share\\live.iso", nothing, app::msg::kIsoPathNotAbsolute},
         {"long-path prefix", "\\\\?\\D:\\iso\\live.iso", nothing, app::msg::kIsoPathNotAbsolute},
         {"no file name", "D:\\iso\\", nothing, app::msg::kIsoPathNotAbsolute},
+        {"ISO volume not opened", test::kIsoInFolder,
+         [](InstallMachine& m) {
+             m.sys.volume('D').partition.status = PartitionQuery::Status::kOpenFailed;
+         },
+         hd::msg::kVolumeOpenError},
+        {"ISO volume not queried", test::kIsoInFolder,
+         [](InstallMachine& m) {
+             m.sys.volume('D').partition.status = PartitionQuery::Status::kQueryFailed;
+         },
+         hd::msg::kVolumeQueryError},
         {"ISO on a stick", test::kIsoInFolder,
          [](InstallMachine& m) { m.sys.volume('D').type = DriveType::kRemovable; },
          hd::msg::kIsoNotOnFirstDisk},
