@@ -2,6 +2,7 @@
 // administrator check, the install detection, and the controls they leave.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <tuple>
 
 #include "app/control_table.h"
@@ -66,133 +67,115 @@ TEST(Startup, CreatesTheControlsAsDesignedWithTheInstallLook) {
     EXPECT_EQ(env.sys.attributes("C:\\boot.ini"), win::kAttrNormal);
 }
 
-// The disk is read before the main window exists: its boxes have no owner.
+// The disk is read before the main window exists: its boxes have no owner. A
+// short read still holds the partition table.
 TEST(Startup, DiskFailuresStopAfterTheIsoPathEdit) {
-    struct Case {
-        const char* name;
-        void (*arrange)(sim::SimSystem&);
-        Message message;
-    };
-    const Case cases[] = {
-        {"open", [](sim::SimSystem& s) { s.setDiskOpenFails(true); }, hd::msg::kDiskNotFound},
-        {"read", [](sim::SimSystem& s) { s.setDiskImage(""); }, hd::msg::kMbrReadError},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SimEnv env;
-        c.arrange(env.sys);
-        app::onCreate(env.state);
-        ASSERT_EQ(env.ui.boxes().size(), 1u);
-        EXPECT_EQ(c.message.owner, BoxOwner::kNone);
-        test::expectBox(env.ui, 0, c.message);
-        EXPECT_TRUE(env.ui.quitPosted());
-        EXPECT_EQ(env.ui.creationOrder(), std::vector<ControlId>{ControlId::kIsoPath});
-    }
-}
-
-TEST(Startup, ShortMasterBootRecordReadIsAccepted) {
-    SimEnv env;
-    env.sys.setDiskReadLimit(100);
-    app::onCreate(env.state);
-    EXPECT_TRUE(env.ui.boxes().empty());
-    EXPECT_EQ(env.ui.creationOrder().size(), 11u);
-}
-
-TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
-    SimEnv env;
-    env.sys.volume('C').partition.info.bootIndicator = false;
-    env.addVolume('E', 2, 5000, true);
-    env.addVolume('F', 3, 9000, true);
-    env.addVolume('W', 4, 12000, true);
-    env.sys.writeHostFile("E:\\boot.ini", "[boot loader]\r\n");
-    hd::searchSystemDrive(env.state.hd);
-    EXPECT_EQ(env.state.hd.systemDrive.letter, 'E');
-    EXPECT_EQ(env.state.hd.systemDrive.bootIniPath, "E:\\boot.ini");
-    EXPECT_TRUE(env.state.hd.systemDrive.found);
-    EXPECT_TRUE(env.ui.boxes().empty());
-}
-
-TEST(SystemDriveSearch, NoActiveVolumeIsSilentAndKeepsTheDefaults) {
-    SimEnv env;
-    env.sys.volume('C').partition.info.bootIndicator = false;
-    env.addVolume('W', 1, 63, true);  // beyond V: never tried
-    hd::searchSystemDrive(env.state.hd);
-    EXPECT_EQ(env.state.hd.systemDrive.letter, 'C');
-    EXPECT_EQ(env.state.hd.systemDrive.bootIniPath, "c:\\boot.ini");
-    EXPECT_FALSE(env.state.hd.systemDrive.found);
-    EXPECT_TRUE(env.ui.boxes().empty());
-    EXPECT_FALSE(env.ui.quitPosted());
-}
-
-TEST(SystemDriveSearch, AMissingBootIniOrNoAdministratorEnds) {
     const struct {
         const char* name;
-        void (*arrange)(SimEnv&);
-        Message message;
-        std::string text;  // in place of the message's own
+        void (*arrange)(sim::SimSystem&);
+        std::optional<Message> message;
     } cases[] = {
-        {"boot.ini missing on the active D:",
-         [](SimEnv& env) {
-             env.addVolume('D', 2, 5000, true);
-             env.sys.volume('C').partition.info.bootIndicator = false;
-         },
-         hd::msg::kCannotFind, std::string(hd::msg::kCannotFind.text) + "D:\\boot.ini"},
-        {"attributes cannot be cleared",
-         [](SimEnv& env) { env.sys.failOn(sim::Op::kSetAttributes); }, hd::msg::kAdminRequired, ""},
+        {"open", [](sim::SimSystem& s) { s.setDiskOpenFails(true); }, hd::msg::kDiskNotFound},
+        {"read", [](sim::SimSystem& s) { s.setDiskImage(""); }, hd::msg::kMbrReadError},
+        {"short read", [](sim::SimSystem& s) { s.setDiskReadLimit(100); }, std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SimEnv env;
-        c.arrange(env);
-        hd::searchSystemDrive(env.state.hd);
-        ASSERT_EQ(env.ui.boxes().size(), 1u);
-        test::expectBox(env.ui, 0, c.message, c.text);
-        EXPECT_TRUE(env.ui.quitPosted());
+        c.arrange(env.sys);
+        app::onCreate(env.state);
+        ASSERT_EQ(env.ui.boxes().size(), c.message ? 1u : 0u);
+        EXPECT_EQ(env.ui.quitPosted(), c.message.has_value());
+        EXPECT_EQ(env.ui.creationOrder().size(), c.message ? 1u : 11u);
+        if (c.message) {
+            EXPECT_EQ(c.message->owner, BoxOwner::kNone);
+            test::expectBox(env.ui, 0, *c.message);
+        }
     }
 }
 
-TEST(InstallDetection, FindsTheMarkerOnAnyLineOfAnyLength) {
-    SimEnv env;
-    const std::string longLine(1000, 'x');
-    env.sys.writeHostFile("C:\\boot.ini", "[boot loader]\r\n" + std::string(210, ' ') +
-                                              "c:\\grldr=\"KorvaneLinux\" " + longLine + "\r\n");
-    app::onCreate(env.state);
-    EXPECT_TRUE(env.state.hd.bootEntryPresent);
-    EXPECT_EQ(env.ui.control(ControlId::kModeHarddisk).text, "恢复到硬盘安装前的设置");
-    EXPECT_TRUE(env.ui.control(ControlId::kModeHarddisk).checked);
-    EXPECT_FALSE(env.ui.control(ControlId::kIsoPath).enabled);
-    EXPECT_FALSE(env.ui.control(ControlId::kBrowse).enabled);
+// The first active volume from C: to V: is the system drive; without one the
+// defaults stay, silently; its boot.ini must be there and writable.
+TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
+    const struct {
+        const char* name;
+        void (*arrange)(SimEnv&);
+        char letter;
+        bool found;
+        std::optional<Message> message;
+        std::string text;  // in place of the message's own
+    } cases[] = {
+        {"E: before F:, W: never",
+         [](SimEnv& env) {
+             env.addVolume('E', 2, 5000, true);
+             env.addVolume('F', 3, 9000, true);
+             env.sys.writeHostFile("E:\\boot.ini", "[boot loader]\r\n");
+         },
+         'E', true, std::nullopt, ""},
+        {"none before W:", [](SimEnv&) {}, 'C', false, std::nullopt, ""},
+        {"boot.ini missing on D:", [](SimEnv& env) { env.addVolume('D', 2, 5000, true); }, 'D',
+         true, hd::msg::kCannotFind, std::string(hd::msg::kCannotFind.text) + "D:\\boot.ini"},
+        {"attributes cannot be cleared",
+         [](SimEnv& env) {
+             env.sys.volume('C').partition.info.bootIndicator = true;
+             env.sys.failOn(sim::Op::kSetAttributes);
+         },
+         'C', true, hd::msg::kAdminRequired, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimEnv env;
+        env.sys.volume('C').partition.info.bootIndicator = false;
+        env.addVolume('W', 4, 12000, true);
+        c.arrange(env);
+        hd::searchSystemDrive(env.state.hd);
+        EXPECT_EQ(env.state.hd.systemDrive.letter, c.letter);
+        const std::string bootIni = std::string{c.letter, ':'} + "\\boot.ini";
+        EXPECT_EQ(env.state.hd.systemDrive.bootIniPath, c.found ? bootIni : "c:\\boot.ini");
+        EXPECT_EQ(env.state.hd.systemDrive.found, c.found);
+        ASSERT_EQ(env.ui.boxes().size(), c.message ? 1u : 0u);
+        EXPECT_EQ(env.ui.quitPosted(), c.message.has_value());
+        if (c.message) test::expectBox(env.ui, 0, *c.message, c.text);
+    }
 }
 
-TEST(InstallDetection, UnreadableOrCleanBootIniLeavesTheFlagClear) {
-    SimEnv clean;
-    app::onCreate(clean.state);
-    EXPECT_FALSE(clean.state.hd.bootEntryPresent);
-    EXPECT_EQ(clean.ui.control(ControlId::kModeHarddisk).text, "硬盘安装：重启从启动菜单即可体验");
-
-    SimEnv unreadable;
-    unreadable.sys.writeHostFile("C:\\boot.ini", "c:\\grldr=\"KorvaneLinux\"\r\n");
-    unreadable.sys.failOn(sim::Op::kReadFile);
-    app::onCreate(unreadable.state);
-    EXPECT_FALSE(unreadable.state.hd.bootEntryPresent);
+// The marker on any line of any length gives the restore look; a boot.ini
+// without it, or one that cannot be read, the install look.
+TEST(InstallDetection, TheMarkerAnywhereInAReadableBootIniMeansRestore) {
+    const std::string marked = "[boot loader]\r\n" + std::string(210, ' ') +
+                               "c:\\grldr=\"KorvaneLinux\" " + std::string(1000, 'x') + "\r\n";
+    const struct {
+        std::string bootIni;
+        bool readable;
+        bool restore;
+    } cases[] = {{marked, true, true}, {marked, false, false}, {"[boot loader]\r\n", true, false}};
+    for (const auto& c : cases) {
+        SimEnv env;
+        env.sys.writeHostFile("C:\\boot.ini", c.bootIni);
+        if (!c.readable) env.sys.failOn(sim::Op::kReadFile);
+        app::onCreate(env.state);
+        EXPECT_EQ(env.state.hd.bootEntryPresent, c.restore);
+        EXPECT_EQ(
+            env.ui.control(ControlId::kModeHarddisk).text,
+            c.restore ? app::kRestoreCaption : app::controlSpec(ControlId::kModeHarddisk).caption);
+        EXPECT_TRUE(env.ui.control(ControlId::kModeHarddisk).checked);
+        EXPECT_EQ(env.ui.control(ControlId::kIsoPath).enabled, !c.restore);
+        EXPECT_EQ(env.ui.control(ControlId::kBrowse).enabled, !c.restore);
+    }
 }
 
 TEST(DriveList, ListsRemovableDrivesCToZInLetterOrderAndSelectsTheFirst) {
+    SimEnv none;
+    app::onCreate(none.state);
+    EXPECT_TRUE(none.ui.drives().empty());
+    EXPECT_EQ(none.ui.selectedDrive(), -1);
+
     SimEnv env;
-    env.addRemovable('A');
-    env.addRemovable('K');
-    env.addRemovable('G');
+    for (char letter : {'A', 'K', 'G'}) env.addRemovable(letter);
     env.addVolume('H', 2, 9000, false, DriveType::kCdRom);
     app::onCreate(env.state);
     EXPECT_EQ(env.ui.drives(), (std::vector<std::string>{"G:", "K:"}));
     EXPECT_EQ(env.ui.selectedDrive(), 0);
-}
-
-TEST(DriveList, EmptyWithoutRemovableDrives) {
-    SimEnv env;
-    app::onCreate(env.state);
-    EXPECT_TRUE(env.ui.drives().empty());
-    EXPECT_EQ(env.ui.selectedDrive(), -1);
 }
 
 TEST(DriveList, ArrivalAndRemovalRefillOtherEventsLeaveItAlone) {
