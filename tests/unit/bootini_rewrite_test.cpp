@@ -19,19 +19,29 @@ const std::string kBootIni = "C:\\boot.ini";
 
 std::string bootIni(const test::SimEnv& env) { return *env.sys.readHostFile(kBootIni); }
 
-TEST(AddBootEntry, ReplacesBootIniAndLeavesItReadOnly) {
-    test::SimEnv env;
-    const std::string original = bootIni(env);
-    env.sys.writeHostFile("C:\\temp.ini", "the user's own file");
-
-    EXPECT_TRUE(addBootEntry(env.state.hd));
-    EXPECT_EQ(bootIni(env), addEntryToBootIni(original, nullptr));
-    EXPECT_NE(bootIni(env).find("timeout=15\r\n"), std::string::npos);
-    EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
-    EXPECT_EQ(env.sys.readHostFile("C:\\temp.ini"), "the user's own file");
-    EXPECT_TRUE(env.temporaryFiles().empty());
-    EXPECT_TRUE(env.ui.boxes().empty());
-    EXPECT_FALSE(env.ui.quitPosted());
+// Either rewrite replaces boot.ini, leaves it read-only and keeps a user's
+// own file of the old temporary name.
+TEST(BootEntryRewrites, ReplaceBootIniAndLeaveItReadOnly) {
+    const std::string entry = "c:\\grldr=\"KorvaneLinux\"\r\n";
+    const std::string without = "[boot loader]\r\ntimeout=15\r\n[operating systems]\r\n";
+    const struct {
+        bool (*rewrite)(hd::DiskState&);
+        std::string before;
+        std::string after;
+    } cases[] = {{addBootEntry, "[boot loader]\ntimeout=3\n[operating systems]\n", without + entry},
+                 {removeBootEntry, without + entry, without}};
+    for (const auto& c : cases) {
+        test::SimEnv env;
+        env.sys.writeHostFile(kBootIni, c.before);
+        env.sys.writeHostFile("C:\\temp.ini", "the user's own file");
+        EXPECT_TRUE(c.rewrite(env.state.hd));
+        EXPECT_EQ(bootIni(env), c.after);
+        EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
+        EXPECT_EQ(env.sys.readHostFile("C:\\temp.ini"), "the user's own file");
+        EXPECT_TRUE(env.temporaryFiles().empty());
+        EXPECT_TRUE(env.ui.boxes().empty());
+        EXPECT_FALSE(env.ui.quitPosted());
+    }
 }
 
 TEST(AddBootEntry, ReportsAnEntryAlreadyThereAndStillSetsTheTimeout) {
@@ -42,34 +52,6 @@ TEST(AddBootEntry, ReportsAnEntryAlreadyThereAndStillSetsTheTimeout) {
     ASSERT_EQ(env.ui.boxes().size(), 1u);
     test::expectBox(env.ui, 0, msg::kFindError);
     EXPECT_FALSE(env.ui.quitPosted());
-}
-
-TEST(AddBootEntry, UsesTheSystemDriveButKeepsTheEntryOnC) {
-    test::SimEnv env;
-    env.addVolume('D', 2, 5000, true);
-    env.state.hd.systemDrive.letter = 'D';
-    env.state.hd.systemDrive.bootIniPath = "D:\\boot.ini";
-    env.sys.writeHostFile("D:\\boot.ini", "[operating systems]\r\n");
-    env.sys.failOn(sim::Op::kReplaceFile);
-    env.sys.failOn(sim::Op::kDeleteFile);  // keeps the temporary copy for a look
-    EXPECT_FALSE(addBootEntry(env.state.hd));
-    EXPECT_EQ(env.sys.readHostFile("D:\\~kh-ini0.tmp"),
-              "[operating systems]\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
-    EXPECT_EQ(env.sys.readHostFile("D:\\boot.ini"), "[operating systems]\r\n");
-    EXPECT_TRUE(env.temporaryFiles().empty());
-}
-
-TEST(RemoveBootEntry, DropsTheEntryAndLeavesItReadOnly) {
-    test::SimEnv env;
-    env.sys.writeHostFile(kBootIni,
-                          "[boot loader]\r\ntimeout=15\r\n[operating systems]\r\n"
-                          "C:\\=\"Windows\"\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
-    EXPECT_TRUE(removeBootEntry(env.state.hd));
-    EXPECT_EQ(bootIni(env),
-              "[boot loader]\r\ntimeout=15\r\n[operating systems]\r\nC:\\=\"Windows\"\r\n");
-    EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
-    EXPECT_TRUE(env.temporaryFiles().empty());
-    EXPECT_TRUE(env.ui.boxes().empty());
 }
 
 // A boot.ini the program cannot have made, and one held by another program.
