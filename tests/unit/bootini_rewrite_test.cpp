@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/messages.h"
 #include "platform/winconst.h"
+#include "tests/support/fault_sweep.h"
 #include "tests/support/sim_env.h"
 
 namespace kh::hd {
@@ -85,13 +87,18 @@ TEST(BootEntryRewrites, ReportFilesTheyCannotRewrite) {
     }
 }
 
-// The message a rewrite must show when the given file operation fails; empty
-// for none.
-std::string expectedMessage(sim::Op operation, int setAttributesCall, bool adding) {
-    switch (operation) {
-        case sim::Op::kSetAttributes:
-            // The read-only attribute set at the end is not checked.
-            return setAttributesCall > 1 || adding ? "" : msg::kAdminRequired.text;
+// The message a rewrite must show when the n-th call of `calls` fails alone;
+// empty for none.
+std::string expectedMessage(const std::vector<sim::Call>& calls, size_t n, bool adding) {
+    switch (calls[n - 1].op) {
+        case sim::Op::kSetAttributes: {
+            // Only clearing the attributes first counts: the read-only
+            // attribute set at the end is not checked.
+            const bool first = std::none_of(calls.begin(), calls.begin() + n - 1, [](auto& call) {
+                return call.op == sim::Op::kSetAttributes;
+            });
+            return first && !adding ? msg::kAdminRequired.text : "";
+        }
         case sim::Op::kReadFile:
             return msg::kBootIniNotFound.text;
         case sim::Op::kReplaceFile:
@@ -101,45 +108,40 @@ std::string expectedMessage(sim::Op operation, int setAttributesCall, bool addin
     }
 }
 
-// Fails each file operation a clean run makes, one at a time: boot.ini is then
-// either the old file or the complete new one, a success is reported only when
-// the new one is in place, and each failure shows its own message.
-void sweepFailures(const std::function<bool(hd::DiskState&)>& rewrite, bool adding,
+// Fails each call a clean run makes, once or for good: boot.ini is then either
+// the old file or the complete new one, and a success is reported only when
+// the new one is in place. A single failure shows its own message and leaves
+// no temporary file.
+void sweepFailures(const char* name, bool (*rewrite)(hd::DiskState&), bool adding,
                    const std::string& original) {
     test::SimEnv clean;
     clean.sys.writeHostFile(kBootIni, original);
     ASSERT_TRUE(rewrite(clean.state.hd));
     const std::string updated = bootIni(clean);
-    ASSERT_NE(updated, original);
-    const auto calls = clean.sys.calls();
-
-    int setAttributesCalls = 0;
-    for (size_t n = 1; n <= calls.size(); ++n) {
-        const sim::Op operation = calls[n - 1].op;
-        if (operation == sim::Op::kSetAttributes) ++setAttributesCalls;
-        SCOPED_TRACE("failing call " + std::to_string(n) + ": " + sim::opName(operation));
-
+    const std::vector<sim::Call> calls = clean.sys.calls();
+    test::sweepEachCall(name, calls, 1, [&](const test::SweepFault& fault) {
         test::SimEnv env;
         env.sys.writeHostFile(kBootIni, original);
-        env.sys.failCall(n);
+        fault.arm(env.sys);
         const bool succeeded = rewrite(env.state.hd);
-
         const std::string onDisk = bootIni(env);
         EXPECT_TRUE(onDisk == original || onDisk == updated);
-        EXPECT_TRUE(env.temporaryFiles().empty());
-        const std::string message = expectedMessage(operation, setAttributesCalls, adding);
-        EXPECT_EQ(env.messages(), message.empty() ? "" : message + "\n");
         EXPECT_EQ(succeeded, onDisk == updated);
         EXPECT_EQ(env.ui.quitPosted(), !succeeded);
-    }
+        if (fault.kind == test::SweepFault::Kind::kSingle) {
+            const std::string message = expectedMessage(calls, fault.callNumber, adding);
+            EXPECT_EQ(env.messages(), message.empty() ? "" : message + "\n");
+            EXPECT_TRUE(env.temporaryFiles().empty());
+        }
+    });
 }
 
 TEST(BootEntryRewrites, KeepACompleteBootIniWhicheverOperationFails) {
     const std::string withEntry =
         "[boot loader]\ntimeout=15\n[operating systems]\nC:\\=\"Windows\"\n"
         "c:\\grldr=\"KorvaneLinux\"";
-    sweepFailures(addBootEntry, true, test::SimEnv().sys.readHostFile(kBootIni).value());
-    sweepFailures(removeBootEntry, false, withEntry);
+    sweepFailures("boot entry added", addBootEntry, true, bootIni(test::SimEnv()));
+    sweepFailures("boot entry removed", removeBootEntry, false, withEntry);
 }
 
 }  // namespace
