@@ -1,12 +1,10 @@
-# Shared part of the Wine tests (sourced after setting EXE_DIR, the folder of
-# KorvaneHelper.exe, KorvaneHelper-test.exe and guihelper.exe, and SHOT_DIR).
-# Every script gets its own prefix, work directory and Xvfb display, so the
-# scripts can run in parallel.
+# Shared part of the Wine tests, sourced after setting EXE_DIR (KorvaneHelper.exe, its test
+# variant, guihelper.exe) and SHOT_DIR. Every script has its own prefix, work directory and Xvfb
+# display, so the scripts can run in parallel.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
 unset DISPLAY  # a display of our own: a user's desktop must not receive the test windows
 
-TEST_EXE=${EXE_DIR:-}/KorvaneHelper-test.exe
 PAYLOAD_DIR=${KH_PAYLOAD_DIR:-${EXE_DIR:-}/../payloads}
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/kh-wine.XXXXXX")
 APP_PID=
@@ -81,7 +79,7 @@ write_boot_ini() { printf '%s' "$1" >"$WINEPREFIX/drive_c/boot.ini"; }
 
 # start_app [EXE]: starts the program (default the test variant) in the background.
 start_app() {
-    wine "${1:-$TEST_EXE}" >"$WORK/app.out" 2>&1 </dev/null &
+    wine "${1:-$EXE_DIR/KorvaneHelper-test.exe}" >"$WORK/app.out" 2>&1 </dev/null &
     APP_PID=$!
 }
 

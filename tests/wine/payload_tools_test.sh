@@ -1,8 +1,6 @@
 #!/bin/bash
-# The embedded 32-bit tools under Wine, run the way the program runs them:
-# 7z.exe (with 7z.dll) lists an ISO 9660/Joliet image with -slt, extracts it
-# byte for byte and reports a missing archive as fatal (exit 2); syslinux.exe
-# knows the options of "-sfmar".
+# The embedded 32-bit tools under Wine as the program runs them: 7z.exe lists an ISO with -slt,
+# extracts it byte for byte and fails a missing one with exit 2; syslinux.exe knows "-sfmar".
 # Usage: payload_tools_test.sh PAYLOAD_DIR
 source "$(dirname "$0")/lib.sh"
 kh_needs_i386 "the shipped 32-bit 7z.exe and syslinux.exe"
@@ -22,7 +20,8 @@ xorriso -as mkisofs -J -R -V TESTISO -o test.iso tree >/dev/null 2>&1 || fail "x
 wine 7z.exe l -slt test.iso >list.txt 2>&1
 expect "7z.exe l -slt: exit code" $? 0
 expect "7z.exe l -slt names the files" \
-    "$(tr -d '\r' <list.txt | grep -cxE 'Path = (LiveOS.squashfs.img|A_Long_File_Name_For_Joliet.txt)')" 2
+    "$(tr -d '\r' <list.txt |
+        grep -cxE 'Path = (LiveOS.squashfs.img|A_Long_File_Name_For_Joliet.txt)')" 2
 wine 7z.exe x -y -oout test.iso >extract.txt 2>&1
 expect "7z.exe x: exit code" $? 0
 diff -r tree out && pass "7z.exe extracts the ISO byte for byte" || fail "the files differ"

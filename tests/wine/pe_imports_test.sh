@@ -1,9 +1,7 @@
 #!/bin/bash
-# The shipped executable must be the 32-bit build, carry its version, and
-# start on Windows XP as one file: it may import only system DLLs (no MinGW
-# runtime DLLs, no UCRT API sets), no function that Windows XP lacks, and its
-# header must not ask for a newer subsystem version.
-# Usage: pe_imports_test.sh EXE
+# The shipped executable is the 32-bit build with its version, and starts on Windows XP as one
+# file: only XP's system DLLs (no MinGW runtime, no UCRT API sets), no function XP lacks, and no
+# newer subsystem version in the header. Usage: pe_imports_test.sh EXE
 source "$(dirname "$0")/lib.sh"
 dump=$(i686-w64-mingw32-objdump -p "$1") || { fail "objdump cannot read $1"; finish; }
 

@@ -1,9 +1,7 @@
 #!/bin/bash
-# Every payload of the shipped executable, read back under Wine through
-# FindResourceA/LoadResource/LockResource, is byte for byte the file it was
-# built from, of type "RC_DATA" and language Chinese (PRC).
-# Usage: resources_test.sh EXE_DIR SHIPPED_EXE PAYLOAD_DIR; EXE_DIR's guihelper
-# may be of the other architecture than SHIPPED_EXE: it reads it as data only.
+# Every payload of the shipped executable, read back under Wine through FindResourceA/LoadResource/
+# LockResource, is byte for byte its file, of type "RC_DATA" and language Chinese (PRC).
+# Usage: resources_test.sh EXE_DIR SHIPPED_EXE PAYLOAD_DIR (EXE_DIR's guihelper may be 64-bit).
 EXE_DIR=$1
 source "$(dirname "$0")/lib.sh"
 payloads=$(cd "$3" && pwd)

@@ -8,8 +8,7 @@
 // dialog). Texts are printed last on a line as "gbk=" and the hex of the ANSI
 // bytes the program holds; the arguments come in the ANSI code page too.
 //
-//   window              class, styles, window rectangle, client size and the
-//                       frame that AdjustWindowRectEx adds for the styles
+//   window              class, styles, rectangle, client size, AdjustWindowRectEx's frame
 //   controls            one line per child control, in creation order
 //   control C           the line of control C
 //   box                 a message box's caption and text
@@ -18,8 +17,7 @@
 //   combo C             the selected index and the items of combo box C
 //   devicechange        sends WM_DEVICECHANGE with a volume arrival
 //   gone                waits until no such window is left
-//   resources MODULE DIR   writes every RC_DATA resource of MODULE to DIR\<id>.bin
-//                          and prints "<id> <language>" for each
+//   resources MODULE DIR   every RC_DATA resource of MODULE into DIR\<id>.bin, "<id> <language>"
 //
 // Exit code 0 on success, 1 on failure or timeout, 2 on wrong usage.
 #include <windows.h>
@@ -51,8 +49,6 @@ std::string className(HWND hwnd) {
     return name;
 }
 
-bool hasClass(HWND hwnd, const char* name) { return lstrcmpiA(className(hwnd).c_str(), name) == 0; }
-
 // The answer of a window of the program, 0 when it does not answer in time.
 DWORD_PTR send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
@@ -81,7 +77,8 @@ HWND findControl(HWND window, const char* name) {
     char* end = nullptr;
     const long id = std::strtol(name, &end, 10);
     for (HWND child : childrenOf(window)) {
-        if (GetDlgCtrlID(child) == id && (*end != ':' || hasClass(child, end + 1))) return child;
+        if (GetDlgCtrlID(child) != id) continue;
+        if (*end != ':' || lstrcmpiA(className(child).c_str(), end + 1) == 0) return child;
     }
     return nullptr;
 }
