@@ -41,7 +41,9 @@ expect() {
 # The hex of TEXT in GBK, as guihelper prints it after "gbk=".
 gbk_hex() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n'; }
 
-from_gbk() { xxd -r -p <<<"$1" | iconv -f GBK -t UTF-8; }
+# The bytes of HEX (pairs of hex digits), and the same read as GBK.
+from_hex() { printf '%b' "$(tr -d '\n' | sed 's/../\\x&/g')"; }
+from_gbk() { from_hex <<<"$1" | iconv -f GBK -t UTF-8; }
 
 # expect_gbk DESCRIPTION HEX TEXT: HEX is TEXT in GBK.
 expect_gbk() {

@@ -44,8 +44,9 @@ for part in OSystem Subsystem; do
 done
 
 [[ $dump == *"file format pei-i386"* ]] || fail "not a 32-bit (i386) executable"
+version=$(sed -n 's/.*VALUE "FileVersion", "\(.*\)".*/\1/p' "$(dirname "$0")/../../payloads/resources.rc.in")
+[ -n "$version" ] || fail "no FileVersion in the resource script"
 expect "FileVersion as the resource script gives it" \
-    "$(strings -e l "$1" | grep -x -A1 FileVersion | tail -n 1)" \
-    "$(sed -n 's/.*VALUE "FileVersion", "\(.*\)".*/\1/p' "$(dirname "$0")/../../payloads/resources.rc.in")"
+    "$(strings -e l "$1" | grep -x -A1 FileVersion | tail -n 1)" "$version"
 
 finish

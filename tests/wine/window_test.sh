@@ -97,7 +97,7 @@ screenshot window-restore
 drives() {
     local out
     out=$(gh combo 106)
-    echo "$(head -n 1 <<<"$out") $(sed -n 's/^item gbk=//p' <<<"$out" | xxd -r -p)"
+    echo "$(head -n 1 <<<"$out") $(sed -n 's/^item gbk=//p' <<<"$out" | from_hex)"
 }
 expect "the drive list: G: and K:, G: selected" "$(drives)" "selected=0 G:K:"
 gh devicechange >/dev/null || fail "WM_DEVICECHANGE not delivered"
