@@ -1,23 +1,11 @@
-# Shared setup of the Wine GUI tests (sourced). Usage of a test script:
-#   <test>.sh EXE_DIR [SCREENSHOT_DIR]
-# EXE_DIR holds KorvaneHelper.exe, KorvaneHelper-test.exe and guihelper.exe.
-#
-# Every script gets its own prefix, work directory and Xvfb display, so the
-# scripts can run in parallel.
+# Shared part of the Wine tests, sourced after setting EXE_DIR (KorvaneHelper.exe, its test
+# variant, guihelper.exe) and SHOT_DIR. Every script has its own prefix, work directory and Xvfb
+# display, so the scripts can run in parallel.
 set -uo pipefail
-
-[ $# -ge 1 ] || {
-    echo "usage: $0 EXE_DIR [SCREENSHOT_DIR]" >&2
-    exit 2
-}
-EXE_DIR=$(cd "$1" && pwd)
-SHOT_DIR=${2:-$EXE_DIR/../screenshots}
-TEST_EXE=$EXE_DIR/KorvaneHelper-test.exe
-GUIHELPER=$EXE_DIR/guihelper.exe
-
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
 unset DISPLAY  # a display of our own: a user's desktop must not receive the test windows
 
+PAYLOAD_DIR=${KH_PAYLOAD_DIR:-${EXE_DIR:-}/../payloads}
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/kh-wine.XXXXXX")
 APP_PID=
 FAILURES=0
@@ -36,10 +24,7 @@ fail() {
     FAILURES=$((FAILURES + 1))
 }
 finish() {
-    if [ "$FAILURES" -ne 0 ]; then
-        echo "$FAILURES check(s) failed"
-        exit 1
-    fi
+    [ "$FAILURES" -eq 0 ] || { echo "$FAILURES check(s) failed"; exit 1; }
     echo "all checks passed"
     exit 0
 }
@@ -56,31 +41,35 @@ expect() {
 # The hex of TEXT in GBK, as guihelper prints it after "gbk=".
 gbk_hex() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n'; }
 
-# field KEY LINE: the value of KEY=... in a guihelper line; "text" runs to the end.
-field() {
-    case $1 in
-        text) sed -n 's/.* text=//p' <<<"$2" ;;
-        gbk) sed -n 's/.*\bgbk=\([0-9a-f]*\) text=.*/\1/p' <<<"$2" ;;
-        *) sed -n "s/ gbk=.*//; s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2" ;;
-    esac
+# The bytes of HEX (pairs of hex digits), and the same read as GBK.
+from_hex() { printf '%b' "$(tr -d '\n' | sed 's/../\\x&/g')"; }
+from_gbk() { from_hex <<<"$1" | iconv -f GBK -t UTF-8; }
+
+# expect_gbk DESCRIPTION HEX TEXT: HEX is TEXT in GBK.
+expect_gbk() {
+    if [ "$2" == "$(gbk_hex "$3")" ]; then
+        pass "$1"
+    else
+        fail "$1: got '$(from_gbk "$2")' ($2), expected '$3'"
+    fi
 }
 
-# gh ARGS...: runs guihelper; its output goes to $WORK/gh.out and stdout.
-gh() {
-    wine "$GUIHELPER" "$@" >"$WORK/gh.out" 2>"$WORK/gh.err" </dev/null
-    local rc=$?
-    cat "$WORK/gh.out"
-    return $rc
-}
+# field KEY LINE: the value of KEY=... in a guihelper line.
+field() { sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"; }
 
-# A fresh prefix with a disk image as physical drive 0, C: (the prefix's own
-# drive_c) holding the given boot.ini content, and a scenario in which C: is
-# partition 1 and active, at the offset of LBA 63.
+gh() { wine "$EXE_DIR/guihelper.exe" "$@" 2>>"$WORK/gh.err" </dev/null; }
+
+# setup_prefix: a fresh prefix with a disk image as physical drive 0, C: (the
+# prefix's own drive_c) holding a boot.ini without our entry, a scenario in
+# which C: is partition 1 and active at the offset of LBA 63, and Xvfb.
 setup_prefix() {
     kh_fresh_prefix "$WORK/prefix" || exit 1
     kh_make_disk_image "$WORK/disk.img"
     kh_link_disk "$WORK/disk.img"
-    write_boot_ini $'[boot loader]\r\ntimeout=30\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n'
+    local windows='multi(0)disk(0)rdisk(0)partition(1)\WINDOWS'
+    printf -v BOOT_INI '%s\r\n' '[boot loader]' timeout=30 "default=$windows" \
+        '[operating systems]' "$windows=\"Microsoft Windows XP Professional\" /fastdetect"
+    write_boot_ini "$BOOT_INI"
     printf 'partition C 1 1 32256\n' >"$WORK/scenario.txt"
     export KH_SCENARIO
     KH_SCENARIO=$(kh_windows_path "$WORK/scenario.txt")
@@ -88,51 +77,24 @@ setup_prefix() {
     kh_warm
 }
 
-# put_slot IMAGE SECTOR SLOT TYPE FIRST COUNT: one partition table entry.
-put_slot() {
-    local entry=$(($2 * 512 + 446 + 16 * $3))
-    printf "$(printf '\\x00\\x00\\x00\\x00\\x%02x\\x00\\x00\\x00' "$4")" |
-        dd of="$1" bs=1 seek="$entry" conv=notrunc status=none
-    for value in "$5" "$6"; do
-        printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((value & 255)) $((value >> 8 & 255)) \
-            $((value >> 16 & 255)) $((value >> 24 & 255)))"
-    done | dd of="$1" bs=1 seek=$((entry + 8)) conv=notrunc status=none
-    printf '\x55\xaa' | dd of="$1" bs=1 seek=$(($2 * 512 + 510)) conv=notrunc status=none
-}
-
 write_boot_ini() { printf '%s' "$1" >"$WINEPREFIX/drive_c/boot.ini"; }
 
 # start_app [EXE]: starts the program (default the test variant) in the background.
 start_app() {
-    wine "${1:-$TEST_EXE}" >"$WORK/app.out" 2>&1 </dev/null &
+    wine "${1:-$EXE_DIR/KorvaneHelper-test.exe}" >"$WORK/app.out" 2>&1 </dev/null &
     APP_PID=$!
 }
 
-# wait_app SECONDS: waits for the program to end and sets APP_EXIT to its exit
-# code, or to "running" when it is still there after SECONDS. Not to be run in
-# a subshell: only this shell can collect the exit code.
-wait_app() {
-    local deadline=$((SECONDS + $1))
-    APP_EXIT=running
+# expect_exit DESCRIPTION SECONDS: the program ends with code 0 within SECONDS.
+expect_exit() {
+    local deadline=$((SECONDS + $2)) code=0
     while kill -0 "$APP_PID" 2>/dev/null; do
-        [ "$SECONDS" -ge "$deadline" ] && return
+        [ "$SECONDS" -ge "$deadline" ] && { fail "$1: still running"; return; }
         sleep 0.1
     done
-    APP_EXIT=0
-    wait "$APP_PID" || APP_EXIT=$?
+    wait "$APP_PID" || code=$?
     APP_PID=
-}
-
-# stop_app: closes the main window and makes sure the program is gone.
-stop_app() {
-    [ -n "$APP_PID" ] || return 0
-    gh close >/dev/null
-    wait_app 10
-    if [ "$APP_EXIT" = running ]; then
-        wineserver -k
-        wait "$APP_PID" 2>/dev/null
-        APP_PID=
-    fi
+    expect "$1" "$code" 0
 }
 
 # screenshot NAME: the main window's area of the screen into SHOT_DIR/NAME.png.
@@ -143,43 +105,25 @@ screenshot() {
     kh_screenshot "$SHOT_DIR/$1.png" "$geometry" && echo "screenshot: $SHOT_DIR/$1.png"
 }
 
-# The line of control ID in the last "gh controls" output.
-control_line() { grep "^id=$1 " "$WORK/controls.txt"; }
-list_controls() { gh controls >"$WORK/controls.txt"; }
+BOX="--with 65535:Static"  # a message box, told from other dialogs by its text control
 
-# A message box, told from other dialogs by its text control.
-MESSAGE_BOX="--class #32770 --with 65535:Static"
-
-# expect_box DESCRIPTION CAPTION TEXT: a message box with exactly CAPTION and
-# TEXT (compared as GBK bytes) is showing; it is answered with OK.
+# expect_box DESCRIPTION CAPTION TEXT [BUTTON]: a message box with exactly CAPTION
+# and TEXT (as GBK bytes) shows up; it is answered with BUTTON (default 1, OK).
 expect_box() {
     local box
-    if ! box=$(gh $MESSAGE_BOX box); then
-        fail "$1: no message box"
-        return
-    fi
-    expect "$1: caption" "$(field gbk "$(grep '^caption ' <<<"$box")")" "$(gbk_hex "$2")"
-    expect "$1: text" "$(field gbk "$(grep '^message ' <<<"$box")")" "$(gbk_hex "$3")"
-    gh $MESSAGE_BOX click 1:Button >/dev/null || fail "$1: OK not pressed"
-    gh $MESSAGE_BOX gone >/dev/null || fail "$1: the box stayed"
-}
-
-# expect_no_box DESCRIPTION: no message box shows up within a second.
-expect_no_box() {
-    if gh --timeout 1000 $MESSAGE_BOX absent >/dev/null; then
-        pass "$1"
-    else
-        fail "$1: $(tr '\n' ' ' <"$WORK/gh.out")"
-        gh $MESSAGE_BOX click 1:Button >/dev/null
-    fi
+    box=$(gh $BOX box) || { fail "$1: no message box"; return; }
+    expect_gbk "$1: caption" "$(field gbk "$(grep '^caption ' <<<"$box")")" "$2"
+    expect_gbk "$1: text" "$(field gbk "$(grep '^message ' <<<"$box")")" "$3"
+    gh $BOX click "${4:-1}:Button" >/dev/null || fail "$1: button not pressed"
+    gh $BOX gone >/dev/null || fail "$1: the box stayed"
 }
 
 # states ID...: "ID:enabled/checked" of each control, blank-separated.
 states() {
-    local id line
-    list_controls
+    local controls id line
+    controls=$(gh controls)
     for id in "$@"; do
-        line=$(control_line "$id")
+        line=$(grep "^id=$id " <<<"$controls")
         printf '%s:%s%s ' "$id" "$(field enabled "$line")" "$(field checked "$line")"
     done
 }
