@@ -98,6 +98,8 @@ TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
         c.arrange(m);
         runInstall(m);
         test::expectBox(m.ui, 1, c.message);
+        // The box was answered before the end was requested.
+        EXPECT_NE(m.ui.boxes()[1].answer, win::kIdNone);
         EXPECT_TRUE(m.ui.quitPosted());
         expectNoRestart(m);
         expectToolsGone(m);
