@@ -44,7 +44,6 @@ void onBrowse(AppState& state) {
     state.shared.ui.setText(ControlId::kIsoPath, state.shared.isoPath);
     if (endsWithIsoSuffix(state.shared.isoPath)) return;
     show(state.shared, msg::kWrongIsoFile);
-    state.shared.ui.enable(ControlId::kOk, true);
 }
 
 void onModeUsb(AppState& state) {
@@ -105,7 +104,6 @@ bool checkIsoChosen(AppState& state) {
     }
     if (refusal) {
         show(state.shared, *refusal);
-        state.shared.ui.enable(ControlId::kOk, true);
         return false;
     }
     state.shared.isoPath = typed;

@@ -12,7 +12,7 @@ namespace kh {
 enum class MessageKind {
     kNotice,    // information; nothing follows from it
     kQuestion,  // the answer decides
-    kRefusal,   // nothing was changed; the window stays ready for another try
+    kRefusal,   // nothing was changed; OK is enabled again for another try
     kFailure,   // recorded in SharedState::failureShown; the end is requested
 };
 
@@ -26,8 +26,8 @@ struct Message {
 };
 
 // Shows `message` and returns the button pressed (win::kIdNone when the box
-// returned unanswered). A failure is recorded and the end of the program
-// requested after the box.
+// returned unanswered). After the box a refusal enables OK again, and a
+// failure is recorded and the end of the program requested.
 int show(SharedState& state, const Message& message);
 
 // The same with `text` in place of the message's own (a text composed from

@@ -38,11 +38,6 @@ struct InstallRun {
     bool failureShown() const { return state.shared.failureShown; }
 };
 
-void refuse(DiskState& state, const Message& message) {
-    show(state.shared, message);
-    state.ui.enable(ControlId::kOk, true);
-}
-
 // Writes one payload; false when the write-out was abandoned, which ends the
 // install. Other failures let it go on.
 bool writeGoingOn(InstallRun& run, const payloads::PayloadTarget& target,
@@ -145,11 +140,11 @@ void runInstall(DiskState& state) {
     // Without the system partition's number the menu entry cannot be written;
     // refuse before anything is changed.
     if (!state.systemDrive.found) {
-        refuse(state, msg::kNoSystemPartition);
+        show(state.shared, msg::kNoSystemPartition);
         return;
     }
     if (!state.sys.fileExists(state.shared.isoPath)) {
-        refuse(state, msg::kIsoMissing);
+        show(state.shared, msg::kIsoMissing);
         return;
     }
     InstallRun run{state, isoRootPath(state.shared.isoPath)};
@@ -157,7 +152,7 @@ void runInstall(DiskState& state) {
         planMenuNumbers(state.partitions, volumeFacts(state.sys, run.isoRootPath[0]),
                         volumeFacts(state.sys, state.systemDrive.letter));
     if (!plan.numbers) {
-        refuse(state, *plan.refusal);
+        show(state.shared, *plan.refusal);
         return;
     }
     run.numbers = *plan.numbers;

@@ -20,12 +20,6 @@ constexpr uint64_t kFat32FileLimit = uint64_t{1} << 32;
 // Listing even a large ISO takes seconds; a 7-Zip that hangs must not.
 constexpr uint32_t kListingMs = 60000;
 
-// Before the target drive is fixed: only the OK button needs to come back.
-void refuseInput(UsbState& state, const Message& message) {
-    show(state.shared, message);
-    state.ui.enable(ControlId::kOk, true);
-}
-
 void refuse(UsbState& state, const Message& message, const std::string& text) {
     show(state.shared, message, text);
     returnToIdle(state);
@@ -99,12 +93,12 @@ bool everyFileFitsFat32(UsbState& state) {
 
 bool passesChecks(UsbState& state) {
     if (!isoPresent(state)) {
-        refuseInput(state, msg::kIsoMissing);
+        show(state.shared, msg::kIsoMissing);
         return false;
     }
     const auto letter = selectedDrive(state);
     if (!letter) {
-        refuseInput(state, msg::kInsertUsbFirst);
+        show(state.shared, msg::kInsertUsbFirst);
         return false;
     }
     lockTarget(state, *letter);
