@@ -1,15 +1,13 @@
 #!/bin/bash
-# Hard-disk boot: a disk with the given partition layout holds on its system partition what the
+# Hard-disk boot: a disk of the given partition layout holds on its system partition what the
 # install writes there (grldr, g2ldr, fonts, greengem.xpm, vmlinuz0, initrd4disk.img and the
-# menu.lst the program's own scan, install plan and menu rewrite produce for this disk) beside a
-# stand-in for Windows' ntldr, and the ISO in the root of its partition; a stand-in for NTLDR's
-# boot-sector entry starts grldr. The menu's titles must reach the serial port as UTF-8 Chinese.
-# CHOICE default lets the countdown boot the first entry, which passes when isodev= names the
-# partition holding the ISO; back chooses the way back to Windows with arrow down and Enter, which
-# passes when the ntldr stand-in reports KH-NTLDR.
+# menu.lst of the program's own scan, install plan and menu rewrite of this disk) beside a stand-in
+# for Windows' ntldr, and the ISO in the root of its partition; a stand-in MBR starts grldr as
+# NTLDR would. The menu titles must reach the serial port as UTF-8 Chinese. CHOICE default lets
+# the countdown boot the first entry, which passes when isodev= names the ISO's partition; back
+# takes the way back to Windows (arrow down, Enter), which passes when the ntldr stand-in answers.
 . "$(dirname "$0")/lib.sh"
-USAGE="LAYOUT default|back MKMENU"
-boot_args "$@"
+boot_args "LAYOUT default|back MKMENU" "$@"
 shift 4
 LAYOUT=$1 CHOICE=$2 MKMENU=$3
 # Partitions in table order: the number, then :sys (the system partition, active), :iso, :old
@@ -25,31 +23,34 @@ extended-slot2) SPEC="1:sys 2 3:xf 5 6 7:iso 4" ;;
 other-menu) SPEC="1:old 2:sys 3:iso" ;;
 *) die "unknown layout $LAYOUT" ;;
 esac
-case $CHOICE in default) NAME=hd-$LAYOUT ;; back) NAME=hd-$LAYOUT-back ;; *) die "no $CHOICE" ;; esac
+case $CHOICE in
+default) NAME=hd-$LAYOUT ;;
+back) NAME=hd-$LAYOUT-back ;;
+*) die "unknown choice $CHOICE" ;;
+esac
 need_payloads grldr menu.lst fonts greengem.xpm
 WORK=$WORK/$NAME # boots of one layout may run side by side
 IMAGE=$WORK/disk.img
 mkdir -p "$WORK"
 
-# 48 MiB partitions; a logical drive starts 1 MiB after its boot record.
-table=$'label: dos\nlabel-id: 0x4b480001\n' logicals=0 OLD=""
-for token in $SPEC; do [ "${token%%:*}" -lt 5 ] || logicals=$((logicals + 1)); done
+# 48 MiB partitions; the extended one has room for three, each 1 MiB after its boot record.
+table=$'label: dos\nlabel-id: 0x4b480001\n' OLD=""
 for token in $SPEC; do
     n=${token%%:*} line="size=48MiB, type=c"
-    [[ $token == *:x* ]] && line="size=$((49 * logicals))MiB, type=${token#*:x}"
+    [[ $token == *:x* ]] && line="size=147MiB, type=${token#*:x}"
     [[ $token: == *:sys:* ]] && SYS=$n line+=", bootable"
     [[ $token: == *:iso:* ]] && ISO_PART=$n
     [[ $token == *:old ]] && OLD=$n
     table+="$IMAGE$n : $line"$'\n'
 done
-rm -f "$IMAGE"
-truncate -s 320M "$IMAGE"
+rm -f "$IMAGE" && truncate -s 320M "$IMAGE"
 sfdisk -q "$IMAGE" <<<"$table" || die "sfdisk failed for $LAYOUT"
 declare -A START
 while read -r n start size; do
     START[$n]=$start
     format_fat32 "$IMAGE" "$start" "$size" "PART$n"
-done < <(sfdisk -d "$IMAGE" | sed -n "s|^$IMAGE\([0-9]*\) : start= *\([0-9]*\), size= *\([0-9]*\), type=c.*|\1 \2 \3|p")
+done < <(sfdisk -d "$IMAGE" |
+    sed -En 's/.*img([0-9]+) : start= *([0-9]+), size= *([0-9]+), type=c.*/\1 \2 \3/p')
 
 # What the install writes on the system partition.
 SYS_AT=$((START[$SYS] * 512)) ISO_AT=$((START[$ISO_PART] * 512))
@@ -63,8 +64,7 @@ files+=("$WORK/isolinux/initrd4disk.img")
 mcopy -o -i "$IMAGE@@$SYS_AT" "${files[@]}" ::/ || die "mcopy to the system partition failed"
 mcopy -o -i "$IMAGE@@$ISO_AT" "$ISO" ::/korvane-live.iso || die "mcopy of the ISO failed"
 if [ -n "$OLD" ]; then
-    printf 'timeout 1\r\ndefault 0\r\n\r\ntitle OLD-MENU\r\nroot (hd0,0)\r\nkernel /old\r\n' \
-        >"$WORK/old.lst"
+    printf 'timeout 1\r\ntitle OLD-MENU\r\nkernel /old\r\n' >"$WORK/old.lst"
     mcopy -o -i "$IMAGE@@$((START[$OLD] * 512))" "$WORK/old.lst" ::/menu.lst || die "mcopy failed"
 fi
 
@@ -80,7 +80,8 @@ if [ -f "$PAYLOADS/g2ldr" ]; then
     EVENTS=(--after-serial 返回 --serial-contains 桌面 --serial-contains 返回 --shot 1:menu)
     [ "$CHOICE" = default ] || EVENTS+=(--key 2:down --key 3:ret --expect-line KH-NTLDR)
 else
-    [ "$CHOICE" = default ] || { echo "SKIP: the way back needs the loader the build makes"; exit 77; }
+    [ "$CHOICE" = default ] || { echo "SKIP: the way back needs the build's loader" && exit 77; }
     EVENTS=(--shot 7:menu)
 fi
-run_qemu "$NAME" "${EVENTS[@]}" -- -drive "file=$IMAGE,format=raw,if=ide,index=0"
+exec python3 "$BOOT_HERE/run_qemu.py" "$ARTIFACTS/$NAME" "${EVENTS[@]}" -- \
+    -drive "file=$IMAGE,format=raw,if=ide,index=0"

@@ -1,15 +1,13 @@
 #!/bin/bash
-# USB stick boot: a FAT32 stick labelled BOOT holding the tree the USB procedure leaves on it (the
-# ISO's files with isolinux\ renamed syslinux\, vmlinuz0 and initrd4disk.img copied to the root,
-# the shipped syslinux.cfg and COM32 modules in syslinux\) and the boot code of
-# `syslinux.exe -sfmar`: the same build's ldlinux.sys/ldlinux.c32 (installed by its Linux mtools
-# installer), its MBR code (taken from syslinux.exe itself) and the partition marked active. The
-# stick sits on xHCI next to an internal disk. MODE timeout lets the hidden menu count down and
-# boot the default entry; menu presses a key during the countdown (the vesamenu menu appears),
-# then Enter. The live system passes when the volume root=LABEL=BOOT names holds the live image.
+# USB stick boot: a FAT32 stick labelled BOOT on xHCI, beside an internal disk, holds the tree the
+# USB procedure leaves (the ISO's files, isolinux\ renamed syslinux\, vmlinuz0 and initrd4disk.img
+# copied to the root, the shipped syslinux.cfg and COM32 modules in syslinux\) and the boot code
+# of `syslinux.exe -sfmar`: the same build's ldlinux.sys/ldlinux.c32 (installed by its Linux mtools
+# installer), its MBR code (taken from syslinux.exe) and the active flag. MODE timeout lets the
+# hidden menu count down; menu presses a key during the countdown, then Enter. The live system
+# passes when the volume root=LABEL=BOOT names holds the live image.
 . "$(dirname "$0")/lib.sh"
-USAGE="timeout|menu"
-boot_args "$@"
+boot_args "timeout|menu" "$@"
 shift 4
 MODE=$1
 COM32="vesamenu.c32 libcom32.c32 libutil.c32"
@@ -48,6 +46,7 @@ truncate -s 64M "$INTERNAL"
 echo "start=$MIB, type=c, bootable" | sfdisk -q -X dos "$INTERNAL"
 format_fat32 "$INTERNAL" $MIB $((63 * MIB)) WINDOWS
 
-run_qemu "usb-$MODE" "${EVENTS[@]}" -- -drive "file=$INTERNAL,format=raw,if=ide,index=0" \
+exec python3 "$BOOT_HERE/run_qemu.py" "$ARTIFACTS/usb-$MODE" "${EVENTS[@]}" -- \
+    -drive "file=$INTERNAL,format=raw,if=ide,index=0" \
     -device qemu-xhci,id=xhci -drive "file=$STICK,format=raw,if=none,id=stick" \
     -device usb-storage,bus=xhci.0,drive=stick,bootindex=0

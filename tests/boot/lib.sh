@@ -9,20 +9,20 @@ die() {
     exit 1
 }
 
-# The arguments both boot scripts start with; the caller shifts them away. Needs the payload files
-# named after USAGE's own arguments.
+# The four arguments both boot scripts start with, then the script's own, which the first argument
+# names; the caller shifts the four away.
 boot_args() {
-    [ $# -eq $((4 + $(wc -w <<<"$USAGE"))) ] ||
-        die "usage: ${0##*/} PAYLOAD_DIR LIVE_ISO WORK_DIR ARTIFACT_DIR $USAGE"
+    local usage="PAYLOAD_DIR LIVE_ISO WORK_DIR ARTIFACT_DIR $1"
+    shift
+    [ $# -eq "$(wc -w <<<"$usage")" ] || die "usage: ${0##*/} $usage"
     PAYLOADS=$1 ISO=$2 WORK=$3 ARTIFACTS=$4
     mkdir -p "$WORK" "$ARTIFACTS"
-    for tool in sfdisk mkfs.fat mcopy xorriso nasm; do
-        command -v $tool >/dev/null || die "$tool missing (run scripts/setup)"
-    done
 }
 
 need_payloads() {
-    for f in "$@"; do [ -f "$PAYLOADS/$f" ] || die "$PAYLOADS/$f missing (build payload_files)"; done
+    for f in "$@"; do
+        [ -f "$PAYLOADS/$f" ] || die "$PAYLOADS/$f missing (build the payload_files target)"
+    done
 }
 
 iso_extract() { # PATH_IN_THE_ISO DEST
@@ -36,10 +36,4 @@ format_fat32() {
     local output # mkfs.fat warns that the file is larger than the partition; that is intended.
     output=$(mkfs.fat -F 32 -s 1 -h "$2" -n "$4" --offset "$2" "$1" $(($3 / 2)) 2>&1) ||
         die "mkfs.fat failed at sector $2: $output"
-}
-
-run_qemu() { # NAME, then run_qemu.py's options, -- and the machine's drives
-    local name=$1
-    shift
-    exec python3 "$BOOT_HERE/run_qemu.py" "$ARTIFACTS/$name" "$@"
 }

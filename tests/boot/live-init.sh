@@ -5,7 +5,6 @@
 #   isodev=/dev/sdXN (hard disk): that partition holds, in isodev_dir, an .iso file whose volume
 #       label is the one root=CDLABEL= names (a failure names the partitions that do hold it);
 #   root=LABEL=NAME (USB stick): a volume labelled NAME holds LiveOS/squashfs.img.
-export PATH=/bin:/sbin
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
@@ -52,8 +51,7 @@ if isodev=$(param isodev); then
     dir=$(param isodev_dir) || dir=/
     dir=${dir%/} want=${root#CDLABEL=}
     [ "$want" != "$root" ] || finish "FAIL isodev= given but no root=CDLABEL="
-    wait_for 10 test -b /dev/sda || finish "FAIL no disk /dev/sda appeared"
-    sleep 1
+    wait_for 10 test -b "$isodev"
     has_iso "$isodev" && finish "PASS $isodev holds an .iso labelled $want in ${dir:-/}"
     holders=""
     for part in /dev/sda[0-9]*; do has_iso "$part" && holders="$holders $part"; done

@@ -1,11 +1,9 @@
 #!/bin/bash
-# Builds the test live ISO the boot tests start, laid out like the live ISOs the program expects
-# (isolinux/ with vmlinuz0, initrd0.img, initrd4disk.img, isolinux.cfg and splash.jpg;
-# LiveOS/squashfs.img; volume label korvane-QX2-livecd): a Debian kernel and a busybox initramfs
-# whose /init (live-init.sh) checks the boot and reports on the serial port. The kernel package
-# and the result are cached under ${KH_CACHE_DIR:-$HOME/.cache/korvane-helper}/boot.
-#
-# Usage: mkiso.sh OUT.iso
+# Usage: mkiso.sh OUT.iso. Builds the test live ISO the boot tests start, laid out like the live
+# ISOs the program expects (isolinux/ with vmlinuz0, initrd0.img, initrd4disk.img, isolinux.cfg and
+# splash.jpg; LiveOS/squashfs.img; volume label korvane-QX2-livecd): a Debian kernel and a busybox
+# initramfs whose /init (live-init.sh) checks the boot and reports on the serial port. The kernel
+# package and the result are cached under ${KH_CACHE_DIR:-$HOME/.cache/korvane-helper}/boot.
 . "$(dirname "$0")/lib.sh"
 [ $# -eq 1 ] || die "usage: mkiso.sh OUT.iso"
 CACHE=${KH_CACHE_DIR:-${HOME:-/root}/.cache/korvane-helper}/boot
@@ -23,9 +21,8 @@ if [ -z "$DEB" ]; then
     (cd "$CACHE/kernel" && apt-get download "$name" >/dev/null 2>&1) || die "cannot download $name"
     DEB=$(ls "$CACHE"/kernel/linux-image-*-amd64_*.deb)
 fi
-# busybox --help reads all of busybox's output: no SIGPIPE under pipefail.
-KEY=$({ basename "$DEB"; cat "$BOOT_HERE"/{mkiso.sh,live-init.sh}; busybox --help | sed -n 1p; } |
-    sha256sum | cut -c1-16)
+KEY=$({ basename "$DEB"; cat "$BOOT_HERE"/{mkiso.sh,live-init.sh}; busybox | sed -n 1p; } |
+    sha256sum | cut -c1-16) # sed reads all of busybox's output: no SIGPIPE under pipefail
 CACHED=$CACHE/live-$KEY.iso
 if [ ! -f "$CACHED" ]; then
     echo "mkiso: building the test live ISO ($(basename "$DEB"))" >&2

@@ -1,10 +1,8 @@
-// Writes to standard output the menu.lst the hard-disk install would leave on
-// a machine whose first disk is the given image: the program's own start-up
-// scan of the partition table, its choice of the system drive, its install
-// plan (the menu's partition numbers) and its menu rewrite run on a simulated
-// Windows whose C: (active) and ISO drive start at the given byte offsets.
-//
 // Usage: kh_boot_mkmenu DISK.img SYSTEM_OFFSET ISO_OFFSET SAMPLE_MENU >MENU
+// The menu.lst the hard-disk install leaves on a machine whose first disk is the image: the
+// program's own start-up scan of the partition table, choice of the system drive, install plan (the
+// menu's partition numbers) and menu rewrite run on a simulated Windows whose C: (active) and ISO
+// drive start at the given byte offsets.
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -25,8 +23,7 @@ std::string readFile(const char* path) {
     return content.str();
 }
 
-// The Windows partition number stays 0, so only a match by offset in the
-// parsed table can give the right Linux number.
+// The Windows partition number stays 0: only a match by offset in the table gives the Linux number.
 void placeVolume(kh::sim::SimSystem& sys, char letter, const char* offset, bool active) {
     sys.mapDrive(letter);
     sys.volume(letter).partition = {kh::PartitionQuery::Status::kOk,
@@ -61,9 +58,8 @@ int main(int argc, char** argv) {
         kh::hd::planMenuNumbers(state.partitions, kh::hd::volumeFacts(sys, isoDrive),
                                 kh::hd::volumeFacts(sys, state.systemDrive.letter));
     if (!plan.numbers) return fail(std::string("the install refuses: ") + plan.refusal->text);
-    if (kh::hd::rewriteMenu(state, *plan.numbers) != kh::hd::MenuOutcome::kDone) {
-        return fail("the menu rewrite failed");
-    }
+    const auto outcome = kh::hd::rewriteMenu(state, *plan.numbers);
+    if (outcome != kh::hd::MenuOutcome::kDone) return fail("the menu rewrite failed");
     std::cout << *sys.readHostFile("c:\\menu.lst");
     std::cerr << "menu numbers: root (hd0," << plan.numbers->systemPartitionIndex
               << "), isodev=/dev/sda" << plan.numbers->isoPartitionNumber << "\n";

@@ -4,13 +4,11 @@
 bits 16
 org 0x600
 
-    cli
     xor ax, ax
-    mov ss, ax
+    mov ss, ax              ; no interrupt before the next instruction
     mov sp, 0x7c00
     mov ds, ax
     mov es, ax
-    sti
     cld
     mov si, 0x7c00          ; out of the loader's way
     mov di, 0x600

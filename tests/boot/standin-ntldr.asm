@@ -26,8 +26,7 @@ org 0
     mov ax, 0x2000
     mov dx, 0x604
     out dx, ax
-    cli
-    hlt
+    jmp $
 
 ; A line of its own: the loader's menu may have left the cursor mid-line.
 marker db 13, 10, "KH-NTLDR", 13, 10, 0
