@@ -11,6 +11,8 @@ target_link_libraries(kh_boot_mkmenu PRIVATE kh_hdinstall kh_sim)
 set(_kh_boot_dir "${PROJECT_SOURCE_DIR}/tests/boot")
 set(_kh_boot_work "${CMAKE_BINARY_DIR}/boot-work")
 set(_kh_boot_iso "${_kh_boot_work}/live.iso")
+# What every boot script is given first.
+set(_kh_boot_dirs "${KH_PAYLOAD_DIR}" "${_kh_boot_iso}" "${_kh_boot_work}" "${KH_BOOT_ARTIFACT_DIR}")
 
 # The test live ISO (kernel package and result cached), built once for all boots.
 add_test(NAME boot_live_iso COMMAND bash "${_kh_boot_dir}/mkiso.sh" "${_kh_boot_iso}")
@@ -24,8 +26,7 @@ function(kh_boot_test name)
 endfunction()
 
 foreach(mode timeout menu)
-    kh_boot_test(usb_${mode} "${_kh_boot_dir}/boot_usb.sh" ${mode} "${KH_PAYLOAD_DIR}"
-                 "${_kh_boot_iso}" "${_kh_boot_work}" "${KH_BOOT_ARTIFACT_DIR}")
+    kh_boot_test(usb_${mode} "${_kh_boot_dir}/boot_usb.sh" ${_kh_boot_dirs} ${mode})
 endforeach()
 
 # A logical drive behind a 0x0F extended partition, and the system partition behind an extended
@@ -43,7 +44,6 @@ foreach(boot ${_kh_boot_hd})
     if(choice STREQUAL "back")
         set(name ${name}_back)
     endif()
-    kh_boot_test(${name} "${_kh_boot_dir}/boot_hd.sh" ${layout} ${choice} "${KH_PAYLOAD_DIR}"
-                 "${_kh_boot_iso}" $<TARGET_FILE:kh_boot_mkmenu> "${_kh_boot_work}"
-                 "${KH_BOOT_ARTIFACT_DIR}")
+    kh_boot_test(${name} "${_kh_boot_dir}/boot_hd.sh" ${_kh_boot_dirs} ${layout} ${choice}
+                 $<TARGET_FILE:kh_boot_mkmenu>)
 endforeach()

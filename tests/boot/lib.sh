@@ -1,42 +1,39 @@
 # Shared by the boot test scripts (sourced).
 set -euo pipefail
 export LC_ALL=C
-
 BOOT_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-KH_SKIP=77
+MIB=2048 # sectors
 
-log() { echo "${0##*/}: $*" >&2; }
 die() {
-    log "error: $*"
+    echo "${0##*/}: error: $*" >&2
     exit 1
 }
-skip() {
-    echo "SKIP: $*"
-    exit $KH_SKIP
+
+# The four arguments both boot scripts start with, then the script's own, which the first argument
+# names; the caller shifts the four away.
+boot_args() {
+    local usage="PAYLOAD_DIR LIVE_ISO WORK_DIR ARTIFACT_DIR $1"
+    shift
+    [ $# -eq "$(wc -w <<<"$usage")" ] || die "usage: ${0##*/} $usage"
+    PAYLOADS=$1 ISO=$2 WORK=$3 ARTIFACTS=$4
+    mkdir -p "$WORK" "$ARTIFACTS"
 }
 
-# Tools without which no disk image can be built; QEMU itself is checked by run_qemu.py.
-require_tools() {
-    local missing=""
-    for tool in "$@"; do command -v "$tool" >/dev/null || missing="$missing $tool"; done
-    [ -z "$missing" ] || die "missing tools:$missing (run scripts/setup)"
+need_payloads() {
+    for f in "$@"; do
+        [ -f "$PAYLOADS/$f" ] || die "$PAYLOADS/$f missing (build the payload_files target)"
+    done
 }
 
-# Copies FILE from the ISO to DEST.
-iso_extract() {
-    xorriso -osirrox on -indev "$1" -extract "$2" "$3" >/dev/null 2>&1 || die "cannot extract $2 from $1"
+iso_extract() { # PATH_IN_THE_ISO DEST
+    rm -rf "$2"
+    xorriso -osirrox on -indev "$ISO" -extract "$1" "$2" >/dev/null 2>&1 || die "cannot extract $1"
+    chmod -R u+w "$2"
 }
 
 # Formats the partition of IMAGE at START (sectors) with SECTORS sectors as FAT32 labelled LABEL.
 format_fat32() {
-    local image=$1 start=$2 sectors=$3 label=$4
-    local output
-    # mkfs.fat warns that the file is larger than the partition; that is intended.
-    output=$(mkfs.fat -F 32 -s 1 -h "$start" -n "$label" --offset "$start" "$image" \
-        $((sectors / 2)) 2>&1) || die "mkfs.fat failed at sector $start: $output"
-}
-
-# The QEMU command both boot routes share: software emulation, 512 MiB, screen kept for dumps.
-qemu_command() {
-    echo qemu-system-x86_64 -accel tcg -m 512 -display none -vga std -nodefaults
+    local output # mkfs.fat warns that the file is larger than the partition; that is intended.
+    output=$(mkfs.fat -F 32 -s 1 -h "$2" -n "$4" --offset "$2" "$1" $(($3 / 2)) 2>&1) ||
+        die "mkfs.fat failed at sector $2: $output"
 }

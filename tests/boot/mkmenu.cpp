@@ -1,53 +1,33 @@
-// Writes the menu.lst the hard-disk install would leave on a machine whose
-// first disk is a given image: the program's own start-up scan of the
-// partition table, its choice of the system drive, its install plan (the
-// menu's partition numbers) and its menu rewrite run on a simulated Windows
-// whose C: (active) and ISO drive sit at the given starting offsets of the
-// image.
-//
-// Usage: kh_boot_mkmenu DISK.img SYSTEM_OFFSET ISO_OFFSET SAMPLE_MENU OUT_MENU
-// Prints "system-index=N iso-number=M" (menu's root (hd0,N), isodev=/dev/sdaM).
+// Usage: kh_boot_mkmenu DISK.img SYSTEM_OFFSET ISO_OFFSET SAMPLE_MENU >MENU
+// The menu.lst the hard-disk install leaves on a machine whose first disk is the image: the
+// program's own start-up scan of the partition table, choice of the system drive, install plan (the
+// menu's partition numbers) and menu rewrite run on a simulated Windows whose C: (active) and ISO
+// drive start at the given byte offsets.
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <optional>
 #include <sstream>
 #include <string>
 
-#include "app/app_state.h"
 #include "hdinstall/install_plan.h"
 #include "hdinstall/menu_rewrite.h"
-#include "hdinstall/partition_table.h"
 #include "hdinstall/startup_checks.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
 
 namespace {
 
-std::optional<std::string> readFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+std::string readFile(const char* path) {
     std::ostringstream content;
-    content << in.rdbuf();
+    content << std::ifstream(path, std::ios::binary).rdbuf();
     return content.str();
 }
 
-std::optional<uint64_t> parseOffset(const char* text) {
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text, &end, 0);
-    if (end == text || *end != '\0') return std::nullopt;
-    return value;
-}
-
-// A volume at `offset`; the Windows partition number stays 0, so only a match
-// by offset in the parsed table can give the right Linux number.
-void placeVolume(kh::sim::SimSystem& sys, char letter, uint64_t offset, bool active) {
+// The Windows partition number stays 0: only a match by offset in the table gives the Linux number.
+void placeVolume(kh::sim::SimSystem& sys, char letter, const char* offset, bool active) {
     sys.mapDrive(letter);
-    kh::PartitionQuery query;
-    query.status = kh::PartitionQuery::Status::kOk;
-    query.info.startingOffset = offset;
-    query.info.bootIndicator = active;
-    sys.volume(letter).partition = query;
+    sys.volume(letter).partition = {kh::PartitionQuery::Status::kOk,
+                                    {std::strtoull(offset, nullptr, 0), 0, active}};
 }
 
 int fail(const std::string& text) {
@@ -58,41 +38,30 @@ int fail(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        return fail("usage: kh_boot_mkmenu DISK.img SYSTEM_OFFSET ISO_OFFSET SAMPLE_MENU OUT_MENU");
-    }
-    const auto image = readFile(argv[1]);
-    const auto systemOffset = parseOffset(argv[2]);
-    const auto isoOffset = parseOffset(argv[3]);
-    const auto sample = readFile(argv[4]);
-    if (!image || !sample) return fail("cannot read the disk image or the sample menu");
-    if (!systemOffset || !isoOffset) return fail("offsets must be numbers of bytes");
-
+    if (argc != 5)
+        return fail("usage: kh_boot_mkmenu DISK.img SYSTEM_OFFSET ISO_OFFSET SAMPLE_MENU");
     kh::sim::SimSystem sys;
     kh::sim::SimUi ui;
-    kh::AppState state(sys, ui);
-    sys.setDiskImage(*image);
-    placeVolume(sys, 'C', *systemOffset, true);
+    kh::SharedState shared(sys, ui);
+    kh::hd::DiskState state(shared);
+    sys.setDiskImage(readFile(argv[1]));
+    placeVolume(sys, 'C', argv[2], true);
+    const char isoDrive = std::string(argv[2]) == argv[3] ? 'C' : 'D';
+    if (isoDrive == 'D') placeVolume(sys, 'D', argv[3], false);
     sys.writeHostFile("c:\\boot.ini", "[boot loader]\r\ntimeout=30\r\n");
-    sys.writeHostFile("c:\\menu.lst", *sample);
-    const char isoDrive = *isoOffset == *systemOffset ? 'C' : 'D';
-    if (isoDrive == 'D') placeVolume(sys, 'D', *isoOffset, false);
+    sys.writeHostFile("c:\\menu.lst", readFile(argv[4]));
 
-    if (!kh::hd::scanMasterBootRecord(state.hd)) return fail("the partition table was not read");
-    kh::hd::searchSystemDrive(state.hd);
-    if (!state.hd.systemDrive.found) return fail("no system partition found");
-
+    if (!kh::hd::scanMasterBootRecord(state)) return fail("the partition table was not read");
+    kh::hd::searchSystemDrive(state);
+    if (!state.systemDrive.found) return fail("no system partition found");
     const kh::hd::InstallPlan plan =
-        kh::hd::planMenuNumbers(state.hd.partitions, kh::hd::volumeFacts(sys, isoDrive),
-                                kh::hd::volumeFacts(sys, state.hd.systemDrive.letter));
+        kh::hd::planMenuNumbers(state.partitions, kh::hd::volumeFacts(sys, isoDrive),
+                                kh::hd::volumeFacts(sys, state.systemDrive.letter));
     if (!plan.numbers) return fail(std::string("the install refuses: ") + plan.refusal->text);
-    if (kh::hd::rewriteMenu(state.hd, *plan.numbers) != kh::hd::MenuOutcome::kDone) {
-        return fail("the menu rewrite failed");
-    }
-    const auto menu = sys.readHostFile("c:\\menu.lst");
-    std::ofstream out(argv[5], std::ios::binary);
-    if (!menu || !(out << *menu)) return fail(std::string("cannot write ") + argv[5]);
-    std::cout << "system-index=" << plan.numbers->systemPartitionIndex
-              << " iso-number=" << plan.numbers->isoPartitionNumber << "\n";
+    const auto outcome = kh::hd::rewriteMenu(state, *plan.numbers);
+    if (outcome != kh::hd::MenuOutcome::kDone) return fail("the menu rewrite failed");
+    std::cout << *sys.readHostFile("c:\\menu.lst");
+    std::cerr << "menu numbers: root (hd0," << plan.numbers->systemPartitionIndex
+              << "), isodev=/dev/sda" << plan.numbers->isoPartitionNumber << "\n";
     return 0;
 }
