@@ -1,14 +1,99 @@
-// The menu entry's partition numbers as a pure function of the first disk's
-// table and the two volumes; the refusals' wording is checked through the
-// whole install in install_flow_test.cpp.
+// The first disk's partition table, the Linux numbering derived from it, and
+// the menu entry's numbers planned as a pure function of the table and the two
+// volumes; the refusals' wording is checked through the whole install in
+// install_flow_test.cpp.
 #include "hdinstall/install_plan.h"
 
 #include <gtest/gtest.h>
 
 #include "hdinstall/messages.h"
+#include "hdinstall/partition_table.h"
+#include "platform/sim/sim_system.h"
+#include "tests/support/sim_env.h"
 
 namespace kh::hd {
 namespace {
+
+using test::SlotSpec;
+using test::writeTable;
+
+class ImageDisk : public RawDisk {
+  public:
+    explicit ImageDisk(std::string image) : image_(std::move(image)) {}
+    std::string read(uint64_t offset, size_t length) override {
+        ++reads;
+        if (offset >= image_.size()) return {};
+        return image_.substr(offset, length);
+    }
+    int reads = 0;
+
+  private:
+    std::string image_;
+};
+
+std::optional<unsigned> numberAt(const PartitionTable& table, uint32_t sector) {
+    return linuxNumberAt(table, uint64_t{sector} * kSectorSize);
+}
+
+// Primary in slot 0, extended (type) in slot 1 holding logical drives at 2048
+// and 4096 sectors into it.
+std::string diskWithExtended(uint8_t type) {
+    std::string image = test::blankDisk(16);
+    writeTable(image, 0, {{0x07, 63, 1000, true}, {type, 10000, 50000}});
+    writeTable(image, 10000, {{0x07, 63, 1000}, {0x05, 2048, 2000}});
+    writeTable(image, 12048, {{0x0B, 63, 1000}});
+    return image;
+}
+
+TEST(PartitionTable, NumbersPrimariesBySlotAndLogicalDrivesFromFive) {
+    for (uint8_t type : {0x0F, 0x05, 0x85}) {
+        ImageDisk disk(diskWithExtended(type));
+        const PartitionTable table = parsePartitionTable(disk.read(0, 512), disk);
+        ASSERT_EQ(table.extendedSlot, 1) << int{type};
+        EXPECT_EQ(numberAt(table, 63), 1u);
+        EXPECT_EQ(numberAt(table, 10063), 5u);
+        EXPECT_EQ(numberAt(table, 12111), 6u);
+    }
+}
+
+// Slot 0 empty, the first of two extended slots in slot 1, an OEM recovery
+// partition in slot 3: primaries keep their slot numbers.
+TEST(PartitionTable, GapsAndPrimaryAfterTheExtendedSlotKeepTheirSlotNumbers) {
+    std::string image = test::blankDisk(16);
+    writeTable(image, 0, {{}, {0x0F, 10000, 5000}, {0x0F, 40000, 100}, {0x27, 90000, 1000}});
+    writeTable(image, 10000, {{0x07, 63, 1000}});
+    ImageDisk disk(image);
+    const PartitionTable table = parsePartitionTable(disk.read(0, 512), disk);
+    EXPECT_EQ(table.extendedSlot, 1);
+    EXPECT_EQ(numberAt(table, 90000), 4u);
+    EXPECT_EQ(numberAt(table, 10063), 5u);
+}
+
+TEST(PartitionTable, LoopingOrBrokenChainsEndTheWalk) {
+    std::string looping = test::blankDisk(16);
+    writeTable(looping, 0, {{0x0F, 100, 5000}});
+    writeTable(looping, 100, {{0x07, 63, 10}, {0x05, 0x200, 10}});
+    writeTable(looping, 100 + 0x200, {{0x07, 63, 10}, {0x05, 0x200, 10}});  // points to itself
+    ImageDisk loopDisk(looping);
+    const PartitionTable loop = parsePartitionTable(loopDisk.read(0, 512), loopDisk);
+    EXPECT_LE(loopDisk.reads, 4);
+    EXPECT_EQ(numberAt(loop, 100 + 0x200 + 63), 6u);
+
+    std::string selfLoop = test::blankDisk(16);
+    writeTable(selfLoop, 0, {{0x0F, 100, 5000}});
+    writeTable(selfLoop, 100, {{0x07, 63, 10}, {0x05, 0xFFFFFFF0, 10}});  // beyond the disk
+    ImageDisk brokenDisk(selfLoop);
+    const PartitionTable broken = parsePartitionTable(brokenDisk.read(0, 512), brokenDisk);
+    EXPECT_EQ(numberAt(broken, 163), 5u);
+}
+
+TEST(PartitionTable, ShortMasterBootRecordIsPaddedNotRejected) {
+    std::string image = test::blankDisk(1);
+    writeTable(image, 0, {{0x07, 63, 100}});
+    ImageDisk disk(image);
+    const PartitionTable table = parsePartitionTable(image.substr(0, 470), disk);
+    EXPECT_EQ(numberAt(table, 63), 1u);
+}
 
 // Extended partition in slot 0, system partition in slot 1, one logical
 // drive: the layout where Windows' numbers and the menu's differ most.
