@@ -2,29 +2,25 @@
 // module's resources as the program does. Usage: guihelper [--with C] COMMAND [ARGS]
 //
 // The window is a visible top-level window of class "korvane", or with "--with
-// C" a dialog holding control C ("--with 65535:Static" is a message box). Every
-// command first waits up to a minute for it. A control is named "ID" or
-// "ID:CLASS" (CLASS tells apart controls sharing an id, as in the open-file
-// dialog). Texts are printed last on a line as "gbk=" and the hex of the ANSI
-// bytes the program holds; the arguments come in the ANSI code page too.
+// C" a dialog holding control C ("--with 65535:Static" is a message box, whose
+// text is that control). Every command first waits up to a minute for it. A
+// control is named "ID" or "ID:CLASS" (CLASS tells apart controls sharing an
+// id, as in the open-file dialog). Texts are printed last on a line as "gbk="
+// and the hex of the ANSI bytes the program holds; the arguments come in the
+// ANSI code page too.
 //
-//   window              class, styles, rectangle, client size, AdjustWindowRectEx's frame
-//   controls            one line per child control, in creation order
+//   window              class, style, rectangle, client size, title
+//   controls            one line per child control, in creation order: id, class, position, text
 //   control C           the line of control C
-//   box                 a message box's caption and text
 //   click C             posts BM_CLICK to C (fails when C is disabled or hidden)
 //   settext C TEXT      sets C's text
-//   combo C             the selected index and the items of combo box C
-//   devicechange        sends WM_DEVICECHANGE with a volume arrival
 //   gone                waits until no such window is left
 //   resources MODULE DIR   every RC_DATA resource of MODULE into DIR\<id>.bin, "<id> <language>"
 //
 // Exit code 0 on success, 1 on failure or timeout, 2 on wrong usage.
-#include <windows.h>
-// dbt.h relies on the types of windows.h.
-#include <dbt.h>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -105,11 +101,8 @@ int printControl(HWND window, HWND control) {
     RECT rect;
     GetWindowRect(control, &rect);
     MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&rect), 2);
-    std::printf("id=%d class=%s x=%ld y=%ld w=%ld h=%ld enabled=%d visible=%d checked=%d %s\n",
-                GetDlgCtrlID(control), className(control).c_str(), rect.left, rect.top,
-                rect.right - rect.left, rect.bottom - rect.top, IsWindowEnabled(control) ? 1 : 0,
-                IsWindowVisible(control) ? 1 : 0, send(control, BM_GETCHECK, 0, 0) == BST_CHECKED,
-                gbk(ansiText(control)).c_str());
+    std::printf("id=%d class=%s x=%ld y=%ld %s\n", GetDlgCtrlID(control),
+                className(control).c_str(), rect.left, rect.top, gbk(ansiText(control)).c_str());
     return 0;
 }
 
@@ -119,51 +112,15 @@ int printControls(HWND window) {
 }
 
 int printWindow(HWND window) {
-    RECT rect, client, frame = {0, 0, 0, 0};
+    RECT rect, client;
     GetWindowRect(window, &rect);
     GetClientRect(window, &client);
-    const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
-    AdjustWindowRectEx(&frame, style, FALSE, GetWindowLongA(window, GWL_EXSTYLE));
-    std::printf("class=%s style=0x%08lx x=%ld y=%ld w=%ld h=%ld client=%ldx%ld frame=%ldx%ld %s\n",
-                className(window).c_str(), static_cast<unsigned long>(style), rect.left, rect.top,
+    std::printf("class=%s style=0x%08lx x=%ld y=%ld w=%ld h=%ld client=%ldx%ld %s\n",
+                className(window).c_str(),
+                static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)), rect.left, rect.top,
                 rect.right - rect.left, rect.bottom - rect.top, client.right, client.bottom,
-                frame.right - frame.left, frame.bottom - frame.top, gbk(ansiText(window)).c_str());
+                gbk(ansiText(window)).c_str());
     return 0;
-}
-
-int printBox(HWND box) {
-    std::printf("caption %s\n", gbk(ansiText(box)).c_str());
-    const HWND text = findControl(box, "65535:Static");
-    std::printf("message %s\n", gbk(text ? ansiText(text) : std::string()).c_str());
-    return 0;
-}
-
-int printComboItems(HWND combo) {
-    std::printf("selected=%d\n", static_cast<int>(send(combo, CB_GETCURSEL, 0, 0)));
-    for (WPARAM i = 0, count = send(combo, CB_GETCOUNT, 0, 0); i < count; ++i) {
-        // Wine returns the wide text into the buffer of a cross-process
-        // CB_GETLBTEXT sent in the ANSI form, so the item is read wide and
-        // converted back the way the program's ANSI call converted it.
-        wchar_t wide[64] = {};
-        char ansi[128] = {};
-        SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide),
-                            SMTO_ABORTIFHUNG, 5000, nullptr);
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
-        std::printf("item %s\n", gbk(ansi).c_str());
-    }
-    return 0;
-}
-
-int sendDeviceArrival(HWND window) {
-    // The event carries a header that is marshalled with the message, so it
-    // is sent, never posted.
-    DEV_BROADCAST_VOLUME volume = {};
-    volume.dbcv_size = sizeof volume;
-    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
-    return SendMessageTimeoutA(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
-                               reinterpret_cast<LPARAM>(&volume), SMTO_ABORTIFHUNG, 5000, nullptr)
-               ? 0
-               : 1;
 }
 
 BOOL CALLBACK dumpResource(HMODULE module, LPCSTR type, LPCSTR name, WORD language,
@@ -211,8 +168,6 @@ int run(const char* with, const std::string& command, int argc, char** argv) {
     }
     if (command == "window") return printWindow(window);
     if (command == "controls") return printControls(window);
-    if (command == "box") return printBox(window);
-    if (command == "devicechange") return sendDeviceArrival(window);
 
     if (argc < 1) return usage();
     const HWND control = findControl(window, argv[0]);
@@ -221,7 +176,6 @@ int run(const char* with, const std::string& command, int argc, char** argv) {
         return 1;
     }
     if (command == "control") return printControl(window, control);
-    if (command == "combo") return printComboItems(control);
     if (command == "click") {
         if (!IsWindowEnabled(control) || !IsWindowVisible(control)) return 1;
         return PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
