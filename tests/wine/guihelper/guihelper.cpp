@@ -1,30 +1,24 @@
-// Drives the program's windows from outside for the Wine tests, and reads a
-// module's resources as the program does. Usage: guihelper [--with C] COMMAND [ARGS]
+// Drives the program's windows from outside for the Wine tests, and reads a module's resources
+// as the program does. Usage: guihelper [--with C] COMMAND [ARGS]
 //
-// The window is a visible top-level window of class "korvane", or with "--with
-// C" a dialog holding control C ("--with 65535:Static" is a message box). Every
-// command first waits up to a minute for it. A control is named "ID" or
-// "ID:CLASS" (CLASS tells apart controls sharing an id, as in the open-file
-// dialog). Texts are printed last on a line as "gbk=" and the hex of the ANSI
-// bytes the program holds; the arguments come in the ANSI code page too.
+// The window is a visible top-level window of class "korvane", or with "--with C" a dialog
+// holding control C ("--with 65535:Static" is a message box, whose text is that control); every
+// command first waits up to a minute for it. A control is "ID" or "ID:CLASS" (CLASS tells apart
+// controls sharing an id, as in the open-file dialog). Texts come last on a line as "gbk=" and
+// the hex of the ANSI bytes the program holds; the arguments come in the ANSI code page too.
 //
-//   window              class, styles, rectangle, client size, AdjustWindowRectEx's frame
-//   controls            one line per child control, in creation order
+//   window              class, style, rectangle (as WxH+X+Y), client size, title
+//   controls            per child control in creation order: id, class, position, text
 //   control C           the line of control C
-//   box                 a message box's caption and text
 //   click C             posts BM_CLICK to C (fails when C is disabled or hidden)
 //   settext C TEXT      sets C's text
-//   combo C             the selected index and the items of combo box C
-//   devicechange        sends WM_DEVICECHANGE with a volume arrival
 //   gone                waits until no such window is left
-//   resources MODULE DIR   every RC_DATA resource of MODULE into DIR\<id>.bin, "<id> <language>"
+//   resources MODULE    every RC_DATA resource of MODULE into <id>.bin here, "<id> <language>"
 //
 // Exit code 0 on success, 1 on failure or timeout, 2 on wrong usage.
-#include <windows.h>
-// dbt.h relies on the types of windows.h.
-#include <dbt.h>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -83,98 +77,45 @@ HWND findControl(HWND window, const char* name) {
     return nullptr;
 }
 
-HWND findWindow(const char* with) {
-    HWND hwnd = nullptr;
-    while ((hwnd = FindWindowExA(nullptr, hwnd, with ? "#32770" : "korvane", nullptr))) {
-        if (IsWindowVisible(hwnd) && (!with || findControl(hwnd, with))) return hwnd;
-    }
-    return nullptr;
-}
-
 // Polls until such a window is there (wanted) or none is left; false on timeout.
 bool waitForWindow(const char* with, bool wanted, HWND& window) {
-    const DWORD start = GetTickCount();
-    while (((window = findWindow(with)) != nullptr) != wanted) {
-        if (GetTickCount() - start >= 60000) return false;
-        Sleep(50);
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(50)) {
+        window = nullptr;
+        while ((window = FindWindowExA(nullptr, window, with ? "#32770" : "korvane", nullptr))) {
+            if (IsWindowVisible(window) && (!with || findControl(window, with))) break;
+        }
+        if ((window != nullptr) == wanted) return true;
     }
-    return true;
+    return false;
 }
 
 int printControl(HWND window, HWND control) {
     RECT rect;
     GetWindowRect(control, &rect);
     MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&rect), 2);
-    std::printf("id=%d class=%s x=%ld y=%ld w=%ld h=%ld enabled=%d visible=%d checked=%d %s\n",
-                GetDlgCtrlID(control), className(control).c_str(), rect.left, rect.top,
-                rect.right - rect.left, rect.bottom - rect.top, IsWindowEnabled(control) ? 1 : 0,
-                IsWindowVisible(control) ? 1 : 0, send(control, BM_GETCHECK, 0, 0) == BST_CHECKED,
-                gbk(ansiText(control)).c_str());
-    return 0;
-}
-
-int printControls(HWND window) {
-    for (HWND child : childrenOf(window)) printControl(window, child);
+    std::printf("id=%d class=%s x=%ld y=%ld %s\n", GetDlgCtrlID(control),
+                className(control).c_str(), rect.left, rect.top, gbk(ansiText(control)).c_str());
     return 0;
 }
 
 int printWindow(HWND window) {
-    RECT rect, client, frame = {0, 0, 0, 0};
+    RECT rect, client;
     GetWindowRect(window, &rect);
     GetClientRect(window, &client);
-    const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
-    AdjustWindowRectEx(&frame, style, FALSE, GetWindowLongA(window, GWL_EXSTYLE));
-    std::printf("class=%s style=0x%08lx x=%ld y=%ld w=%ld h=%ld client=%ldx%ld frame=%ldx%ld %s\n",
-                className(window).c_str(), static_cast<unsigned long>(style), rect.left, rect.top,
-                rect.right - rect.left, rect.bottom - rect.top, client.right, client.bottom,
-                frame.right - frame.left, frame.bottom - frame.top, gbk(ansiText(window)).c_str());
+    std::printf("class=%s style=0x%08lx geometry=%ldx%ld+%ld+%ld client=%ldx%ld %s\n",
+                className(window).c_str(),
+                static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
+                rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top, client.right,
+                client.bottom, gbk(ansiText(window)).c_str());
     return 0;
 }
 
-int printBox(HWND box) {
-    std::printf("caption %s\n", gbk(ansiText(box)).c_str());
-    const HWND text = findControl(box, "65535:Static");
-    std::printf("message %s\n", gbk(text ? ansiText(text) : std::string()).c_str());
-    return 0;
-}
-
-int printComboItems(HWND combo) {
-    std::printf("selected=%d\n", static_cast<int>(send(combo, CB_GETCURSEL, 0, 0)));
-    for (WPARAM i = 0, count = send(combo, CB_GETCOUNT, 0, 0); i < count; ++i) {
-        // Wine returns the wide text into the buffer of a cross-process
-        // CB_GETLBTEXT sent in the ANSI form, so the item is read wide and
-        // converted back the way the program's ANSI call converted it.
-        wchar_t wide[64] = {};
-        char ansi[128] = {};
-        SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide),
-                            SMTO_ABORTIFHUNG, 5000, nullptr);
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
-        std::printf("item %s\n", gbk(ansi).c_str());
-    }
-    return 0;
-}
-
-int sendDeviceArrival(HWND window) {
-    // The event carries a header that is marshalled with the message, so it
-    // is sent, never posted.
-    DEV_BROADCAST_VOLUME volume = {};
-    volume.dbcv_size = sizeof volume;
-    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
-    return SendMessageTimeoutA(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
-                               reinterpret_cast<LPARAM>(&volume), SMTO_ABORTIFHUNG, 5000, nullptr)
-               ? 0
-               : 1;
-}
-
-BOOL CALLBACK dumpResource(HMODULE module, LPCSTR type, LPCSTR name, WORD language,
-                           LONG_PTR outDir) {
+BOOL CALLBACK dumpResource(HMODULE module, LPCSTR type, LPCSTR name, WORD language, LONG_PTR) {
     const unsigned id = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(name));
     HRSRC found = FindResourceA(module, name, type);
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    const std::string path =
-        reinterpret_cast<const char*>(outDir) + std::string("\\") + std::to_string(id) + ".bin";
-    FILE* out = bytes ? std::fopen(path.c_str(), "wb") : nullptr;
+    FILE* out = bytes ? std::fopen((std::to_string(id) + ".bin").c_str(), "wb") : nullptr;
     if (out) {
         std::fwrite(bytes, 1, SizeofResource(module, found), out);
         std::fclose(out);
@@ -183,16 +124,16 @@ BOOL CALLBACK dumpResource(HMODULE module, LPCSTR type, LPCSTR name, WORD langua
     return TRUE;
 }
 
-BOOL CALLBACK dumpLanguages(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR outDir) {
-    if (IS_INTRESOURCE(name)) EnumResourceLanguagesA(module, type, name, dumpResource, outDir);
+BOOL CALLBACK dumpLanguages(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR) {
+    if (IS_INTRESOURCE(name)) EnumResourceLanguagesA(module, type, name, dumpResource, 0);
     return TRUE;
 }
 
-int dumpResources(const char* modulePath, const char* outDir) {
+int dumpResources(const char* modulePath) {
     // Loaded as data only, so the module may be of the other architecture.
     const HMODULE module = LoadLibraryExA(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!module) return 1;
-    EnumResourceNamesA(module, "RC_DATA", dumpLanguages, reinterpret_cast<LONG_PTR>(outDir));
+    EnumResourceNamesA(module, "RC_DATA", dumpLanguages, 0);
     return 0;
 }
 
@@ -202,7 +143,7 @@ int usage() {
 }
 
 int run(const char* with, const std::string& command, int argc, char** argv) {
-    HWND window;
+    HWND window = nullptr;
     const bool reached = waitForWindow(with, command != "gone", window);
     if (command == "gone") return reached ? 0 : 1;
     if (!reached) {
@@ -210,9 +151,10 @@ int run(const char* with, const std::string& command, int argc, char** argv) {
         return 1;
     }
     if (command == "window") return printWindow(window);
-    if (command == "controls") return printControls(window);
-    if (command == "box") return printBox(window);
-    if (command == "devicechange") return sendDeviceArrival(window);
+    if (command == "controls") {
+        for (HWND child : childrenOf(window)) printControl(window, child);
+        return 0;
+    }
 
     if (argc < 1) return usage();
     const HWND control = findControl(window, argv[0]);
@@ -221,7 +163,6 @@ int run(const char* with, const std::string& command, int argc, char** argv) {
         return 1;
     }
     if (command == "control") return printControl(window, control);
-    if (command == "combo") return printComboItems(control);
     if (command == "click") {
         if (!IsWindowEnabled(control) || !IsWindowVisible(control)) return 1;
         return PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
@@ -239,7 +180,7 @@ int main(int argc, char** argv) {
     const int i = withGiven ? 3 : 1;
     if (i >= argc) return usage();
     if (std::strcmp(argv[i], "resources") == 0) {
-        return argc - i == 3 ? dumpResources(argv[i + 1], argv[i + 2]) : usage();
+        return argc - i == 2 ? dumpResources(argv[i + 1]) : usage();
     }
     return run(with, argv[i], argc - i - 1, argv + i + 1);
 }
