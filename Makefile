@@ -25,7 +25,9 @@ win32: native
 	    -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw-i686.cmake
 	cmake --build build/win32 -j$(JOBS)
 
-# The 64-bit test twin: same sources, never shipped.
+# The 64-bit test twin: same sources, never shipped. Its payloads are built by
+# the native build configured for the 64-bit Wine route.
+win64: WINE_ARCH := win64
 win64: native
 	cmake -S . -B build/win64 -DCMAKE_BUILD_TYPE=MinSizeRel \
 	    -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw-x86_64.cmake \
