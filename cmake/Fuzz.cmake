@@ -18,23 +18,24 @@ set(_kh_fuzz_src "${PROJECT_SOURCE_DIR}/tests/fuzz")
 set(_kh_fuzz_flags -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined
     -fno-sanitize-recover=all -Wall -Wextra -Werror -finput-charset=UTF-8
     -I${PROJECT_SOURCE_DIR})
-set(_kh_fuzz_headers "${_kh_fuzz_src}/fuzz_checks.h" "${_kh_fuzz_src}/properties.h"
+set(_kh_fuzz_headers "${_kh_fuzz_src}/properties.h"
     "${PROJECT_SOURCE_DIR}/hdinstall/bootini_rules.h"
     "${PROJECT_SOURCE_DIR}/hdinstall/menu_entry.h"
     "${PROJECT_SOURCE_DIR}/platform/gbk_path.h")
 
-# name  seed corpus  core sources
+# name  seed corpus  property  core sources
 set(_kh_fuzz_targets
-    "bootini_add bootini hdinstall/bootini_rules.cpp"
-    "bootini_remove bootini hdinstall/bootini_rules.cpp"
-    "menu_insert menu hdinstall/bootini_rules.cpp,hdinstall/menu_entry.cpp")
+    "bootini_add bootini checkBootIniAdd hdinstall/bootini_rules.cpp"
+    "bootini_remove bootini checkBootIniRemove hdinstall/bootini_rules.cpp"
+    "menu_insert menu checkMenuInsert hdinstall/bootini_rules.cpp,hdinstall/menu_entry.cpp")
 
 set(_kh_fuzz_binaries "")
 foreach(_kh_spec IN LISTS _kh_fuzz_targets)
     separate_arguments(_kh_parts UNIX_COMMAND "${_kh_spec}")
     list(GET _kh_parts 0 _kh_name)
     list(GET _kh_parts 1 _kh_seeds)
-    list(GET _kh_parts 2 _kh_core)
+    list(GET _kh_parts 2 _kh_property)
+    list(GET _kh_parts 3 _kh_core)
     string(REPLACE "," ";" _kh_core "${_kh_core}")
     list(TRANSFORM _kh_core PREPEND "${PROJECT_SOURCE_DIR}/")
     set(_kh_binary "${_kh_fuzz_dir}/fuzz_${_kh_name}")
@@ -42,9 +43,9 @@ foreach(_kh_spec IN LISTS _kh_fuzz_targets)
     add_custom_command(
         OUTPUT "${_kh_binary}"
         COMMAND ${CMAKE_COMMAND} -E make_directory "${_kh_fuzz_dir}/work_${_kh_name}"
-        COMMAND ${KH_CLANGXX} ${_kh_fuzz_flags} "${_kh_fuzz_src}/${_kh_name}_fuzz.cpp"
-                ${_kh_core} -o "${_kh_binary}"
-        DEPENDS "${_kh_fuzz_src}/${_kh_name}_fuzz.cpp" ${_kh_core} ${_kh_fuzz_headers}
+        COMMAND ${KH_CLANGXX} ${_kh_fuzz_flags} -DKH_FUZZ_PROPERTY=${_kh_property}
+                "${_kh_fuzz_src}/fuzz_target.cpp" ${_kh_core} -o "${_kh_binary}"
+        DEPENDS "${_kh_fuzz_src}/fuzz_target.cpp" ${_kh_core} ${_kh_fuzz_headers}
         COMMENT "Building fuzz target ${_kh_name}"
         VERBATIM)
     list(APPEND _kh_fuzz_binaries "${_kh_binary}")
