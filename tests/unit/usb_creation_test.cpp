@@ -1,5 +1,6 @@
 // The USB media creation from the OK button to its end, through both answers
-// of the format question, with the tools' children scripted.
+// of the format question, with the tools' children scripted; and what Exit and
+// closing the window leave behind.
 #include <gtest/gtest.h>
 
 #include "tests/unit/usb_rig.h"
@@ -10,72 +11,56 @@ namespace {
 
 using test::UsbRig;
 namespace m = usb::msg;
+using Strings = std::vector<std::string>;
 
-void expectBootableTree(const UsbRig& rig) {
-    EXPECT_FALSE(rig.sys.readHostFile("G:\\isolinux\\vmlinuz0"));
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\vmlinuz0"), "kernel");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\initrd0.img"), "initrd0");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\vmlinuz0"), "kernel");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\initrd4disk.img"), "initrd4disk");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\syslinux.cfg"), "default vesamenu.c32\n");
-    // The ISO's own module is replaced by the one of the installer's build.
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\vesamenu.c32"), "vesamenu of this build");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\libcom32.c32"), "libcom32 of this build");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\libutil.c32"), "libutil of this build");
-}
+// Yes formats behind the watch timer (a stick already labelled BOOT is first
+// relabelled, or the watch would take it for formatted); No only sets the
+// label BOOT. 7-Zip's exit code 1 is a warning, and the creation finishes.
+TEST(UsbCreation, EachAnswerEndsInABootableStick) {
+    const Strings formatRoute{test::kListCommand, test::kFormatCommand, test::kExtractCommand,
+                              test::kInstallCommand};
+    const Strings relabelRoute{test::kListCommand, test::kExtractCommand, test::kInstallCommand};
+    const struct {
+        const char* name;
+        const char* label;
+        int answer;
+        int sevenZipExit;
+        Strings commands;
+        const char* labelSeen;  // by the child after the listing
+    } cases[] = {
+        {"Yes", "KINGSTON", win::kIdYes, 0, formatRoute, "KINGSTON"},
+        {"Yes on a stick labelled BOOT", "BOOT", win::kIdYes, 0, formatRoute, "BOOTS"},
+        {"No", "KINGSTON", win::kIdNo, 0, relabelRoute, "BOOT"},
+        {"No, 7-Zip warns", "KINGSTON", win::kIdNo, 1, relabelRoute, "BOOT"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool yes = c.answer == win::kIdYes;
+        UsbRig rig(c.label);
+        rig.children["7z.exe x"].exitCode = c.sevenZipExit;
+        rig.ui.answerNextBox(c.answer);
+        rig.pressOk();
+        EXPECT_EQ(rig.ui.startFormatPending(), yes ? 1 : 0);
+        EXPECT_TRUE(
+            rig.ui.control(yes ? ControlId::kStatusFormat : ControlId::kStatusCopy).visible);
+        EXPECT_FALSE(rig.ui.control(ControlId::kOk).enabled);
 
-TEST(UsbCreation, YesFormatsExtractsAndInstalls) {
-    UsbRig rig;
-    rig.pressOk();
-    // The question was answered Yes; the format runs behind the watch timer.
-    test::expectBox(rig.ui, 0, m::kFormatQuestion);
-    EXPECT_EQ(rig.ui.timers().at(1), 500u);  // the format watch
-    EXPECT_EQ(rig.ui.startFormatPending(), 1);
-    EXPECT_TRUE(rig.ui.control(ControlId::kStatusFormat).visible);
-    EXPECT_FALSE(rig.ui.control(ControlId::kOk).enabled);
-
-    rig.loop.run();
-    EXPECT_EQ(rig.sys.startedCommands(),
-              (std::vector<std::string>{test::kListCommand, test::kFormatCommand,
-                                        test::kExtractCommand, test::kInstallCommand}));
-    ASSERT_EQ(rig.ui.boxes().size(), 3u);
-    test::expectBox(rig.ui, 1, m::kFormatDone);
-    test::expectBox(rig.ui, 2, m::kDone);
-    expectBootableTree(rig);
-    EXPECT_FALSE(rig.toolsPresent());
-    EXPECT_TRUE(rig.ui.quitPosted());
-    EXPECT_TRUE(rig.ui.timers().empty());
-    EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
-    EXPECT_FALSE(rig.ui.control(ControlId::kStatusCopy).visible);
-    // The installer was waited for with the window kept painted.
-    EXPECT_GT(rig.ui.paintPumps(), 0);
-}
-
-TEST(UsbCreation, ALabelBootIsChangedBeforeTheFormat) {
-    UsbRig rig("BOOT");
-    rig.create();
-    ASSERT_GE(rig.sys.startedCommands().size(), 2u);
-    EXPECT_EQ(rig.sys.startedCommands()[1], test::kFormatCommand);
-    EXPECT_EQ(rig.labelAtStart[test::kFormatCommand], "BOOTS");
-    test::expectLastBox(rig.ui, m::kDone);
-}
-
-TEST(UsbCreation, NoRelabelsAndExtractsAtOnce) {
-    UsbRig rig;
-    rig.ui.answerNextBox(win::kIdNo);
-    rig.pressOk();
-    EXPECT_EQ(rig.sys.startedCommands(),
-              (std::vector<std::string>{test::kListCommand, test::kExtractCommand}));
-    EXPECT_EQ(rig.labelAtStart[test::kExtractCommand], "BOOT");
-    EXPECT_EQ(rig.ui.timers().at(2), 5000u);  // the copy timer
-    EXPECT_EQ(rig.ui.timers().count(1), 0u);
-    EXPECT_TRUE(rig.ui.control(ControlId::kStatusCopy).visible);
-
-    rig.loop.run();
-    EXPECT_FALSE(rig.started(test::kFormatCommand));
-    test::expectLastBox(rig.ui, m::kDone);
-    expectBootableTree(rig);
-    EXPECT_FALSE(rig.toolsPresent());
+        rig.loop.run();
+        EXPECT_EQ(rig.sys.startedCommands(), c.commands);
+        EXPECT_EQ(rig.labelAtStart[c.commands[1]], c.labelSeen);
+        ASSERT_EQ(rig.ui.boxes().size(), yes ? 3u : 2u);
+        test::expectBox(rig.ui, 0, m::kFormatQuestion);
+        if (yes) test::expectBox(rig.ui, 1, m::kFormatDone);
+        test::expectLastBox(rig.ui, m::kDone);
+        rig.expectBootableTree();
+        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_TRUE(rig.ui.quitPosted());
+        EXPECT_TRUE(rig.ui.timers().empty());
+        EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
+        EXPECT_FALSE(rig.ui.control(ControlId::kStatusCopy).visible);
+        // The installer was waited for with the window kept painted.
+        EXPECT_GT(rig.ui.paintPumps(), 0);
+    }
 }
 
 // Without formatting, the syslinux folder and the kernel of an earlier run must not be what boots.
@@ -93,33 +78,62 @@ TEST(UsbCreation, AnEarlierSyslinuxFolderIsKeptAsideNotBooted) {
     EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux.old\\vmlinuz0"), "older kernel");
 }
 
-// syslinux.cfg boots root=LABEL=BOOT: a stick that will not carry the label
-// (relabelled before a format, by the format, or kept on No) cannot boot, and
-// nothing is extracted onto it.
-TEST(UsbCreation, AStickWithoutTheLabelBootIsAFormatError) {
+// Every failure ends with its message, the tools and the log removed, no
+// timer left and the end requested. syslinux.cfg boots root=LABEL=BOOT: a
+// stick that will not carry the label (relabelled before a format, by the
+// format, or kept on No) cannot boot, and nothing is extracted onto it.
+TEST(UsbCreation, AFailureShowsItsMessage) {
     const struct {
         const char* name;
         const char* label;
         int answer;
         void (*arrange)(UsbRig&);
-        bool formatStarted;
-        bool watched;  // the format watch kept looking while the format ran
+        Message message;
+        const char* lastStarted;  // the last child started
+        std::string text = {};    // in place of the message's own
     } cases[] = {
         {"BOOT cannot be changed", "BOOT", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, false, false},
+         [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, m::kFormatFailed,
+         test::kListCommand},
         {"format ends without the label", "KINGSTON", win::kIdYes,
          [](UsbRig& rig) {
              rig.children["cmd /c"] = {false, 3000, 1, "", nullptr};
          },
-         true, true},
+         m::kFormatFailed, test::kFormatCommand},
         {"format cannot start", "KINGSTON", win::kIdYes,
-         [](UsbRig& rig) { rig.children["cmd /c"].startFails = true; }, true, false},
+         [](UsbRig& rig) { rig.children["cmd /c"].startFails = true; }, m::kFormatFailed,
+         test::kFormatCommand},
         {"No on a write-protected stick", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, false, false},
-        {"No, the label cannot be set", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.failNext(sim::Op::kSetVolumeLabel); }, false, false},
+         [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, m::kFormatFailed,
+         test::kListCommand},
         {"No, the label cannot be read", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.failNext(sim::Op::kVolumeLabel); }, false, false},
+         [](UsbRig& rig) { rig.sys.failNext(sim::Op::kVolumeLabel); }, m::kFormatFailed,
+         test::kListCommand},
+        {"7-Zip cannot start", "KINGSTON", win::kIdNo,
+         [](UsbRig& rig) { rig.children["7z.exe x"].startFails = true; }, m::kProcessFailed,
+         test::kExtractCommand},
+        {"7-Zip fails", "KINGSTON", win::kIdNo,
+         [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 2; }, m::kCopyFailed,
+         test::kExtractCommand},
+        {"pulled during the extraction", "KINGSTON", win::kIdNo,
+         [](UsbRig& rig) {
+             rig.loop.beforeTick = [&rig](int) {
+                 rig.sys.failDriveFrom(rig.sys.calls().size() + 1, 'G');
+             };
+         },
+         m::kCopyFailed, test::kExtractCommand},
+        {"configuration not written", "KINGSTON", win::kIdYes,
+         [](UsbRig& rig) { rig.sys.failPath(sim::Op::kCreateFile, "G:\\syslinux\\syslinux.cfg"); },
+         m::error(""), test::kExtractCommand, "资源文件syslinux.cfg创建失败"},
+        {"module resource missing", "KINGSTON", win::kIdYes,
+         [](UsbRig& rig) { rig.sys.setResource(161, "", Resource::Status::kNotFound); },
+         m::error(""), test::kExtractCommand, "找不到资源文件libcom32.c32"},
+        {"installer fails", "KINGSTON", win::kIdNo,
+         [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, m::kInstallerFailed,
+         test::kInstallCommand},
+        {"installer hangs", "KINGSTON", win::kIdYes,
+         [](UsbRig& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
+         m::kInstallerFailed, test::kInstallCommand},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -127,78 +141,14 @@ TEST(UsbCreation, AStickWithoutTheLabelBootIsAFormatError) {
         c.arrange(rig);
         rig.ui.answerNextBox(c.answer);
         rig.create();
-        test::expectLastBox(rig.ui, m::kFormatFailed);
-        EXPECT_EQ(rig.started(test::kFormatCommand), c.formatStarted);
-        if (c.watched) {
-            EXPECT_GE(rig.loop.ticks(1), 6);
-        } else {
-            EXPECT_EQ(rig.loop.ticks(1), 0);
-        }
-        EXPECT_FALSE(rig.started("7z.exe x"));
-        EXPECT_FALSE(rig.boxShown(m::kDone.text));
-        EXPECT_FALSE(rig.toolsPresent());
-        EXPECT_TRUE(rig.ui.timers().empty());
-        EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
-        EXPECT_TRUE(rig.ui.quitPosted());
-    }
-}
-
-// The stick pulled or failing while 7-Zip extracts, a tool failing, or the
-// files of the finish not written: each ends in an error, never in success,
-// and the tools and the log are removed.
-TEST(UsbCreation, ALateFailureIsNoSuccess) {
-    const struct {
-        const char* name;
-        int answer;
-        void (*arrange)(UsbRig&);
-        Message message;
-        std::string text;  // in place of the message's own
-        bool installerStarted;
-    } cases[] = {
-        {"7-Zip fails", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 2; },
-         m::kCopyFailed, "", false},
-        {"isolinux cannot be renamed", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.failPath(sim::Op::kMoveFile, "G:\\isolinux"); }, m::kCopyFailed,
-         "", false},
-        {"kernel copy fails", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.failPath(sim::Op::kCopyFile, "G:\\vmlinuz0"); }, m::kCopyFailed,
-         "", false},
-        {"pulled during the extraction", win::kIdNo,
-         [](UsbRig& rig) {
-             rig.loop.beforeTick = [&rig](int) {
-                 rig.sys.failDriveFrom(rig.sys.calls().size() + 1, 'G');
-             };
-         },
-         m::kCopyFailed, "", false},
-        {"configuration not written", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.failPath(sim::Op::kCreateFile, "G:\\syslinux\\syslinux.cfg"); },
-         m::error(""), "资源文件syslinux.cfg创建失败", false},
-        {"module resource missing", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.setResource(161, "", Resource::Status::kNotFound); },
-         m::error(""), "找不到资源文件libcom32.c32", false},
-        {"installer fails", win::kIdNo,
-         [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, m::kInstallerFailed, "",
-         true},
-        {"installer hangs", win::kIdYes,
-         [](UsbRig& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
-         m::kInstallerFailed, "", true},
-        {"installer cannot start", win::kIdYes,
-         [](UsbRig& rig) { rig.children["syslinux.exe"].startFails = true; }, m::kInstallerFailed,
-         "", true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        UsbRig rig;
-        c.arrange(rig);
-        rig.ui.answerNextBox(c.answer);
-        rig.create();
         test::expectLastBox(rig.ui, c.message, c.text);
-        EXPECT_EQ(rig.started(test::kInstallCommand), c.installerStarted);
-        EXPECT_FALSE(rig.boxShown(m::kDone.text));
+        EXPECT_EQ(rig.sys.startedCommands().back(), c.lastStarted);
+        EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
         if (std::string(c.message.text) == m::kCopyFailed.text) {
             EXPECT_FALSE(rig.ui.control(ControlId::kStatusCopy).visible);
         }
         EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_TRUE(rig.ui.timers().empty());
         EXPECT_TRUE(rig.ui.quitPosted());
     }
 }
@@ -214,25 +164,6 @@ TEST(UsbCreation, AnEmptyModuleResourceReturnsTheWindowToIdle) {
     EXPECT_FALSE(rig.started(test::kInstallCommand));
     EXPECT_FALSE(rig.ui.quitPosted());
     EXPECT_TRUE(rig.ui.control(ControlId::kOk).enabled);
-}
-
-TEST(UsbCreation, AnExtractionThatCannotStartEndsWithoutTimer) {
-    UsbRig rig;
-    rig.children["7z.exe x"].startFails = true;
-    rig.ui.answerNextBox(win::kIdNo);
-    rig.create();
-    test::expectLastBox(rig.ui, m::kProcessFailed);
-    EXPECT_TRUE(rig.ui.timers().empty());
-    EXPECT_TRUE(rig.ui.quitPosted());
-}
-
-// 7-Zip's exit code 1 is a warning: the creation finishes (2 is an error, above).
-TEST(UsbCreation, SevenZipWarningsFinish) {
-    UsbRig rig;
-    rig.children["7z.exe x"].exitCode = 1;
-    rig.ui.answerNextBox(win::kIdNo);
-    rig.create();
-    test::expectLastBox(rig.ui, m::kDone);
 }
 
 // Radio commands and device changes during the run leave the confirmed drive
@@ -253,56 +184,68 @@ TEST(UsbCreation, TheConfirmedDriveStaysTheTarget) {
     }
     rig.loop.run();
     test::expectLastBox(rig.ui, m::kDone);
-    EXPECT_EQ(rig.sys.startedCommands(),
-              (std::vector<std::string>{test::kListCommand, test::kFormatCommand,
-                                        test::kExtractCommand, test::kInstallCommand}));
+    EXPECT_EQ(rig.sys.startedCommands(), (Strings{test::kListCommand, test::kFormatCommand,
+                                                  test::kExtractCommand, test::kInstallCommand}));
     EXPECT_TRUE(rig.ui.control(ControlId::kModeUsb).checked);
     EXPECT_FALSE(rig.ui.control(ControlId::kModeHarddisk).checked);
     EXPECT_EQ(rig.state.usb.session.target, 'G');
-    expectBootableTree(rig);
+    rig.expectBootableTree();
     EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
 }
 
-TEST(UsbCreation, ExitStopsSevenZipAndDeletesTheToolsCloseOnlyStops) {
-    for (bool exit : {true, false}) {
+// Exit ends a running 7-Zip, waits for it, then deletes the tools in the
+// order they were written; closing the window only ends 7-Zip. Either way
+// nothing follows.
+TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
+    const Strings deletes{"delete C:\\tools\\7z.exe", "delete C:\\tools\\7z.dll",
+                          "delete C:\\tools\\syslinux.exe"};
+    Strings afterExtraction{"terminate", "wait"};
+    afterExtraction.insert(afterExtraction.end(), deletes.begin(), deletes.end());
+    afterExtraction.push_back("delete C:\\tools\\7z-progress.log");
+    const struct {
+        const char* name;
+        const char* running;  // the child the command finds running
+        int answer;
+        bool exit;
+        Strings calls;  // terminations, waits and deletes the command makes
+    } cases[] = {
+        {"exit while 7-Zip extracts", "7z.exe x", win::kIdNo, true, afterExtraction},
+        {"close while 7-Zip extracts", "7z.exe x", win::kIdNo, false, {"terminate"}},
+        {"exit while formatting", "cmd /c", win::kIdYes, true, deletes},
+        {"close while formatting", "cmd /c", win::kIdYes, false, {}},
+        {"exit before any creation", nullptr, 0, true, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         UsbRig rig;
-        rig.children["7z.exe x"].runsForMs = 600000;
-        rig.ui.answerNextBox(win::kIdNo);
-        rig.pressOk();
-        rig.loop.step();
+        if (c.running) {
+            rig.children[c.running].runsForMs = 600000;
+            rig.ui.answerNextBox(c.answer);
+            rig.pressOk();
+            rig.loop.step();
+            rig.loop.step();
+        }
         const ProcessHandle sevenZip = rig.state.shared.extractionChild;
-        ASSERT_TRUE(rig.sys.processRunning(sevenZip));
-        if (exit) {
+        const size_t before = rig.sys.calls().size();
+        if (c.exit) {
             rig.command(ControlId::kExit);
         } else {
             app::onClose(rig.state);
         }
-        EXPECT_FALSE(rig.sys.processRunning(sevenZip));
-        EXPECT_EQ(rig.toolsPresent(), !exit);
-        EXPECT_TRUE(rig.ui.quitPosted());
-        EXPECT_FALSE(rig.boxShown(m::kDone.text));
-    }
-}
-
-TEST(UsbCreation, ExitWhileFormattingDeletesTheToolsInOrderCloseKeepsThem) {
-    for (const bool exit : {true, false}) {
-        UsbRig rig;
-        rig.children["cmd /c"].runsForMs = 600000;
-        rig.pressOk();
-        rig.loop.step();
-        rig.loop.step();
-        if (exit) {
-            rig.command(ControlId::kExit);
-        } else {
-            app::onClose(rig.state);
+        Strings calls;
+        for (size_t i = before; i < rig.sys.calls().size(); ++i) {
+            const sim::Call& call = rig.sys.calls()[i];
+            if (call.op == sim::Op::kTerminate) calls.push_back("terminate");
+            if (call.op == sim::Op::kWaitForExit) calls.push_back("wait");
+            if (call.op == sim::Op::kDeleteFile) calls.push_back("delete " + call.path);
         }
-        EXPECT_EQ(rig.toolsPresent(), !exit);
+        EXPECT_EQ(calls, c.calls);
+        EXPECT_FALSE(sevenZip != 0 && rig.sys.processRunning(sevenZip));
+        EXPECT_EQ(rig.toolsPresent(), c.running && !c.exit);
         EXPECT_TRUE(rig.ui.quitPosted());
         EXPECT_FALSE(rig.loop.step());
-        EXPECT_FALSE(rig.started("7z.exe x"));
-        EXPECT_EQ(
-            rig.state.shared.toolPaths,
-            (std::vector<std::string>{test::kSevenZip, test::kSevenZipDll, test::kInstaller}));
+        EXPECT_FALSE(rig.boxShown(m::kDone.text));
+        EXPECT_FALSE(rig.boxShown(m::kFormatDone.text));
     }
 }
 

@@ -4,6 +4,8 @@
 // the label, the installer ends).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -20,10 +22,6 @@
 namespace kh::test {
 
 inline constexpr const char* kIso = "C:\\isos\\live.iso";
-inline constexpr const char* kSevenZip = "C:\\tools\\7z.exe";
-inline constexpr const char* kSevenZipDll = "C:\\tools\\7z.dll";
-inline constexpr const char* kInstaller = "C:\\tools\\syslinux.exe";
-inline constexpr const char* kProgressLog = "C:\\tools\\7z-progress.log";
 inline constexpr const char* kListCommand = "7z.exe l -slt \"C:\\isos\\live.iso\"";
 inline constexpr const char* kExtractCommand =
     "7z.exe x -y -bsp1 -oG:\\ \"C:\\isos\\live.iso\" -x![BOOT]";
@@ -88,8 +86,7 @@ struct UsbRig : SimEnv {
     sim::SimProcess behaviour(const std::string& command) {
         labelAtStart[command] = sys.volume('G').label.value_or("");
         for (const auto& [prefix, process] : children) {
-            if (command.rfind(prefix, 0) != 0) continue;
-            return process;
+            if (command.rfind(prefix, 0) == 0) return process;
         }
         return SimProcess{true, 0, 0, "", nullptr};
     }
@@ -114,11 +111,26 @@ struct UsbRig : SimEnv {
         }
         return false;
     }
-    const sim::BoxRecord& lastBox() const { return ui.boxes().back(); }
     // The tools or 7-Zip's progress log next to the program.
     bool toolsPresent() const {
-        return sys.readHostFile(kSevenZip) || sys.readHostFile(kSevenZipDll) ||
-               sys.readHostFile(kInstaller) || sys.readHostFile(kProgressLog);
+        for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe", "7z-progress.log"}) {
+            if (sys.readHostFile(std::string("C:\\tools\\") + name)) return true;
+        }
+        return false;
+    }
+
+    // What a finished creation leaves on G:.
+    void expectBootableTree() const {
+        EXPECT_FALSE(sys.readHostFile("G:\\isolinux\\vmlinuz0"));
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\vmlinuz0"), "kernel");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\initrd0.img"), "initrd0");
+        EXPECT_EQ(sys.readHostFile("G:\\vmlinuz0"), "kernel");
+        EXPECT_EQ(sys.readHostFile("G:\\initrd4disk.img"), "initrd4disk");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\syslinux.cfg"), "default vesamenu.c32\n");
+        // The ISO's own module is replaced by the one of the installer's build.
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\vesamenu.c32"), "vesamenu of this build");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\libcom32.c32"), "libcom32 of this build");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\libutil.c32"), "libutil of this build");
     }
 
     std::map<std::string, SimProcess> children;  // by command prefix
