@@ -103,12 +103,6 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
              isoOn(rig, "S:\\live.iso");
          },
          &m::kIsoOnTarget},
-        {"ISO through a mounted folder",
-         [](UsbRig& rig) {
-             rig.sys.mountFolder("C:\\mnt\\stick", 'G');
-             isoOn(rig, "C:\\mnt\\stick\\live.iso");
-         },
-         &m::kIsoOnTarget},
         {"ISO on the stick, its volume not named by the system",
          [](UsbRig& rig) {
              rig.sys.failPath(sim::Op::kVolumeIdentity, "G:\\live.iso");
@@ -129,16 +123,6 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
             test::expectLastBox(rig.ui, m::kFormatQuestion);
         }
     }
-}
-
-TEST(UsbChecks, ARefusedAttemptCanBeRepeated) {
-    UsbRig rig;
-    rig.sys.volume('G').freeSpace = DiskFreeSpace{1, 1, 1000};
-    rig.pressOk();
-    rig.sys.volume('G').freeSpace = DiskFreeSpace{8, 512, 1000000};
-    rig.ui.answerNextBox(win::kIdNo);
-    rig.create();
-    test::expectLastBox(rig.ui, m::kDone);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // closing the window leave behind.
 #include <gtest/gtest.h>
 
+#include "platform/gbk_path.h"
 #include "tests/unit/usb_rig.h"
 #include "usbmedia/messages.h"
 
@@ -13,51 +14,119 @@ using test::UsbRig;
 namespace m = usb::msg;
 using Strings = std::vector<std::string>;
 
-// Yes formats behind the watch timer (a stick already labelled BOOT is first
-// relabelled, or the watch would take it for formatted); No only sets the
-// label BOOT. 7-Zip's exit code 1 is a warning, and the creation finishes.
-TEST(UsbCreation, EachAnswerEndsInABootableStick) {
-    const Strings formatRoute{test::kListCommand, test::kFormatCommand, test::kExtractCommand,
-                              test::kInstallCommand};
-    const Strings relabelRoute{test::kListCommand, test::kExtractCommand, test::kInstallCommand};
+// The children started, by name: "list format extract install" when all ran.
+std::string startedChildren(const UsbRig& rig) {
+    const std::map<std::string, std::string> names = {{test::kListCommand, "list"},
+                                                      {test::kFormatCommand, "format"},
+                                                      {test::kExtractCommand, "extract"},
+                                                      {test::kInstallCommand, "install"}};
+    std::string out;
+    for (const std::string& command : rig.sys.startedCommands()) {
+        const auto name = names.find(command);
+        out += (out.empty() ? "" : " ") + (name == names.end() ? command : name->second);
+    }
+    return out;
+}
+
+// Each answer to the format question and each failure after it: the children
+// started, the boxes, and what is left behind. Yes formats behind the watch
+// timer; No only sets the label BOOT. syslinux.cfg boots root=LABEL=BOOT: a
+// stick that will not carry the label cannot boot, and nothing is extracted
+// onto it. 7-Zip's exit code 1 is a warning. Radio commands and device changes
+// during the run leave G: the target; a second stick E: stays empty.
+TEST(UsbCreation, EachRouteEndsWithItsMessage) {
+    const auto nothing = [](UsbRig&) {};
+    const auto writeProtected = [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; };
     const struct {
         const char* name;
-        const char* label;
         int answer;
-        int sevenZipExit;
-        Strings commands;
-        const char* labelSeen;  // by the child after the listing
+        void (*arrange)(UsbRig&);
+        const char* children;   // started
+        Message message;        // the last box
+        std::string text = {};  // in place of the message's own
+        const char* label = "KINGSTON";
     } cases[] = {
-        {"Yes", "KINGSTON", win::kIdYes, 0, formatRoute, "KINGSTON"},
-        {"Yes on a stick labelled BOOT", "BOOT", win::kIdYes, 0, formatRoute, "BOOTS"},
-        {"No", "KINGSTON", win::kIdNo, 0, relabelRoute, "BOOT"},
-        {"No, 7-Zip warns", "KINGSTON", win::kIdNo, 1, relabelRoute, "BOOT"},
+        {"Yes", win::kIdYes, nothing, "list format extract install", m::kDone},
+        {"Yes on a stick labelled BOOT", win::kIdYes, nothing, "list format extract install",
+         m::kDone, "", "BOOT"},
+        {"Yes, E: selected during the run", win::kIdYes,
+         [](UsbRig& rig) {
+             rig.loop.beforeTick = [&rig](int) {
+                 rig.command(ControlId::kModeHarddisk);
+                 rig.command(ControlId::kModeUsb);
+                 app::onDeviceChange(rig.state, win::kDbtDeviceArrival);
+                 rig.ui.selectDriveIndex(0);  // E:
+             };
+         },
+         "list format extract install", m::kDone},
+        {"No", win::kIdNo, nothing, "list extract install", m::kDone},
+        {"No, 7-Zip warns", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 1; },
+         "list extract install", m::kDone},
+        {"BOOT cannot be changed", win::kIdYes, writeProtected, "list", m::kFormatFailed, "",
+         "BOOT"},
+        {"format ends without the label", win::kIdYes,
+         [](UsbRig& rig) { rig.children["cmd /c"].onExit = nullptr; }, "list format",
+         m::kFormatFailed},
+        {"format cannot start", win::kIdYes,
+         [](UsbRig& rig) { rig.children["cmd /c"].startFails = true; }, "list format",
+         m::kFormatFailed},
+        {"No on a write-protected stick", win::kIdNo, writeProtected, "list", m::kFormatFailed},
+        {"7-Zip cannot start", win::kIdNo,
+         [](UsbRig& rig) { rig.children["7z.exe x"].startFails = true; }, "list extract",
+         m::kProcessFailed},
+        {"7-Zip fails", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 2; },
+         "list extract", m::kCopyFailed},
+        {"pulled during the extraction", win::kIdNo,
+         [](UsbRig& rig) {
+             rig.loop.beforeTick = [&rig](int) {
+                 rig.sys.failDriveFrom(rig.sys.calls().size() + 1, 'G');
+             };
+         },
+         "list extract", m::kCopyFailed},
+        {"module resource missing", win::kIdYes,
+         [](UsbRig& rig) { rig.sys.setResource(161, "", Resource::Status::kNotFound); },
+         "list format extract", m::error(""), "找不到资源文件libcom32.c32"},
+        {"installer fails", win::kIdNo,
+         [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, "list extract install",
+         m::kInstallerFailed},
+        {"installer hangs", win::kIdYes,
+         [](UsbRig& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
+         "list format extract install", m::kInstallerFailed},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const bool yes = c.answer == win::kIdYes;
         UsbRig rig(c.label);
-        rig.children["7z.exe x"].exitCode = c.sevenZipExit;
+        rig.addRemovable('E', "OTHER");
+        c.arrange(rig);
         rig.ui.answerNextBox(c.answer);
         rig.pressOk();
-        EXPECT_EQ(rig.ui.startFormatPending(), yes ? 1 : 0);
-        EXPECT_TRUE(
-            rig.ui.control(yes ? ControlId::kStatusFormat : ControlId::kStatusCopy).visible);
-        EXPECT_FALSE(rig.ui.control(ControlId::kOk).enabled);
+        EXPECT_EQ(rig.ui.startFormatPending(),
+                  std::string(c.children).find("format") != std::string::npos);
+        for (ControlId id : {ControlId::kOk, ControlId::kModeUsb, ControlId::kModeHarddisk,
+                             ControlId::kDriveList, ControlId::kBrowse, ControlId::kIsoPath}) {
+            EXPECT_FALSE(rig.ui.control(id).enabled) << static_cast<int>(id);
+        }
 
         rig.loop.run();
-        EXPECT_EQ(rig.sys.startedCommands(), c.commands);
-        EXPECT_EQ(rig.labelAtStart[c.commands[1]], c.labelSeen);
-        ASSERT_EQ(rig.ui.boxes().size(), yes ? 3u : 2u);
+        EXPECT_EQ(startedChildren(rig), c.children);
+        const bool formatted = c.answer == win::kIdYes && rig.started(test::kExtractCommand);
+        ASSERT_EQ(rig.ui.boxes().size(), formatted ? 3u : 2u) << rig.messages();
         test::expectBox(rig.ui, 0, m::kFormatQuestion);
-        if (yes) test::expectBox(rig.ui, 1, m::kFormatDone);
-        test::expectLastBox(rig.ui, m::kDone);
-        rig.expectBootableTree();
+        if (formatted) test::expectBox(rig.ui, 1, m::kFormatDone);
+        test::expectLastBox(rig.ui, c.message, c.text);
+        EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
+        EXPECT_TRUE(rig.ui.control(ControlId::kModeUsb).checked);
         EXPECT_FALSE(rig.toolsPresent());
         EXPECT_TRUE(rig.ui.quitPosted());
         EXPECT_TRUE(rig.ui.timers().empty());
         EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
-        EXPECT_FALSE(rig.ui.control(ControlId::kStatusCopy).visible);
+        const std::string shown = c.message.text;
+        if (shown == m::kCopyFailed.text || shown == m::kDone.text) {
+            EXPECT_FALSE(rig.ui.control(ControlId::kStatusCopy).visible);
+        }
+        if (shown != m::kDone.text) continue;
+        rig.expectBootableTree();
+        EXPECT_EQ(rig.sys.volume('G').label, "BOOT");
         // The installer was waited for with the window kept painted.
         EXPECT_GT(rig.ui.paintPumps(), 0);
     }
@@ -78,81 +147,6 @@ TEST(UsbCreation, AnEarlierSyslinuxFolderIsKeptAsideNotBooted) {
     EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux.old\\vmlinuz0"), "older kernel");
 }
 
-// Every failure ends with its message, the tools and the log removed, no
-// timer left and the end requested. syslinux.cfg boots root=LABEL=BOOT: a
-// stick that will not carry the label (relabelled before a format, by the
-// format, or kept on No) cannot boot, and nothing is extracted onto it.
-TEST(UsbCreation, AFailureShowsItsMessage) {
-    const struct {
-        const char* name;
-        const char* label;
-        int answer;
-        void (*arrange)(UsbRig&);
-        Message message;
-        const char* lastStarted;  // the last child started
-        std::string text = {};    // in place of the message's own
-    } cases[] = {
-        {"BOOT cannot be changed", "BOOT", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, m::kFormatFailed,
-         test::kListCommand},
-        {"format ends without the label", "KINGSTON", win::kIdYes,
-         [](UsbRig& rig) {
-             rig.children["cmd /c"] = {false, 3000, 1, "", nullptr};
-         },
-         m::kFormatFailed, test::kFormatCommand},
-        {"format cannot start", "KINGSTON", win::kIdYes,
-         [](UsbRig& rig) { rig.children["cmd /c"].startFails = true; }, m::kFormatFailed,
-         test::kFormatCommand},
-        {"No on a write-protected stick", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, m::kFormatFailed,
-         test::kListCommand},
-        {"No, the label cannot be read", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.failNext(sim::Op::kVolumeLabel); }, m::kFormatFailed,
-         test::kListCommand},
-        {"7-Zip cannot start", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) { rig.children["7z.exe x"].startFails = true; }, m::kProcessFailed,
-         test::kExtractCommand},
-        {"7-Zip fails", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 2; }, m::kCopyFailed,
-         test::kExtractCommand},
-        {"pulled during the extraction", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) {
-             rig.loop.beforeTick = [&rig](int) {
-                 rig.sys.failDriveFrom(rig.sys.calls().size() + 1, 'G');
-             };
-         },
-         m::kCopyFailed, test::kExtractCommand},
-        {"configuration not written", "KINGSTON", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.failPath(sim::Op::kCreateFile, "G:\\syslinux\\syslinux.cfg"); },
-         m::error(""), test::kExtractCommand, "资源文件syslinux.cfg创建失败"},
-        {"module resource missing", "KINGSTON", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.setResource(161, "", Resource::Status::kNotFound); },
-         m::error(""), test::kExtractCommand, "找不到资源文件libcom32.c32"},
-        {"installer fails", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, m::kInstallerFailed,
-         test::kInstallCommand},
-        {"installer hangs", "KINGSTON", win::kIdYes,
-         [](UsbRig& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
-         m::kInstallerFailed, test::kInstallCommand},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        UsbRig rig(c.label);
-        c.arrange(rig);
-        rig.ui.answerNextBox(c.answer);
-        rig.create();
-        test::expectLastBox(rig.ui, c.message, c.text);
-        EXPECT_EQ(rig.sys.startedCommands().back(), c.lastStarted);
-        EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
-        if (std::string(c.message.text) == m::kCopyFailed.text) {
-            EXPECT_FALSE(rig.ui.control(ControlId::kStatusCopy).visible);
-        }
-        EXPECT_FALSE(rig.toolsPresent());
-        EXPECT_TRUE(rig.ui.timers().empty());
-        EXPECT_TRUE(rig.ui.quitPosted());
-    }
-}
-
 // An empty module resource is given up without a word, as any empty payload
 // is; the window is ready for another try, not ended.
 TEST(UsbCreation, AnEmptyModuleResourceReturnsTheWindowToIdle) {
@@ -160,60 +154,29 @@ TEST(UsbCreation, AnEmptyModuleResourceReturnsTheWindowToIdle) {
     rig.sys.setResource(161, "", Resource::Status::kOk);
     rig.ui.answerNextBox(win::kIdYes);
     rig.create();
-    EXPECT_FALSE(rig.boxShown(m::kDone.text));
+    ASSERT_EQ(rig.ui.boxes().size(), 2u);  // the format question and its end
     EXPECT_FALSE(rig.started(test::kInstallCommand));
     EXPECT_FALSE(rig.ui.quitPosted());
     EXPECT_TRUE(rig.ui.control(ControlId::kOk).enabled);
-}
-
-// Radio commands and device changes during the run leave the confirmed drive
-// alone: every tool is started on G: and every file lands there.
-TEST(UsbCreation, TheConfirmedDriveStaysTheTarget) {
-    UsbRig rig;
-    rig.addRemovable('E', "OTHER");
-    rig.loop.beforeTick = [&rig](int) {
-        rig.command(ControlId::kModeHarddisk);
-        rig.command(ControlId::kModeUsb);
-        app::onDeviceChange(rig.state, win::kDbtDeviceArrival);
-        rig.ui.selectDriveIndex(0);  // E:
-    };
-    rig.pressOk();
-    for (ControlId id : {ControlId::kModeUsb, ControlId::kModeHarddisk, ControlId::kDriveList,
-                         ControlId::kBrowse, ControlId::kIsoPath}) {
-        EXPECT_FALSE(rig.ui.control(id).enabled) << static_cast<int>(id);
-    }
-    rig.loop.run();
-    test::expectLastBox(rig.ui, m::kDone);
-    EXPECT_EQ(rig.sys.startedCommands(), (Strings{test::kListCommand, test::kFormatCommand,
-                                                  test::kExtractCommand, test::kInstallCommand}));
-    EXPECT_TRUE(rig.ui.control(ControlId::kModeUsb).checked);
-    EXPECT_FALSE(rig.ui.control(ControlId::kModeHarddisk).checked);
-    EXPECT_EQ(rig.state.usb.session.target, 'G');
-    rig.expectBootableTree();
-    EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
 }
 
 // Exit ends a running 7-Zip, waits for it, then deletes the tools in the
 // order they were written; closing the window only ends 7-Zip. Either way
 // nothing follows.
 TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
-    const Strings deletes{"delete C:\\tools\\7z.exe", "delete C:\\tools\\7z.dll",
-                          "delete C:\\tools\\syslinux.exe"};
-    Strings afterExtraction{"terminate", "wait"};
-    afterExtraction.insert(afterExtraction.end(), deletes.begin(), deletes.end());
-    afterExtraction.push_back("delete C:\\tools\\7z-progress.log");
     const struct {
         const char* name;
         const char* running;  // the child the command finds running
         int answer;
         bool exit;
-        Strings calls;  // terminations, waits and deletes the command makes
+        const char* calls;  // the terminations, waits and deletes it makes
     } cases[] = {
-        {"exit while 7-Zip extracts", "7z.exe x", win::kIdNo, true, afterExtraction},
-        {"close while 7-Zip extracts", "7z.exe x", win::kIdNo, false, {"terminate"}},
-        {"exit while formatting", "cmd /c", win::kIdYes, true, deletes},
-        {"close while formatting", "cmd /c", win::kIdYes, false, {}},
-        {"exit before any creation", nullptr, 0, true, {}},
+        {"exit while 7-Zip extracts", "7z.exe x", win::kIdNo, true,
+         "terminate wait 7z.exe 7z.dll syslinux.exe 7z-progress.log"},
+        {"close while 7-Zip extracts", "7z.exe x", win::kIdNo, false, "terminate"},
+        {"exit while formatting", "cmd /c", win::kIdYes, true, "7z.exe 7z.dll syslinux.exe"},
+        {"close while formatting", "cmd /c", win::kIdYes, false, ""},
+        {"exit before any creation", nullptr, 0, true, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -226,26 +189,29 @@ TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
             rig.loop.step();
         }
         const ProcessHandle sevenZip = rig.state.shared.extractionChild;
-        const size_t before = rig.sys.calls().size();
+        const size_t calls = rig.sys.calls().size();
+        const size_t boxes = rig.ui.boxes().size();
         if (c.exit) {
             rig.command(ControlId::kExit);
         } else {
             app::onClose(rig.state);
         }
-        Strings calls;
-        for (size_t i = before; i < rig.sys.calls().size(); ++i) {
+        std::string made;
+        const auto note = [&made](const std::string& what) {
+            made += (made.empty() ? "" : " ") + what;
+        };
+        for (size_t i = calls; i < rig.sys.calls().size(); ++i) {
             const sim::Call& call = rig.sys.calls()[i];
-            if (call.op == sim::Op::kTerminate) calls.push_back("terminate");
-            if (call.op == sim::Op::kWaitForExit) calls.push_back("wait");
-            if (call.op == sim::Op::kDeleteFile) calls.push_back("delete " + call.path);
+            if (call.op == sim::Op::kTerminate) note("terminate");
+            if (call.op == sim::Op::kWaitForExit) note("wait");
+            if (call.op == sim::Op::kDeleteFile) note(fileNameOf(call.path));
         }
-        EXPECT_EQ(calls, c.calls);
+        EXPECT_EQ(made, c.calls);
         EXPECT_FALSE(sevenZip != 0 && rig.sys.processRunning(sevenZip));
         EXPECT_EQ(rig.toolsPresent(), c.running && !c.exit);
         EXPECT_TRUE(rig.ui.quitPosted());
         EXPECT_FALSE(rig.loop.step());
-        EXPECT_FALSE(rig.boxShown(m::kDone.text));
-        EXPECT_FALSE(rig.boxShown(m::kFormatDone.text));
+        EXPECT_EQ(rig.ui.boxes().size(), boxes);
     }
 }
 

@@ -1,7 +1,8 @@
 // Every system call of a whole creation failing, once or for good: the
 // creation never claims success or asks on after it showed a failure, never
-// ends without saying why or claims a stick it did not make, never stalls with OK disabled and
-// nothing left to happen, and removes its tools and log however it ends.
+// claims a stick it did not make, never ends without saying why, never stalls
+// with OK disabled and nothing left to happen, and removes its tools and log
+// however it ends.
 #include <gtest/gtest.h>
 
 #include "tests/support/fault_sweep.h"
@@ -29,10 +30,10 @@ void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
     bool succeeded = false;
     for (const auto& box : rig.ui.boxes()) {
         // Neither success nor a new question once a failure was shown.
-        if (box.text == test::kSuccess || box.caption == usb::msg::kFormatQuestion.caption) {
+        if (box.text == usb::msg::kDone.text || box.caption == usb::msg::kFormatQuestion.caption) {
             EXPECT_FALSE(failed);
         }
-        succeeded = succeeded || box.text == test::kSuccess;
+        succeeded = succeeded || box.text == usb::msg::kDone.text;
         failed = failed || isFailure(box);
     }
     EXPECT_TRUE(succeeded || failed || !rig.ui.quitPosted()) << "ended without a word";
@@ -52,7 +53,7 @@ void sweepRoute(const std::string& name, int answer) {
         before = clean.sys.calls().size();
         clean.ui.answerNextBox(answer);
         clean.create();
-        ASSERT_EQ(clean.ui.boxes().back().text, test::kSuccess);
+        ASSERT_EQ(clean.ui.boxes().back().text, usb::msg::kDone.text);
         calls = clean.sys.calls();
     }
     ASSERT_GT(calls.size(), before + 20);

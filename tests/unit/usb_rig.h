@@ -27,7 +27,6 @@ inline constexpr const char* kExtractCommand =
     "7z.exe x -y -bsp1 -oG:\\ \"C:\\isos\\live.iso\" -x![BOOT]";
 inline constexpr const char* kFormatCommand = "cmd /c echo yes|format /FS:fat32 /V:BOOT G:";
 inline constexpr const char* kInstallCommand = "syslinux.exe -sfmar G:";
-inline constexpr const char* kSuccess = usb::msg::kDone.text;
 
 // A 7-Zip technical listing of items with the given sizes.
 inline std::string listing(std::initializer_list<uint64_t> sizes) {
@@ -84,7 +83,6 @@ struct UsbRig : SimEnv {
     }
 
     sim::SimProcess behaviour(const std::string& command) {
-        labelAtStart[command] = sys.volume('G').label.value_or("");
         for (const auto& [prefix, process] : children) {
             if (command.rfind(prefix, 0) == 0) return process;
         }
@@ -102,12 +100,6 @@ struct UsbRig : SimEnv {
     bool started(const std::string& prefix) const {
         for (const auto& c : sys.startedCommands()) {
             if (c.rfind(prefix, 0) == 0) return true;
-        }
-        return false;
-    }
-    bool boxShown(const std::string& text) const {
-        for (const auto& b : ui.boxes()) {
-            if (b.text == text) return true;
         }
         return false;
     }
@@ -134,7 +126,6 @@ struct UsbRig : SimEnv {
     }
 
     std::map<std::string, SimProcess> children;  // by command prefix
-    std::map<std::string, std::string> labelAtStart;
     SimLoop loop{*this};
 };
 
