@@ -91,18 +91,11 @@ struct UsbRig : SimEnv {
 
     void command(ControlId id) { app::onCommand(state, static_cast<int>(id)); }
     void pressOk() { command(ControlId::kOk); }
-    // The whole creation from OK to its end.
     void create() {
         pressOk();
         loop.run();
     }
 
-    bool started(const std::string& prefix) const {
-        for (const auto& c : sys.startedCommands()) {
-            if (c.rfind(prefix, 0) == 0) return true;
-        }
-        return false;
-    }
     // The tools or 7-Zip's progress log next to the program.
     bool toolsPresent() const {
         for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe", "7z-progress.log"}) {
