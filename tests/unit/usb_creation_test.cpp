@@ -1,25 +1,253 @@
-// The USB media creation from the OK button to its end, through both answers
-// of the format question, with the tools' children scripted; and what Exit and
-// closing the window leave behind.
+// The USB media creation against the simulated Windows: what is refused
+// before the format question, each route from OK to its end, Exit and closing
+// the window, the copy status, and every system call failing.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/window_events.h"
 #include "platform/gbk_path.h"
-#include "tests/unit/usb_rig.h"
+#include "platform/winconst.h"
+#include "tests/support/fault_sweep.h"
+#include "tests/support/sim_env.h"
+#include "tests/support/sim_loop.h"
 #include "usbmedia/messages.h"
+#include "usbmedia/progress.h"
+#include "usbmedia/usbmedia.h"
 
 namespace kh {
 namespace {
 
-using test::UsbRig;
 namespace m = usb::msg;
 using Strings = std::vector<std::string>;
+using test::SweepFault;
+
+constexpr const char* kIso = "C:\\isos\\live.iso";
+constexpr const char* kListCommand = "7z.exe l -slt \"C:\\isos\\live.iso\"";
+constexpr const char* kExtractCommand = "7z.exe x -y -bsp1 -oG:\\ \"C:\\isos\\live.iso\" -x![BOOT]";
+constexpr const char* kFormatCommand = "cmd /c echo yes|format /FS:fat32 /V:BOOT G:";
+constexpr const char* kInstallCommand = "syslinux.exe -sfmar G:";
+
+// A 7-Zip technical listing of items with the given sizes.
+std::string listing(std::initializer_list<uint64_t> sizes) {
+    std::string out =
+        "Path = C:\\isos\\live.iso\r\nType = Iso\r\nPhysical Size = 1\r\n"
+        "\r\n----------\r\n";
+    int n = 0;
+    for (uint64_t size : sizes) {
+        out += "Path = file" + std::to_string(n++) +
+               "\r\nFolder = -\r\nSize = " + std::to_string(size) +
+               "\r\nPacked Size = " + std::to_string(size) + "\r\n\r\n";
+    }
+    return out;
+}
+
+// A machine ready for the USB media creation: drive G: removable, the ISO, the
+// program's resources, the window created in USB mode, and scripted children
+// that behave like the real tools (7-Zip lists and extracts, format changes
+// the label, the installer ends).
+struct UsbRig : test::SimEnv {
+    explicit UsbRig(const std::string& label = "KINGSTON", uint64_t isoBytes = 700000000) {
+        addRemovable('G', label);
+        sys.setResource(129, "7z.exe bytes");
+        sys.setResource(130, "7z.dll bytes");
+        sys.setResource(138, "syslinux.exe bytes");
+        sys.setResource(139, "default vesamenu.c32\n");
+        sys.setResource(160, "vesamenu of this build");
+        sys.setResource(161, "libcom32 of this build");
+        sys.setResource(162, "libutil of this build");
+        sparseFile(kIso, isoBytes);
+
+        children["7z.exe l"] = SimProcess{false, 500, 0, listing({300000000, 4096}), nullptr};
+        children["7z.exe x"] =
+            SimProcess{false, 12000, 0, "", [](sim::SimSystem& s) { writeIsoTree(s); }};
+        children["cmd /c"] =
+            SimProcess{false, 3000, 0, "", [](sim::SimSystem& s) { s.volume('G').label = "BOOT"; }};
+        children["syslinux.exe"] = SimProcess{false, 4000, 0, "", nullptr};
+        sys.processBehaviour = [this](const std::string& command) { return behaviour(command); };
+
+        app::onCreate(state);
+        app::onCommand(state, static_cast<int>(ControlId::kModeUsb));
+        ui.typeIsoPath(kIso);
+    }
+
+    using SimProcess = sim::SimProcess;
+
+    static void writeIsoTree(sim::SimSystem& s) {
+        s.writeHostFile("G:\\isolinux\\vmlinuz0", "kernel");
+        s.writeHostFile("G:\\isolinux\\initrd0.img", "initrd0");
+        s.writeHostFile("G:\\isolinux\\initrd4disk.img", "initrd4disk");
+        s.writeHostFile("G:\\isolinux\\vesamenu.c32", "vesamenu of the ISO");
+        s.writeHostFile("G:\\LiveOS\\squashfs.img", "image");
+    }
+
+    void sparseFile(const std::string& path, uint64_t bytes) {
+        sys.writeHostFile(path, "");
+        std::filesystem::resize_file(sys.hostPath(path), bytes);
+    }
+
+    sim::SimProcess behaviour(const std::string& command) {
+        for (const auto& [prefix, process] : children) {
+            if (command.rfind(prefix, 0) == 0) return process;
+        }
+        return SimProcess{true, 0, 0, "", nullptr};
+    }
+
+    void command(ControlId id) { app::onCommand(state, static_cast<int>(id)); }
+    void pressOk() { command(ControlId::kOk); }
+    void create() {
+        pressOk();
+        loop.run();
+    }
+
+    // The tools or 7-Zip's progress log next to the program.
+    bool toolsPresent() const {
+        for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe", "7z-progress.log"}) {
+            if (sys.readHostFile(std::string("C:\\tools\\") + name)) return true;
+        }
+        return false;
+    }
+
+    // What a finished creation leaves on G:.
+    void expectBootableTree() const {
+        EXPECT_FALSE(sys.readHostFile("G:\\isolinux\\vmlinuz0"));
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\vmlinuz0"), "kernel");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\initrd0.img"), "initrd0");
+        EXPECT_EQ(sys.readHostFile("G:\\vmlinuz0"), "kernel");
+        EXPECT_EQ(sys.readHostFile("G:\\initrd4disk.img"), "initrd4disk");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\syslinux.cfg"), "default vesamenu.c32\n");
+        // The ISO's own module is replaced by the one of the installer's build.
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\vesamenu.c32"), "vesamenu of this build");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\libcom32.c32"), "libcom32 of this build");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\libutil.c32"), "libutil of this build");
+    }
+
+    std::map<std::string, SimProcess> children;  // by command prefix
+    test::SimLoop loop{*this};
+};
+
+// What is refused before the format question, with the exact message, and the
+// window left ready for another attempt; and what, at the same limits, is not.
+void expectRefused(UsbRig& rig, const Message& message, const std::string& text) {
+    ASSERT_EQ(rig.ui.boxes().size(), 1u) << rig.messages();
+    test::expectBox(rig.ui, 0, message, text);
+    EXPECT_FALSE(rig.toolsPresent());
+    EXPECT_FALSE(rig.ui.quitPosted());
+    EXPECT_EQ(rig.state.usb.session.stage, usb::UsbStage::kIdle);
+    // Ready again: OK goes to the USB creation once more.
+    for (ControlId id : {ControlId::kOk, ControlId::kDriveList, ControlId::kModeUsb,
+                         ControlId::kModeHarddisk, ControlId::kBrowse, ControlId::kIsoPath}) {
+        EXPECT_TRUE(rig.ui.control(id).enabled) << static_cast<int>(id);
+    }
+}
+
+std::string notEnoughSpace(int megabytes) {
+    char text[128];
+    std::snprintf(text, sizeof text, m::kNotEnoughSpace.text, megabytes);
+    return text;
+}
+
+void isoOn(UsbRig& rig, const std::string& path) {
+    rig.sparseFile(path, 1000000);
+    rig.ui.typeIsoPath(path);
+}
+
+// Free space is compared in whole megabytes, in 64 bits; a file of 4 GiB does
+// not fit FAT32; formatting would erase the ISO or the running program,
+// whichever way the stick is reached.
+TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
+    const struct {
+        const char* name;
+        void (*arrange)(UsbRig&);
+        const Message* refusal;  // none: the format question follows
+        std::string text = {};   // in place of the refusal's own
+    } cases[] = {
+        {"ISO missing", [](UsbRig& rig) { rig.ui.typeIsoPath("C:\\isos\\gone.iso"); },
+         &m::kIsoMissing},
+        {"no drive", [](UsbRig& rig) { rig.ui.clearDriveList(); }, &m::kInsertUsbFirst},
+        {"free space unknown", [](UsbRig& rig) { rig.sys.failOn(sim::Op::kDiskFreeSpace); },
+         &m::kDriveNotFound},
+        {"free space as large as the ISO",
+         [](UsbRig& rig) {
+             rig.sys.volume('G').freeSpace = {1, 1000, 700000};
+         },
+         nullptr},
+        {"free space a byte short",
+         [](UsbRig& rig) {
+             rig.sys.volume('G').freeSpace = {1, 1, 699999999};
+         },
+         &m::kNotEnoughSpace, notEnoughSpace(700)},
+        // 64 x 512 x 200,000 = 6,553,600,000 bytes; in 32 bits it would be 2,258 MB.
+        {"free space beyond 4 GiB",
+         [](UsbRig& rig) {
+             rig.sparseFile(kIso, 5000000000);
+             rig.sys.volume('G').freeSpace = {64, 512, 200000};
+         },
+         nullptr},
+        {"free space beyond 4 GiB, too little",
+         [](UsbRig& rig) {
+             rig.sparseFile(kIso, 7000000000);
+             rig.sys.volume('G').freeSpace = {64, 512, 200000};
+         },
+         &m::kNotEnoughSpace, notEnoughSpace(7000)},
+        {"largest file 1 byte under 4 GiB",
+         [](UsbRig& rig) {
+             rig.children["7z.exe l"].output = listing({4096, 4294967295});
+         },
+         nullptr},
+        {"a file of 4 GiB",
+         [](UsbRig& rig) {
+             rig.children["7z.exe l"].output = listing({4294967296, 12});
+         },
+         &m::kFileTooLargeForFat32},
+        {"7-Zip cannot list", [](UsbRig& rig) { rig.children["7z.exe l"].exitCode = 2; },
+         &m::kIsoUnreadable},
+        {"7-Zip hangs", [](UsbRig& rig) { rig.children["7z.exe l"].runsForMs = 600000; },
+         &m::kIsoUnreadable},
+        // Data after the image: still a complete listing.
+        {"7-Zip warns", [](UsbRig& rig) { rig.children["7z.exe l"].exitCode = 1; }, nullptr},
+        {"ISO on the stick", [](UsbRig& rig) { isoOn(rig, "G:\\live.iso"); }, &m::kIsoOnTarget},
+        {"ISO through a subst letter",
+         [](UsbRig& rig) {
+             rig.sys.mapDrive('S');
+             rig.sys.substDrive('S', "G:\\");
+             isoOn(rig, "S:\\live.iso");
+         },
+         &m::kIsoOnTarget},
+        {"ISO on the stick, its volume not named by the system",
+         [](UsbRig& rig) {
+             rig.sys.failPath(sim::Op::kVolumeIdentity, "G:\\live.iso");
+             isoOn(rig, "G:\\live.iso");
+         },
+         &m::kIsoOnTarget},
+        {"program on the stick", [](UsbRig& rig) { rig.sys.setModulePath("G:\\KH.exe"); },
+         &m::kProgramOnTarget},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UsbRig rig;
+        c.arrange(rig);
+        rig.pressOk();
+        if (c.refusal) {
+            expectRefused(rig, *c.refusal, c.text);
+        } else {
+            test::expectLastBox(rig.ui, m::kFormatQuestion);
+        }
+    }
+}
 
 // The children started, by name: "list format extract install" when all ran.
 std::string startedChildren(const UsbRig& rig) {
-    const std::map<std::string, std::string> names = {{test::kListCommand, "list"},
-                                                      {test::kFormatCommand, "format"},
-                                                      {test::kExtractCommand, "extract"},
-                                                      {test::kInstallCommand, "install"}};
+    const std::map<std::string, std::string> names = {{kListCommand, "list"},
+                                                      {kFormatCommand, "format"},
+                                                      {kExtractCommand, "extract"},
+                                                      {kInstallCommand, "install"}};
     std::string out;
     for (const std::string& command : rig.sys.startedCommands()) {
         const auto name = names.find(command);
@@ -196,6 +424,139 @@ TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
         EXPECT_EQ(rig.ui.boxes().size(), boxes);
     }
 }
+
+// The copy status while 7-Zip extracts: 7-Zip's own percentage or else the
+// share of the live image, the creep in the last stretch and the text once the
+// copy is complete.
+
+std::string percent(int n) { return "复制文件，已完成:" + std::to_string(n) + "%"; }
+
+// 7-Zip gives a file its full size when it creates it; its report, not the
+// size, tells how far the copy is. Before the i-th copy tick the live image
+// has `sizes[i]` bytes and 7-Zip's log holds `reports[i]`; 7-Zip ends after
+// as many ticks as there are texts.
+TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
+    const struct {
+        const char* name;
+        int answer;
+        uint64_t isoBytes;
+        std::vector<uint64_t> sizes;
+        Strings reports;
+        Strings texts;  // after each copy tick
+    } cases[] = {
+        {"the image grows and creeps to the configuring text",
+         win::kIdNo,
+         700000000,
+         {350000000, 665000000, 665000000, 665000000, 665000000, 700000000},
+         {},
+         {percent(50), percent(96), percent(97), percent(98), percent(99), m::kConfiguring}},
+        {"an ISO under 1 MB", win::kIdNo, 500000, {250000}, {}, {percent(50)}},
+        {"7-Zip's report wins over the preallocated image",
+         win::kIdNo,
+         700000000,
+         {700000000, 700000000},
+         {"  3% 1 - LiveOS\\squashfs.img\r", " 41% 1 - LiveOS\\squashfs.img\r"},
+         {percent(3), percent(41)}},
+        {"no image yet: the text after the format stays",
+         win::kIdYes,
+         700000000,
+         {},
+         {},
+         {m::kPreparing, m::kPreparing}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UsbRig rig("KINGSTON", c.isoBytes);
+        rig.children["7z.exe x"].runsForMs = 5000 * c.texts.size() + 1000;
+        int lastTimer = 0;
+        size_t tick = 0;
+        rig.loop.beforeTick = [&](int id) {
+            lastTimer = id;
+            if (id != 2) return;
+            if (tick < c.sizes.size()) rig.sparseFile("G:\\LiveOS\\squashfs.img", c.sizes[tick]);
+            if (tick < c.reports.size()) {
+                rig.sys.writeHostFile("C:\\tools\\7z-progress.log", c.reports[tick]);
+            }
+            ++tick;
+        };
+        rig.ui.answerNextBox(c.answer);
+        rig.pressOk();
+        Strings texts;
+        while (rig.loop.step()) {
+            if (lastTimer == 2) texts.push_back(rig.ui.control(ControlId::kStatusCopy).text);
+        }
+        ASSERT_GE(texts.size(), c.texts.size());
+        EXPECT_EQ(Strings(texts.begin(), texts.begin() + c.texts.size()), c.texts);
+        test::expectLastBox(rig.ui, m::kDone);
+        EXPECT_FALSE(rig.toolsPresent());
+    }
+}
+
+TEST(UsbProgress, PercentagesUseSixtyFourBitBytes) {
+    EXPECT_EQ(usb::rawPercent(4400000000, 4500000000), 97u);
+    EXPECT_EQ(usb::rawPercent(10, 0), 0u);
+}
+
+// Every system call of a whole creation failing, once or for good: the
+// creation never claims success or asks on after it showed a failure, never
+// claims a stick it did not make, never ends without saying why, never stalls
+// with OK disabled and nothing left to happen, and removes its tools and log
+// however it ends.
+bool isFailure(const sim::BoxRecord& box) {
+    return box.caption == "错误" || box.caption == "警告" || box.caption == "error";
+}
+
+// Deleting the tools can only fail where deletes themselves fail.
+bool toolsMayStay(const UsbRig& rig, const SweepFault& fault) {
+    return rig.state.shared.extractionChild != 0 || fault.call.op == sim::Op::kDeleteFile ||
+           (fault.kind == SweepFault::Kind::kDriveFromHere && fault.call.drive == 'C');
+}
+
+void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
+    SCOPED_TRACE(rig.messages());
+    bool failed = false;
+    bool succeeded = false;
+    for (const auto& box : rig.ui.boxes()) {
+        // Neither success nor a new question once a failure was shown.
+        if (box.text == m::kDone.text || box.caption == m::kFormatQuestion.caption) {
+            EXPECT_FALSE(failed);
+        }
+        succeeded = succeeded || box.text == m::kDone.text;
+        failed = failed || isFailure(box);
+    }
+    EXPECT_TRUE(succeeded || failed || !rig.ui.quitPosted()) << "ended without a word";
+    if (succeeded) rig.expectBootableTree();
+    EXPECT_TRUE(rig.ui.quitPosted() || rig.ui.control(ControlId::kOk).enabled) << "stalled";
+    EXPECT_TRUE(rig.ui.timers().empty() || rig.ui.quitPosted());
+    if (!toolsMayStay(rig, fault)) {
+        EXPECT_FALSE(rig.toolsPresent());
+    }
+}
+
+void sweepRoute(const std::string& name, int answer) {
+    std::vector<sim::Call> calls;
+    size_t before = 0;
+    {
+        UsbRig clean;
+        before = clean.sys.calls().size();
+        clean.ui.answerNextBox(answer);
+        clean.create();
+        ASSERT_EQ(clean.ui.boxes().back().text, m::kDone.text);
+        calls = clean.sys.calls();
+    }
+    ASSERT_GT(calls.size(), before + 20);
+    test::sweepEachCall(name, calls, before + 1, [answer](const SweepFault& fault) {
+        UsbRig rig;
+        fault.arm(rig.sys);
+        rig.ui.answerNextBox(answer);
+        rig.create();
+        expectHonestEnd(rig, fault);
+    });
+}
+
+TEST(UsbFaults, FormatRoute) { sweepRoute("USB creation, format route", win::kIdYes); }
+
+TEST(UsbFaults, RelabelRoute) { sweepRoute("USB creation, relabel route", win::kIdNo); }
 
 }  // namespace
 }  // namespace kh
