@@ -1,81 +1,332 @@
-// The USB media creation from the OK button to its end, through both answers
-// of the format question, with the tools' children scripted.
+// The USB media creation against the simulated Windows: what is refused
+// before the format question, each route from OK to its end, Exit and closing
+// the window, the copy status, and every system call failing.
 #include <gtest/gtest.h>
 
-#include "tests/unit/usb_rig.h"
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/window_events.h"
+#include "platform/gbk_path.h"
+#include "platform/winconst.h"
+#include "tests/support/fault_sweep.h"
+#include "tests/support/sim_env.h"
+#include "tests/support/sim_loop.h"
 #include "usbmedia/messages.h"
+#include "usbmedia/progress.h"
+#include "usbmedia/usbmedia.h"
 
 namespace kh {
 namespace {
 
-using test::UsbRig;
 namespace m = usb::msg;
+using Strings = std::vector<std::string>;
+using test::SweepFault;
 
-void expectBootableTree(const UsbRig& rig) {
-    EXPECT_FALSE(rig.sys.readHostFile("G:\\isolinux\\vmlinuz0"));
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\vmlinuz0"), "kernel");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\initrd0.img"), "initrd0");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\vmlinuz0"), "kernel");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\initrd4disk.img"), "initrd4disk");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\syslinux.cfg"), "default vesamenu.c32\n");
-    // The ISO's own module is replaced by the one of the installer's build.
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\vesamenu.c32"), "vesamenu of this build");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\libcom32.c32"), "libcom32 of this build");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\libutil.c32"), "libutil of this build");
+constexpr const char* kIso = "C:\\isos\\live.iso";
+constexpr const char* kListCommand = "7z.exe l -slt \"C:\\isos\\live.iso\"";
+constexpr const char* kExtractCommand = "7z.exe x -y -bsp1 -oG:\\ \"C:\\isos\\live.iso\" -x![BOOT]";
+constexpr const char* kFormatCommand = "cmd /c echo yes|format /FS:fat32 /V:BOOT G:";
+constexpr const char* kInstallCommand = "syslinux.exe -sfmar G:";
+
+// A 7-Zip technical listing of items with the given sizes.
+std::string listing(std::initializer_list<uint64_t> sizes) {
+    std::string out =
+        "Path = C:\\isos\\live.iso\r\nType = Iso\r\nPhysical Size = 1\r\n\r\n----------\r\n";
+    for (uint64_t size : sizes) {
+        const std::string bytes = std::to_string(size);
+        out += "Path = file\r\nSize = " + bytes + "\r\nPacked Size = " + bytes + "\r\n\r\n";
+    }
+    return out;
 }
 
-TEST(UsbCreation, YesFormatsExtractsAndInstalls) {
-    UsbRig rig;
-    rig.pressOk();
-    // The question was answered Yes; the format runs behind the watch timer.
-    test::expectBox(rig.ui, 0, m::kFormatQuestion);
-    EXPECT_EQ(rig.ui.timers().at(1), 500u);  // the format watch
-    EXPECT_EQ(rig.ui.startFormatPending(), 1);
-    EXPECT_TRUE(rig.ui.control(ControlId::kStatusFormat).visible);
-    EXPECT_FALSE(rig.ui.control(ControlId::kOk).enabled);
+// A machine ready for the USB media creation: drive G: removable, the ISO, the
+// program's resources, the window created in USB mode, and scripted children
+// that behave like the real tools (7-Zip lists and extracts, format changes
+// the label, the installer ends).
+struct UsbRig : test::SimEnv {
+    explicit UsbRig(const std::string& label = "KINGSTON", uint64_t isoBytes = 700000000) {
+        addRemovable('G', label);
+        sys.setResource(129, "7z.exe bytes");
+        sys.setResource(130, "7z.dll bytes");
+        sys.setResource(138, "syslinux.exe bytes");
+        sys.setResource(139, "default vesamenu.c32\n");
+        sys.setResource(160, "vesamenu of this build");
+        sys.setResource(161, "libcom32 of this build");
+        sys.setResource(162, "libutil of this build");
+        sparseFile(kIso, isoBytes);
 
-    rig.loop.run();
-    EXPECT_EQ(rig.sys.startedCommands(),
-              (std::vector<std::string>{test::kListCommand, test::kFormatCommand,
-                                        test::kExtractCommand, test::kInstallCommand}));
-    ASSERT_EQ(rig.ui.boxes().size(), 3u);
-    test::expectBox(rig.ui, 1, m::kFormatDone);
-    test::expectBox(rig.ui, 2, m::kDone);
-    expectBootableTree(rig);
+        children["7z.exe l"] = sim::SimProcess{false, 500, 0, listing({300000000, 4096}), nullptr};
+        children["7z.exe x"] =
+            sim::SimProcess{false, 12000, 0, "", [](sim::SimSystem& s) { writeIsoTree(s); }};
+        children["cmd /c"] = sim::SimProcess{
+            false, 3000, 0, "", [](sim::SimSystem& s) { s.volume('G').label = "BOOT"; }};
+        children["syslinux.exe"] = sim::SimProcess{false, 4000, 0, "", nullptr};
+        sys.processBehaviour = [this](const std::string& command) {
+            for (const auto& [prefix, process] : children) {
+                if (command.rfind(prefix, 0) == 0) return process;
+            }
+            return sim::SimProcess{true, 0, 0, "", nullptr};
+        };
+
+        app::onCreate(state);
+        app::onCommand(state, static_cast<int>(ControlId::kModeUsb));
+        ui.typeIsoPath(kIso);
+    }
+
+    static void writeIsoTree(sim::SimSystem& s) {
+        s.writeHostFile("G:\\isolinux\\vmlinuz0", "kernel");
+        s.writeHostFile("G:\\isolinux\\initrd0.img", "initrd0");
+        s.writeHostFile("G:\\isolinux\\initrd4disk.img", "initrd4disk");
+        s.writeHostFile("G:\\isolinux\\vesamenu.c32", "vesamenu of the ISO");
+        s.writeHostFile("G:\\LiveOS\\squashfs.img", "image");
+    }
+
+    void sparseFile(const std::string& path, uint64_t bytes) {
+        sys.writeHostFile(path, "");
+        std::filesystem::resize_file(sys.hostPath(path), bytes);
+    }
+
+    void command(ControlId id) { app::onCommand(state, static_cast<int>(id)); }
+    void pressOk() { command(ControlId::kOk); }
+    void create() {
+        pressOk();
+        loop.run();
+    }
+
+    // The tools or 7-Zip's progress log next to the program.
+    bool toolsPresent() const {
+        for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe", "7z-progress.log"}) {
+            if (sys.readHostFile(std::string("C:\\tools\\") + name)) return true;
+        }
+        return false;
+    }
+
+    // What a finished creation leaves on G:.
+    void expectBootableTree() const {
+        EXPECT_FALSE(sys.readHostFile("G:\\isolinux\\vmlinuz0"));
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\vmlinuz0"), "kernel");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\initrd0.img"), "initrd0");
+        EXPECT_EQ(sys.readHostFile("G:\\vmlinuz0"), "kernel");
+        EXPECT_EQ(sys.readHostFile("G:\\initrd4disk.img"), "initrd4disk");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\syslinux.cfg"), "default vesamenu.c32\n");
+        // The ISO's own module is replaced by the one of the installer's build.
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\vesamenu.c32"), "vesamenu of this build");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\libcom32.c32"), "libcom32 of this build");
+        EXPECT_EQ(sys.readHostFile("G:\\syslinux\\libutil.c32"), "libutil of this build");
+    }
+
+    std::map<std::string, sim::SimProcess> children;  // by command prefix
+    test::SimLoop loop{*this};
+};
+
+// What is refused before the format question, with the exact message, and the
+// window left ready for another attempt; or else the question asked.
+void expectOutcome(UsbRig& rig, const Message* refusal, const std::string& text) {
+    if (!refusal) return test::expectLastBox(rig.ui, m::kFormatQuestion);
+    ASSERT_EQ(rig.ui.boxes().size(), 1u) << rig.messages();
+    test::expectBox(rig.ui, 0, *refusal, text);
     EXPECT_FALSE(rig.toolsPresent());
-    EXPECT_TRUE(rig.ui.quitPosted());
-    EXPECT_TRUE(rig.ui.timers().empty());
-    EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
-    EXPECT_FALSE(rig.ui.control(ControlId::kStatusCopy).visible);
-    // The installer was waited for with the window kept painted.
-    EXPECT_GT(rig.ui.paintPumps(), 0);
+    EXPECT_FALSE(rig.ui.quitPosted());
+    EXPECT_EQ(rig.state.usb.session.stage, usb::UsbStage::kIdle);
+    for (ControlId id : {ControlId::kOk, ControlId::kDriveList, ControlId::kModeUsb,
+                         ControlId::kModeHarddisk, ControlId::kBrowse, ControlId::kIsoPath}) {
+        EXPECT_TRUE(rig.ui.control(id).enabled) << static_cast<int>(id);
+    }
 }
 
-TEST(UsbCreation, ALabelBootIsChangedBeforeTheFormat) {
-    UsbRig rig("BOOT");
-    rig.create();
-    ASSERT_GE(rig.sys.startedCommands().size(), 2u);
-    EXPECT_EQ(rig.sys.startedCommands()[1], test::kFormatCommand);
-    EXPECT_EQ(rig.labelAtStart[test::kFormatCommand], "BOOTS");
-    test::expectLastBox(rig.ui, m::kDone);
+std::string notEnoughSpace(int megabytes) {
+    char text[128];
+    std::snprintf(text, sizeof text, m::kNotEnoughSpace.text, megabytes);
+    return text;
 }
 
-TEST(UsbCreation, NoRelabelsAndExtractsAtOnce) {
-    UsbRig rig;
-    rig.ui.answerNextBox(win::kIdNo);
-    rig.pressOk();
-    EXPECT_EQ(rig.sys.startedCommands(),
-              (std::vector<std::string>{test::kListCommand, test::kExtractCommand}));
-    EXPECT_EQ(rig.labelAtStart[test::kExtractCommand], "BOOT");
-    EXPECT_EQ(rig.ui.timers().at(2), 5000u);  // the copy timer
-    EXPECT_EQ(rig.ui.timers().count(1), 0u);
-    EXPECT_TRUE(rig.ui.control(ControlId::kStatusCopy).visible);
+void isoOn(UsbRig& rig, const std::string& path) {
+    rig.sparseFile(path, 1000000);
+    rig.ui.typeIsoPath(path);
+}
 
-    rig.loop.run();
-    EXPECT_FALSE(rig.started(test::kFormatCommand));
-    test::expectLastBox(rig.ui, m::kDone);
-    expectBootableTree(rig);
-    EXPECT_FALSE(rig.toolsPresent());
+// Formatting would erase the ISO or the running program, whichever way the
+// stick is reached; 7-Zip must list the ISO.
+TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
+    const struct {
+        const char* name;
+        void (*arrange)(UsbRig&);
+        const Message* refusal;  // none: the format question follows
+    } cases[] = {
+        {"ISO missing", [](UsbRig& rig) { rig.ui.typeIsoPath("C:\\isos\\gone.iso"); },
+         &m::kIsoMissing},
+        {"no drive", [](UsbRig& rig) { rig.ui.clearDriveList(); }, &m::kInsertUsbFirst},
+        {"free space unknown", [](UsbRig& rig) { rig.sys.failOn(sim::Op::kDiskFreeSpace); },
+         &m::kDriveNotFound},
+        {"7-Zip cannot list", [](UsbRig& rig) { rig.children["7z.exe l"].exitCode = 2; },
+         &m::kIsoUnreadable},
+        {"7-Zip hangs", [](UsbRig& rig) { rig.children["7z.exe l"].runsForMs = 600000; },
+         &m::kIsoUnreadable},
+        // Data after the image: still a complete listing.
+        {"7-Zip warns", [](UsbRig& rig) { rig.children["7z.exe l"].exitCode = 1; }, nullptr},
+        {"ISO on the stick", [](UsbRig& rig) { isoOn(rig, "G:\\live.iso"); }, &m::kIsoOnTarget},
+        {"ISO through a subst letter",
+         [](UsbRig& rig) {
+             rig.sys.mapDrive('S');
+             rig.sys.substDrive('S', "G:\\");
+             isoOn(rig, "S:\\live.iso");
+         },
+         &m::kIsoOnTarget},
+        {"ISO on the stick, its volume not named by the system",
+         [](UsbRig& rig) {
+             rig.sys.failPath(sim::Op::kVolumeIdentity, "G:\\live.iso");
+             isoOn(rig, "G:\\live.iso");
+         },
+         &m::kIsoOnTarget},
+        {"program on the stick", [](UsbRig& rig) { rig.sys.setModulePath("G:\\KH.exe"); },
+         &m::kProgramOnTarget},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UsbRig rig;
+        c.arrange(rig);
+        rig.pressOk();
+        expectOutcome(rig, c.refusal, c.refusal ? c.refusal->text : "");
+    }
+}
+
+// Free space is compared in whole megabytes, in 64 bits (64 x 512 x 200,000
+// bytes would be 2,258 MB in 32 bits); FAT32 cannot hold a file of 4 GiB.
+TEST(UsbChecks, TheLimitsOfSpaceAndFileSize) {
+    const struct {
+        uint64_t isoBytes;
+        DiskFreeSpace space;
+        uint64_t largestFile;
+        const Message* refusal;  // none: the format question follows
+        std::string text = {};   // in place of the refusal's own
+    } cases[] = {
+        {700000000, {1, 1000, 700000}, 4096, nullptr},
+        {700000000, {1, 1, 699999999}, 4096, &m::kNotEnoughSpace, notEnoughSpace(700)},
+        {5000000000, {64, 512, 200000}, 4096, nullptr},
+        {7000000000, {64, 512, 200000}, 4096, &m::kNotEnoughSpace, notEnoughSpace(7000)},
+        {700000000, {1, 1000, 700000}, 4294967295, nullptr},
+        {700000000, {1, 1000, 700000}, 4294967296, &m::kFileTooLargeForFat32},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.isoBytes << " bytes, largest file " << c.largestFile);
+        UsbRig rig("KINGSTON", c.isoBytes);
+        rig.sys.volume('G').freeSpace = c.space;
+        rig.children["7z.exe l"].output = listing({c.largestFile, 12});
+        rig.pressOk();
+        expectOutcome(rig, c.refusal, c.text);
+    }
+}
+
+void addWord(std::string& words, const std::string& word) {
+    words += (words.empty() ? "" : " ") + word;
+}
+
+// The children started, by name: "list format extract install" when all ran.
+std::string startedChildren(const UsbRig& rig) {
+    const std::map<std::string, std::string> names = {{kListCommand, "list"},
+                                                      {kFormatCommand, "format"},
+                                                      {kExtractCommand, "extract"},
+                                                      {kInstallCommand, "install"}};
+    std::string out;
+    for (const std::string& command : rig.sys.startedCommands()) {
+        const auto name = names.find(command);
+        addWord(out, name == names.end() ? command : name->second);
+    }
+    return out;
+}
+
+// Each answer to the format question and each failure after it: the children
+// started, the boxes, what is left. Yes formats behind the watch timer; No sets
+// the label BOOT that syslinux.cfg boots by: a stick that will not take it is a
+// format error with nothing extracted. 7-Zip's exit code 1 is a warning. Radio
+// commands and a second stick E: chosen on every tick leave G: the target.
+TEST(UsbCreation, EachRouteEndsWithItsMessage) {
+    const auto nothing = [](UsbRig&) {};
+    const struct {
+        const char* name;
+        int answer;
+        void (*arrange)(UsbRig&);
+        const char* children;   // started
+        Message message;        // the last box
+        std::string text = {};  // in place of the message's own
+        const char* label = "KINGSTON";
+    } cases[] = {
+        {"Yes", win::kIdYes, nothing, "list format extract install", m::kDone},
+        {"Yes on a stick labelled BOOT", win::kIdYes, nothing, "list format extract install",
+         m::kDone, "", "BOOT"},
+        {"No", win::kIdNo, nothing, "list extract install", m::kDone},
+        {"No, 7-Zip warns", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 1; },
+         "list extract install", m::kDone},
+        {"BOOT cannot be changed", win::kIdYes,
+         [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, "list", m::kFormatFailed,
+         "", "BOOT"},
+        {"format ends without the label", win::kIdYes,
+         [](UsbRig& rig) { rig.children["cmd /c"].onExit = nullptr; }, "list format",
+         m::kFormatFailed},
+        {"7-Zip cannot start", win::kIdNo,
+         [](UsbRig& rig) { rig.children["7z.exe x"].startFails = true; }, "list extract",
+         m::kProcessFailed},
+        {"7-Zip fails", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 2; },
+         "list extract", m::kCopyFailed},
+        {"module resource missing", win::kIdYes,
+         [](UsbRig& rig) { rig.sys.setResource(161, "", Resource::Status::kNotFound); },
+         "list format extract", m::error(""), "找不到资源文件libcom32.c32"},
+        {"installer fails", win::kIdNo,
+         [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, "list extract install",
+         m::kInstallerFailed},
+        {"installer hangs", win::kIdYes,
+         [](UsbRig& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
+         "list format extract install", m::kInstallerFailed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UsbRig rig(c.label);
+        rig.addRemovable('E', "OTHER");
+        rig.loop.beforeTick = [&rig](int) {
+            rig.command(ControlId::kModeHarddisk);
+            rig.command(ControlId::kModeUsb);
+            app::onDeviceChange(rig.state, win::kDbtDeviceArrival);
+            rig.ui.selectDriveIndex(0);  // E:
+        };
+        c.arrange(rig);
+        rig.ui.answerNextBox(c.answer);
+        rig.pressOk();
+        const bool yes = c.answer == win::kIdYes;
+        const std::string children = c.children;
+        EXPECT_EQ(rig.ui.control(yes ? ControlId::kStatusFormat : ControlId::kStatusCopy).visible,
+                  children.find(yes ? "format" : "extract") != std::string::npos);
+        for (ControlId id : {ControlId::kOk, ControlId::kModeUsb, ControlId::kModeHarddisk,
+                             ControlId::kDriveList, ControlId::kBrowse, ControlId::kIsoPath}) {
+            EXPECT_FALSE(rig.ui.control(id).enabled) << static_cast<int>(id);
+        }
+        rig.loop.run();
+        EXPECT_EQ(startedChildren(rig), c.children);
+        const bool formatted = yes && children.find("extract") != std::string::npos;
+        ASSERT_EQ(rig.ui.boxes().size(), formatted ? 3u : 2u) << rig.messages();
+        test::expectBox(rig.ui, 0, m::kFormatQuestion);
+        if (formatted) test::expectBox(rig.ui, 1, m::kFormatDone);
+        test::expectLastBox(rig.ui, c.message, c.text);
+        EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
+        EXPECT_TRUE(rig.ui.control(ControlId::kModeUsb).checked);
+        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_TRUE(rig.ui.quitPosted());
+        EXPECT_TRUE(rig.ui.timers().empty());
+        EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
+        const std::string shown = c.message.text;
+        if (shown == m::kCopyFailed.text || shown == m::kDone.text) {
+            EXPECT_FALSE(rig.ui.control(ControlId::kStatusCopy).visible);
+        }
+        if (shown != m::kDone.text) continue;
+        rig.expectBootableTree();
+        EXPECT_EQ(rig.sys.volume('G').label, "BOOT");
+        // The installer was waited for with the window kept painted.
+        EXPECT_GT(rig.ui.paintPumps(), 0);
+    }
 }
 
 // Without formatting, the syslinux folder and the kernel of an earlier run must not be what boots.
@@ -93,116 +344,6 @@ TEST(UsbCreation, AnEarlierSyslinuxFolderIsKeptAsideNotBooted) {
     EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux.old\\vmlinuz0"), "older kernel");
 }
 
-// syslinux.cfg boots root=LABEL=BOOT: a stick that will not carry the label
-// (relabelled before a format, by the format, or kept on No) cannot boot, and
-// nothing is extracted onto it.
-TEST(UsbCreation, AStickWithoutTheLabelBootIsAFormatError) {
-    const struct {
-        const char* name;
-        const char* label;
-        int answer;
-        void (*arrange)(UsbRig&);
-        bool formatStarted;
-        bool watched;  // the format watch kept looking while the format ran
-    } cases[] = {
-        {"BOOT cannot be changed", "BOOT", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, false, false},
-        {"format ends without the label", "KINGSTON", win::kIdYes,
-         [](UsbRig& rig) {
-             rig.children["cmd /c"] = {false, 3000, 1, "", nullptr};
-         },
-         true, true},
-        {"format cannot start", "KINGSTON", win::kIdYes,
-         [](UsbRig& rig) { rig.children["cmd /c"].startFails = true; }, true, false},
-        {"No on a write-protected stick", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, false, false},
-        {"No, the label cannot be set", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.failNext(sim::Op::kSetVolumeLabel); }, false, false},
-        {"No, the label cannot be read", "KINGSTON", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.failNext(sim::Op::kVolumeLabel); }, false, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        UsbRig rig(c.label);
-        c.arrange(rig);
-        rig.ui.answerNextBox(c.answer);
-        rig.create();
-        test::expectLastBox(rig.ui, m::kFormatFailed);
-        EXPECT_EQ(rig.started(test::kFormatCommand), c.formatStarted);
-        if (c.watched) {
-            EXPECT_GE(rig.loop.ticks(1), 6);
-        } else {
-            EXPECT_EQ(rig.loop.ticks(1), 0);
-        }
-        EXPECT_FALSE(rig.started("7z.exe x"));
-        EXPECT_FALSE(rig.boxShown(m::kDone.text));
-        EXPECT_FALSE(rig.toolsPresent());
-        EXPECT_TRUE(rig.ui.timers().empty());
-        EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
-        EXPECT_TRUE(rig.ui.quitPosted());
-    }
-}
-
-// The stick pulled or failing while 7-Zip extracts, a tool failing, or the
-// files of the finish not written: each ends in an error, never in success,
-// and the tools and the log are removed.
-TEST(UsbCreation, ALateFailureIsNoSuccess) {
-    const struct {
-        const char* name;
-        int answer;
-        void (*arrange)(UsbRig&);
-        Message message;
-        std::string text;  // in place of the message's own
-        bool installerStarted;
-    } cases[] = {
-        {"7-Zip fails", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 2; },
-         m::kCopyFailed, "", false},
-        {"isolinux cannot be renamed", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.failPath(sim::Op::kMoveFile, "G:\\isolinux"); }, m::kCopyFailed,
-         "", false},
-        {"kernel copy fails", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.failPath(sim::Op::kCopyFile, "G:\\vmlinuz0"); }, m::kCopyFailed,
-         "", false},
-        {"pulled during the extraction", win::kIdNo,
-         [](UsbRig& rig) {
-             rig.loop.beforeTick = [&rig](int) {
-                 rig.sys.failDriveFrom(rig.sys.calls().size() + 1, 'G');
-             };
-         },
-         m::kCopyFailed, "", false},
-        {"configuration not written", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.failPath(sim::Op::kCreateFile, "G:\\syslinux\\syslinux.cfg"); },
-         m::error(""), "资源文件syslinux.cfg创建失败", false},
-        {"module resource missing", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.setResource(161, "", Resource::Status::kNotFound); },
-         m::error(""), "找不到资源文件libcom32.c32", false},
-        {"installer fails", win::kIdNo,
-         [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, m::kInstallerFailed, "",
-         true},
-        {"installer hangs", win::kIdYes,
-         [](UsbRig& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
-         m::kInstallerFailed, "", true},
-        {"installer cannot start", win::kIdYes,
-         [](UsbRig& rig) { rig.children["syslinux.exe"].startFails = true; }, m::kInstallerFailed,
-         "", true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        UsbRig rig;
-        c.arrange(rig);
-        rig.ui.answerNextBox(c.answer);
-        rig.create();
-        test::expectLastBox(rig.ui, c.message, c.text);
-        EXPECT_EQ(rig.started(test::kInstallCommand), c.installerStarted);
-        EXPECT_FALSE(rig.boxShown(m::kDone.text));
-        if (std::string(c.message.text) == m::kCopyFailed.text) {
-            EXPECT_FALSE(rig.ui.control(ControlId::kStatusCopy).visible);
-        }
-        EXPECT_FALSE(rig.toolsPresent());
-        EXPECT_TRUE(rig.ui.quitPosted());
-    }
-}
-
 // An empty module resource is given up without a word, as any empty payload
 // is; the window is ready for another try, not ended.
 TEST(UsbCreation, AnEmptyModuleResourceReturnsTheWindowToIdle) {
@@ -210,101 +351,177 @@ TEST(UsbCreation, AnEmptyModuleResourceReturnsTheWindowToIdle) {
     rig.sys.setResource(161, "", Resource::Status::kOk);
     rig.ui.answerNextBox(win::kIdYes);
     rig.create();
-    EXPECT_FALSE(rig.boxShown(m::kDone.text));
-    EXPECT_FALSE(rig.started(test::kInstallCommand));
+    ASSERT_EQ(rig.ui.boxes().size(), 2u);  // the format question and its end
+    EXPECT_EQ(startedChildren(rig), "list format extract");
     EXPECT_FALSE(rig.ui.quitPosted());
     EXPECT_TRUE(rig.ui.control(ControlId::kOk).enabled);
 }
 
-TEST(UsbCreation, AnExtractionThatCannotStartEndsWithoutTimer) {
-    UsbRig rig;
-    rig.children["7z.exe x"].startFails = true;
-    rig.ui.answerNextBox(win::kIdNo);
-    rig.create();
-    test::expectLastBox(rig.ui, m::kProcessFailed);
-    EXPECT_TRUE(rig.ui.timers().empty());
-    EXPECT_TRUE(rig.ui.quitPosted());
-}
-
-// 7-Zip's exit code 1 is a warning: the creation finishes (2 is an error, above).
-TEST(UsbCreation, SevenZipWarningsFinish) {
-    UsbRig rig;
-    rig.children["7z.exe x"].exitCode = 1;
-    rig.ui.answerNextBox(win::kIdNo);
-    rig.create();
-    test::expectLastBox(rig.ui, m::kDone);
-}
-
-// Radio commands and device changes during the run leave the confirmed drive
-// alone: every tool is started on G: and every file lands there.
-TEST(UsbCreation, TheConfirmedDriveStaysTheTarget) {
-    UsbRig rig;
-    rig.addRemovable('E', "OTHER");
-    rig.loop.beforeTick = [&rig](int) {
-        rig.command(ControlId::kModeHarddisk);
-        rig.command(ControlId::kModeUsb);
-        app::onDeviceChange(rig.state, win::kDbtDeviceArrival);
-        rig.ui.selectDriveIndex(0);  // E:
+// Exit ends a running 7-Zip, waits for it, then deletes the tools in the
+// order they were written; closing the window only ends 7-Zip. Either way
+// nothing follows.
+TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
+    const struct {
+        const char* name;
+        const char* running;  // the child the command finds running
+        int answer;
+        bool exit;
+        const char* calls;  // the terminations, waits and deletes it makes
+    } cases[] = {
+        {"exit while 7-Zip extracts", "7z.exe x", win::kIdNo, true,
+         "terminate wait 7z.exe 7z.dll syslinux.exe 7z-progress.log"},
+        {"close while 7-Zip extracts", "7z.exe x", win::kIdNo, false, "terminate"},
+        {"exit while formatting", "cmd /c", win::kIdYes, true, "7z.exe 7z.dll syslinux.exe"},
     };
-    rig.pressOk();
-    for (ControlId id : {ControlId::kModeUsb, ControlId::kModeHarddisk, ControlId::kDriveList,
-                         ControlId::kBrowse, ControlId::kIsoPath}) {
-        EXPECT_FALSE(rig.ui.control(id).enabled) << static_cast<int>(id);
-    }
-    rig.loop.run();
-    test::expectLastBox(rig.ui, m::kDone);
-    EXPECT_EQ(rig.sys.startedCommands(),
-              (std::vector<std::string>{test::kListCommand, test::kFormatCommand,
-                                        test::kExtractCommand, test::kInstallCommand}));
-    EXPECT_TRUE(rig.ui.control(ControlId::kModeUsb).checked);
-    EXPECT_FALSE(rig.ui.control(ControlId::kModeHarddisk).checked);
-    EXPECT_EQ(rig.state.usb.session.target, 'G');
-    expectBootableTree(rig);
-    EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
-}
-
-TEST(UsbCreation, ExitStopsSevenZipAndDeletesTheToolsCloseOnlyStops) {
-    for (bool exit : {true, false}) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         UsbRig rig;
-        rig.children["7z.exe x"].runsForMs = 600000;
-        rig.ui.answerNextBox(win::kIdNo);
+        rig.children[c.running].runsForMs = 600000;
+        rig.ui.answerNextBox(c.answer);
         rig.pressOk();
+        rig.loop.step();
         rig.loop.step();
         const ProcessHandle sevenZip = rig.state.shared.extractionChild;
-        ASSERT_TRUE(rig.sys.processRunning(sevenZip));
-        if (exit) {
+        const size_t calls = rig.sys.calls().size();
+        const size_t boxes = rig.ui.boxes().size();
+        if (c.exit) {
             rig.command(ControlId::kExit);
         } else {
             app::onClose(rig.state);
         }
-        EXPECT_FALSE(rig.sys.processRunning(sevenZip));
-        EXPECT_EQ(rig.toolsPresent(), !exit);
+        std::string made;
+        for (size_t i = calls; i < rig.sys.calls().size(); ++i) {
+            const sim::Call& call = rig.sys.calls()[i];
+            if (call.op == sim::Op::kTerminate) addWord(made, "terminate");
+            if (call.op == sim::Op::kWaitForExit) addWord(made, "wait");
+            if (call.op == sim::Op::kDeleteFile) addWord(made, fileNameOf(call.path));
+        }
+        EXPECT_EQ(made, c.calls);
+        EXPECT_FALSE(sevenZip != 0 && rig.sys.processRunning(sevenZip));
+        EXPECT_EQ(rig.toolsPresent(), !c.exit);
         EXPECT_TRUE(rig.ui.quitPosted());
-        EXPECT_FALSE(rig.boxShown(m::kDone.text));
+        EXPECT_FALSE(rig.loop.step());
+        EXPECT_EQ(rig.ui.boxes().size(), boxes);
     }
 }
 
-TEST(UsbCreation, ExitWhileFormattingDeletesTheToolsInOrderCloseKeepsThem) {
-    for (const bool exit : {true, false}) {
-        UsbRig rig;
-        rig.children["cmd /c"].runsForMs = 600000;
+std::string percent(int n) { return "复制文件，已完成:" + std::to_string(n) + "%"; }
+
+// The copy status: 7-Zip's report (it gives a file its full size when it
+// creates it, so the size cannot tell how far the copy is) or else the share
+// of the live image, creeping in the last stretch. Before the i-th copy tick
+// the image has `sizes[i]` bytes and 7-Zip's log holds `reports[i]`; 7-Zip
+// ends after as many ticks as there are texts.
+TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
+    const struct {
+        const char* name;
+        int answer;
+        uint64_t isoBytes;
+        std::vector<uint64_t> sizes;
+        Strings reports;
+        Strings texts;  // after each copy tick
+    } cases[] = {
+        {"the image grows and creeps to the configuring text",
+         win::kIdNo,
+         700000000,
+         {350000000, 665000000, 665000000, 665000000, 665000000, 665000000},
+         {},
+         {percent(50), percent(96), percent(97), percent(98), percent(99), m::kConfiguring}},
+        {"an ISO under 1 MB", win::kIdNo, 500000, {250000}, {}, {percent(50)}},
+        {"7-Zip's report wins over the preallocated image",
+         win::kIdNo,
+         700000000,
+         {700000000, 700000000},
+         {"  3% 1 - LiveOS\\squashfs.img\r", " 41% 1 - LiveOS\\squashfs.img\r"},
+         {percent(3), percent(41)}},
+        {"no image yet: the text after the format stays",
+         win::kIdYes,
+         700000000,
+         {},
+         {},
+         {m::kPreparing, m::kPreparing}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UsbRig rig("KINGSTON", c.isoBytes);
+        rig.children["7z.exe x"].runsForMs = 5000 * c.texts.size() + 1000;
+        int lastTimer = 0;
+        size_t tick = 0;
+        rig.loop.beforeTick = [&](int id) {
+            lastTimer = id;
+            if (id != 2) return;
+            if (tick < c.sizes.size()) rig.sparseFile("G:\\LiveOS\\squashfs.img", c.sizes[tick]);
+            if (tick < c.reports.size()) {
+                rig.sys.writeHostFile("C:\\tools\\7z-progress.log", c.reports[tick]);
+            }
+            ++tick;
+        };
+        rig.ui.answerNextBox(c.answer);
         rig.pressOk();
-        rig.loop.step();
-        rig.loop.step();
-        if (exit) {
-            rig.command(ControlId::kExit);
-        } else {
-            app::onClose(rig.state);
+        Strings texts;
+        while (rig.loop.step()) {
+            if (lastTimer == 2) texts.push_back(rig.ui.control(ControlId::kStatusCopy).text);
         }
-        EXPECT_EQ(rig.toolsPresent(), !exit);
-        EXPECT_TRUE(rig.ui.quitPosted());
-        EXPECT_FALSE(rig.loop.step());
-        EXPECT_FALSE(rig.started("7z.exe x"));
-        EXPECT_EQ(
-            rig.state.shared.toolPaths,
-            (std::vector<std::string>{test::kSevenZip, test::kSevenZipDll, test::kInstaller}));
+        ASSERT_GE(texts.size(), c.texts.size());
+        EXPECT_EQ(Strings(texts.begin(), texts.begin() + c.texts.size()), c.texts);
+        test::expectLastBox(rig.ui, m::kDone);
+        EXPECT_FALSE(rig.toolsPresent());
     }
 }
+
+TEST(UsbProgress, PercentagesUseSixtyFourBitBytes) {
+    EXPECT_EQ(usb::rawPercent(4400000000, 4500000000), 97u);
+    EXPECT_EQ(usb::rawPercent(10, 0), 0u);
+}
+
+// Every system call of a whole creation failing, once or for good: the
+// creation never claims success or asks on after it showed a failure, never
+// claims a stick it did not make, never ends without saying why, never stalls
+// with OK disabled and nothing left to happen, and removes its tools and log
+// however it ends.
+// Deleting the tools can only fail where deletes themselves fail.
+bool toolsMayStay(const UsbRig& rig, const SweepFault& fault) {
+    return rig.state.shared.extractionChild != 0 || fault.call.op == sim::Op::kDeleteFile ||
+           (fault.kind == SweepFault::Kind::kDriveFromHere && fault.call.drive == 'C');
+}
+
+void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
+    SCOPED_TRACE(rig.messages());
+    bool failed = false, succeeded = false;
+    for (const auto& box : rig.ui.boxes()) {
+        // Neither success nor a new question once a failure was shown.
+        if (box.text == m::kDone.text || box.caption == m::kFormatQuestion.caption) {
+            EXPECT_FALSE(failed);
+        }
+        succeeded = succeeded || box.text == m::kDone.text;
+        failed = failed || box.caption == "错误" || box.caption == "警告" || box.caption == "error";
+    }
+    EXPECT_TRUE(succeeded || failed || !rig.ui.quitPosted()) << "ended without a word";
+    if (succeeded) rig.expectBootableTree();
+    EXPECT_TRUE(rig.ui.quitPosted() || rig.ui.control(ControlId::kOk).enabled) << "stalled";
+    EXPECT_TRUE(rig.ui.timers().empty() || rig.ui.quitPosted());
+    EXPECT_TRUE(toolsMayStay(rig, fault) || !rig.toolsPresent());
+}
+
+void sweepRoute(const std::string& name, int answer) {
+    UsbRig clean;
+    const size_t before = clean.sys.calls().size();
+    clean.ui.answerNextBox(answer);
+    clean.create();
+    ASSERT_EQ(clean.ui.boxes().back().text, m::kDone.text);
+    ASSERT_GT(clean.sys.calls().size(), before + 20);
+    test::sweepEachCall(name, clean.sys.calls(), before + 1, [answer](const SweepFault& fault) {
+        UsbRig rig;
+        fault.arm(rig.sys);
+        rig.ui.answerNextBox(answer);
+        rig.create();
+        expectHonestEnd(rig, fault);
+    });
+}
+
+TEST(UsbFaults, FormatRoute) { sweepRoute("USB creation, format route", win::kIdYes); }
+
+TEST(UsbFaults, RelabelRoute) { sweepRoute("USB creation, relabel route", win::kIdNo); }
 
 }  // namespace
 }  // namespace kh
