@@ -53,10 +53,12 @@ TEST(ControlStates, FollowTheModeAcrossCommandSequences) {
         }
         EXPECT_EQ(statesOf(env.ui), start);
         for (int round = 0; round < 2; ++round) {
+            const int repaints = env.ui.invalidations();
             command(env, ControlId::kModeUsb);
             EXPECT_EQ(statesOf(env.ui), usb);
             command(env, ControlId::kModeHarddisk);
             EXPECT_EQ(statesOf(env.ui), start);
+            EXPECT_EQ(env.ui.invalidations(), repaints + 2);  // the radio texts redrawn
         }
         EXPECT_TRUE(env.ui.boxes().empty());
         EXPECT_TRUE(env.ui.control(ControlId::kOk).enabled);

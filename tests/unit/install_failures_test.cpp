@@ -114,25 +114,14 @@ TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
     }
 }
 
-TEST(HdInstallFailure, SevenZipThatCannotBeCreatedHidesTheStatus) {
-    InstallMachine m;
-    m.start();
-    m.ui.show(ControlId::kStatusConfig, true);
-    m.sys.failPath(sim::Op::kCreateFile, test::kSevenZipExe);
-    m.installFrom(test::kIsoInFolder);
-    test::expectBox(m.ui, 1, payloadError(payloads::msg::kHdSevenZipExe.createFailed));
-    EXPECT_FALSE(m.ui.control(ControlId::kStatusConfig).visible);
-    EXPECT_TRUE(m.ui.quitPosted());
-    expectNoRestart(m);
-}
-
 // 7-Zip misbehaving on the run whose command line names `file`.
 struct Misbehaviour {
     const char* file;
     bool startFails = false;
     uint32_t exitCode = 0;
     uint64_t runsForMs = 2500;
-    enum class Leaves { kFile, kNothing, kEmptyFile } leaves = Leaves::kFile;
+    bool leavesNothing = false;
+    const char* kernel = nullptr;  // the kernel it leaves instead of the usual
 };
 
 void scriptSevenZip(InstallMachine& m, const Misbehaviour& b) {
@@ -140,9 +129,12 @@ void scriptSevenZip(InstallMachine& m, const Misbehaviour& b) {
         if (line.find(b.file) == std::string::npos) return test::sevenZipRun(line);
         sim::SimProcess process = test::sevenZipRun(line, b.runsForMs, b.exitCode);
         process.startFails = b.startFails;
-        if (b.leaves == Misbehaviour::Leaves::kNothing) process.onExit = nullptr;
-        if (b.leaves == Misbehaviour::Leaves::kEmptyFile) {
-            process.onExit = [](sim::SimSystem& s) { s.writeHostFile("C:\\vmlinuz0", ""); };
+        if (b.leavesNothing) process.onExit = nullptr;
+        if (b.kernel) {
+            const std::string kernel = b.kernel;
+            process.onExit = [kernel](sim::SimSystem& s) {
+                s.writeHostFile("C:\\vmlinuz0", kernel);
+            };
         }
         return process;
     };
@@ -152,7 +144,6 @@ void scriptSevenZip(InstallMachine& m, const Misbehaviour& b) {
 // sample, 7-Zip's own files are removed, and nothing congratulates. Its
 // warning (exit code 1) counts as success when the file is there.
 TEST(HdInstallFailure, ExtractionFailuresAreReportedAndEndTheInstall) {
-    using Leaves = Misbehaviour::Leaves;
     const Message kernel = hd::msg::kExtractKernelFailed;
     const Message initrd = hd::msg::kExtractInitrdFailed;
     const struct {
@@ -162,10 +153,13 @@ TEST(HdInstallFailure, ExtractionFailuresAreReportedAndEndTheInstall) {
     } cases[] = {
         {"kernel not started", {"vmlinuz0", true}, kernel},
         {"kernel fatal error", {"vmlinuz0", false, 2}, kernel},
-        {"kernel empty", {"vmlinuz0", false, 0, 100, Leaves::kEmptyFile}, kernel},
+        {"kernel empty", {"vmlinuz0", false, 0, 100, false, ""}, kernel},
         {"initrd command line error", {"initrd", false, 7}, initrd},
-        {"initrd not in the ISO", {"initrd", false, 0, 100, Leaves::kNothing}, initrd},
+        {"initrd not in the ISO", {"initrd", false, 0, 100, true}, initrd},
         {"warnings", {"7z.exe", false, 1}, std::nullopt},
+        {"a kernel of one byte is not empty",
+         {"vmlinuz0", false, 0, 100, false, "k"},
+         std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -190,7 +184,7 @@ TEST(HdInstallFailure, KernelLeftByAnEarlierRunDoesNotPassForANewOne) {
     InstallMachine m;
     m.sys.writeHostFile("C:\\vmlinuz0", "earlier kernel");
     m.sys.setAttributes("C:\\vmlinuz0", win::kAttrReadOnly);
-    scriptSevenZip(m, {"vmlinuz0", false, 0, 100, Misbehaviour::Leaves::kNothing});
+    scriptSevenZip(m, {"vmlinuz0", false, 0, 100, true});
     runInstall(m);
     test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
     EXPECT_FALSE(m.exists("C:\\vmlinuz0"));
@@ -203,7 +197,7 @@ TEST(HdInstallFailure, HangingSevenZipIsStoppedAfterTenMinutes) {
     for (const bool stops : {true, false}) {
         SCOPED_TRACE(stops ? "stops" : "will not stop");
         InstallMachine m;
-        scriptSevenZip(m, {"7z.exe", false, 0, 60 * 60 * 1000, Misbehaviour::Leaves::kNothing});
+        scriptSevenZip(m, {"7z.exe", false, 0, 60 * 60 * 1000, true});
         if (!stops) m.sys.failNext(sim::Op::kTerminate);
         runInstall(m);
         test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
@@ -214,6 +208,19 @@ TEST(HdInstallFailure, HangingSevenZipIsStoppedAfterTenMinutes) {
         EXPECT_EQ(m.sys.processRunning(m.state.shared.extractionChild), !stops);
         EXPECT_EQ(m.exists(test::kSevenZipExe), !stops);
         expectNoRestart(m);
+    }
+}
+
+// An empty payload is given up without a word, as the write-out gives up any,
+// and the install goes no further.
+TEST(HdInstallFailure, AnEmptyPayloadEndsTheInstallWithoutACongratulation) {
+    for (int id : {payloads::kSevenZipExe, payloads::kSplashImage}) {
+        InstallMachine m;
+        m.sys.setResource(id, "", Resource::Status::kOk);
+        runInstall(m);
+        EXPECT_EQ(m.ui.boxes().size(), 1u) << m.messages();  // the move question
+        EXPECT_FALSE(m.sys.restartRequested());
+        EXPECT_TRUE(m.sys.startedCommands().empty());
     }
 }
 

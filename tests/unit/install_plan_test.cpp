@@ -65,6 +65,7 @@ TEST(PartitionTable, GapsAndPrimaryAfterTheExtendedSlotKeepTheirSlotNumbers) {
     ImageDisk disk(image);
     const PartitionTable table = parsePartitionTable(disk.read(0, 512), disk);
     EXPECT_EQ(table.extendedSlot, 1);
+    EXPECT_EQ(numberAt(table, 0), std::nullopt);  // the empty slot is no partition
     EXPECT_EQ(numberAt(table, 90000), 4u);
     EXPECT_EQ(numberAt(table, 10063), 5u);
 }
@@ -85,6 +86,17 @@ TEST(PartitionTable, LoopingOrBrokenChainsEndTheWalk) {
     ImageDisk brokenDisk(selfLoop);
     const PartitionTable broken = parsePartitionTable(brokenDisk.read(0, 512), brokenDisk);
     EXPECT_EQ(numberAt(broken, 163), 5u);
+
+    // A boot record whose first entry is empty or has no sectors ends the chain.
+    for (const SlotSpec& first : {SlotSpec{0x00, 63, 10}, SlotSpec{0x07, 63, 0}}) {
+        std::string image = test::blankDisk(16);
+        writeTable(image, 0, {{0x0F, 100, 5000}});
+        writeTable(image, 100, {first, {0x05, 0x200, 10}});
+        writeTable(image, 100 + 0x200, {{0x07, 63, 10}});
+        ImageDisk disk(image);
+        const PartitionTable table = parsePartitionTable(disk.read(0, 512), disk);
+        EXPECT_TRUE(table.entries.empty()) << int{first.type};
+    }
 }
 
 TEST(PartitionTable, ShortMasterBootRecordIsPaddedNotRejected) {

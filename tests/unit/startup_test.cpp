@@ -113,6 +113,12 @@ TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
          },
          'E', true, std::nullopt, ""},
         {"none before W:", [](SimEnv&) {}, 'C', false, std::nullopt, ""},
+        {"V: the last tried",
+         [](SimEnv& env) {
+             env.addVolume('V', 3, 9000, true);
+             env.sys.writeHostFile("V:\\boot.ini", "[boot loader]\r\n");
+         },
+         'V', true, std::nullopt, ""},
         {"boot.ini missing on D:", [](SimEnv& env) { env.addVolume('D', 2, 5000, true); }, 'D',
          true, hd::msg::kCannotFind, std::string(hd::msg::kCannotFind.text) + "D:\\boot.ini"},
         {"attributes cannot be cleared",

@@ -318,7 +318,8 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         EXPECT_TRUE(rig.ui.timers().empty());
         EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
         const std::string shown = c.message.text;
-        if (shown == m::kCopyFailed.text || shown == m::kDone.text) {
+        if (shown == m::kCopyFailed.text || shown == m::kDone.text ||
+            shown == m::kInstallerFailed.text) {
             EXPECT_FALSE(rig.ui.control(ControlId::kStatusCopy).visible);
         }
         if (shown != m::kDone.text) continue;
