@@ -99,14 +99,6 @@ TEST(PartitionTable, LoopingOrBrokenChainsEndTheWalk) {
     }
 }
 
-TEST(PartitionTable, ShortMasterBootRecordIsPaddedNotRejected) {
-    std::string image = test::blankDisk(1);
-    writeTable(image, 0, {{0x07, 63, 100}});
-    ImageDisk disk(image);
-    const PartitionTable table = parsePartitionTable(image.substr(0, 470), disk);
-    EXPECT_EQ(numberAt(table, 63), 1u);
-}
-
 // Extended partition in slot 0, system partition in slot 1, one logical
 // drive: the layout where Windows' numbers and the menu's differ most.
 PartitionTable extendedFirst() {
@@ -140,31 +132,6 @@ TEST(InstallPlan, NumbersComeFromTheTableNotFromWindows) {
     ASSERT_TRUE(beside.numbers);
     EXPECT_EQ(beside.numbers->isoPartitionNumber, 2u);
     EXPECT_EQ(beside.numbers->systemPartitionIndex, 1u);
-}
-
-TEST(InstallPlan, TheTableIsJudgedFirstThenTheIsoThenTheSystemVolume) {
-    PartitionTable unsigned_ = extendedFirst();
-    unsigned_.hasBootSignature = false;
-    VolumeFacts stick = fixedVolumeAt(4096);
-    stick.type = DriveType::kRemovable;
-    const VolumeFacts elsewhere = fixedVolumeAt(7777);
-
-    EXPECT_EQ(planMenuNumbers(unsigned_, stick, elsewhere).refusal, &msg::kNoMasterBootRecord);
-    EXPECT_EQ(planMenuNumbers(extendedFirst(), stick, elsewhere).refusal, &msg::kIsoNotOnFirstDisk);
-    EXPECT_EQ(planMenuNumbers(extendedFirst(), elsewhere, stick).refusal,
-              &msg::kIsoPartitionNotInTable);
-    EXPECT_EQ(planMenuNumbers(extendedFirst(), fixedVolumeAt(4096), elsewhere).refusal,
-              &msg::kSystemPartitionNotInTable);
-    EXPECT_FALSE(planMenuNumbers(extendedFirst(), fixedVolumeAt(4096), elsewhere).numbers);
-}
-
-TEST(InstallPlan, ASecondDiskIsRefusedButAnUnknownDiskIsJudgedByTheTable) {
-    EXPECT_EQ(planMenuNumbers(extendedFirst(), fixedVolumeAt(4096, 1), fixedVolumeAt(2048)).refusal,
-              &msg::kIsoNotOnFirstDisk);
-    const InstallPlan unknown = planMenuNumbers(extendedFirst(), fixedVolumeAt(4096, std::nullopt),
-                                                fixedVolumeAt(2048, std::nullopt));
-    ASSERT_TRUE(unknown.numbers);
-    EXPECT_EQ(unknown.numbers->isoPartitionNumber, 5u);
 }
 
 }  // namespace

@@ -15,13 +15,6 @@ TEST(SevenZip, CommandLinesNameTheDriveRootUnquotedAndTheIsoQuoted) {
     EXPECT_EQ(sevenzip::listCommand("D:\\my iso.iso"), "7z.exe l -slt \"D:\\my iso.iso\"");
 }
 
-TEST(SevenZip, AWarningStillCountsAsSuccess) {
-    EXPECT_TRUE(sevenzip::succeeded(sevenzip::kOk));
-    EXPECT_TRUE(sevenzip::succeeded(sevenzip::kWarning));
-    EXPECT_FALSE(sevenzip::succeeded(2));
-    EXPECT_FALSE(sevenzip::succeeded(sevenzip::kStopped));
-}
-
 TEST(SevenZip, ListingSizesIgnoreThePackedAndPhysicalSizes) {
     const std::string listing =
         "Path = live.iso\r\nType = Iso\r\nPhysical Size = 9999999999\r\n\r\n----------\r\n"

@@ -67,16 +67,6 @@ WriteOutcome failAt(SimEnv& env, std::optional<sim::Op> failingCall, int id,
     return writePayload(env.state.shared, {id, kTarget}, messages);
 }
 
-TEST(PayloadWriteOut, WritesTheExactBytes) {
-    SimEnv env;
-    const std::string bytes("MZ\0\x01\r\n\x1a tail", 11);
-    env.sys.setResource(kGrldr, bytes);
-    EXPECT_EQ(writePayload(env.state.shared, {kGrldr, kTarget}, hdGrldr()), WriteOutcome::kWritten);
-    EXPECT_EQ(env.sys.readHostFile(kTarget), bytes);
-    EXPECT_TRUE(env.ui.boxes().empty());
-    EXPECT_FALSE(env.ui.quitPosted());
-}
-
 TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsBoxAndLeavesNoFile) {
     for (const PayloadCase& payload : kPayloads) {
         for (const FailingStep& step : kSteps) {
@@ -116,37 +106,6 @@ TEST(PayloadWriteOut, FurtherFilesNameThemselvesInEveryBox) {
         }
         EXPECT_EQ(texts.size(), 4u) << name;  // not found, load, lock, create
     }
-}
-
-TEST(PayloadWriteOut, EmptyResourceIsAbandonedSilently) {
-    SimEnv env;
-    env.sys.setResource(kSyslinuxCfg, "");
-    EXPECT_EQ(writePayload(env.state.shared, {kSyslinuxCfg, kTarget}, usbSyslinuxCfg()),
-              WriteOutcome::kAbandoned);
-    EXPECT_TRUE(env.ui.boxes().empty());
-    EXPECT_FALSE(env.ui.quitPosted());
-    EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
-}
-
-TEST(PayloadWriteOut, BootPayloadsReplaceReadOnlyFilesToolsDoNot) {
-    SimEnv boot;
-    boot.sys.writeHostFile(kTarget, "old loader");
-    boot.sys.setAttributes(kTarget, win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
-    boot.sys.setResource(kGrldr, "new loader");
-    EXPECT_EQ(writePayload(boot.state.shared, {kGrldr, kTarget, true}, hdGrldr()),
-              WriteOutcome::kWritten);
-    EXPECT_EQ(boot.sys.readHostFile(kTarget), "new loader");
-    EXPECT_EQ(boot.sys.attributes(kTarget), win::kAttrNormal);
-
-    SimEnv tool;
-    tool.sys.writeHostFile(kTarget, "old tool");
-    tool.sys.setAttributes(kTarget, win::kAttrReadOnly);
-    tool.sys.setResource(kSevenZipExe, "new tool");
-    EXPECT_EQ(writePayload(tool.state.shared, {kSevenZipExe, kTarget}, usbSevenZipExe()),
-              WriteOutcome::kCreateFailed);
-    EXPECT_EQ(tool.sys.readHostFile(kTarget), "old tool");
-    test::expectOnlyFailureBox(tool, msg::kUsbSevenZipExe.createFailed, msg::kError,
-                               msg::kErrorFlags);
 }
 
 }  // namespace
