@@ -11,13 +11,13 @@ LAYOUT=$1 CHOICE=$2 MKMENU=$3
 # (another boot manager's menu.lst, which must be neither shown nor booted) or :xf/:x5 (an
 # extended partition of that type holding the logical drives that follow). The others are FAT32.
 case $LAYOUT in
-primaries) SPEC="1:sys 2 3:iso" ;;
-extended-0f) SPEC="1:sys 2:xf 5 6:iso" ;;
-extended-05) SPEC="1:sys 2:x5 5 6:iso 3" ;;
-extended-first) SPEC="1:xf 5:iso 2:sys" ;;
-iso-on-system) SPEC="1 2:sys:iso" ;;
-extended-slot2) SPEC="1:sys 2 3:xf 5 6 7:iso 4" ;;
-other-menu) SPEC="1:old 2:sys 3:iso" ;;
+primaries) PARTS="1:sys 2 3:iso" ;;
+extended-0f) PARTS="1:sys 2:xf 5 6:iso" ;;
+extended-05) PARTS="1:sys 2:x5 5 6:iso 3" ;;
+extended-first) PARTS="1:xf 5:iso 2:sys" ;;
+iso-on-system) PARTS="1 2:sys:iso" ;;
+extended-slot2) PARTS="1:sys 2 3:xf 5 6 7:iso 4" ;;
+other-menu) PARTS="1:old 2:sys 3:iso" ;;
 *) die "unknown layout $LAYOUT" ;;
 esac
 case $CHOICE in
@@ -34,7 +34,7 @@ mkdir -p "$WORK"
 
 # 48 MiB partitions; the extended one has room for three, each 1 MiB after its boot record.
 table=$'label: dos\nlabel-id: 0x4b480001\n' OLD=""
-for token in $SPEC; do
+for token in $PARTS; do
     n=${token%%:*} line="size=48MiB, type=c"
     [[ $token == *:x* ]] && line="size=147MiB, type=${token#*:x}"
     [[ $token: == *:sys:* ]] && SYS=$n line+=", bootable"
