@@ -146,8 +146,9 @@ endif()
 # The data g2ldr is built with (GBK table, font subset, splash conversion).
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_FOUND)
-    add_test(NAME payload_grub_data
-             COMMAND ${Python3_EXECUTABLE} "${_kh_root}/tests/payloads/grub_data_test.py")
-    set_tests_properties(payload_grub_data PROPERTIES LABELS unit
-                         ENVIRONMENT "KH_UNIFONT_HEX=${KH_UNIFONT_HEX}")
+    add_test(NAME payload_grub_data COMMAND ${Python3_EXECUTABLE} -m unittest grub_data_test
+             WORKING_DIRECTORY "${_kh_root}/tests/payloads")
+    set(_kh_env KH_UNIFONT_HEX=${KH_UNIFONT_HEX} PYTHONPATH=${_kh_root}/scripts/payloads
+        PYTHONDONTWRITEBYTECODE=1)
+    set_tests_properties(payload_grub_data PROPERTIES LABELS unit ENVIRONMENT "${_kh_env}")
 endif()

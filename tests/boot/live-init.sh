@@ -1,64 +1,51 @@
-#!/bin/sh
-# /init of the test live system (busybox). It checks that what the boot configuration promised the
-# live system is really there, reports "KH-BOOT: PASS <what>" or "KH-BOOT: FAIL <why>" on the first
-# serial port and powers the machine off:
+#!/bin/busybox sh
+# /init of the test live system. It checks that what the boot configuration promised the live
+# system is there, reports "KH-BOOT: PASS <what>" or "KH-BOOT: FAIL <why>" on the first serial port
+# and powers the machine off:
 #   isodev=/dev/sdXN (hard disk): that partition holds, in isodev_dir, an .iso file whose volume
-#       label is the one root=CDLABEL= names (a failure names the partitions that do hold it);
+#       label is the one root=CDLABEL= names;
 #   root=LABEL=NAME (USB stick): a volume labelled NAME holds LiveOS/squashfs.img.
+/bin/busybox --install -s
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
 
-say() { echo "$*" >/dev/ttyS0; }
 finish() {
-    say "KH-BOOT: $*"
-    sync
+    echo "KH-BOOT: $*" >/dev/ttyS0
     poweroff -f
     sleep 60
 }
-param() { # the value of the first NAME= word of the kernel command line
-    for word in $(cat /proc/cmdline); do
-        case $word in "$1="*) echo "${word#*=}" && return 0 ;; esac
+wait_for() { # COMMAND...: runs COMMAND once a second until it succeeds, at most 20 times
+    for _ in $(seq 20); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 1
     done
     return 1
 }
-wait_for() { # SECONDS COMMAND...: runs COMMAND once a second until it succeeds
-    seconds=$1
-    shift
-    until "$@" >/dev/null 2>&1; do
-        seconds=$((seconds - 1))
-        [ "$seconds" -gt 0 ] || return 1
-        sleep 1
-    done
-}
-has_iso() { # DEVICE: holds in $dir an .iso whose volume label is $want
-    mount -t vfat -o ro "$1" /mnt 2>/dev/null || return 1
-    found=1
-    for iso in /mnt"$dir"/*.iso /mnt"$dir"/*.ISO; do
-        label=$(dd if="$iso" bs=1 skip=32808 count=32 2>/dev/null | sed 's/ *$//')
-        [ -f "$iso" ] && [ "$label" = "$want" ] && found=0
-    done
-    umount /mnt
-    return $found
-}
 
-say "KH-LIVE-INIT: test live system $(uname -r) started"
-say "KH-CMDLINE: $(cat /proc/cmdline)"
+echo "KH-CMDLINE: $(cat /proc/cmdline)" >/dev/ttyS0
 for module in $(cat /etc/kh-modules); do modprobe "$module" 2>/dev/null; done
-root=$(param root) || root=""
+root="" isodev="" dir=/
+for word in $(cat /proc/cmdline); do
+    case $word in
+    root=*) root=${word#*=} ;;
+    isodev=*) isodev=${word#*=} ;;
+    isodev_dir=*) dir=${word#*=} ;;
+    esac
+done
 
-if isodev=$(param isodev); then
-    dir=$(param isodev_dir) || dir=/
-    dir=${dir%/} want=${root#CDLABEL=}
-    [ "$want" != "$root" ] || finish "FAIL isodev= given but no root=CDLABEL="
-    wait_for 10 test -b "$isodev"
-    has_iso "$isodev" && finish "PASS $isodev holds an .iso labelled $want in ${dir:-/}"
-    holders=""
-    for part in /dev/sda[0-9]*; do has_iso "$part" && holders="$holders $part"; done
-    finish "FAIL $isodev holds no .iso labelled $want in ${dir:-/}; it is on:${holders:- none}"
+if [ -n "$isodev" ]; then
+    dir=${dir%/}
+    wait_for test -b "$isodev"
+    mount -t vfat -o ro "$isodev" /mnt || finish "FAIL $isodev does not mount"
+    for iso in /mnt"$dir"/*.iso; do
+        label=$(dd if="$iso" bs=1 skip=32808 count=32 2>/dev/null | sed 's/ *$//')
+        [ "$root" = "CDLABEL=$label" ] && finish "PASS $isodev holds in ${dir:-/} the .iso $root"
+    done
+    finish "FAIL $isodev holds no .iso of root=$root in ${dir:-/}"
 fi
 case $root in LABEL=*)
-    wait_for 20 findfs "$root" || finish "FAIL no volume $root appeared"
+    wait_for findfs "$root" || finish "FAIL no volume $root appeared"
     device=$(findfs "$root")
     mount -t vfat -o ro "$device" /mnt || finish "FAIL $device ($root) does not mount"
     [ -f /mnt/LiveOS/squashfs.img ] || finish "FAIL $device has no LiveOS/squashfs.img"

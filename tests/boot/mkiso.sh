@@ -1,13 +1,10 @@
 #!/bin/bash
 # Usage: mkiso.sh OUT.iso. Builds the test live ISO the boot tests start, laid out like the live
-# ISOs the program expects (isolinux/ with vmlinuz0, initrd0.img, initrd4disk.img, isolinux.cfg and
-# splash.jpg; LiveOS/squashfs.img; volume label korvane-QX2-livecd): a Debian kernel and a busybox
-# initramfs whose /init (live-init.sh) checks the boot and reports on the serial port. The kernel
-# package and the result are cached under ${KH_CACHE_DIR:-$HOME/.cache/korvane-helper}/boot.
+# ISOs the program expects: a Debian kernel and a busybox initramfs whose /init (live-init.sh)
+# checks the boot. The kernel package and the result are cached under $KH_CACHE_DIR/boot.
 . "$(dirname "$0")/lib.sh"
 [ $# -eq 1 ] || die "usage: mkiso.sh OUT.iso"
 CACHE=${KH_CACHE_DIR:-${HOME:-/root}/.cache/korvane-helper}/boot
-LABEL=korvane-QX2-livecd
 # Disks and file systems of both boot routes: IDE disks (ata_piix), a USB stick on xHCI, FAT.
 MODULES="ata_piix sd_mod xhci-pci usb-storage vfat nls_cp437 nls_ascii nls_utf8 nls_iso8859-1"
 
@@ -32,7 +29,8 @@ if [ ! -f "$CACHED" ]; then
     dpkg-deb -x "$DEB" "$TMP/kernel"
     VERSION=$(ls "$TMP/kernel/lib/modules")
     MODDIR=lib/modules/$VERSION
-    mkdir -p "$ROOT"/{bin,sbin,etc,proc,sys,dev,mnt,$MODDIR} "$TREE"/{isolinux,LiveOS}
+    mkdir -p "$ROOT"/{bin,sbin,usr/bin,usr/sbin,etc,proc,sys,dev,mnt,$MODDIR}
+    mkdir -p "$TREE"/{isolinux,LiveOS}
     busybox depmod -b "$TMP/kernel" "$VERSION"
     # The modules with all they need: modules.dep lists that after each module's file.
     (cd "$TMP/kernel/$MODDIR" && cp --parents modules.order modules.builtin $(
@@ -40,31 +38,19 @@ if [ ! -f "$CACHED" ]; then
     ) "$ROOT/$MODDIR/")
     busybox depmod -b "$ROOT" "$VERSION"
     cp /bin/busybox "$ROOT/bin/"
-    for applet in $(busybox --list); do
-        [ "$applet" = busybox ] || ln -s busybox "$ROOT/bin/$applet"
-    done
-    ln -s ../bin/busybox "$ROOT/sbin/modprobe"
     echo "$MODULES" >"$ROOT/etc/kh-modules"
     install -m 755 "$BOOT_HERE/live-init.sh" "$ROOT/init"
     (cd "$ROOT" && find . | sort | cpio -o -H newc --quiet --reproducible) |
         gzip -9n >"$TREE/isolinux/initrd0.img"
     cp "$TREE/isolinux/initrd0.img" "$TREE/isolinux/initrd4disk.img"
     cp "$TMP/kernel/boot/vmlinuz-$VERSION" "$TREE/isolinux/vmlinuz0"
-    cat >"$TREE/isolinux/isolinux.cfg" <<EOT
-default linux
-timeout 100
-label linux
-  kernel vmlinuz0
-  append initrd=initrd0.img root=CDLABEL=$LABEL rootfstype=iso9660 ro liveimg quiet
-EOT
     # The menu background the program's syslinux.cfg names, and a stand-in for the compressed
     # root file system, which nothing reads.
     /usr/bin/convert -size 640x480 gradient:'#1a4a6a-#081828' "$TREE/isolinux/splash.jpg"
     head -c 4M /dev/urandom >"$TREE/LiveOS/squashfs.img"
-    xorriso -as mkisofs -quiet -V "$LABEL" -r -J -o "$CACHED.tmp" "$TREE" 2>"$TMP/xorriso.log" ||
-        die "xorriso failed: $(cat "$TMP/xorriso.log")"
+    xorriso -as mkisofs -quiet -V korvane-QX2-livecd -r -J -o "$CACHED.tmp" "$TREE"
     mv "$CACHED.tmp" "$CACHED"
     find "$CACHE" -maxdepth 1 -name 'live-*.iso' ! -name "live-$KEY.iso" -delete
 fi
 mkdir -p "$(dirname "$1")"
-cmp -s "$CACHED" "$1" || cp "$CACHED" "$1"
+cp "$CACHED" "$1"

@@ -1,8 +1,6 @@
 // Usage: kh_boot_mkmenu DISK.img SYSTEM_OFFSET ISO_OFFSET SAMPLE_MENU >MENU
-// The menu.lst the hard-disk install leaves on a machine whose first disk is the image: the
-// program's own start-up scan of the partition table, choice of the system drive, install plan (the
-// menu's partition numbers) and menu rewrite run on a simulated Windows whose C: (active) and ISO
-// drive start at the given byte offsets.
+// The menu.lst the program's own start-up scan, install plan and menu rewrite leave on a simulated
+// Windows whose first disk is the image, with C: (active) and the ISO drive at the byte offsets.
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -58,10 +56,8 @@ int main(int argc, char** argv) {
         kh::hd::planMenuNumbers(state.partitions, kh::hd::volumeFacts(sys, isoDrive),
                                 kh::hd::volumeFacts(sys, state.systemDrive.letter));
     if (!plan.numbers) return fail(std::string("the install refuses: ") + plan.refusal->text);
-    const auto outcome = kh::hd::rewriteMenu(state, *plan.numbers);
-    if (outcome != kh::hd::MenuOutcome::kDone) return fail("the menu rewrite failed");
+    if (kh::hd::rewriteMenu(state, *plan.numbers) != kh::hd::MenuOutcome::kDone)
+        return fail("the menu rewrite failed");
     std::cout << *sys.readHostFile("c:\\menu.lst");
-    std::cerr << "menu numbers: root (hd0," << plan.numbers->systemPartitionIndex
-              << "), isodev=/dev/sda" << plan.numbers->isoPartitionNumber << "\n";
     return 0;
 }
