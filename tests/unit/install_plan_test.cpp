@@ -17,19 +17,12 @@ namespace {
 using test::SlotSpec;
 using test::writeTable;
 
-class ImageDisk : public RawDisk {
-  public:
-    explicit ImageDisk(std::string image) : image_(std::move(image)) {}
-    std::string read(uint64_t offset, size_t length) override {
-        ++reads;
-        if (offset >= image_.size()) return {};
-        return image_.substr(offset, length);
-    }
-    int reads = 0;
-
-  private:
-    std::string image_;
-};
+// The table of `image` as the program reads it from the simulated first disk.
+PartitionTable parse(sim::SimSystem& sys, const std::string& image) {
+    sys.setDiskImage(image);
+    const auto disk = sys.openPhysicalDrive0();
+    return parsePartitionTable(disk->read(0, kSectorSize), *disk);
+}
 
 std::optional<unsigned> numberAt(const PartitionTable& table, uint32_t sector) {
     return linuxNumberAt(table, uint64_t{sector} * kSectorSize);
@@ -47,8 +40,8 @@ std::string diskWithExtended(uint8_t type) {
 
 TEST(PartitionTable, NumbersPrimariesBySlotAndLogicalDrivesFromFive) {
     for (uint8_t type : {0x0F, 0x05, 0x85}) {
-        ImageDisk disk(diskWithExtended(type));
-        const PartitionTable table = parsePartitionTable(disk.read(0, 512), disk);
+        sim::SimSystem sys;
+        const PartitionTable table = parse(sys, diskWithExtended(type));
         ASSERT_EQ(table.extendedSlot, 1) << int{type};
         EXPECT_EQ(numberAt(table, 63), 1u);
         EXPECT_EQ(numberAt(table, 10063), 5u);
@@ -62,8 +55,8 @@ TEST(PartitionTable, GapsAndPrimaryAfterTheExtendedSlotKeepTheirSlotNumbers) {
     std::string image = test::blankDisk(16);
     writeTable(image, 0, {{}, {0x0F, 10000, 5000}, {0x0F, 40000, 100}, {0x27, 90000, 1000}});
     writeTable(image, 10000, {{0x07, 63, 1000}});
-    ImageDisk disk(image);
-    const PartitionTable table = parsePartitionTable(disk.read(0, 512), disk);
+    sim::SimSystem sys;
+    const PartitionTable table = parse(sys, image);
     EXPECT_EQ(table.extendedSlot, 1);
     EXPECT_EQ(numberAt(table, 0), std::nullopt);  // the empty slot is no partition
     EXPECT_EQ(numberAt(table, 90000), 4u);
@@ -75,16 +68,15 @@ TEST(PartitionTable, LoopingOrBrokenChainsEndTheWalk) {
     writeTable(looping, 0, {{0x0F, 100, 5000}});
     writeTable(looping, 100, {{0x07, 63, 10}, {0x05, 0x200, 10}});
     writeTable(looping, 100 + 0x200, {{0x07, 63, 10}, {0x05, 0x200, 10}});  // points to itself
-    ImageDisk loopDisk(looping);
-    const PartitionTable loop = parsePartitionTable(loopDisk.read(0, 512), loopDisk);
-    EXPECT_LE(loopDisk.reads, 4);
+    sim::SimSystem sys;
+    const PartitionTable loop = parse(sys, looping);
+    EXPECT_LE(sys.calls().size(), 1u + 4);  // the disk opened, four records read
     EXPECT_EQ(numberAt(loop, 100 + 0x200 + 63), 6u);
 
     std::string selfLoop = test::blankDisk(16);
     writeTable(selfLoop, 0, {{0x0F, 100, 5000}});
     writeTable(selfLoop, 100, {{0x07, 63, 10}, {0x05, 0xFFFFFFF0, 10}});  // beyond the disk
-    ImageDisk brokenDisk(selfLoop);
-    const PartitionTable broken = parsePartitionTable(brokenDisk.read(0, 512), brokenDisk);
+    const PartitionTable broken = parse(sys, selfLoop);
     EXPECT_EQ(numberAt(broken, 163), 5u);
 
     // A boot record whose first entry is empty or has no sectors ends the chain.
@@ -93,8 +85,8 @@ TEST(PartitionTable, LoopingOrBrokenChainsEndTheWalk) {
         writeTable(image, 0, {{0x0F, 100, 5000}});
         writeTable(image, 100, {first, {0x05, 0x200, 10}});
         writeTable(image, 100 + 0x200, {{0x07, 63, 10}});
-        ImageDisk disk(image);
-        const PartitionTable table = parsePartitionTable(disk.read(0, 512), disk);
+        sim::SimSystem sys;
+        const PartitionTable table = parse(sys, image);
         EXPECT_TRUE(table.entries.empty()) << int{first.type};
     }
 }

