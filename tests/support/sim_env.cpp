@@ -25,10 +25,12 @@ void writeTable(std::string& image, uint64_t atSector, const std::vector<SlotSpe
     image[base + 511] = static_cast<char>(0xAA);
 }
 
-std::string sampleMenu() {
-    std::ifstream in(KH_SOURCE_DIR "/payloads/data/menu.lst", std::ios::binary);
+std::string fileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+std::string sampleMenu() { return fileBytes(KH_SOURCE_DIR "/payloads/data/menu.lst"); }
 
 std::string blankDisk(uint64_t sectors) { return std::string(sectors * 512, '\0'); }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,8 @@ struct SlotSpec {
 void writeTable(std::string& image, uint64_t atSector, const std::vector<SlotSpec>& slots);
 std::string blankDisk(uint64_t sectors);
 
-// The sample menu the program carries, as the build embeds it.
+// The bytes of a file of the host, and the sample menu the program carries.
+std::string fileBytes(const std::filesystem::path& path);
 std::string sampleMenu();
 
 // A machine with drive C: on the first partition (active, holding boot.ini),

@@ -6,14 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/menu_entry.h"
 #include "tests/fuzz/properties.h"
+#include "tests/support/sim_env.h"
 
 namespace kh::hd {
 namespace {
@@ -115,37 +114,23 @@ TEST(MenuInsert, PutsTheEntryOnceBeforeTheFirstQualifyingLine) {
               "timeout 5\r\n#title old\r\ntitle New\r\n\r\ntitle A\r\n  title B");
 }
 
-struct CorpusRun {
-    const char* property;
-    const char* folder;  // in tests/fuzz/corpus
-    void (*check)(std::string_view input);
-};
-
-const CorpusRun kRuns[] = {
-    {"boot.ini addition", "bootini", fuzz::checkBootIniAdd},
-    {"boot.ini removal", "bootini", fuzz::checkBootIniRemove},
-    {"menu insertion", "menu", fuzz::checkMenuInsert},
-};
-
-std::string readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(FuzzCorpus, EverySeedKeepsTheProperties) {
-    for (const CorpusRun& run : kRuns) {
+    const std::pair<const char*, void (*)(std::string_view)> properties[] = {
+        {"bootini", fuzz::checkBootIniAdd},
+        {"bootini", fuzz::checkBootIniRemove},
+        {"menu", fuzz::checkMenuInsert}};
+    for (const auto& [folder, check] : properties) {
         size_t seeds = 0;
-        const auto folder = std::filesystem::path(KH_SOURCE_DIR) / "tests/fuzz/corpus" / run.folder;
-        for (const auto& seed : std::filesystem::directory_iterator(folder)) {
+        const auto path = std::filesystem::path(KH_SOURCE_DIR) / "tests/fuzz/corpus" / folder;
+        for (const auto& seed : std::filesystem::directory_iterator(path)) {
             ++seeds;
             try {
-                run.check(readBytes(seed.path()));
+                check(test::fileBytes(seed.path()));
             } catch (const fuzz::BrokenProperty& broken) {
-                ADD_FAILURE() << run.property << ", " << seed.path().filename() << ": "
-                              << broken.what();
+                ADD_FAILURE() << seed.path() << ": " << broken.what();
             }
         }
-        EXPECT_GT(seeds, 0u) << folder;
+        EXPECT_GT(seeds, 0u) << path;
     }
 }
 

@@ -6,20 +6,18 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/sim_env.h"
+
 namespace {
 
 std::string ReadPayload(const std::string& name) {
-    std::ifstream in(std::string(KH_PAYLOAD_DIR) + "/" + name, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "cannot open " << name;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return kh::test::fileBytes(std::string(KH_PAYLOAD_DIR) + "/" + name);
 }
 
 std::vector<std::string> Lines(const std::string& text, const std::string& eol) {
