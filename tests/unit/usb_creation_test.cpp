@@ -3,7 +3,6 @@
 // the window, the copy status, and every system call failing.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -28,10 +27,6 @@ using Strings = std::vector<std::string>;
 using test::SweepFault;
 
 constexpr const char* kIso = "C:\\isos\\live.iso";
-constexpr const char* kListCommand = "7z.exe l -slt \"C:\\isos\\live.iso\"";
-constexpr const char* kExtractCommand = "7z.exe x -y -bsp1 -oG:\\ \"C:\\isos\\live.iso\" -x![BOOT]";
-constexpr const char* kFormatCommand = "cmd /c echo yes|format /FS:fat32 /V:BOOT G:";
-constexpr const char* kInstallCommand = "syslinux.exe -sfmar G:";
 
 // A 7-Zip technical listing of items with the given sizes.
 std::string listing(std::initializer_list<uint64_t> sizes) {
@@ -61,8 +56,14 @@ struct UsbRig : test::SimEnv {
         sparseFile(kIso, isoBytes);
 
         children["7z.exe l"] = sim::SimProcess{false, 500, 0, listing({300000000, 4096}), nullptr};
-        children["7z.exe x"] =
-            sim::SimProcess{false, 12000, 0, "", [](sim::SimSystem& s) { writeIsoTree(s); }};
+        children["7z.exe x"] = sim::SimProcess{
+            false, 12000, 0, "", [](sim::SimSystem& s) {
+                s.writeHostFile("G:\\isolinux\\vmlinuz0", "kernel");
+                s.writeHostFile("G:\\isolinux\\initrd0.img", "initrd0");
+                s.writeHostFile("G:\\isolinux\\initrd4disk.img", "initrd4disk");
+                s.writeHostFile("G:\\isolinux\\vesamenu.c32", "vesamenu of the ISO");
+                s.writeHostFile("G:\\LiveOS\\squashfs.img", "image");
+            }};
         children["cmd /c"] = sim::SimProcess{
             false, 3000, 0, "", [](sim::SimSystem& s) { s.volume('G').label = "BOOT"; }};
         children["syslinux.exe"] = sim::SimProcess{false, 4000, 0, "", nullptr};
@@ -78,14 +79,6 @@ struct UsbRig : test::SimEnv {
         ui.typeIsoPath(kIso);
     }
 
-    static void writeIsoTree(sim::SimSystem& s) {
-        s.writeHostFile("G:\\isolinux\\vmlinuz0", "kernel");
-        s.writeHostFile("G:\\isolinux\\initrd0.img", "initrd0");
-        s.writeHostFile("G:\\isolinux\\initrd4disk.img", "initrd4disk");
-        s.writeHostFile("G:\\isolinux\\vesamenu.c32", "vesamenu of the ISO");
-        s.writeHostFile("G:\\LiveOS\\squashfs.img", "image");
-    }
-
     void sparseFile(const std::string& path, uint64_t bytes) {
         sys.writeHostFile(path, "");
         std::filesystem::resize_file(sys.hostPath(path), bytes);
@@ -98,7 +91,6 @@ struct UsbRig : test::SimEnv {
         loop.run();
     }
 
-    // The tools or 7-Zip's progress log next to the program.
     bool toolsPresent() const {
         for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe", "7z-progress.log"}) {
             if (sys.readHostFile(std::string("C:\\tools\\") + name)) return true;
@@ -124,39 +116,26 @@ struct UsbRig : test::SimEnv {
     test::SimLoop loop{*this};
 };
 
-// What is refused before the format question, with the exact message, and the
-// window left ready for another attempt; or else the question asked.
-void expectOutcome(UsbRig& rig, const Message* refusal, const std::string& text) {
-    if (!refusal) return test::expectLastBox(rig.ui, m::kFormatQuestion);
-    ASSERT_EQ(rig.ui.boxes().size(), 1u) << rig.messages();
-    test::expectBox(rig.ui, 0, *refusal, text);
-    EXPECT_FALSE(rig.toolsPresent());
-    EXPECT_FALSE(rig.ui.quitPosted());
-    EXPECT_EQ(rig.state.usb.session.stage, usb::UsbStage::kIdle);
-    for (ControlId id : {ControlId::kOk, ControlId::kDriveList, ControlId::kModeUsb,
-                         ControlId::kModeHarddisk, ControlId::kBrowse, ControlId::kIsoPath}) {
-        EXPECT_TRUE(rig.ui.control(id).enabled) << static_cast<int>(id);
-    }
-}
-
-std::string notEnoughSpace(int megabytes) {
-    char text[128];
-    std::snprintf(text, sizeof text, m::kNotEnoughSpace.text, megabytes);
-    return text;
-}
-
 void isoOn(UsbRig& rig, const std::string& path) {
     rig.sparseFile(path, 1000000);
     rig.ui.typeIsoPath(path);
 }
 
+// What is refused before the format question, with the exact message, and the
+// window left ready for another attempt; or else the question asked.
 // Formatting would erase the ISO or the running program, whichever way the
-// stick is reached; 7-Zip must list the ISO.
+// stick is reached; 7-Zip must list the ISO. Free space is compared in whole
+// megabytes, in 64 bits (64 x 512 x 200,000 bytes would be 2,258 MB in 32
+// bits); FAT32 cannot hold a file of 4 GiB.
 TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
+    const auto nothing = [](UsbRig&) {};
     const struct {
         const char* name;
         void (*arrange)(UsbRig&);
         const Message* refusal;  // none: the format question follows
+        uint64_t isoMegabytes = 700;
+        DiskFreeSpace space = {1, 1000, 700000};
+        uint64_t largestFile = 4096;
     } cases[] = {
         {"ISO missing", [](UsbRig& rig) { rig.ui.typeIsoPath("C:\\isos\\gone.iso"); },
          &m::kIsoMissing},
@@ -185,40 +164,37 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
          &m::kIsoOnTarget},
         {"program on the stick", [](UsbRig& rig) { rig.sys.setModulePath("G:\\KH.exe"); },
          &m::kProgramOnTarget},
+        {"exactly the ISO's size free", nothing, nullptr},
+        {"a byte short", nothing, &m::kNotEnoughSpace, 700, {1, 1, 699999999}},
+        {"7,000 MB on 6,553 MB", nothing, &m::kNotEnoughSpace, 7000, {64, 512, 200000}},
+        {"5,000 MB on 6,553 MB", nothing, nullptr, 5000, {64, 512, 200000}},
+        {"a file a byte under 4 GiB", nothing, nullptr, 700, {1, 1000, 700000}, 4294967295},
+        {"a file of 4 GiB", nothing, &m::kFileTooLargeForFat32, 700, {1, 1000, 700000}, 4294967296},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        UsbRig rig;
-        c.arrange(rig);
-        rig.pressOk();
-        expectOutcome(rig, c.refusal, c.refusal ? c.refusal->text : "");
-    }
-}
-
-// Free space is compared in whole megabytes, in 64 bits (64 x 512 x 200,000
-// bytes would be 2,258 MB in 32 bits); FAT32 cannot hold a file of 4 GiB.
-TEST(UsbChecks, TheLimitsOfSpaceAndFileSize) {
-    const struct {
-        uint64_t isoBytes;
-        DiskFreeSpace space;
-        uint64_t largestFile;
-        const Message* refusal;  // none: the format question follows
-        std::string text = {};   // in place of the refusal's own
-    } cases[] = {
-        {700000000, {1, 1000, 700000}, 4096, nullptr},
-        {700000000, {1, 1, 699999999}, 4096, &m::kNotEnoughSpace, notEnoughSpace(700)},
-        {5000000000, {64, 512, 200000}, 4096, nullptr},
-        {7000000000, {64, 512, 200000}, 4096, &m::kNotEnoughSpace, notEnoughSpace(7000)},
-        {700000000, {1, 1000, 700000}, 4294967295, nullptr},
-        {700000000, {1, 1000, 700000}, 4294967296, &m::kFileTooLargeForFat32},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.isoBytes << " bytes, largest file " << c.largestFile);
-        UsbRig rig("KINGSTON", c.isoBytes);
+        UsbRig rig("KINGSTON", c.isoMegabytes * 1000000);
         rig.sys.volume('G').freeSpace = c.space;
         rig.children["7z.exe l"].output = listing({c.largestFile, 12});
+        c.arrange(rig);
         rig.pressOk();
-        expectOutcome(rig, c.refusal, c.text);
+        if (!c.refusal) {
+            test::expectLastBox(rig.ui, m::kFormatQuestion);
+            continue;
+        }
+        ASSERT_EQ(rig.ui.boxes().size(), 1u) << rig.messages();
+        // The space refusal names the ISO's size in megabytes.
+        test::expectBox(rig.ui, 0, *c.refusal,
+                        c.refusal == &m::kNotEnoughSpace
+                            ? "设备空间不够，至少需要" + std::to_string(c.isoMegabytes) + "M"
+                            : "");
+        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_FALSE(rig.ui.quitPosted());
+        EXPECT_EQ(rig.state.usb.session.stage, usb::UsbStage::kIdle);
+        for (ControlId id : {ControlId::kOk, ControlId::kDriveList, ControlId::kModeUsb,
+                             ControlId::kModeHarddisk, ControlId::kBrowse, ControlId::kIsoPath}) {
+            EXPECT_TRUE(rig.ui.control(id).enabled) << static_cast<int>(id);
+        }
     }
 }
 
@@ -228,10 +204,11 @@ void addWord(std::string& words, const std::string& word) {
 
 // The children started, by name: "list format extract install" when all ran.
 std::string startedChildren(const UsbRig& rig) {
-    const std::map<std::string, std::string> names = {{kListCommand, "list"},
-                                                      {kFormatCommand, "format"},
-                                                      {kExtractCommand, "extract"},
-                                                      {kInstallCommand, "install"}};
+    const std::map<std::string, std::string> names = {
+        {"7z.exe l -slt \"C:\\isos\\live.iso\"", "list"},
+        {"cmd /c echo yes|format /FS:fat32 /V:BOOT G:", "format"},
+        {"7z.exe x -y -bsp1 -oG:\\ \"C:\\isos\\live.iso\" -x![BOOT]", "extract"},
+        {"syslinux.exe -sfmar G:", "install"}};
     std::string out;
     for (const std::string& command : rig.sys.startedCommands()) {
         const auto name = names.find(command);
@@ -411,7 +388,7 @@ std::string percent(int n) { return "复制文件，已完成:" + std::to_string
 // The copy status: 7-Zip's report (it gives a file its full size when it
 // creates it, so the size cannot tell how far the copy is) or else the share
 // of the live image, creeping in the last stretch. Before the i-th copy tick
-// the image has `sizes[i]` bytes and 7-Zip's log holds `reports[i]`; 7-Zip
+// the image has `sizes[i]` bytes (or the last size) and 7-Zip's log holds `reports[i]`; 7-Zip
 // ends after as many ticks as there are texts.
 TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
     const struct {
@@ -425,14 +402,14 @@ TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
         {"the image grows and creeps to the configuring text",
          win::kIdNo,
          700000000,
-         {350000000, 665000000, 665000000, 665000000, 665000000, 665000000},
+         {350000000, 665000000},
          {},
          {percent(50), percent(96), percent(97), percent(98), percent(99), m::kConfiguring}},
         {"an ISO under 1 MB", win::kIdNo, 500000, {250000}, {}, {percent(50)}},
         {"7-Zip's report wins over the preallocated image",
          win::kIdNo,
          700000000,
-         {700000000, 700000000},
+         {700000000},
          {"  3% 1 - LiveOS\\squashfs.img\r", " 41% 1 - LiveOS\\squashfs.img\r"},
          {percent(3), percent(41)}},
         {"no image yet: the text after the format stays",
@@ -480,12 +457,6 @@ TEST(UsbProgress, PercentagesUseSixtyFourBitBytes) {
 // claims a stick it did not make, never ends without saying why, never stalls
 // with OK disabled and nothing left to happen, and removes its tools and log
 // however it ends.
-// Deleting the tools can only fail where deletes themselves fail.
-bool toolsMayStay(const UsbRig& rig, const SweepFault& fault) {
-    return rig.state.shared.extractionChild != 0 || fault.call.op == sim::Op::kDeleteFile ||
-           (fault.kind == SweepFault::Kind::kDriveFromHere && fault.call.drive == 'C');
-}
-
 void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
     SCOPED_TRACE(rig.messages());
     bool failed = false, succeeded = false;
@@ -501,28 +472,31 @@ void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
     if (succeeded) rig.expectBootableTree();
     EXPECT_TRUE(rig.ui.quitPosted() || rig.ui.control(ControlId::kOk).enabled) << "stalled";
     EXPECT_TRUE(rig.ui.timers().empty() || rig.ui.quitPosted());
-    EXPECT_TRUE(toolsMayStay(rig, fault) || !rig.toolsPresent());
+    // Deleting the tools can only fail where deletes themselves fail.
+    const bool toolsMayStay =
+        rig.state.shared.extractionChild != 0 || fault.call.op == sim::Op::kDeleteFile ||
+        (fault.kind == SweepFault::Kind::kDriveFromHere && fault.call.drive == 'C');
+    EXPECT_TRUE(toolsMayStay || !rig.toolsPresent());
 }
 
-void sweepRoute(const std::string& name, int answer) {
-    UsbRig clean;
-    const size_t before = clean.sys.calls().size();
-    clean.ui.answerNextBox(answer);
-    clean.create();
-    ASSERT_EQ(clean.ui.boxes().back().text, m::kDone.text);
-    ASSERT_GT(clean.sys.calls().size(), before + 20);
-    test::sweepEachCall(name, clean.sys.calls(), before + 1, [answer](const SweepFault& fault) {
-        UsbRig rig;
-        fault.arm(rig.sys);
-        rig.ui.answerNextBox(answer);
-        rig.create();
-        expectHonestEnd(rig, fault);
-    });
+TEST(UsbFaults, EachRoute) {
+    for (const auto& [name, answer] : {std::pair{"USB creation, format route", win::kIdYes},
+                                       std::pair{"USB creation, relabel route", win::kIdNo}}) {
+        UsbRig clean;
+        const size_t before = clean.sys.calls().size();
+        clean.ui.answerNextBox(answer);
+        clean.create();
+        ASSERT_EQ(clean.ui.boxes().back().text, m::kDone.text);
+        ASSERT_GT(clean.sys.calls().size(), before + 20);
+        test::sweepEachCall(name, clean.sys.calls(), before + 1, [&](const SweepFault& fault) {
+            UsbRig rig;
+            fault.arm(rig.sys);
+            rig.ui.answerNextBox(answer);
+            rig.create();
+            expectHonestEnd(rig, fault);
+        });
+    }
 }
-
-TEST(UsbFaults, FormatRoute) { sweepRoute("USB creation, format route", win::kIdYes); }
-
-TEST(UsbFaults, RelabelRoute) { sweepRoute("USB creation, relabel route", win::kIdNo); }
 
 }  // namespace
 }  // namespace kh
