@@ -1,12 +1,10 @@
 #!/bin/bash
 # Hard-disk boot: the system partition of a disk of layout LAYOUT holds what the install writes
-# there (menu.lst made by kh_boot_mkmenu) and an ntldr stand-in, the ISO lies in the root of its
-# partition, a stand-in MBR starts grldr as NTLDR would. CHOICE default boots the first entry; back
-# must reach the ntldr stand-in.
+# (menu.lst made by kh_boot_mkmenu) and an ntldr stand-in, the ISO lies in its partition's root, a
+# stand-in MBR starts grldr as NTLDR would. CHOICE default boots the first entry, back the ntldr.
 . "$(dirname "$0")/lib.sh"
 boot_args "LAYOUT default|back MKMENU" "$@"
-shift 4
-LAYOUT=$1 CHOICE=$2 MKMENU=$3
+LAYOUT=$5 CHOICE=$6 MKMENU=$7
 # Partitions in table order: the number, then :sys (the system partition, active), :iso, :old
 # (another boot manager's menu.lst, which must be neither shown nor booted) or :xf/:x5 (an
 # extended partition of that type holding the logical drives that follow). The others are FAT32.
@@ -25,9 +23,7 @@ default) NAME=hd-$LAYOUT BACK=() ;;
 back) NAME=hd-$LAYOUT-back BACK=(--key 2:down --key 3:ret --expect KH-NTLDR) ;;
 *) die "unknown choice $CHOICE" ;;
 esac
-if [ ! -f "$PAYLOADS/g2ldr" ]; then
-    echo "SKIP: a packager's grldr shows no menu on the serial port" && exit 77
-fi
+[ -f "$PAYLOADS/g2ldr" ] || { echo "SKIP: a packager's grldr shows no menu on serial" && exit 77; }
 WORK=$WORK/$NAME # boots of one layout may run side by side
 IMAGE=$WORK/disk.img
 mkdir -p "$WORK"

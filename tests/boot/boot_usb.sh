@@ -1,11 +1,10 @@
 #!/bin/bash
 # USB stick boot: a FAT32 stick labelled BOOT on xHCI, beside an internal disk, holds the tree the
 # USB procedure leaves and the boot code of `syslinux.exe -sfmar`. MODE timeout lets the hidden
-# menu count down; menu presses a key during the countdown, then Enter.
+# menu count down (10 s from about 2 s after the start); menu presses a key in it, then Enter.
 . "$(dirname "$0")/lib.sh"
 boot_args "timeout|menu" "$@"
 MODE=$5
-# The hidden menu's countdown runs 10 s from about 2 s after the start.
 case $MODE in
 timeout) EVENTS=(--shot 6:countdown) ;;
 menu) EVENTS=(--shot 4:countdown --key 5:spc --shot 7:menu --key 9:ret) ;;
@@ -22,8 +21,7 @@ make_disk "$STICK" 96M BOOT "type=c, bootable"
 mcopy -s -i "$STICK@@${AT[1]}" "$TREE"/* ::/
 # -s -f -r as syslinux.exe -sfmar; -m and -a are the MBR code and the active flag, set here.
 "$PAYLOADS/syslinux-mtools" -s -f -r -t "${AT[1]}" -i "$STICK"
-# syslinux.exe -m writes the build's mbr.bin, embedded in it. That starts with xor ax,ax; cli;
-# mov ds,ax; mov ss,ax; mov sp,0x7c00; mov si,sp; push es; push di.
+# syslinux.exe -m writes its embedded mbr.bin: xor ax,ax; cli; mov ds,ax; mov ss,ax; mov sp,...
 at=$(grep -obUaP '\x33\xc0\xfa\x8e\xd8\x8e\xd0\xbc\x00\x7c\x89\xe6\x06\x57' \
     "$PAYLOADS/syslinux.exe" | cut -d: -f1) || die "no MBR code in syslinux.exe"
 dd if="$PAYLOADS/syslinux.exe" of="$STICK" bs=1 skip="$at" count=440 conv=notrunc status=none

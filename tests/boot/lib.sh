@@ -3,10 +3,7 @@ set -euo pipefail
 export LC_ALL=C
 BOOT_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-die() {
-    echo "${0##*/}: error: $*" >&2
-    exit 1
-}
+die() { echo "${0##*/}: error: $*" >&2 && exit 1; }
 
 # The four arguments both boot scripts start with, then the script's own (named by the first).
 boot_args() {

@@ -1,7 +1,6 @@
 #!/bin/busybox sh
-# /init of the test live system. It checks that what the boot configuration promised the live
-# system is there, reports "KH-BOOT: PASS <what>" or "KH-BOOT: FAIL <why>" on the first serial port
-# and powers the machine off:
+# /init of the test live system. It checks that what the boot configuration promised is there,
+# reports "KH-BOOT: PASS <what>" or "KH-BOOT: FAIL <why>" on the first serial port and powers off:
 #   isodev=/dev/sdXN (hard disk): that partition holds, in isodev_dir, an .iso file whose volume
 #       label is the one root=CDLABEL= names;
 #   root=LABEL=NAME (USB stick): a volume labelled NAME holds LiveOS/squashfs.img.
@@ -16,23 +15,15 @@ finish() {
     sleep 60
 }
 wait_for() { # COMMAND...: runs COMMAND once a second until it succeeds, at most 20 times
-    for _ in $(seq 20); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 1
-    done
-    return 1
+    for _ in $(seq 19); do "$@" >/dev/null 2>&1 && return 0 || sleep 1; done
+    "$@" >/dev/null 2>&1
 }
 
-echo "KH-CMDLINE: $(cat /proc/cmdline)" >/dev/ttyS0
+cmdline=" $(cat /proc/cmdline) "
+echo "KH-CMDLINE:$cmdline" >/dev/ttyS0
 for module in $(cat /etc/kh-modules); do modprobe "$module" 2>/dev/null; done
-root="" isodev="" dir=/
-for word in $(cat /proc/cmdline); do
-    case $word in
-    root=*) root=${word#*=} ;;
-    isodev=*) isodev=${word#*=} ;;
-    isodev_dir=*) dir=${word#*=} ;;
-    esac
-done
+arg() { echo "$cmdline" | sed -n "s/.* $1=\([^ ]*\) .*/\1/p"; }
+root=$(arg root) isodev=$(arg isodev) dir=$(arg isodev_dir)
 
 if [ -n "$isodev" ]; then
     dir=${dir%/}

@@ -22,7 +22,6 @@ KEY=$({ basename "$DEB"; cat "$BOOT_HERE"/{mkiso.sh,live-init.sh}; busybox | sed
     sha256sum | cut -c1-16) # sed reads all of busybox's output: no SIGPIPE under pipefail
 CACHED=$CACHE/live-$KEY.iso
 if [ ! -f "$CACHED" ]; then
-    echo "mkiso: building the test live ISO ($(basename "$DEB"))" >&2
     TMP=$(mktemp -d)
     trap 'rm -rf "$TMP"' EXIT
     ROOT=$TMP/initramfs TREE=$TMP/tree

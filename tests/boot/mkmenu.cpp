@@ -36,8 +36,7 @@ int fail(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5)
-        return fail("usage: kh_boot_mkmenu DISK.img SYSTEM_OFFSET ISO_OFFSET SAMPLE_MENU");
+    if (argc != 5) return fail("usage: kh_boot_mkmenu DISK.img SYSTEM_OFFSET ISO_OFFSET MENU");
     kh::sim::SimSystem sys;
     kh::sim::SimUi ui;
     kh::SharedState shared(sys, ui);

@@ -2,8 +2,9 @@
 """Usage: run_qemu.py PREFIX DISK [options]. Boots DISK (IDE) under QEMU; the first serial port goes
 to PREFIX.serial.log, screen dumps to PREFIX.NAME.png. Passes when the live system reports
 "KH-BOOT: PASS ..." (or the --expect line comes first) and the serial output holds every --serial
-text. Exit status: 0 pass, 1 fail, 77 QEMU cannot run."""
+text (UTF-8). Exit status: 0 pass, 1 fail, 77 QEMU cannot run."""
 import argparse
+import contextlib
 import os
 import pathlib
 import subprocess
@@ -20,24 +21,23 @@ def timed(value):  # SECONDS:WHAT
 
 
 def verdict(lines, expected):
-    """The boot's result from the serial lines, or None while there is none."""
     for line in lines:
         if expected and line.strip() == expected:
             return f"PASS {expected} reached"
         if line.startswith("KH-BOOT: "):
             return ("FAIL the live system started instead: " if expected else "") + line[9:].strip()
+    return "FAIL no verdict"
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("prefix")
     parser.add_argument("disk")
-    parser.add_argument("--stick", help="a USB stick on xHCI, booted first")
-    parser.add_argument("--shot", action="append", type=timed, default=[])
-    parser.add_argument("--key", action="append", type=timed, default=[])
-    parser.add_argument("--serial", action="append", default=[],
-                        help="UTF-8 text; shots and keys are timed from when all have appeared")
-    parser.add_argument("--expect", help="pass at this serial line instead of at KH-BOOT")
+    parser.add_argument("--stick")  # a USB stick on xHCI, booted first
+    for timed_event in "--shot", "--key":  # SECONDS:WHAT, from when all --serial texts are there
+        parser.add_argument(timed_event, action="append", type=timed, default=[])
+    parser.add_argument("--serial", action="append", default=[])
+    parser.add_argument("--expect")
     args = parser.parse_args()
     try:
         subprocess.run(QEMU + ["-S"], input=b"quit\n", capture_output=True, timeout=30, check=True)
@@ -56,32 +56,27 @@ def main():
                             stdout=subprocess.DEVNULL)  # its errors go to ours
 
     def monitor(command):
-        try:
+        with contextlib.suppress(OSError):  # QEMU has ended
             qemu.stdin.write(command.encode() + b"\n")
             qemu.stdin.flush()
-        except OSError:  # QEMU has ended
-            pass
 
     def serial():
         return log.read_bytes() if log.exists() else b""
 
     events = sorted([(at, f"screendump {args.prefix}.{name}.png -f png") for at, name in args.shot]
                     + [(at, f"sendkey {key}") for at, key in args.key])
-    timeout = float(os.environ.get("KH_BOOT_TIMEOUT", 150))
-    start = time.monotonic()
+    deadline = time.monotonic() + float(os.environ.get("KH_BOOT_TIMEOUT", 150))
     shown = None  # when the --serial texts were all there
-    while qemu.poll() is None and time.monotonic() - start < timeout:
+    while qemu.poll() is None and time.monotonic() < deadline:
         if shown is None and all(text.encode() in serial() for text in args.serial):
             shown = time.monotonic()
         while events and shown is not None and events[0][0] <= time.monotonic() - shown:
             monitor(events.pop(0)[1])
         time.sleep(0.2)
-    if qemu.poll() is None:
-        monitor(f"screendump {args.prefix}.at-timeout.png -f png")
-        monitor("quit")
+    monitor("quit")
     qemu.communicate()
 
-    result = verdict(serial().decode("latin-1").splitlines(), args.expect) or "FAIL no verdict"
+    result = verdict(serial().decode("latin-1").splitlines(), args.expect)
     if shown is None and result.startswith("PASS"):
         result = f"FAIL the serial output lacks one of {', '.join(args.serial)} ({result})"
     print(f"boot {os.path.basename(args.prefix)}: {result} (log {log})")

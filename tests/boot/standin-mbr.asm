@@ -1,6 +1,5 @@
-; Master boot record code that starts the loader the way NTLDR starts a boot-sector entry of
-; boot.ini: the 64 sectors from sector 64 on, where the disk builder put the loader, are read to
-; 0000:7C00 and entered with DL = 0x80.
+; MBR code starting the loader as NTLDR starts a boot-sector entry of boot.ini: the 64 sectors
+; from sector 64 on, where the disk builder put the loader, go to 0000:7C00, entered with DL = 0x80.
 bits 16
 org 0x600
 

@@ -1,6 +1,5 @@
-; Stand-in for NTLDR on the test disks' system partition. GRUB's ntldr command loads it to
-; 2000:0000 and enters it in real mode; it reports on the first serial port that it was reached
-; and powers the machine off.
+; Stand-in for NTLDR on the test disks' system partition, entered in real mode at 2000:0000 by
+; GRUB's ntldr command: it reports on the first serial port that it was reached and powers off.
 bits 16
 org 0
 

@@ -1,8 +1,7 @@
 #!/bin/bash
-# The embedded 32-bit tools under Wine where the flows do not take them: 7z.exe ends with code 2
-# on an archive it cannot open (its listing and extraction: the USB and hard-disk flows), and
-# syslinux.exe knows the options of "-sfmar" (the USB flow's run stops at the raw volume).
-# Usage: payload_tools_test.sh PAYLOAD_DIR
+# Usage: payload_tools_test.sh PAYLOAD_DIR. The embedded 32-bit tools where the flows do not take
+# them: 7z.exe ends with code 2 on an archive it cannot open (its listing and extraction: the USB
+# and hard-disk flows), syslinux.exe knows the options of "-sfmar" (the USB run stops before).
 source "$(dirname "$0")/lib.sh"
 kh_needs_i386 "the shipped 32-bit 7z.exe and syslinux.exe"
 

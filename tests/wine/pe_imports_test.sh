@@ -13,8 +13,7 @@ system_dlls='^(kernel32|user32|gdi32|comdlg32|advapi32|msvcrt|shell32|comctl32|o
 system_dlls+='|shlwapi|version|setupapi)\.dll$'
 expect "DLLs that Windows XP does not ship" "$(grep -vE "$system_dlls" <<<"$dlls")" ""
 
-# Functions that came with Windows Vista or later and that MinGW's runtime or
-# newer code tends to pull in.
+# Functions of Windows Vista or later that MinGW's runtime or newer code tends to pull in.
 newer='^(Create(Event|Mutex|Semaphore|WaitableTimer)Ex[AW]|Fls(Alloc|Free|GetValue|SetValue)'
 newer+='|(Initialize|Acquire|Release|TryAcquire)SRWLock.*|Wow64(Disable|Revert)Wow64FsRedirection'
 newer+='|GetSystemTimePreciseAsFileTime|ChangeWindowMessageFilter(Ex)?|SetFileInformationByHandle'

@@ -2,7 +2,6 @@
 # Every payload of the shipped executable, read back under Wine through FindResourceA/LoadResource/
 # LockResource, is byte for byte its file, of type "RC_DATA" and language Chinese (PRC).
 # Usage: resources_test.sh EXE_DIR SHIPPED_EXE PAYLOAD_DIR (EXE_DIR's guihelper may be 64-bit).
-EXE_DIR=$1
 source "$(dirname "$0")/lib.sh"
 payloads=$3
 

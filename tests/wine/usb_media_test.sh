@@ -3,22 +3,18 @@
 # No to the format question, the embedded 7-Zip extracting a test ISO with the progress shown while
 # it runs, and the tree left on G: checked file by file against the ISO. Wine cannot run the
 # installer's raw-volume step, so the creation must end with that error and never claim success.
-EXE_DIR=$1 SHOT_DIR=$2
 source "$(dirname "$0")/lib.sh"
 
 setup_prefix
-usb=$WORK/usb
-mkdir -p "$usb"
-# Already labelled BOOT: Wine goes on reading the label it found at mount time, so
-# the No route's label check passes only for such a stick (the rest: unit tests).
+usb=$WORK/usb tree=$WORK/tree iso=$WORK/镜像/live.iso
+mkdir -p "$usb" "$tree"/{isolinux,LiveOS,images} "${iso%/*}"
+# Already labelled BOOT: Wine goes on reading the label it found at mount time, so the No route's
+# label check passes only for such a stick (the rest: unit tests).
 kh_map_drive g "$usb" floppy BOOT
 kh_apply_drive_types || fail "could not set the drive type"
 
-# The ISO: an El Torito image (7-Zip shows it as a "[BOOT]" folder, which must not
-# land on the drive), a live image and a large file before it, so that 7-Zip runs
-# long enough to be caught between the two.
-tree=$WORK/tree
-mkdir -p "$tree/isolinux" "$tree/LiveOS" "$tree/images"
+# The ISO: an El Torito image (7-Zip shows a "[BOOT]" folder, which must not land on the drive),
+# a live image and a large file before it, so that 7-Zip runs long enough to be caught between.
 head -c 2048 /dev/urandom >"$tree/isolinux/isolinux.bin"
 head -c 300000 /dev/urandom >"$tree/isolinux/vmlinuz0"
 head -c 100000 /dev/urandom >"$tree/isolinux/initrd4disk.img"
@@ -26,8 +22,6 @@ printf 'default vesamenu.c32\n' >"$tree/isolinux/isolinux.cfg"
 printf 'an older build of the module\n' >"$tree/isolinux/vesamenu.c32"
 head -c 150000000 /dev/urandom >"$tree/images/extra.img"
 head -c 150000000 /dev/urandom >"$tree/LiveOS/squashfs.img"
-mkdir -p "$WORK/镜像"
-iso=$WORK/镜像/live.iso
 xorriso -as mkisofs -J -R -V LIVE -b isolinux/isolinux.bin -c isolinux/boot.cat -no-emul-boot \
     -boot-load-size 4 -boot-info-table -o "$iso" "$tree" >/dev/null 2>&1 || fail "xorriso failed"
 
@@ -39,45 +33,37 @@ gh click 101 >/dev/null || fail "USB radio not clickable"
 gh click 105 >/dev/null || fail "OK not clickable"
 expect_box "the format question" "格式化" "是否格式化？格式化前请备份自己重要数据。" 7
 
-# Hold 7-Zip once the live image exists until a copy tick has shown it. 7-Zip
-# gives a file its full length when it creates it, so the program shows the
-# percentage 7-Zip reports (-bsp1) rather than the image's size.
+# Hold 7-Zip once the live image exists until a copy tick has shown it. 7-Zip gives a file its
+# full length when it creates it, so the program shows the percentage 7-Zip reports (-bsp1).
 deadline=$((SECONDS + 30))
 until [ -e "$usb/LiveOS/squashfs.img" ] || [ "$SECONDS" -ge "$deadline" ]; do sleep 0.01; done
 held=$(pgrep -f "7z\.exe x .*${WORK##*/}")  # the 7-Zip extracting our ISO
-if [ -z "$held" ]; then
-    fail "7-Zip was not caught while extracting"
-else
-    kill -STOP $held
-    report=$(tr '\r' '\n' <"$WORK/app/7z-progress.log" | grep -oP '^ *\K[0-9]{1,3}(?=%)' | tail -n1)
-    percent=${report:-$(($(stat -c %s "$usb/LiveOS/squashfs.img") * 100 / $(stat -c %s "$iso")))}
-    for _ in $(seq 1 80); do
-        status=$(text "$(gh control 121)")
-        [ "$status" = "复制文件，已完成:${percent}%" ] && break
-        sleep 0.1
-    done
-    expect "the copy status" "$status" "复制文件，已完成:${percent}%"
-    kill -CONT $held
-fi
+kill -STOP $held || fail "7-Zip was not caught while extracting"
+report=$(tr '\r' '\n' <"$WORK/app/7z-progress.log" | grep -oP '^ *\K[0-9]{1,3}(?=%)' | tail -n1)
+percent=${report:-$(($(stat -c %s "$usb/LiveOS/squashfs.img") * 100 / $(stat -c %s "$iso")))}
+for _ in $(seq 1 80); do
+    status=$(text "$(gh control 121)")
+    [ "$status" = "复制文件，已完成:${percent}%" ] && break
+    sleep 0.1
+done
+expect "the copy status" "$status" "复制文件，已完成:${percent}%"
+kill -CONT $held
 
-# The installer cannot reach the raw volume under Wine: its error, nothing else.
+# The installer cannot reach the raw volume under Wine: its error, and no further box, which
+# would hold the program open.
 expect_box "the installer's failure" "错误" "安装SYSLINUX引导失败"
-# A further box would hold the program open until answered.
 expect_exit "the program ends with code 0 and no further box"
 
-# The drive as the ISO would be, with isolinux renamed, the two root copies,
-# the configuration and the modules of the installer's build.
+# The drive as the ISO would be, with isolinux renamed, the two root copies, the configuration and
+# the modules of the installer's build.
 ref=$WORK/ref
-xorriso -osirrox on -indev "$iso" -extract / "$ref" >/dev/null 2>&1 ||
-    fail "reference not extracted"
+xorriso -osirrox on -indev "$iso" -extract / "$ref" >/dev/null 2>&1 || fail "no reference"
 chmod -R u+w "$ref"
 mv "$ref/isolinux" "$ref/syslinux"
 cp "$ref/syslinux/vmlinuz0" "$ref/syslinux/initrd4disk.img" "$ref/"
-for file in syslinux.cfg vesamenu.c32 libcom32.c32 libutil.c32; do
-    cp "$PAYLOAD_DIR/$file" "$ref/syslinux/$file"
-done
-# The installer may leave its loader files before the raw-volume step fails;
-# the [BOOT] pseudo-folder is no file of the ISO, so the diff also catches it.
+cp "$PAYLOAD_DIR"/{syslinux.cfg,vesamenu.c32,libcom32.c32,libutil.c32} "$ref/syslinux/"
+# The installer may leave its loader files before the raw-volume step fails; the [BOOT]
+# pseudo-folder is no file of the ISO, so the diff also catches it.
 diff -rq -x .windows-label -x .windows-serial -x ldlinux.sys -x ldlinux.c32 "$ref" "$usb" &&
     pass "G: holds the ISO's files with syslinux\\ set up, and nothing else" ||
     fail "G: differs from the expected tree"

@@ -1,15 +1,12 @@
 #!/bin/bash
-# The shipped program's window under Wine, as only the real Win32 shows it (the layout numbers,
-# the states after each command and the drive list are the unit tests'): class, title, frame and
-# the controls with their GBK captions; OK and the USB radio reaching real message boxes, the
-# open-file dialog filling the edit, and the exit. The program finds no system drive here. The
-# restore look is shot by the hard-disk test, the drive list read by the USB test.
-EXE_DIR=$1 SHOT_DIR=$2
+# The shipped program's window under Wine as only the real Win32 shows it (layout numbers, states
+# and the drive list are the unit tests'): class, title, frame, the controls with their GBK
+# captions; OK and the USB radio reaching real message boxes, the open-file dialog filling the
+# edit, the exit. The program finds no system drive here; the hard-disk test shoots the restore.
 source "$(dirname "$0")/lib.sh"
 
 setup_prefix
-mkdir -p "$WORK/镜像"
-touch "$WORK/镜像/LIVE.ISO"
+install -D /dev/null "$WORK/镜像/LIVE.ISO"
 iso_path=$(kh_windows_path "$WORK/镜像/LIVE.ISO")
 start_app "$EXE_DIR/KorvaneHelper.exe"
 

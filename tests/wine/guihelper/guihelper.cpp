@@ -1,12 +1,8 @@
-// Drives the program's windows from outside for the Wine tests, and reads a module's resources
-// as the program does. Usage: guihelper [--with C] COMMAND [ARGS]
-//
-// The window is a visible top-level window of class "korvane", or with "--with C" a dialog
-// holding control C ("--with 65535:Static" is a message box, whose text is that control); every
-// command first waits up to a minute for it. A control is "ID" or "ID:CLASS" (CLASS tells apart
-// controls sharing an id, as in the open-file dialog). Texts come last on a line as "gbk=" and
-// the hex of the ANSI bytes the program holds; the arguments come in the ANSI code page too.
-//
+// Drives the program's windows for the Wine tests, and reads a module's resources as the program
+// does. Usage: guihelper [--with C] COMMAND [ARGS]. The window is a visible top-level window of
+// class "korvane", or with "--with C" a dialog holding control C (a message box: 65535:Static);
+// every command first waits up to a minute for it. A control is "ID" or "ID:CLASS". Texts come
+// last on a line as "gbk=" and the hex of their ANSI bytes; arguments are in the ANSI code page.
 //   window              class, style, rectangle (as WxH+X+Y), client size, title
 //   controls            per child control in creation order: id, class, position, text
 //   control C           the line of control C
@@ -14,8 +10,7 @@
 //   settext C TEXT      sets C's text
 //   gone                waits until no such window is left
 //   resources MODULE    every RC_DATA resource of MODULE into <id>.bin here, "<id> <language>"
-//
-// Exit code 0 on success, 1 on failure or timeout, 2 on wrong usage.
+// Exit code 0 on success, 1 on failure, timeout or wrong usage.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -23,19 +18,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string gbk(const std::string& ansi) {
-    std::string result = "gbk=";
-    for (unsigned char c : ansi) {
-        result += "0123456789abcdef"[c >> 4];
-        result += "0123456789abcdef"[c & 15];
-    }
-    return result;
-}
 
 std::string className(HWND hwnd) {
     char name[256] = {};
@@ -50,9 +37,14 @@ DWORD_PTR send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
-std::string ansiText(HWND hwnd) {
+std::string gbkText(HWND hwnd) {
     char text[1024] = {};
-    return std::string(text, send(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text)));
+    const DWORD_PTR length = send(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    std::string result = "gbk=";
+    for (DWORD_PTR i = 0; i < length; ++i) {
+        for (int shift : {4, 0}) result += "0123456789abcdef"[(text[i] >> shift) & 15];
+    }
+    return result;
 }
 
 BOOL CALLBACK collectChild(HWND hwnd, LPARAM param) {
@@ -66,7 +58,6 @@ std::vector<HWND> childrenOf(HWND window) {
     return children;
 }
 
-// "ID" or "ID:CLASS".
 HWND findControl(HWND window, const char* name) {
     char* end = nullptr;
     const long id = std::strtol(name, &end, 10);
@@ -94,7 +85,7 @@ int printControl(HWND window, HWND control) {
     GetWindowRect(control, &rect);
     MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&rect), 2);
     std::printf("id=%d class=%s x=%ld y=%ld %s\n", GetDlgCtrlID(control),
-                className(control).c_str(), rect.left, rect.top, gbk(ansiText(control)).c_str());
+                className(control).c_str(), rect.left, rect.top, gbkText(control).c_str());
     return 0;
 }
 
@@ -106,7 +97,7 @@ int printWindow(HWND window) {
                 className(window).c_str(),
                 static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
                 rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top, client.right,
-                client.bottom, gbk(ansiText(window)).c_str());
+                client.bottom, gbkText(window).c_str());
     return 0;
 }
 
@@ -115,10 +106,9 @@ BOOL CALLBACK dumpResource(HMODULE module, LPCSTR type, LPCSTR name, WORD langua
     HRSRC found = FindResourceA(module, name, type);
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    FILE* out = bytes ? std::fopen((std::to_string(id) + ".bin").c_str(), "wb") : nullptr;
-    if (out) {
-        std::fwrite(bytes, 1, SizeofResource(module, found), out);
-        std::fclose(out);
+    if (bytes) {
+        std::ofstream(std::to_string(id) + ".bin", std::ios::binary)
+            .write(static_cast<const char*>(bytes), SizeofResource(module, found));
     }
     std::printf("%u %u\n", id, language);
     return TRUE;
@@ -132,43 +122,27 @@ BOOL CALLBACK dumpLanguages(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR) {
 int dumpResources(const char* modulePath) {
     // Loaded as data only, so the module may be of the other architecture.
     const HMODULE module = LoadLibraryExA(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return 1;
-    EnumResourceNamesA(module, "RC_DATA", dumpLanguages, 0);
-    return 0;
-}
-
-int usage() {
-    std::fprintf(stderr, "usage: guihelper [--with CONTROL] COMMAND [ARGS]\n");
-    return 2;
+    return module && EnumResourceNamesA(module, "RC_DATA", dumpLanguages, 0) ? 0 : 1;
 }
 
 int run(const char* with, const std::string& command, int argc, char** argv) {
     HWND window = nullptr;
     const bool reached = waitForWindow(with, command != "gone", window);
-    if (command == "gone") return reached ? 0 : 1;
-    if (!reached) {
-        std::fprintf(stderr, "no such window within a minute\n");
-        return 1;
-    }
+    if (command == "gone" || !reached) return reached ? 0 : 1;
     if (command == "window") return printWindow(window);
     if (command == "controls") {
         for (HWND child : childrenOf(window)) printControl(window, child);
         return 0;
     }
-
-    if (argc < 1) return usage();
-    const HWND control = findControl(window, argv[0]);
-    if (!control) {
-        std::fprintf(stderr, "no control %s\n", argv[0]);
-        return 1;
-    }
+    const HWND control = argc > 0 ? findControl(window, argv[0]) : nullptr;
+    if (!control) return 1;
     if (command == "control") return printControl(window, control);
     if (command == "click") {
-        if (!IsWindowEnabled(control) || !IsWindowVisible(control)) return 1;
-        return PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
+        const bool usable = IsWindowEnabled(control) && IsWindowVisible(control);
+        return usable && PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
     }
-    if (command != "settext" || argc != 2) return usage();
-    return send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[1])) ? 0 : 1;
+    const LPARAM text = argc == 2 ? reinterpret_cast<LPARAM>(argv[1]) : 0;
+    return command == "settext" && text && send(control, WM_SETTEXT, 0, text) ? 0 : 1;
 }
 
 }  // namespace
@@ -176,11 +150,10 @@ int run(const char* with, const std::string& command, int argc, char** argv) {
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // lines end in "\n" only
     const bool withGiven = argc > 2 && std::strcmp(argv[1], "--with") == 0;
-    const char* with = withGiven ? argv[2] : nullptr;
     const int i = withGiven ? 3 : 1;
-    if (i >= argc) return usage();
+    if (i >= argc) return 1;
     if (std::strcmp(argv[i], "resources") == 0) {
-        return argc - i == 2 ? dumpResources(argv[i + 1]) : usage();
+        return argc - i == 2 ? dumpResources(argv[i + 1]) : 1;
     }
-    return run(with, argv[i], argc - i - 1, argv + i + 1);
+    return run(withGiven ? argv[2] : nullptr, argv[i], argc - i - 1, argv + i + 1);
 }
