@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/messages.h"
+#include "common/sevenzip.h"
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/menu_entry.h"
 #include "hdinstall/messages.h"
@@ -17,12 +18,14 @@ namespace {
 
 using test::InstallMachine;
 
+// 7-Zip's command lines are pinned in sevenzip_test.cpp; here, what the
+// install hands them.
 std::string kernelCommand(const std::string& isoRootPath, char letter = 'C') {
-    return "7z.exe e -y \"" + isoRootPath + "\" -o" + letter + ":\\ isolinux\\vmlinuz0*";
+    return sevenzip::extractFilesCommand(isoRootPath, letter, "isolinux\\vmlinuz0*");
 }
 
 std::string initrdCommand(const std::string& isoRootPath, char letter = 'C') {
-    return "7z.exe e -y \"" + isoRootPath + "\" -o" + letter + ":\\ isolinux\\initrd4disk*";
+    return sevenzip::extractFilesCommand(isoRootPath, letter, "isolinux\\initrd4disk*");
 }
 
 // A second stage comes with a loader built on GRUB 2; an older, marked copy

@@ -10,6 +10,7 @@
 
 #include "app/commands.h"
 #include "app/window_events.h"
+#include "common/sevenzip.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
@@ -205,9 +206,9 @@ void addWord(std::string& words, const std::string& word) {
 // The children started, by name: "list format extract install" when all ran.
 std::string startedChildren(const UsbRig& rig) {
     const std::map<std::string, std::string> names = {
-        {"7z.exe l -slt \"C:\\isos\\live.iso\"", "list"},
+        {sevenzip::listCommand(kIso), "list"},
         {"cmd /c echo yes|format /FS:fat32 /V:BOOT G:", "format"},
-        {"7z.exe x -y -bsp1 -oG:\\ \"C:\\isos\\live.iso\" -x![BOOT]", "extract"},
+        {sevenzip::extractAllCommand(kIso, 'G'), "extract"},
         {"syslinux.exe -sfmar G:", "install"}};
     std::string out;
     for (const std::string& command : rig.sys.startedCommands()) {
