@@ -30,8 +30,6 @@ std::string SweepFault::describe() const {
 
 void sweepEachCall(const std::string& name, const std::vector<sim::Call>& cleanCalls,
                    size_t firstNumber, const std::function<void(const SweepFault&)>& run) {
-    size_t single = 0;
-    size_t persistent = 0;
     size_t runs = 0;
     for (size_t n = firstNumber; n <= cleanCalls.size(); ++n) {
         const sim::Call& call = cleanCalls[n - 1];
@@ -43,10 +41,9 @@ void sweepEachCall(const std::string& name, const std::vector<sim::Call>& cleanC
             run(fault);
             ++runs;
         }
-        ++single;
-        ++persistent;
     }
-    std::cout << "[sweep] " << name << ": " << single << " calls failed singly, " << persistent
+    const size_t calls = cleanCalls.size() + 1 - firstNumber;
+    std::cout << "[sweep] " << name << ": " << calls << " calls failed singly, " << calls
               << " calls failed persistently, " << runs << " runs\n";
 }
 

@@ -33,7 +33,6 @@ bool SimLoop::step() {
     const int id = next->first;
     if (next->second > env_.sys.now()) env_.sys.advance(next->second - env_.sys.now());
     next->second = env_.sys.now() + env_.ui.timers().at(id);
-    ++ticks_[id];
     if (beforeTick) beforeTick(id);
     usb::onTimer(env_.state.usb, id);
     syncTimers();
@@ -44,11 +43,6 @@ void SimLoop::run(uint64_t limitMs) {
     const uint64_t end = env_.sys.now() + limitMs;
     while (env_.sys.now() <= end && step()) {
     }
-}
-
-int SimLoop::ticks(int timerId) const {
-    const auto it = ticks_.find(timerId);
-    return it == ticks_.end() ? 0 : it->second;
 }
 
 }  // namespace kh::test

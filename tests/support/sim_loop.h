@@ -25,15 +25,12 @@ class SimLoop {
     // Steps until false or until `limitMs` of simulated time has passed.
     void run(uint64_t limitMs = 3600000);
 
-    int ticks(int timerId) const;
-
   private:
     void deliverPosted();
     void syncTimers();
 
     SimEnv& env_;
     std::map<int, uint64_t> due_;  // armed timers and when they fire next
-    std::map<int, int> ticks_;
 };
 
 }  // namespace kh::test

@@ -96,13 +96,6 @@ struct InstallMachine : SimEnv {
         return sys.readHostFile(path).value_or("<missing>");
     }
     bool exists(const std::string& path) const { return sys.readHostFile(path).has_value(); }
-
-    bool boxShown(const std::string& caption) const {
-        for (const auto& box : ui.boxes()) {
-            if (box.caption == caption) return true;
-        }
-        return false;
-    }
 };
 
 }  // namespace kh::test

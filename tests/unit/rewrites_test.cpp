@@ -25,7 +25,8 @@ const std::string kBootIni = "C:\\boot.ini";
 std::string bootIni(const test::SimEnv& env) { return *env.sys.readHostFile(kBootIni); }
 
 // Either rewrite replaces boot.ini, leaves it read-only and keeps a user's
-// own file of the old temporary name.
+// own file of the old temporary name. An entry already there is reported, and
+// the timeout still set.
 TEST(BootEntryRewrites, ReplaceBootIniAndLeaveItReadOnly) {
     const std::string entry = "c:\\grldr=\"KorvaneLinux\"\r\n";
     const std::string without = "[boot loader]\r\ntimeout=15\r\n[operating systems]\r\n";
@@ -33,8 +34,11 @@ TEST(BootEntryRewrites, ReplaceBootIniAndLeaveItReadOnly) {
         bool (*rewrite)(hd::DiskState&);
         std::string before;
         std::string after;
-    } cases[] = {{addBootEntry, "[boot loader]\ntimeout=3\n[operating systems]\n", without + entry},
-                 {removeBootEntry, without + entry, without}};
+        const Message* box = nullptr;
+    } cases[] = {
+        {addBootEntry, "[boot loader]\ntimeout=3\n[operating systems]\n", without + entry},
+        {addBootEntry, "timeout=30\r\n" + entry, "timeout=15\r\n" + entry, &msg::kFindError},
+        {removeBootEntry, without + entry, without}};
     for (const auto& c : cases) {
         test::SimEnv env;
         env.sys.writeHostFile(kBootIni, c.before);
@@ -44,19 +48,10 @@ TEST(BootEntryRewrites, ReplaceBootIniAndLeaveItReadOnly) {
         EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
         EXPECT_EQ(env.sys.readHostFile("C:\\temp.ini"), "the user's own file");
         EXPECT_TRUE(env.temporaryFiles().empty());
-        EXPECT_TRUE(env.ui.boxes().empty());
+        ASSERT_EQ(env.ui.boxes().size(), c.box ? 1u : 0u);
+        if (c.box) test::expectBox(env.ui, 0, *c.box);
         EXPECT_FALSE(env.ui.quitPosted());
     }
-}
-
-TEST(AddBootEntry, ReportsAnEntryAlreadyThereAndStillSetsTheTimeout) {
-    test::SimEnv env;
-    env.sys.writeHostFile(kBootIni, "timeout=30\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
-    EXPECT_TRUE(addBootEntry(env.state.hd));
-    EXPECT_EQ(bootIni(env), "timeout=15\r\nc:\\grldr=\"KorvaneLinux\"\r\n");
-    ASSERT_EQ(env.ui.boxes().size(), 1u);
-    test::expectBox(env.ui, 0, msg::kFindError);
-    EXPECT_FALSE(env.ui.quitPosted());
 }
 
 // A boot.ini the program cannot have made, and one held by another program.

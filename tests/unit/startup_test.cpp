@@ -170,24 +170,20 @@ TEST(InstallDetection, TheMarkerAnywhereInAReadableBootIniMeansRestore) {
     }
 }
 
-TEST(DriveList, ListsRemovableDrivesCToZInLetterOrderAndSelectsTheFirst) {
+// Removable drives from C: to Z: in letter order, the first selected; arrival
+// and removal refill the list, other device events leave it alone.
+TEST(DriveList, ListsRemovableDrivesCToZAndFollowsArrivalAndRemoval) {
     SimEnv none;
     app::onCreate(none.state);
     EXPECT_TRUE(none.ui.drives().empty());
     EXPECT_EQ(none.ui.selectedDrive(), -1);
 
     SimEnv env;
-    for (char letter : {'A', 'K', 'G'}) env.addRemovable(letter);
-    env.addVolume('H', 2, 9000, false, DriveType::kCdRom);
+    for (char letter : {'A', 'H', 'E', 'G', 'F'}) env.addRemovable(letter);
+    env.addVolume('K', 2, 9000, false, DriveType::kCdRom);
     app::onCreate(env.state);
-    EXPECT_EQ(env.ui.drives(), (std::vector<std::string>{"G:", "K:"}));
+    EXPECT_EQ(env.ui.drives(), (std::vector<std::string>{"E:", "F:", "G:", "H:"}));
     EXPECT_EQ(env.ui.selectedDrive(), 0);
-}
-
-TEST(DriveList, ArrivalAndRemovalRefillOtherEventsLeaveItAlone) {
-    SimEnv env;
-    for (char letter : {'E', 'F', 'G', 'H'}) env.addRemovable(letter);
-    app::onCreate(env.state);
     env.ui.selectDriveIndex(2);
 
     app::onDeviceChange(env.state, 0x0007);  // DBT_DEVNODES_CHANGED
