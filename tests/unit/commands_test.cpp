@@ -65,15 +65,6 @@ TEST(ControlStates, FollowTheModeAcrossCommandSequences) {
     }
 }
 
-TEST(ControlStates, UsbWithAnEmptyDriveListWarnsAndStaysInUsbMode) {
-    SimEnv env;
-    app::onCreate(env.state);
-    command(env, ControlId::kModeUsb);
-    ASSERT_EQ(env.ui.boxes().size(), 1u);
-    test::expectBox(env.ui, 0, kh::msg::kInsertUsbFirst);
-    EXPECT_TRUE(env.ui.control(ControlId::kDriveList).enabled);
-}
-
 // The chosen path replaces the earlier one in the buffer and the edit; a
 // suffix other than .iso (in any case) warns, and the warning enables OK
 // again, but the choice is kept. Cancel keeps the earlier choice.

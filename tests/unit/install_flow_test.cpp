@@ -149,8 +149,8 @@ TEST(HdInstall, SystemDriveOtherThanCReceivesEveryBootFile) {
 }
 
 // Refusals before anything changes: the OK button comes back for another try.
-// How the plan judges the table and the volumes is install_plan_test.cpp's;
-// here, that the install hands it what the system says of both volumes.
+// The plan's judgement of the partition table and of what the system says of
+// both volumes.
 TEST(HdInstall, RefusesBeforeAnythingChanges) {
     using Arrange = void (*)(InstallMachine&);
     const Arrange nothing = [](InstallMachine&) {};

@@ -31,7 +31,6 @@ struct SecondStart {
         ASSERT_TRUE(state.hd.bootEntryPresent);
     }
     void pressOk() { app::onCommand(state, static_cast<int>(ControlId::kOk)); }
-    std::string lastText() const { return ui.boxes().empty() ? "" : ui.boxes().back().text; }
 };
 
 std::unique_ptr<InstallMachine> installedMachine() {
@@ -103,7 +102,7 @@ TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
         SecondStart clean(*m);
         clean.start();
         clean.pressOk();
-        ASSERT_EQ(clean.lastText(), hd::msg::kRestoreDone.text);
+        test::expectLastBox(clean.ui, hd::msg::kRestoreDone);
         calls = m->sys.calls();
         restored = m->file(test::kBootIni);
     }

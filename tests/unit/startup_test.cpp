@@ -5,8 +5,10 @@
 #include <optional>
 #include <tuple>
 
+#include "app/commands.h"
 #include "app/control_table.h"
 #include "app/window_events.h"
+#include "common/messages.h"
 #include "hdinstall/messages.h"
 #include "hdinstall/startup_checks.h"
 #include "platform/winconst.h"
@@ -171,12 +173,18 @@ TEST(InstallDetection, TheMarkerAnywhereInAReadableBootIniMeansRestore) {
 }
 
 // Removable drives from C: to Z: in letter order, the first selected; arrival
-// and removal refill the list, other device events leave it alone.
+// and removal refill the list, other device events leave it alone. USB mode
+// without a drive warns.
 TEST(DriveList, ListsRemovableDrivesCToZAndFollowsArrivalAndRemoval) {
     SimEnv none;
     app::onCreate(none.state);
     EXPECT_TRUE(none.ui.drives().empty());
     EXPECT_EQ(none.ui.selectedDrive(), -1);
+    // USB mode is still chosen, with a warning.
+    app::onCommand(none.state, static_cast<int>(ControlId::kModeUsb));
+    ASSERT_EQ(none.ui.boxes().size(), 1u);
+    test::expectBox(none.ui, 0, kh::msg::kInsertUsbFirst);
+    EXPECT_TRUE(none.ui.control(ControlId::kDriveList).enabled);
 
     SimEnv env;
     for (char letter : {'A', 'H', 'E', 'G', 'F'}) env.addRemovable(letter);

@@ -17,7 +17,6 @@
 #include "tests/support/sim_env.h"
 #include "tests/support/sim_loop.h"
 #include "usbmedia/messages.h"
-#include "usbmedia/progress.h"
 #include "usbmedia/usbmedia.h"
 
 namespace kh {
@@ -446,11 +445,6 @@ TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
         test::expectLastBox(rig.ui, m::kDone);
         EXPECT_FALSE(rig.toolsPresent());
     }
-}
-
-TEST(UsbProgress, PercentagesUseSixtyFourBitBytes) {
-    EXPECT_EQ(usb::rawPercent(4400000000, 4500000000), 97u);
-    EXPECT_EQ(usb::rawPercent(10, 0), 0u);
 }
 
 // Every system call of a whole creation failing, once or for good: the
