@@ -117,9 +117,4 @@ void expectOnlyFailureBox(const SimEnv& env, const Message& message) {
     EXPECT_TRUE(env.ui.quitPosted());
 }
 
-void expectOnlyFailureBox(const SimEnv& env, const std::string& text, const std::string& caption,
-                          unsigned flags) {
-    expectOnlyFailureBox(env, {text.c_str(), caption.c_str(), flags, MessageKind::kFailure});
-}
-
 }  // namespace kh::test

@@ -60,10 +60,7 @@ void expectBox(const sim::SimUi& ui, size_t index, const Message& message,
                const std::string& text = {});
 void expectLastBox(const sim::SimUi& ui, const Message& message, const std::string& text = {});
 
-// The one box shown was `message` (or `text`/`caption`/`flags`, owned by the
-// main window), and the end of the program was requested.
+// The one box shown was `message`, and the end of the program was requested.
 void expectOnlyFailureBox(const SimEnv& env, const Message& message);
-void expectOnlyFailureBox(const SimEnv& env, const std::string& text, const std::string& caption,
-                          unsigned flags);
 
 }  // namespace kh::test

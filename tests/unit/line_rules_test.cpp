@@ -35,22 +35,8 @@ const std::string kMenuEntry =
     "initrd /initrd4disk.img \n"
     "\n";
 
-void replaceOnce(std::string& text, const std::string& from, const std::string& to) {
-    const size_t at = text.find(from);
-    ASSERT_NE(at, std::string::npos) << from << " not in " << text;
-    text.replace(at, from.size(), to);
-}
-
-TEST(MenuEntry, CarriesBothNumbersWhole) {
-    EXPECT_EQ(menuEntry(5, 0), kMenuEntry);
-    const std::pair<unsigned, unsigned> kNumbers[] = {{10, 0}, {1, 12}, {11, 10}, {123, 104}};
-    for (const auto& [iso, index] : kNumbers) {
-        std::string entry = menuEntry(iso, index);
-        replaceOnce(entry, "root (hd0," + std::to_string(index) + ")\n", "root (hd0,0)\n");
-        replaceOnce(entry, " isodev=/dev/sda" + std::to_string(iso) + " ", " isodev=/dev/sda5 ");
-        EXPECT_EQ(entry, kMenuEntry) << "sda" << iso << ", (hd0," << index << ")";
-    }
-}
+// Other numbers are checked whole, in their lines, by the corpus properties.
+TEST(MenuEntry, IsTheLiveSystemsEntryExactly) { EXPECT_EQ(menuEntry(5, 0), kMenuEntry); }
 
 // Insertion itself is checked for any menu by the corpus properties, which
 // rely on this test of the line that the entry goes before.

@@ -34,29 +34,28 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// What the install relies on: CR LF only, the font and the picture it writes to the root, and a
-// GBK entry back to Windows that the live system's entry goes in front of.
-TEST(TextPayloads, MenuLstIsGbkWithCrLf) {
+// What the install and the stick rely on. The menu: GBK with CR LF only, the font and the picture
+// the install writes to the root, and an entry back to Windows that the live system's entry goes in
+// front of. The configuration: ASCII with LF, the menu module the USB procedure writes, and every
+// entry booting the live system from the volume labelled BOOT.
+TEST(TextPayloads, HoldWhatTheirReadersNeed) {
     const std::string menu = ReadPayload("menu.lst");
     ASSERT_EQ(menu.size(), 458u);
-    const std::vector<std::string> lines = Lines(menu, "\r\n");
-    for (const std::string& line : lines) EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+    const std::vector<std::string> menuLines = Lines(menu, "\r\n");
+    for (const std::string& line : menuLines)
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
     for (const char* line : {"fontfile /fonts", "splashimage /greengem.xpm",
                              "title \xB7\xB5\xBB\xD8" /* 返回 */, "chainloader /ntldr"}) {
-        EXPECT_TRUE(HasLine(lines, line)) << line;
+        EXPECT_TRUE(HasLine(menuLines, line)) << line;
     }
-}
 
-// What the stick relies on: ASCII with LF, the menu module the USB procedure writes, and every
-// entry booting the live system from the volume labelled BOOT.
-TEST(TextPayloads, SyslinuxCfgIsAsciiWithLf) {
     const std::string cfg = ReadPayload("syslinux.cfg");
     ASSERT_EQ(cfg.size(), 1152u);
     for (unsigned char c : cfg) ASSERT_TRUE(c >= '\n' && c != '\r' && c < 0x80) << int{c};
-    const std::vector<std::string> lines = Lines(cfg, "\n");
-    EXPECT_TRUE(HasLine(lines, "default vesamenu.c32"));
+    const std::vector<std::string> cfgLines = Lines(cfg, "\n");
+    EXPECT_TRUE(HasLine(cfgLines, "default vesamenu.c32"));
     int appends = 0;
-    for (const std::string& line : lines) {
+    for (const std::string& line : cfgLines) {
         if (line.find("append ") == std::string::npos) continue;
         ++appends;
         EXPECT_EQ(line.rfind("  append initrd=initrd0.img root=LABEL=BOOT ro liveimg", 0), 0u);

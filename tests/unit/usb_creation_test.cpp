@@ -11,6 +11,7 @@
 #include "app/commands.h"
 #include "app/window_events.h"
 #include "common/sevenzip.h"
+#include "payloads/catalogue.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
@@ -46,13 +47,13 @@ std::string listing(std::initializer_list<uint64_t> sizes) {
 struct UsbRig : test::SimEnv {
     explicit UsbRig(const std::string& label = "KINGSTON", uint64_t isoBytes = 700000000) {
         addRemovable('G', label);
-        sys.setResource(129, "7z.exe bytes");
-        sys.setResource(130, "7z.dll bytes");
-        sys.setResource(138, "syslinux.exe bytes");
-        sys.setResource(139, "default vesamenu.c32\n");
-        sys.setResource(160, "vesamenu of this build");
-        sys.setResource(161, "libcom32 of this build");
-        sys.setResource(162, "libutil of this build");
+        sys.setResource(payloads::kSevenZipExe, "7z.exe bytes");
+        sys.setResource(payloads::kSevenZipDll, "7z.dll bytes");
+        sys.setResource(payloads::kSyslinuxExe, "syslinux.exe bytes");
+        sys.setResource(payloads::kSyslinuxCfg, "default vesamenu.c32\n");
+        sys.setResource(payloads::kVesamenuC32, "vesamenu of this build");
+        sys.setResource(payloads::kLibcom32C32, "libcom32 of this build");
+        sys.setResource(payloads::kLibutilC32, "libutil of this build");
         sparseFile(kIso, isoBytes);
 
         children["7z.exe l"] = sim::SimProcess{false, 500, 0, listing({300000000, 4096}), nullptr};
@@ -251,7 +252,9 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         {"7-Zip fails", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 2; },
          "list extract", m::kCopyFailed},
         {"module resource missing", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.setResource(161, "", Resource::Status::kNotFound); },
+         [](UsbRig& rig) {
+             rig.sys.setResource(payloads::kLibcom32C32, "", Resource::Status::kNotFound);
+         },
          "list format extract", m::error(""), "找不到资源文件libcom32.c32"},
         {"installer fails", win::kIdNo,
          [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, "list extract install",
@@ -326,7 +329,7 @@ TEST(UsbCreation, AnEarlierSyslinuxFolderIsKeptAsideNotBooted) {
 // is; the window is ready for another try, not ended.
 TEST(UsbCreation, AnEmptyModuleResourceReturnsTheWindowToIdle) {
     UsbRig rig;
-    rig.sys.setResource(161, "", Resource::Status::kOk);
+    rig.sys.setResource(payloads::kLibcom32C32, "", Resource::Status::kOk);
     rig.ui.answerNextBox(win::kIdYes);
     rig.create();
     ASSERT_EQ(rig.ui.boxes().size(), 2u);  // the format question and its end

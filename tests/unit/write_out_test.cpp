@@ -77,9 +77,9 @@ TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsBoxAndLeavesNoFile) {
             EXPECT_EQ(failAt(env, step.failingCall, payload.id, payload.messages()), step.outcome);
             const bool lock = step.text == &PayloadTexts::lockFailed;
             const bool notFound = step.text == &PayloadTexts::notFound;
-            test::expectOnlyFailureBox(env, payload.texts.*step.text,
-                                       lock ? payload.lockCaption : msg::kError,
-                                       notFound ? payload.notFoundFlags : msg::kErrorFlags);
+            test::expectOnlyFailureBox(
+                env, {payload.texts.*step.text, lock ? payload.lockCaption : msg::kError,
+                      notFound ? payload.notFoundFlags : msg::kErrorFlags, MessageKind::kFailure});
             EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
         }
     }
@@ -94,9 +94,11 @@ TEST(PayloadWriteOut, FurtherFilesNameThemselvesInEveryBox) {
         const PayloadMessages messages = resourceFileMessages("libutil.c32");
         EXPECT_EQ(failAt(env, step.failingCall, kSyslinuxCfg, messages), step.outcome);
         ASSERT_EQ(env.ui.boxes().size(), 1u);
-        EXPECT_NE(env.ui.boxes()[0].text.find("libutil.c32"), std::string::npos);
-        test::expectOnlyFailureBox(env, env.ui.boxes()[0].text, msg::kError, msg::kErrorFlags);
-        texts.insert(env.ui.boxes()[0].text);
+        const std::string text = env.ui.boxes()[0].text;
+        EXPECT_NE(text.find("libutil.c32"), std::string::npos);
+        test::expectOnlyFailureBox(
+            env, {text.c_str(), msg::kError, msg::kErrorFlags, MessageKind::kFailure});
+        texts.insert(text);
     }
     EXPECT_EQ(texts.size(), 4u);  // not found, load, lock, create
 }
