@@ -148,8 +148,8 @@ TEST(HdInstall, SystemDriveOtherThanCReceivesEveryBootFile) {
 }
 
 // Refusals before anything changes: the OK button comes back for another try.
-// The plan's judgement of the partition table and of what the system says of
-// both volumes.
+// Among them, the plan's judgement of the partition table and of what the
+// system says of both volumes.
 TEST(HdInstall, RefusesBeforeAnythingChanges) {
     using Arrange = void (*)(InstallMachine&);
     const Arrange nothing = [](InstallMachine&) {};
