@@ -28,6 +28,10 @@ std::string SweepFault::describe() const {
     return text + " failing, " + kKinds[static_cast<int>(kind)];
 }
 
+bool SweepFault::canStopDeletesOn(char drive) const {
+    return call.op == sim::Op::kDeleteFile || (kind == Kind::kDriveFromHere && call.drive == drive);
+}
+
 void sweepEachCall(const std::string& name, const std::vector<sim::Call>& cleanCalls,
                    size_t firstNumber, const std::function<void(const SweepFault&)>& run) {
     size_t runs = 0;

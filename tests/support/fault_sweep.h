@@ -19,6 +19,9 @@ struct SweepFault {
 
     void arm(sim::SimSystem& sys) const;
     std::string describe() const;
+    // Whether a delete on `drive` can fail under this fault, so that files the
+    // procedure removes there may be left.
+    bool canStopDeletesOn(char drive) const;
 };
 
 // Runs `run` once for each fault of each call of `cleanCalls` numbered from

@@ -296,8 +296,7 @@ TEST(HdFaultSweep, InstallNeverCongratulatesAfterAFailureNorLosesAFile) {
         EXPECT_TRUE(m.ui.quitPosted() || m.ui.control(ControlId::kOk).enabled ||
                     m.sys.restartRequested())
             << "stalled";
-        if (fault.call.op != sim::Op::kDeleteFile &&
-            fault.kind != SweepFault::Kind::kDriveFromHere) {
+        if (!fault.canStopDeletesOn('C')) {
             EXPECT_TRUE(m.temporaryFiles().empty());
         }
     });

@@ -131,8 +131,7 @@ TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
                 }
             }
         }
-        if (fault.call.op != sim::Op::kDeleteFile &&
-            fault.kind != test::SweepFault::Kind::kDriveFromHere) {
+        if (!fault.canStopDeletesOn('C')) {
             EXPECT_TRUE(m->temporaryFiles().empty());
         }
     });

@@ -471,9 +471,7 @@ void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
     EXPECT_TRUE(rig.ui.quitPosted() || rig.ui.control(ControlId::kOk).enabled) << "stalled";
     EXPECT_TRUE(rig.ui.timers().empty() || rig.ui.quitPosted());
     // Deleting the tools can only fail where deletes themselves fail.
-    const bool toolsMayStay =
-        rig.state.shared.extractionChild != 0 || fault.call.op == sim::Op::kDeleteFile ||
-        (fault.kind == SweepFault::Kind::kDriveFromHere && fault.call.drive == 'C');
+    const bool toolsMayStay = rig.state.shared.extractionChild != 0 || fault.canStopDeletesOn('C');
     EXPECT_TRUE(toolsMayStay || !rig.toolsPresent());
 }
 
