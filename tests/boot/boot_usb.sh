@@ -3,6 +3,7 @@
 # USB procedure leaves and the boot code of `syslinux.exe -sfmar`. MODE timeout lets the hidden
 # menu count down (10 s from about 2 s after the start); menu presses a key in it, then Enter.
 . "$(dirname "$0")/lib.sh"
+. "$BOOT_HERE/../support/usb_tree.sh"
 boot_args "timeout|menu" "$@"
 MODE=$5
 case $MODE in
@@ -12,11 +13,7 @@ menu) EVENTS=(--shot 4:countdown --key 5:spc --shot 7:menu --key 9:ret) ;;
 esac
 STICK=$WORK/stick-$MODE.img INTERNAL=$WORK/internal-$MODE.img TREE=$WORK/usb-tree-$MODE
 
-# The tree as finishUsbMedia leaves it after 7-Zip extracted the whole ISO.
-iso_extract / "$TREE"
-mv "$TREE/isolinux" "$TREE/syslinux"
-cp "$TREE/syslinux/vmlinuz0" "$TREE/syslinux/initrd4disk.img" "$TREE/"
-cp "$PAYLOADS"/{syslinux.cfg,vesamenu.c32,libcom32.c32,libutil.c32} "$TREE/syslinux/"
+usb_tree "$ISO" "$PAYLOADS" "$TREE" || die "cannot build the stick's tree"
 make_disk "$STICK" 96M BOOT "type=c, bootable"
 mcopy -s -i "$STICK@@${AT[1]}" "$TREE"/* ::/
 # -s -f -r as syslinux.exe -sfmar; -m and -a are the MBR code and the active flag, set here.

@@ -4,6 +4,7 @@
 # it runs, and the tree left on G: checked file by file against the ISO. Wine cannot run the
 # installer's raw-volume step, so the creation must end with that error and never claim success.
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../support/usb_tree.sh"
 
 setup_prefix
 usb=$WORK/usb tree=$WORK/tree iso=$WORK/镜像/live.iso
@@ -54,14 +55,8 @@ kill -CONT $held
 expect_box "the installer's failure" "错误" "安装SYSLINUX引导失败"
 expect_exit "the program ends with code 0 and no further box"
 
-# The drive as the ISO would be, with isolinux renamed, the two root copies, the configuration and
-# the modules of the installer's build.
 ref=$WORK/ref
-xorriso -osirrox on -indev "$iso" -extract / "$ref" >/dev/null 2>&1 || fail "no reference"
-chmod -R u+w "$ref"
-mv "$ref/isolinux" "$ref/syslinux"
-cp "$ref/syslinux/vmlinuz0" "$ref/syslinux/initrd4disk.img" "$ref/"
-cp "$PAYLOAD_DIR"/{syslinux.cfg,vesamenu.c32,libcom32.c32,libutil.c32} "$ref/syslinux/"
+usb_tree "$iso" "$PAYLOAD_DIR" "$ref" || fail "no reference"
 # The installer may leave its loader files before the raw-volume step fails; the [BOOT]
 # pseudo-folder is no file of the ISO, so the diff also catches it.
 diff -rq -x .windows-label -x .windows-serial -x ldlinux.sys -x ldlinux.c32 "$ref" "$usb" &&
