@@ -58,30 +58,17 @@ dd if="$WORK/mbr.bin" of="$IMAGE" conv=notrunc status=none
 dd if="$PAYLOADS/grldr" of="$IMAGE" bs=512 seek=64 conv=notrunc status=none
 
 # The loader mirrors its menu to the serial port; the shot and the keys wait for both titles and
-# the countdown, in Chinese, there.
+# the Chinese countdown there. Until it hands over (the first KH- line) no English word may go
+# there: the Latin left is the titles' and a key name.
 boot() { # NAME RUN_QEMU_OPTIONS...
     python3 "$BOOT_HERE/run_qemu.py" "$ARTIFACTS/$1" "$IMAGE" --serial 桌面 --serial 返回 \
         --serial 秒后自动执行 --shot 1:menu "${@:2}" || return
-    no_english "$ARTIFACTS/$1.serial.log"
+    ! sed 's/\x1b\[[0-9;?]*[A-Za-z]//g; /KH-/,$d' "$ARTIFACTS/$1.serial.log" |
+        grep -oE '[A-Za-z]{2,}' | grep -vxE 'KorvaneLinux|rc|Esc' | sort -u || die "English on the serial port"
 }
+saved() { mtype -i "$IMAGE@@${AT[$SYS]}" ::/default | grep -a '^saved_entry=' || true; }
 
-# Until the loader hands over (the first KH- line), the serial port carries no English word; the
-# Latin letters left are the titles' and the key names'.
-no_english() { # SERIAL_LOG
-    local words
-    words=$(sed 's/\x1b\[[0-9;?]*[A-Za-z]//g; /KH-/,$d' "$1" | grep -oE '[A-Za-z]{2,}' |
-        grep -vxE 'KorvaneLinux|rc|Esc' | sort -u | tr '\n' ' ') || true
-    [ -z "$words" ] || die "English on the serial port ($1): $words"
-}
-
-saved_entry() { mtype -i "$IMAGE@@${AT[$SYS]}" ::/default | grep -a '^saved_entry=' || true; }
-
+# Only 返回 carries savedefault; the next boot then starts it unasked.
 boot "$NAME" "${BACK[@]}"
-# Only 返回 carries savedefault: its title is then the saved entry, which the next boot starts
-# unasked; the live system's entry leaves the block as it was.
-if [ "$CHOICE" = default ]; then
-    [ -z "$(saved_entry)" ] || die "the live system's entry saved '$(saved_entry)'"
-    exit 0
-fi
-[ "$(saved_entry)" = saved_entry=返回 ] || die "/default holds no saved 返回 but '$(saved_entry)'"
-boot "$NAME-saved" --expect KH-NTLDR
+[ "$(saved)" = "$([ "$CHOICE" = back ] && echo saved_entry=返回)" ] || die "/default: '$(saved)'"
+[ "$CHOICE" = default ] || boot "$NAME-saved" --expect KH-NTLDR

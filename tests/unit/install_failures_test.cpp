@@ -71,12 +71,6 @@ TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
          payloadError(payloads::msg::kHdSevenZipDll.notFound, kh::msg::kError,
                       payloads::msg::kHdSevenZipDllNotFoundFlags),
          nullptr, false, false},
-        {"saved-choice block missing",
-         [](InstallMachine& m) {
-             m.carrySecondStage();
-             m.sys.setResource(payloads::kDefaultEntry, "", Resource::Status::kNotFound);
-         },
-         payloadError(payloads::msg::kHdDefaultEntry.notFound), "C:\\g2ldr", false, false},
         {"splash image missing",
          [](InstallMachine& m) {
              m.sys.setResource(payloads::kSplashImage, "", Resource::Status::kNotFound);

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/commands.h"
@@ -27,15 +26,12 @@ inline const std::string kSevenZipExe = "C:\\tools\\7z.exe";
 inline const std::string kSevenZipDll = "C:\\tools\\7z.dll";
 inline const std::string kBootIni = "C:\\boot.ini";
 
-// The block GRUB keeps the menu's choice in, as the build makes it.
-inline const std::string kEnvBlock = "# GRUB Environment Block\n" + std::string(999, '#');
-
 // Everything the install puts on the system drive C:; the second stage and its
 // block only when the program carries them.
 inline std::vector<std::string> installedPaths(bool withSecondStage) {
     std::vector<std::string> paths;
     for (const char* name : hd::installed::kAll) {
-        const std::string_view file = name;
+        const std::string file = name;
         if (withSecondStage ||
             (file != hd::installed::kG2ldr && file != hd::installed::kDefaultEntry)) {
             paths.push_back(hd::installed::onDrive('C', name));
@@ -96,7 +92,7 @@ struct InstallMachine : SimEnv {
     // The program as built here, with the GRUB 2 based loader.
     void carrySecondStage() {
         sys.setResource(payloads::kG2ldr, "g2ldr-stage");
-        sys.setResource(payloads::kDefaultEntry, kEnvBlock);
+        sys.setResource(payloads::kDefaultEntry, "# GRUB Environment Block\n###");
     }
 
     void installFrom(const std::string& isoPath) {
