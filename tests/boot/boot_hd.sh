@@ -64,7 +64,8 @@ boot() { # NAME RUN_QEMU_OPTIONS...
     python3 "$BOOT_HERE/run_qemu.py" "$ARTIFACTS/$1" "$IMAGE" --serial 桌面 --serial 返回 \
         --serial 秒后自动执行 --shot 1:menu "${@:2}" || return
     ! sed 's/\x1b\[[0-9;?]*[A-Za-z]//g; /KH-/,$d' "$ARTIFACTS/$1.serial.log" |
-        grep -oE '[A-Za-z]{2,}' | grep -vxE 'KorvaneLinux|rc|Esc' | sort -u || die "English on the serial port"
+        grep -oE '[A-Za-z]{2,}' | grep -vxE 'KorvaneLinux|rc|Esc' | sort -u ||
+        die "English on the serial port"
 }
 saved() { mtype -i "$IMAGE@@${AT[$SYS]}" ::/default | grep -a '^saved_entry=' || true; }
 
