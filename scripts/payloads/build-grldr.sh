@@ -7,11 +7,14 @@
 #            grub-legacy-menu.patch (GBK titles, `chainloader /ntldr' as GRUB's ntldr,
 #            `find --set-root', a savedefault file, menu colours). Its built-in configuration
 #            reads the menu.lst of the partition it was started from with the legacy menu parser,
-#            in a 640x480 graphics menu over the program's splash with a GB2312 font made from
-#            unifont, mirrored to the first serial port. If that menu is left with Esc (or none
-#            exists) it offers "Windows", which starts /ntldr.
+#            in a 640x480 graphics menu over the program's splash with a font made from unifont,
+#            mirrored to the first serial port, GRUB's texts in Simplified Chinese (Debian's
+#            translation and grub-zh_CN.po). If that menu is left with Esc (or none exists) it
+#            offers "Windows", which starts /ntldr,
+#   default - an empty GRUB environment block, the file menu.lst's `default' names and its
+#            `savedefault' keeps the chosen entry in.
 # With KH_GRLDR_FILE naming a packager-supplied grldr, that file is copied as grldr instead and
-# no g2ldr is produced.
+# neither g2ldr nor default is produced.
 #
 # Usage: build-grldr.sh OUTDIR    (OUTDIR must already hold greengem.xpm)
 . "$(dirname "$0")/lib.sh"
@@ -184,7 +187,8 @@ tar -C "$tmp/memdisk" --format=ustar --mtime=@0 --owner=0 --group=0 --numeric-ow
 # The file menu.lst's `default' names and `savedefault' writes: an empty environment block, which
 # GRUB must read as one.
 python3 "$KH_SCRIPTS/grub_data.py" env-block "$tmp/default"
-[ -z "$(grub-editenv "$tmp/default" list)" ] || kh_die "grub-editenv reads variables in an empty block"
+variables=$(grub-editenv "$tmp/default" list) || kh_die "grub-editenv cannot read $tmp/default"
+[ -z "$variables" ] || kh_die "grub-editenv reads variables in an empty block: $variables"
 
 # shellcheck disable=SC2086
 kh_run_logged "$tmp/mkimage.log" grub-mkimage -O i386-pc -d "$MODULE_DIR" -c "$tmp/embedded.cfg" \
