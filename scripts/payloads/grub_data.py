@@ -148,8 +148,9 @@ def splash_tga(xpm_path, out_path):
 
 
 def main(argv):
-    commands = {"gbk-table": (gbk_table, 1), "font-bdf": (font_bdf, 3), "font-covers": (font_covers, 2),
-                "env-block": (env_block, 1), "splash-tga": (splash_tga, 2)}
+    commands = {"gbk-table": (gbk_table, 1), "font-bdf": (font_bdf, 3),
+                "font-covers": (font_covers, 2), "env-block": (env_block, 1),
+                "splash-tga": (splash_tga, 2)}
     if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 != commands[argv[1]][1]:
         sys.exit(__doc__)
     function, _ = commands[argv[1]]
