@@ -71,9 +71,12 @@ bool writeBootPayload(InstallRun& run, int resourceId, const char* name,
 bool writeBootPayloads(InstallRun& run) {
     if (!writeBootPayload(run, payloads::kGrldr, installed::kGrldr, payloads::hdGrldr()))
         return false;
-    // Only a grldr built on GRUB 2 comes with a second stage.
+    // Only a grldr built on GRUB 2 comes with a second stage and the block
+    // its menu keeps the choice in.
     if (run.state.sys.resource(payloads::kG2ldr).status != Resource::Status::kNotFound &&
-        !writeBootPayload(run, payloads::kG2ldr, installed::kG2ldr, payloads::hdG2ldr())) {
+        !(writeBootPayload(run, payloads::kG2ldr, installed::kG2ldr, payloads::hdG2ldr()) &&
+          writeBootPayload(run, payloads::kDefaultEntry, installed::kDefaultEntry,
+                           payloads::hdDefaultEntry()))) {
         return false;
     }
     return writeBootPayload(run, payloads::kSampleMenu, installed::kMenu,

@@ -28,11 +28,11 @@ std::string initrdCommand(const std::string& isoRootPath, char letter = 'C') {
     return sevenzip::extractFilesCommand(isoRootPath, letter, "isolinux\\initrd4disk*");
 }
 
-// A second stage comes with a loader built on GRUB 2; an older, marked copy
-// is replaced.
+// A second stage and its environment block come with a loader built on GRUB
+// 2; an older, marked copy is replaced.
 TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     InstallMachine m;
-    m.sys.setResource(payloads::kG2ldr, "g2ldr-stage");
+    m.carrySecondStage();
     m.sys.writeHostFile("C:\\g2ldr", "older");
     m.sys.setAttributes("C:\\g2ldr", win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
     const std::string originalBootIni = m.file(test::kBootIni);
@@ -70,6 +70,7 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     EXPECT_EQ(m.file("C:\\vmlinuz0"), "extracted vmlinuz0");
     EXPECT_EQ(m.file("C:\\initrd4disk.img"), "extracted initrd4disk.img");
     EXPECT_EQ(m.file("C:\\g2ldr"), "g2ldr-stage");
+    EXPECT_EQ(m.file("C:\\default"), "# GRUB Environment Block\n###");  // LF stays LF
 
     EXPECT_EQ(m.file("C:\\menu.lst"), hd::insertMenuEntry(test::sampleMenu(), hd::menuEntry(5, 0)));
 }

@@ -56,8 +56,8 @@ expect_exit "the program ends with code 0 after Cancel"
 
 cmp -s "$WORK/live.iso" "$d/live.iso" && [ ! -e "$d/iso 镜像/live.iso" ] &&
     pass "the ISO moved to D:'s root" || fail "the ISO not moved"
-# g2ldr comes only with the grldr built here; then none may be written.
-for source in "$PAYLOAD_DIR"/{grldr,fonts,greengem.xpm,g2ldr} \
+# g2ldr and default come only with the grldr built here; then none may be written.
+for source in "$PAYLOAD_DIR"/{grldr,fonts,greengem.xpm,g2ldr,default} \
     "$tree"/isolinux/{vmlinuz0,initrd4disk.img}; do
     name=${source##*/}
     cmp -s <(cat "$source") <(cat "$c/$name") 2>/dev/null && pass "c:\\$name" ||
@@ -78,7 +78,8 @@ screenshot window-restore
 gh click 105 >/dev/null || fail "OK not clickable for the restore"
 expect_box "the restore" "成功清除" "如果想重新硬盘安装请继续运行本工具"
 expect_exit "the program ends with code 0 after the restore"
-left=$(cd "$c" && ls vmlinuz0 menu.lst initrd4disk.img fonts grldr greengem.xpm g2ldr 2>/dev/null)
+left=$(cd "$c" && ls vmlinuz0 menu.lst initrd4disk.img fonts grldr greengem.xpm g2ldr default \
+    2>/dev/null)
 expect "the install's files left after the restore" "$left" ""
 expect "boot.ini back to the original lines" "$(cat "$c/boot.ini")" "${installed%$'\n'}"
 
