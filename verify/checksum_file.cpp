@@ -105,6 +105,13 @@ bool namesIso(std::string_view listed, const std::string& isoName) {
     return sameName(listed, isoName);
 }
 
+ChecksumLookup problemWith(ChecksumLookup::Status status, std::string file) {
+    ChecksumLookup lookup;
+    lookup.status = status;
+    lookup.checksumFile = std::move(file);
+    return lookup;
+}
+
 }  // namespace
 
 std::optional<HashAlgorithm> checksumFileAlgorithm(const std::string& fileName,
@@ -153,7 +160,7 @@ ChecksumLookup findPublishedChecksum(SystemServices& system, const std::string& 
     const std::string folder = directoryOf(isoPath);
     const std::string isoName = fileNameOf(isoPath);
     auto names = system.listDirectory(folder);
-    if (!names) return {Status::kUnreadable, {}, {}, folder};
+    if (!names) return problemWith(Status::kUnreadable, folder);
     // The same answer whatever order the system lists the folder in.
     std::sort(names->begin(), names->end());
 
@@ -163,12 +170,12 @@ ChecksumLookup findPublishedChecksum(SystemServices& system, const std::string& 
         const auto plainAlgorithm = checksumFileAlgorithm(name, isoName);
         if (!plainAlgorithm) continue;
         const FileContent file = system.readFile(folder + "\\" + name, kMaxChecksumFileBytes);
-        if (file.status != FileContent::Status::kOk) return {Status::kUnreadable, {}, {}, name};
+        if (file.status != FileContent::Status::kOk) return problemWith(Status::kUnreadable, name);
         const auto digests = digestsForIso(file.bytes, isoName, *plainAlgorithm);
-        if (!digests) return {Status::kMalformed, {}, {}, name};
+        if (!digests) return problemWith(Status::kMalformed, name);
         for (const auto& [algorithm, digest] : *digests) {
             const auto [it, added] = seen.emplace(algorithm, digest);
-            if (!added && it->second != digest) return {Status::kMalformed, {}, {}, name};
+            if (!added && it->second != digest) return problemWith(Status::kMalformed, name);
             if (best.status == Status::kNone || algorithm > best.algorithm) {
                 best = {Status::kFound, algorithm, digest, name};
             }
