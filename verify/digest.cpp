@@ -240,7 +240,7 @@ void Hasher::update(const void* data, size_t size) {
     const size_t whole = size / kBlockSize;
     if (whole > 0) compress(p, whole);
     pendingSize_ = size % kBlockSize;
-    std::memcpy(pending_, p + whole * kBlockSize, pendingSize_);
+    if (pendingSize_ > 0) std::memcpy(pending_, p + whole * kBlockSize, pendingSize_);
 }
 
 std::string Hasher::finishHex() {
