@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kh {
 
@@ -61,6 +62,16 @@ class WritableFile {
     virtual bool write(std::string_view bytes) = 0;  // all bytes or failure
     virtual bool flush() = 0;                        // to the disk, not only the cache
     virtual bool close() = 0;
+};
+
+// A file read from its start to its end in large pieces (a whole ISO is
+// hashed this way, at the speed of the disk).
+class ReadableFile {
+  public:
+    virtual ~ReadableFile() = default;
+    // Reads up to `capacity` bytes into `buffer`: the count read, 0 at the
+    // end of the file, nothing on a read error.
+    virtual std::optional<size_t> read(char* buffer, size_t capacity) = 0;
 };
 
 // One of the program's own resources of type "RC_DATA".
@@ -123,6 +134,11 @@ class SystemServices {
     // Creates `path` for binary writing only when no file of that name exists
     // (CREATE_NEW); null otherwise.
     virtual std::unique_ptr<WritableFile> createNewFile(const std::string& path) = 0;
+    // Opens `path` for reading from start to end; null on failure.
+    virtual std::unique_ptr<ReadableFile> openForReading(const std::string& path) = 0;
+    // The names of the files and folders in `folder` (without "." and "..");
+    // nothing when it cannot be listed.
+    virtual std::optional<std::vector<std::string>> listDirectory(const std::string& folder) = 0;
 
     // Volumes; `letter` is 'A'..'Z'.
     virtual DriveType driveType(char letter) = 0;

@@ -70,6 +70,23 @@ class SimDisk : public RawDisk {
     size_t limit_;
 };
 
+class SimReader : public ReadableFile {
+  public:
+    SimReader(SimSystem& system, const fs::path& path, char drive)
+        : system_(system), in_(path, std::ios::binary), drive_(drive) {}
+    bool isOpen() const { return in_.is_open(); }
+    std::optional<size_t> read(char* buffer, size_t capacity) override {
+        if (system_.shouldFailOnDrive(Op::kReadChunk, drive_) || in_.bad()) return std::nullopt;
+        in_.read(buffer, static_cast<std::streamsize>(capacity));
+        return static_cast<size_t>(in_.gcount());
+    }
+
+  private:
+    SimSystem& system_;
+    std::ifstream in_;
+    char drive_;
+};
+
 }  // namespace
 
 SimSystem::SimSystem() {
@@ -143,6 +160,7 @@ bool SimSystem::readOnly(const std::string& path) const {
 }
 
 const char* opName(Op op) {
+    // clang-format off
     static const char* const kNames[] = {
         "fileExists",        "fileSize",      "setAttributes",  "deleteFile",
         "moveFile",          "replaceFile",   "copyFile",       "readFile",
@@ -153,8 +171,10 @@ const char* opName(Op op) {
         "lockResource",      "startProcess",  "runCaptured",    "exitCode",
         "waitForExit",       "terminate",     "getVersion",     "openProcessToken",
         "requestRestart",
+        "openForReading",    "readChunk",     "listDirectory",
     };
-    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kRequestRestart) + 1);
+    // clang-format on
+    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kListDirectory) + 1);
     return kNames[static_cast<size_t>(op)];
 }
 
@@ -304,6 +324,24 @@ std::unique_ptr<WritableFile> SimSystem::createFile(const std::string& path) {
 std::unique_ptr<WritableFile> SimSystem::createNewFile(const std::string& path) {
     if (shouldFail(Op::kCreateFile, path) || fs::exists(hostPath(path))) return nullptr;
     return openForWriting(path);
+}
+
+std::unique_ptr<ReadableFile> SimSystem::openForReading(const std::string& path) {
+    if (shouldFail(Op::kOpenForReading, path) || !fs::is_regular_file(hostPath(path))) {
+        return nullptr;
+    }
+    auto file = std::make_unique<SimReader>(*this, hostPath(path), driveOf(resolveAliases(path)));
+    if (!file->isOpen()) return nullptr;
+    return file;
+}
+
+std::optional<std::vector<std::string>> SimSystem::listDirectory(const std::string& folder) {
+    std::error_code error;
+    fs::directory_iterator entries(hostPath(folder), error);
+    if (shouldFail(Op::kListDirectory, folder) || error) return std::nullopt;
+    std::vector<std::string> names;
+    for (const auto& entry : entries) names.push_back(entry.path().filename().string());
+    return names;
 }
 
 DriveType SimSystem::driveType(char letter) {

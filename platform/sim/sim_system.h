@@ -60,6 +60,9 @@ enum class Op {
     kGetVersion,
     kOpenProcessToken,
     kRequestRestart,
+    kOpenForReading,
+    kReadChunk,
+    kListDirectory,
 };
 
 const char* opName(Op op);
@@ -154,6 +157,8 @@ class SimSystem : public SystemServices {
     FileContent readFile(const std::string& path, size_t maxBytes) override;
     std::unique_ptr<WritableFile> createFile(const std::string& path) override;
     std::unique_ptr<WritableFile> createNewFile(const std::string& path) override;
+    std::unique_ptr<ReadableFile> openForReading(const std::string& path) override;
+    std::optional<std::vector<std::string>> listDirectory(const std::string& folder) override;
     DriveType driveType(char letter) override;
     std::optional<std::string> volumeLabel(char letter) override;
     bool setVolumeLabel(char letter, const std::string& label) override;

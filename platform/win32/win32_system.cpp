@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "platform/gbk_path.h"
+
 namespace kh::win32 {
 
 namespace {
@@ -43,6 +45,21 @@ class Win32File : public WritableFile {
     }
     bool flush() override { return FlushFileBuffers(handle_.get()) != 0; }
     bool close() override { return CloseHandle(handle_.release()) != 0; }
+
+  private:
+    Handle handle_;
+};
+
+class Win32Reader : public ReadableFile {
+  public:
+    explicit Win32Reader(HANDLE handle) : handle_(handle) {}
+    std::optional<size_t> read(char* buffer, size_t capacity) override {
+        DWORD got = 0;
+        if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &got, nullptr)) {
+            return std::nullopt;
+        }
+        return got;
+    }
 
   private:
     Handle handle_;
@@ -145,6 +162,38 @@ std::unique_ptr<WritableFile> Win32System::createNewFile(const std::string& path
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32File>(file);
+}
+
+// The cache manager reads ahead further when told the file is read from start
+// to end; the caller's multi-megabyte reads do the rest.
+std::unique_ptr<ReadableFile> Win32System::openForReading(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32Reader>(file);
+}
+
+std::optional<std::vector<std::string>> Win32System::listDirectory(const std::string& folder) {
+    // A GBK trail byte may be 0x5C: only a backslash of its own ends the path.
+    std::string pattern = folder;
+    if (pattern.empty() || lastBackslash(pattern) != pattern.size() - 1) pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAA data;
+    std::vector<std::string> names;
+    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        // The root of an empty volume has no "." entry to find.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return names;
+        return std::nullopt;
+    }
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(find);
+    if (!complete) return std::nullopt;
+    return names;
 }
 
 DriveType Win32System::driveType(char letter) {
