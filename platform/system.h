@@ -74,6 +74,14 @@ class ReadableFile {
     virtual std::optional<size_t> read(char* buffer, size_t capacity) = 0;
 };
 
+// Whether reads may be served from the system cache. Reading back what was
+// just written must bypass it, or the memory is read and not the stick.
+enum class ReadCache { kUse, kBypass };
+
+// The largest sector of the drives the program reads past the cache; a
+// multiple of every smaller one.
+inline constexpr size_t kMaxSectorBytes = 4096;
+
 // One of the program's own resources of type "RC_DATA".
 struct Resource {
     enum class Status { kOk, kNotFound, kLoadFailed, kLockFailed };
@@ -134,8 +142,12 @@ class SystemServices {
     // Creates `path` for binary writing only when no file of that name exists
     // (CREATE_NEW); null otherwise.
     virtual std::unique_ptr<WritableFile> createNewFile(const std::string& path) = 0;
-    // Opens `path` for reading from start to end; null on failure.
-    virtual std::unique_ptr<ReadableFile> openForReading(const std::string& path) = 0;
+    // Opens `path` for reading from start to end; null on failure. With
+    // kBypass every read goes to the drive itself, never to the system cache
+    // (FILE_FLAG_NO_BUFFERING): the buffer's address and every read's size
+    // must then be multiples of kMaxSectorBytes, or the read fails.
+    virtual std::unique_ptr<ReadableFile> openForReading(const std::string& path,
+                                                         ReadCache cache) = 0;
     // The names of the files and folders in `folder` (without "." and "..");
     // nothing when it cannot be listed.
     virtual std::optional<std::vector<std::string>> listDirectory(const std::string& folder) = 0;

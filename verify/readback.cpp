@@ -20,53 +20,103 @@ std::string withSeparator(std::string folder) {
 
 }  // namespace
 
+SectorBuffer::SectorBuffer(size_t bytes)
+    : storage_(std::make_unique<char[]>(bytes + kMaxSectorBytes)) {
+    const auto address = reinterpret_cast<uintptr_t>(storage_.get());
+    const size_t offset = (kMaxSectorBytes - address % kMaxSectorBytes) % kMaxSectorBytes;
+    aligned_ = storage_.get() + offset;
+}
+
+bool FileReadBack::open(SystemServices& system, const std::string& path) {
+    file_ = system.openForReading(path, ReadCache::kBypass);
+    if (!buffer_) buffer_ = std::make_unique<SectorBuffer>(kReadBytes);
+    start_ = end_ = 0;
+    return file_ != nullptr;
+}
+
+ReadBack::Status FileReadBack::refill() {
+    const auto got = file_->read(buffer_->data(), kReadBytes);
+    if (!got) return ReadBack::Status::kUnreadable;
+    start_ = 0;
+    end_ = *got;
+    return ReadBack::Status::kSame;
+}
+
+ReadBack::Status FileReadBack::compare(std::string_view expected) {
+    while (!expected.empty()) {
+        if (start_ == end_) {
+            if (refill() != ReadBack::Status::kSame) return ReadBack::Status::kUnreadable;
+            if (end_ == 0) return ReadBack::Status::kDiffers;  // the file is shorter
+        }
+        const size_t n = std::min(end_ - start_, expected.size());
+        if (std::memcmp(buffer_->data() + start_, expected.data(), n) != 0) {
+            return ReadBack::Status::kDiffers;
+        }
+        start_ += n;
+        expected.remove_prefix(n);
+    }
+    return ReadBack::Status::kSame;
+}
+
+ReadBack::Status FileReadBack::atEnd() {
+    if (start_ < end_) return ReadBack::Status::kDiffers;
+    if (refill() != ReadBack::Status::kSame) return ReadBack::Status::kUnreadable;
+    const bool longer = end_ > 0;
+    file_.reset();
+    return longer ? ReadBack::Status::kDiffers : ReadBack::Status::kSame;
+}
+
 ReadBackComparer::ReadBackComparer(SystemServices& system, std::string folder,
                                    std::vector<StreamMember> members)
-    : system_(system),
-      folder_(withSeparator(std::move(folder))),
-      members_(std::move(members)),
-      buffer_(std::make_unique<char[]>(kReadBytes)) {}
+    : system_(system), folder_(withSeparator(std::move(folder))), members_(std::move(members)) {}
 
-bool ReadBackComparer::settle(ReadBack::Status status) {
-    result_ = {status, current_ < members_.size() ? members_[current_].name : std::string()};
+std::string ReadBackComparer::copyName(size_t copy) const {
+    const StreamMember& member = members_[current_];
+    return copy == 0 ? member.name : member.copies[copy - 1];
+}
+
+bool ReadBackComparer::settle(ReadBack::Status status, const std::string& file) {
+    result_ = {status, file};
     settled_ = true;
-    file_.reset();
+    files_.clear();
     return false;
 }
 
-bool ReadBackComparer::openMember() {
-    remaining_ = members_[current_].size;
-    bufferStart_ = bufferEnd_ = 0;
-    file_ = system_.openForReading(folder_ + members_[current_].name);
-    return file_ ? true : settle(ReadBack::Status::kUnreadable);
+bool ReadBackComparer::settleOnCopy(ReadBack::Status status, size_t copy) {
+    return settle(status, copyName(copy));
 }
 
-bool ReadBackComparer::compareWithFile(std::string_view expected) {
-    while (!expected.empty()) {
-        if (bufferStart_ == bufferEnd_) {
-            const auto got = file_->read(buffer_.get(), kReadBytes);
-            if (!got) return settle(ReadBack::Status::kUnreadable);
-            if (*got == 0) return settle(ReadBack::Status::kDiffers);  // the file is shorter
-            bufferStart_ = 0;
-            bufferEnd_ = *got;
+bool ReadBackComparer::openMember() {
+    const StreamMember& member = members_[current_];
+    remaining_ = member.size;
+    open_ = true;
+    files_.clear();
+    if (!member.compared) return true;
+    files_.resize(1 + member.copies.size());
+    for (size_t i = 0; i < files_.size(); ++i) {
+        if (!files_[i].open(system_, folder_ + copyName(i))) {
+            return settleOnCopy(ReadBack::Status::kUnreadable, i);
         }
-        const size_t n = std::min(bufferEnd_ - bufferStart_, expected.size());
-        if (std::memcmp(buffer_.get() + bufferStart_, expected.data(), n) != 0) {
-            return settle(ReadBack::Status::kDiffers);
-        }
-        bufferStart_ += n;
-        expected.remove_prefix(n);
     }
     return true;
 }
 
-// The member's bytes have all come: the file must end here too.
+bool ReadBackComparer::compareWithFiles(std::string_view expected) {
+    for (size_t i = 0; i < files_.size(); ++i) {
+        const ReadBack::Status status = files_[i].compare(expected);
+        if (status != ReadBack::Status::kSame) return settleOnCopy(status, i);
+    }
+    return true;
+}
+
+// The member's bytes have all come: its files must end here too.
 bool ReadBackComparer::closeMember() {
-    if (bufferStart_ < bufferEnd_) return settle(ReadBack::Status::kDiffers);
-    const auto got = file_->read(buffer_.get(), kReadBytes);
-    if (!got) return settle(ReadBack::Status::kUnreadable);
-    if (*got > 0) return settle(ReadBack::Status::kDiffers);
-    file_.reset();
+    for (size_t i = 0; i < files_.size(); ++i) {
+        const ReadBack::Status status = files_[i].atEnd();
+        if (status != ReadBack::Status::kSame) return settleOnCopy(status, i);
+    }
+    files_.clear();
+    open_ = false;
     ++current_;
     return true;
 }
@@ -74,7 +124,7 @@ bool ReadBackComparer::closeMember() {
 // Opens the member the stream is in; an empty one has no bytes in the stream
 // to wait for and is checked at once.
 bool ReadBackComparer::passEmptyMembers() {
-    while (!file_ && current_ < members_.size()) {
+    while (!open_ && current_ < members_.size()) {
         if (!openMember()) return false;
         if (remaining_ == 0 && !closeMember()) return false;
     }
@@ -86,9 +136,9 @@ bool ReadBackComparer::feed(std::string_view bytes) {
     for (;;) {
         if (!passEmptyMembers()) return false;
         if (bytes.empty()) return true;
-        if (current_ == members_.size()) return settle(ReadBack::Status::kStreamLong);
+        if (current_ == members_.size()) return settle(ReadBack::Status::kStreamLong, {});
         const auto take = static_cast<size_t>(std::min<uint64_t>(remaining_, bytes.size()));
-        if (!compareWithFile(bytes.substr(0, take))) return false;
+        if (!compareWithFiles(bytes.substr(0, take))) return false;
         remaining_ -= take;
         bytes.remove_prefix(take);
         if (remaining_ == 0 && !closeMember()) return false;
@@ -97,9 +147,20 @@ bool ReadBackComparer::feed(std::string_view bytes) {
 
 ReadBack ReadBackComparer::finish() {
     if (!settled_ && passEmptyMembers() && current_ < members_.size()) {
-        settle(ReadBack::Status::kStreamShort);
+        settle(ReadBack::Status::kStreamShort, members_[current_].name);
     }
     return result_;
+}
+
+ReadBack readBackFile(SystemServices& system, const std::string& path, std::string_view expected,
+                      const std::string& name) {
+    FileReadBack file;
+    ReadBack::Status status = ReadBack::Status::kUnreadable;
+    if (file.open(system, path)) {
+        status = file.compare(expected);
+        if (status == ReadBack::Status::kSame) status = file.atEnd();
+    }
+    return {status, status == ReadBack::Status::kSame ? std::string() : name};
 }
 
 }  // namespace kh::verify

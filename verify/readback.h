@@ -18,6 +18,11 @@ namespace kh::verify {
 struct StreamMember {
     std::string name;  // relative to the folder the files were written to
     uint64_t size = 0;
+    // Further places its bytes were copied to, compared as well.
+    std::vector<std::string> copies = {};
+    // False: its bytes pass unread (what the program put there in its place
+    // is checked on its own).
+    bool compared = true;
 };
 
 struct ReadBack {
@@ -29,7 +34,38 @@ struct ReadBack {
         kStreamLong,   // the stream holds more than the listed sizes add up to
     };
     Status status = Status::kSame;
-    std::string file;  // the member concerned, as listed
+    std::string file;  // the file concerned, relative to the folder
+};
+
+// A buffer whose address and size suit reads past the system cache.
+class SectorBuffer {
+  public:
+    explicit SectorBuffer(size_t bytes);
+    char* data() { return aligned_; }
+
+  private:
+    std::unique_ptr<char[]> storage_;
+    char* aligned_;
+};
+
+// One file read back from the drive, past the system cache, piece by piece
+// against the bytes it should hold.
+class FileReadBack {
+  public:
+    // False when the file could not be opened.
+    bool open(SystemServices& system, const std::string& path);
+    // ReadBack::Status::kSame while `expected` matches the file's next bytes.
+    ReadBack::Status compare(std::string_view expected);
+    // The file must end where the expected bytes ended.
+    ReadBack::Status atEnd();
+
+  private:
+    ReadBack::Status refill();
+
+    std::unique_ptr<ReadableFile> file_;
+    std::unique_ptr<SectorBuffer> buffer_;
+    size_t start_ = 0;
+    size_t end_ = 0;
 };
 
 // Compares the stream, fed in pieces of any size, with the files under
@@ -44,23 +80,27 @@ class ReadBackComparer {
     ReadBack finish();
 
   private:
-    bool settle(ReadBack::Status status);
+    bool settle(ReadBack::Status status, const std::string& file);
+    bool settleOnCopy(ReadBack::Status status, size_t copy);
     bool openMember();
-    bool compareWithFile(std::string_view expected);
+    bool compareWithFiles(std::string_view expected);
     bool closeMember();
     bool passEmptyMembers();
+    std::string copyName(size_t copy) const;
 
     SystemServices& system_;
     std::string folder_;
     std::vector<StreamMember> members_;
-    size_t current_ = 0;      // the member the stream is in
-    uint64_t remaining_ = 0;  // its bytes still to come
-    std::unique_ptr<ReadableFile> file_;
-    std::unique_ptr<char[]> buffer_;  // bytes read from the file, not compared yet
-    size_t bufferStart_ = 0;
-    size_t bufferEnd_ = 0;
+    size_t current_ = 0;               // the member the stream is in
+    uint64_t remaining_ = 0;           // its bytes still to come
+    bool open_ = false;                // the current member's files are open
+    std::vector<FileReadBack> files_;  // the current member's file and copies
     bool settled_ = false;
     ReadBack result_;
 };
+
+// Reads the whole file at `path` back and compares it with `expected`.
+ReadBack readBackFile(SystemServices& system, const std::string& path, std::string_view expected,
+                      const std::string& name);
 
 }  // namespace kh::verify

@@ -28,14 +28,25 @@ char driveOf(const std::string& path) {
     return path.size() >= 2 && path[1] == ':' ? upper(path[0]) : '\0';
 }
 
+// What a stick that lies about its capacity keeps of a write: other bytes.
+std::string corrupted(std::string_view bytes) {
+    std::string kept(bytes);
+    if (!kept.empty()) kept[0] = static_cast<char>(kept[0] ^ 0x5A);
+    return kept;
+}
+
 class SimFile : public WritableFile {
   public:
-    SimFile(SimSystem& system, const fs::path& path, char drive)
-        : system_(system), out_(path, std::ios::binary | std::ios::trunc), drive_(drive) {}
+    SimFile(SimSystem& system, const fs::path& path, char drive, bool corrupts)
+        : system_(system),
+          out_(path, std::ios::binary | std::ios::trunc),
+          drive_(drive),
+          corrupts_(corrupts) {}
     bool isOpen() const { return out_.is_open(); }
     bool write(std::string_view bytes) override {
         if (system_.shouldFailOnDrive(Op::kWrite, drive_)) return false;
-        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        const std::string kept = corrupts_ ? corrupted(bytes) : std::string(bytes);
+        out_.write(kept.data(), static_cast<std::streamsize>(kept.size()));
         return static_cast<bool>(out_);
     }
     bool flush() override {
@@ -53,6 +64,7 @@ class SimFile : public WritableFile {
     SimSystem& system_;
     std::ofstream out_;
     char drive_;
+    bool corrupts_;
 };
 
 class SimDisk : public RawDisk {
@@ -70,13 +82,19 @@ class SimDisk : public RawDisk {
     size_t limit_;
 };
 
+// Reads past the cache fail as Windows fails them: a buffer or a size that is
+// not a whole number of sectors (0 when the cache is used).
 class SimReader : public ReadableFile {
   public:
-    SimReader(SimSystem& system, const fs::path& path, char drive)
-        : system_(system), in_(path, std::ios::binary), drive_(drive) {}
+    SimReader(SimSystem& system, const fs::path& path, char drive, size_t sectorBytes)
+        : system_(system), in_(path, std::ios::binary), drive_(drive), sectorBytes_(sectorBytes) {}
     bool isOpen() const { return in_.is_open(); }
     std::optional<size_t> read(char* buffer, size_t capacity) override {
         if (system_.shouldFailOnDrive(Op::kReadChunk, drive_) || in_.bad()) return std::nullopt;
+        if (sectorBytes_ != 0 && (reinterpret_cast<uintptr_t>(buffer) % sectorBytes_ != 0 ||
+                                  capacity % sectorBytes_ != 0)) {
+            return std::nullopt;
+        }
         in_.read(buffer, static_cast<std::streamsize>(capacity));
         return static_cast<size_t>(in_.gcount());
     }
@@ -85,6 +103,7 @@ class SimReader : public ReadableFile {
     SimSystem& system_;
     std::ifstream in_;
     char drive_;
+    size_t sectorBytes_;
 };
 
 }  // namespace
@@ -135,7 +154,13 @@ void SimSystem::setResource(int id, std::string bytes, Resource::Status status) 
 void SimSystem::writeHostFile(const std::string& windowsPath, const std::string& bytes) {
     const fs::path path = hostPath(windowsPath);
     fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::ofstream(path, std::ios::binary) << (corrupts(windowsPath) ? corrupted(bytes) : bytes);
+}
+
+void SimSystem::corruptWrites(const std::string& path) { corruptPaths_.insert(upperPath(path)); }
+
+bool SimSystem::corrupts(const std::string& path) const {
+    return corruptPaths_.count(upperPath(resolveAliases(path))) != 0;
 }
 
 std::optional<std::string> SimSystem::readHostFile(const std::string& windowsPath) const {
@@ -297,7 +322,9 @@ bool SimSystem::copyFile(const std::string& from, const std::string& to, bool fa
     std::error_code error;
     const auto options =
         failIfExists ? fs::copy_options::none : fs::copy_options::overwrite_existing;
-    return fs::copy_file(hostPath(from), hostPath(to), options, error) && !error;
+    if (!fs::copy_file(hostPath(from), hostPath(to), options, error) || error) return false;
+    if (corrupts(to)) writeHostFile(to, readHostFile(to).value_or(std::string()));
+    return true;
 }
 
 FileContent SimSystem::readFile(const std::string& path, size_t maxBytes) {
@@ -310,7 +337,8 @@ std::unique_ptr<WritableFile> SimSystem::openForWriting(const std::string& path)
     if (readOnly(path)) return nullptr;
     const fs::path host = hostPath(path);
     if (!fs::is_directory(host.parent_path()) || fs::is_directory(host)) return nullptr;
-    auto file = std::make_unique<SimFile>(*this, host, driveOf(resolveAliases(path)));
+    auto file =
+        std::make_unique<SimFile>(*this, host, driveOf(resolveAliases(path)), corrupts(path));
     if (!file->isOpen()) return nullptr;
     attributes_.erase(attributeKey(path));
     return file;
@@ -326,11 +354,18 @@ std::unique_ptr<WritableFile> SimSystem::createNewFile(const std::string& path) 
     return openForWriting(path);
 }
 
-std::unique_ptr<ReadableFile> SimSystem::openForReading(const std::string& path) {
+std::unique_ptr<ReadableFile> SimSystem::openForReading(const std::string& path, ReadCache cache) {
     if (shouldFail(Op::kOpenForReading, path) || !fs::is_regular_file(hostPath(path))) {
         return nullptr;
     }
-    auto file = std::make_unique<SimReader>(*this, hostPath(path), driveOf(resolveAliases(path)));
+    const char drive = driveOf(resolveAliases(path));
+    size_t sectorBytes = 0;
+    if (cache == ReadCache::kBypass) {
+        const auto it = volumes_.find(drive);
+        const bool known = it != volumes_.end() && it->second.freeSpace;
+        sectorBytes = known ? it->second.freeSpace->bytesPerSector : 512;
+    }
+    auto file = std::make_unique<SimReader>(*this, hostPath(path), drive, sectorBytes);
     if (!file->isOpen()) return nullptr;
     return file;
 }

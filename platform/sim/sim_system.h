@@ -134,6 +134,10 @@ class SimSystem : public SystemServices {
     void mountFolder(const std::string& folder, char drive);
     // The next replace of `path` meets a file in use (sharing violation).
     void holdOpen(const std::string& path) { heldOpen_.insert(attributeKey(path)); }
+    // Every write to `path` (a file written, copied, or made by a child)
+    // silently keeps other bytes than it was given, as a stick that claims
+    // more capacity than it has does; no call fails.
+    void corruptWrites(const std::string& path);
 
     // Observations.
     const std::vector<std::string>& startedCommands() const { return started_; }
@@ -157,7 +161,7 @@ class SimSystem : public SystemServices {
     FileContent readFile(const std::string& path, size_t maxBytes) override;
     std::unique_ptr<WritableFile> createFile(const std::string& path) override;
     std::unique_ptr<WritableFile> createNewFile(const std::string& path) override;
-    std::unique_ptr<ReadableFile> openForReading(const std::string& path) override;
+    std::unique_ptr<ReadableFile> openForReading(const std::string& path, ReadCache cache) override;
     std::optional<std::vector<std::string>> listDirectory(const std::string& folder) override;
     DriveType driveType(char letter) override;
     std::optional<std::string> volumeLabel(char letter) override;
@@ -201,6 +205,7 @@ class SimSystem : public SystemServices {
     void endChild(Child& child, uint32_t exitCode);
     void settle();
     bool readOnly(const std::string& path) const;
+    bool corrupts(const std::string& path) const;
     std::string attributeKey(const std::string& path) const;
 
     std::filesystem::path root_;
@@ -223,6 +228,7 @@ class SimSystem : public SystemServices {
     std::map<char, std::string> substs_;
     std::map<std::string, char> mounts_;  // upper-case folder path, without the last backslash
     std::set<std::string> heldOpen_;
+    std::set<std::string> corruptPaths_;  // upper case
     std::set<ProcessHandle> openHandles_;
     std::vector<ProcessHandle> strayCloses_;
 

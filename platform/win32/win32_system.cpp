@@ -165,10 +165,14 @@ std::unique_ptr<WritableFile> Win32System::createNewFile(const std::string& path
 }
 
 // The cache manager reads ahead further when told the file is read from start
-// to end; the caller's multi-megabyte reads do the rest.
-std::unique_ptr<ReadableFile> Win32System::openForReading(const std::string& path) {
+// to end; the caller's multi-megabyte reads do the rest. Past the cache the
+// caller's aligned reads go to the drive as they are.
+std::unique_ptr<ReadableFile> Win32System::openForReading(const std::string& path,
+                                                          ReadCache cache) {
+    const DWORD flags =
+        cache == ReadCache::kBypass ? FILE_FLAG_NO_BUFFERING : FILE_FLAG_SEQUENTIAL_SCAN;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                              flags, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32Reader>(file);
 }
