@@ -72,6 +72,7 @@ void onModeHarddisk(AppState& state) {
 }
 
 void onExit(AppState& state) {
+    state.shared.stopRequested = true;
     stopExtractionChild(state.shared, true);
     deleteToolPayloads(state.shared);
     state.shared.ui.postQuit();

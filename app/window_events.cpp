@@ -67,6 +67,7 @@ void onDeviceChange(AppState& state, uintptr_t event) {
 }
 
 void onClose(AppState& state) {
+    state.shared.stopRequested = true;
     stopExtractionChild(state.shared, false);
     state.shared.ui.postQuit();
 }

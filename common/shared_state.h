@@ -22,6 +22,9 @@ struct SharedState {
     std::vector<std::string> toolPaths;  // tool files written next to the program
     ProcessHandle extractionChild = 0;   // the tracked 7-Zip extraction
     bool failureShown = false;           // see show() in common/report.h
+    // Exit or the close box while a long step ran inside a handler: the step
+    // stops at its next look, changing nothing more.
+    bool stopRequested = false;
 };
 
 }  // namespace kh

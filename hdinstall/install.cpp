@@ -20,6 +20,7 @@
 #include "payloads/write_out.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
+#include "verify/iso_check.h"
 
 namespace kh::hd {
 
@@ -159,6 +160,10 @@ void runInstall(DiskState& state) {
         return;
     }
     run.numbers = *plan.numbers;
+    if (verify::checkIsoBeforeChanges(state.shared, ControlId::kStatusCopy) !=
+        verify::IsoCheck::kPassed) {
+        return;
+    }
 
     // A boot entry for an ISO that is not where the menu says would lead to a
     // live system that cannot find it: a failed move ends the install.

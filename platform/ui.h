@@ -78,6 +78,11 @@ class UserInterface {
     virtual void postQuit() = 0;         // exit code 0
     // Handles pending paint messages while a long step runs.
     virtual void keepPainted() = 0;
+    // Handles every pending message of the window without waiting (a click
+    // on Exit or the close box among them) while a long step runs inside a
+    // handler; false once the quit request was met (it stays posted for the
+    // main loop).
+    virtual bool handlePendingMessages() = 0;
 };
 
 }  // namespace kh

@@ -4,11 +4,32 @@
 #include "usbmedia/progress.h"
 #include "usbmedia/session.h"
 #include "usbmedia/usb_checks.h"
+#include "verify/iso_check.h"
 
 namespace kh::usb {
 
+namespace {
+
+// The last check before the format question: a damaged download is refused
+// while the stick is still as it was.
+bool isoMatchesChecksum(UsbState& state) {
+    switch (verify::checkIsoBeforeChanges(state.shared, ControlId::kStatusCopy)) {
+        case verify::IsoCheck::kPassed:
+            return true;
+        case verify::IsoCheck::kRefused:
+            returnToIdle(state);
+            return false;
+        case verify::IsoCheck::kStopped:
+            endCreation(state);
+            return false;
+    }
+    return false;
+}
+
+}  // namespace
+
 void startUsbMedia(UsbState& state) {
-    if (passesChecks(state)) askToFormat(state);
+    if (passesChecks(state) && isoMatchesChecksum(state)) askToFormat(state);
 }
 
 void onStartFormat(UsbState& state) { startFormat(state); }

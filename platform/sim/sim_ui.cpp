@@ -1,5 +1,7 @@
 #include "platform/sim/sim_ui.h"
 
+#include <utility>
+
 #include "platform/winconst.h"
 
 namespace kh::sim {
@@ -59,6 +61,12 @@ std::optional<std::string> SimUi::openIsoDialog() {
     auto result = dialogs_.front();
     dialogs_.pop_front();
     return result;
+}
+
+bool SimUi::handlePendingMessages() {
+    ++paintPumps_;
+    if (duringWait) std::exchange(duringWait, nullptr)();
+    return !quitPosted_;
 }
 
 }  // namespace kh::sim

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -35,6 +36,9 @@ class SimUi : public UserInterface {
     void answerNextDialog(std::optional<std::string> path) { dialogs_.push_back(std::move(path)); }
     void typeIsoPath(const std::string& text) { controls_[ControlId::kIsoPath].text = text; }
     void selectDriveIndex(int index) { selected_ = index; }
+    // Handled at the next turn of the message loop inside a long step, as a
+    // click would be.
+    std::function<void()> duringWait;
 
     // Observations.
     const SimControl& control(ControlId id) const;
@@ -69,6 +73,7 @@ class SimUi : public UserInterface {
     void postStartFormat() override { ++startFormatPending_; }
     void postQuit() override { quitPosted_ = true; }
     void keepPainted() override { ++paintPumps_; }
+    bool handlePendingMessages() override;
 
   private:
     std::map<ControlId, SimControl> controls_;

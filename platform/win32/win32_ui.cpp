@@ -101,4 +101,18 @@ void Win32Ui::keepPainted() {
     }
 }
 
+bool Win32Ui::handlePendingMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // The main loop must still see it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return true;
+}
+
 }  // namespace kh::win32

@@ -32,6 +32,7 @@ class Win32Ui : public UserInterface {
     void postStartFormat() override;
     void postQuit() override;
     void keepPainted() override;
+    bool handlePendingMessages() override;
 
   private:
     HWND control(ControlId id) const;

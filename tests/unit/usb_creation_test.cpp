@@ -19,6 +19,8 @@
 #include "tests/support/sim_loop.h"
 #include "usbmedia/messages.h"
 #include "usbmedia/usbmedia.h"
+#include "verify/digest.h"
+#include "verify/messages.h"
 
 namespace kh {
 namespace {
@@ -216,6 +218,79 @@ std::string startedChildren(const UsbRig& rig) {
         addWord(out, name == names.end() ? command : name->second);
     }
     return out;
+}
+
+// The ISO against the checksum next to it, after the drive checks and before
+// the format question: a match goes on, a damaged ISO is refused with the stick
+// and the window as they were, a checksum file that cannot be trusted is the
+// user's call, and Exit or the close box during the check stops it at once.
+TEST(UsbChecks, TheIsoIsCheckedBeforeTheFormatQuestion) {
+    namespace vm = verify::msg;
+    const std::string zeros =
+        verify::hexDigest(verify::HashAlgorithm::kSha256, std::string(1000000, '\0'));
+    const std::string ones(64, '1');
+    const struct {
+        const char* name;
+        std::string sums;  // SHA256SUMS next to the ISO; empty: none
+        std::vector<int> answers;
+        void (*duringCheck)(UsbRig&);
+        const Message* last;  // the last box; none: only the format question
+        std::string text = {};
+    } cases[] = {
+        {"no checksum file", "", {win::kIdNo}, nullptr, &m::kFormatQuestion},
+        {"a match", zeros + "  live.iso\n", {win::kIdNo}, nullptr, &m::kFormatQuestion},
+        {"a mismatch",
+         ones + " *LIVE.ISO\n",
+         {},
+         nullptr,
+         &vm::kIsoMismatch,
+         "ISO文件校验失败（live.iso，SHA256SUMS），文件可能已损坏，请重新下载。"},
+        {"malformed, going on",
+         "123  live.iso\n",
+         {win::kIdYes, win::kIdNo},
+         nullptr,
+         &m::kFormatQuestion},
+        {"malformed, not going on",
+         "123  live.iso\n",
+         {win::kIdNo},
+         nullptr,
+         &vm::kChecksumMalformed,
+         "校验文件（SHA256SUMS）内容有误，不能校验ISO文件（live.iso）。是否不校验继续？"},
+        {"Exit during the check",
+         zeros + "  live.iso\n",
+         {},
+         [](UsbRig& rig) { rig.command(ControlId::kExit); },
+         nullptr},
+        {"close box during the check",
+         ones + "  live.iso\n",
+         {},
+         [](UsbRig& rig) { app::onClose(rig.state); },
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UsbRig rig("KINGSTON", 1000000);
+        if (!c.sums.empty()) rig.sys.writeHostFile("C:\\isos\\SHA256SUMS", c.sums);
+        for (int answer : c.answers) rig.ui.answerNextBox(answer);
+        std::string status;
+        rig.ui.duringWait = [&] {
+            status = rig.ui.control(ControlId::kStatusCopy).text;
+            EXPECT_FALSE(rig.ui.control(ControlId::kBrowse).enabled);
+            if (c.duringCheck) c.duringCheck(rig);
+        };
+        rig.pressOk();
+        // A whole digest line: the ISO is read, with the window answering.
+        EXPECT_EQ(status, c.sums.size() > 64 ? "校验ISO文件，已完成:0%" : "");
+        if (c.last) test::expectLastBox(rig.ui, *c.last, c.text);
+        if (c.last == &m::kFormatQuestion) continue;
+        EXPECT_EQ(rig.sys.volume('G').label, "KINGSTON");
+        EXPECT_EQ(startedChildren(rig), "list");
+        EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("G:\\")));
+        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_EQ(rig.ui.quitPosted(), c.duringCheck != nullptr);
+        EXPECT_EQ(rig.ui.control(ControlId::kOk).enabled, c.duringCheck == nullptr);
+        EXPECT_EQ(rig.ui.boxes().empty(), c.duringCheck != nullptr) << rig.messages();
+    }
 }
 
 // Each answer to the format question and each failure after it: the children
