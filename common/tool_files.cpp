@@ -13,6 +13,8 @@ void recordToolPath(SharedState& state, const std::string& path) {
 
 void stopExtractionChild(SharedState& state, bool waitForEnd) {
     if (state.extractionChild == 0) return;
+    // Stopped on the user's word: its end starts no further step.
+    state.ui.watchProcess(0);
     state.sys.terminate(state.extractionChild, 0);
     if (waitForEnd) state.sys.waitForExit(state.extractionChild, sevenzip::kExitEndWaitMs);
 }

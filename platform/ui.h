@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/system.h"
+
 namespace kh {
 
 enum class ControlId : int {
@@ -75,6 +77,10 @@ class UserInterface {
     virtual void setTimer(int id, unsigned milliseconds) = 0;
     virtual void killTimer(int id) = 0;
     virtual void postStartFormat() = 0;  // the private message 108
+    // The message loop waits for the end of `process` beside the window's
+    // messages and, once it has ended, hands it to usb::onProcessEnded; 0
+    // stops watching. One process at a time.
+    virtual void watchProcess(ProcessHandle process) = 0;
     virtual void postQuit() = 0;         // exit code 0
     // Handles pending paint messages while a long step runs.
     virtual void keepPainted() = 0;

@@ -14,8 +14,9 @@ namespace {
 // the format by it.
 constexpr const char* kBootLabel = "BOOT";
 constexpr const char* kOtherLabel = "BOOTS";
-constexpr unsigned kFormatWatchMs = 500;
-constexpr uint32_t kStatusSettleMs = 100;
+// Short, so that the extraction starts soon after the format has ended; a
+// label read is cheap.
+constexpr unsigned kFormatWatchMs = 50;
 
 bool labelIsBoot(UsbState& state) {
     return state.sys.volumeLabel(*state.session.target) == std::optional<std::string>(kBootLabel);
@@ -61,7 +62,6 @@ void formatRoute(UsbState& state) {
     }
     state.session.stage = UsbStage::kFormatting;
     state.ui.show(ControlId::kStatusFormat, true);
-    state.sys.sleep(kStatusSettleMs);
     state.ui.setTimer(kFormatWatchTimer, kFormatWatchMs);
     state.ui.postStartFormat();
 }

@@ -46,6 +46,7 @@ class SimUi : public UserInterface {
     int startFormatPending() const { return startFormatPending_; }
     void takeStartFormat() { --startFormatPending_; }
     bool quitPosted() const { return quitPosted_; }
+    ProcessHandle watchedProcess() const { return watched_; }
     int invalidations() const { return invalidations_; }
     int paintPumps() const { return paintPumps_; }
 
@@ -67,6 +68,7 @@ class SimUi : public UserInterface {
     void setTimer(int id, unsigned milliseconds) override { timers_[id] = milliseconds; }
     void killTimer(int id) override { timers_.erase(id); }
     void postStartFormat() override { ++startFormatPending_; }
+    void watchProcess(ProcessHandle process) override { watched_ = process; }
     void postQuit() override { quitPosted_ = true; }
     void keepPainted() override { ++paintPumps_; }
 
@@ -81,6 +83,7 @@ class SimUi : public UserInterface {
     std::map<int, unsigned> timers_;
     int startFormatPending_ = 0;
     bool quitPosted_ = false;
+    ProcessHandle watched_ = 0;
     int invalidations_ = 0;
     int paintPumps_ = 0;
 };
