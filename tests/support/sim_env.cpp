@@ -6,8 +6,25 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
+
+#include "common/child_process.h"
 
 namespace kh::test {
+
+namespace {
+
+// Files the program must never write or delete: a folder of its name that
+// someone made in the temporary folder before it ran, and the 7-Zip the user
+// keeps beside the program.
+std::vector<std::pair<std::string, std::string>> usersFiles(sim::SimSystem& sys) {
+    return {{sys.temporaryDirectory() + "\\KorvaneHelper-1\\7z.dll", "planted"},
+            {"C:\\tools\\7z.exe", "the user's 7z.exe"},
+            {"C:\\tools\\7z.dll", "the user's 7z.dll"},
+            {"C:\\tools\\KorvaneHelper.exe", "MZ"}};
+}
+
+}  // namespace
 
 void writeTable(std::string& image, uint64_t atSector, const std::vector<SlotSpec>& slots) {
     const size_t base = atSector * 512;
@@ -46,7 +63,7 @@ SimEnv::SimEnv() {
                       "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP "
                       "Professional\" /fastdetect\r\n");
     sys.mapDrive('C');
-    sys.writeHostFile("C:\\tools\\KorvaneHelper.exe", "MZ");
+    for (const auto& [path, bytes] : usersFiles(sys)) sys.writeHostFile(path, bytes);
 }
 
 SimEnv::~SimEnv() {
@@ -54,6 +71,24 @@ SimEnv::~SimEnv() {
         (state.shared.extractionChild != 0) + (state.usb.session.formatChild != 0);
     EXPECT_EQ(sys.openProcessHandles(), tracked) << "child process handles left open";
     EXPECT_TRUE(sys.strayCloses().empty()) << "a child process handle closed twice";
+    const std::string system = sys.systemDirectory() + "\\";
+    const std::string temporary = sys.temporaryDirectory() + "\\";
+    for (const ProcessLaunch& launch : sys.launches()) {
+        EXPECT_TRUE(launch.program.rfind(system, 0) == 0 ||
+                    (launch.program.rfind(temporary, 0) == 0 &&
+                     launch.program.rfind(usersFiles(sys)[0].first, 0) != 0))
+            << launch.program;
+        EXPECT_EQ(launch.commandLine.rfind(quoteArgument(launch.program) + " ", 0), 0u)
+            << launch.commandLine;
+        EXPECT_EQ(launch.currentDirectory, sys.systemDirectory());
+    }
+    for (const auto& [path, bytes] : usersFiles(sys)) {
+        EXPECT_EQ(sys.readHostFile(path), bytes) << path;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sys.hostPath("C:\\tools")),
+                            std::filesystem::directory_iterator()),
+              3)
+        << "a file written beside the program";
 }
 
 void SimEnv::addVolume(char letter, uint32_t partitionNumber, uint32_t firstSector, bool active,
@@ -86,6 +121,20 @@ std::vector<std::string> SimEnv::rootFiles(char drive) const {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string SimEnv::toolsFolder() const {
+    // The attempts end with the folder made.
+    std::string folder;
+    for (const sim::Call& call : sys.calls()) {
+        if (call.op == sim::Op::kCreateDirectory) folder = call.path;
+    }
+    return folder;
+}
+
+bool SimEnv::toolsFolderPresent() const {
+    const std::string folder = toolsFolder();
+    return !folder.empty() && std::filesystem::exists(sys.hostPath(folder));
 }
 
 std::vector<std::string> SimEnv::temporaryFiles(char drive) const {

@@ -47,12 +47,28 @@ setup_prefix() {
 }
 
 # start_app [EXE]: the program (default the test variant) in the background from a folder of its
-# own, where it writes its tools; it has two minutes to end.
+# own; it has two minutes to end.
 start_app() {
     local exe=${1:-$EXE_DIR/KorvaneHelper-test.exe}
     mkdir -p "$WORK/app" && cp "$exe" "$WORK/app/" || fail "$exe not copied"
     timeout 120 wine "$WORK/app/${exe##*/}" >/dev/null 2>&1 </dev/null &
     APP_PID=$!
+}
+
+# plant_users_tools: a 7-Zip of the user's own beside the program, which the program must neither
+# overwrite nor delete; expect_users_tools_kept DESCRIPTION checks that, that nothing else was
+# written beside the program, and that no tools folder was left in the temporary folder.
+plant_users_tools() {
+    mkdir -p "$WORK/app"
+    for name in 7z.exe 7z.dll; do printf "the user's own %s" $name >"$WORK/app/$name"; done
+}
+expect_users_tools_kept() {
+    for name in 7z.exe 7z.dll; do
+        expect "$1: the user's $name" "$(cat "$WORK/app/$name")" "the user's own $name"
+    done
+    expect "$1: files beside the program" "$(ls "$WORK/app" | wc -l)" 3
+    expect "$1: tools folders left" \
+        "$(find "$WINEPREFIX/drive_c" -type d -name 'KorvaneHelper-*' | wc -l)" 0
 }
 
 expect_exit() { wait "$APP_PID"; expect "$1" $? 0; }
