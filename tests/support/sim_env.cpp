@@ -6,21 +6,20 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <utility>
 
 #include "common/child_process.h"
+#include "platform/gbk_path.h"
 
 namespace kh::test {
 
 namespace {
 
-// Files the program must never write or delete: a folder of its name that
-// someone made in the temporary folder before it ran, and the 7-Zip the user
-// keeps beside the program.
+// Files the program must never write or delete: a folder of its name made
+// in the temporary folder before it ran, and the user's 7-Zip beside it.
 std::vector<std::pair<std::string, std::string>> usersFiles(sim::SimSystem& sys) {
     return {{sys.temporaryDirectory() + "\\KorvaneHelper-1\\7z.dll", "planted"},
-            {"C:\\tools\\7z.exe", "the user's 7z.exe"},
-            {"C:\\tools\\7z.dll", "the user's 7z.dll"},
+            {"C:\\tools\\7z.exe", "user's"},
+            {"C:\\tools\\7z.dll", "user's"},
             {"C:\\tools\\KorvaneHelper.exe", "MZ"}};
 }
 
@@ -71,23 +70,15 @@ SimEnv::~SimEnv() {
         (state.shared.extractionChild != 0) + (state.usb.session.formatChild != 0);
     EXPECT_EQ(sys.openProcessHandles(), tracked) << "child process handles left open";
     EXPECT_TRUE(sys.strayCloses().empty()) << "a child process handle closed twice";
-    const std::string system = sys.systemDirectory() + "\\";
-    const std::string temporary = sys.temporaryDirectory() + "\\";
     for (const ProcessLaunch& launch : sys.launches()) {
-        EXPECT_TRUE(launch.program.rfind(system, 0) == 0 ||
-                    (launch.program.rfind(temporary, 0) == 0 &&
-                     launch.program.rfind(usersFiles(sys)[0].first, 0) != 0))
-            << launch.program;
-        EXPECT_EQ(launch.commandLine.rfind(quoteArgument(launch.program) + " ", 0), 0u)
-            << launch.commandLine;
+        const std::string folder = directoryOf(launch.program);
+        EXPECT_TRUE(folder == sys.systemDirectory() || folder == toolsFolder()) << launch.program;
+        EXPECT_EQ(launch.commandLine.rfind(quoteArgument(launch.program) + " ", 0), 0u);
         EXPECT_EQ(launch.currentDirectory, sys.systemDirectory());
     }
-    for (const auto& [path, bytes] : usersFiles(sys)) {
-        EXPECT_EQ(sys.readHostFile(path), bytes) << path;
-    }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sys.hostPath("C:\\tools")),
-                            std::filesystem::directory_iterator()),
-              3)
+    for (const auto& [path, bytes] : usersFiles(sys)) EXPECT_EQ(sys.readHostFile(path), bytes);
+    namespace fs = std::filesystem;
+    EXPECT_EQ(std::distance(fs::directory_iterator(sys.hostPath("C:\\tools")), {}), 3)
         << "a file written beside the program";
 }
 

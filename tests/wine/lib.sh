@@ -55,20 +55,13 @@ start_app() {
     APP_PID=$!
 }
 
-# plant_users_tools: a 7-Zip of the user's own beside the program, which the program must neither
-# overwrite nor delete; expect_users_tools_kept DESCRIPTION checks that, that nothing else was
-# written beside the program, and that no tools folder was left in the temporary folder.
-plant_users_tools() {
-    mkdir -p "$WORK/app"
-    for name in 7z.exe 7z.dll; do printf "the user's own %s" $name >"$WORK/app/$name"; done
-}
+# plant_users_tools: a 7-Zip of the user's own beside the program; expect_users_tools_kept
+# DESCRIPTION: it is untouched, nothing else is beside the program, and no tools folder is left.
+plant_users_tools() { mkdir -p "$WORK/app" && printf mine | tee "$WORK/app/7z."{exe,dll} >/dev/null; }
 expect_users_tools_kept() {
-    for name in 7z.exe 7z.dll; do
-        expect "$1: the user's $name" "$(cat "$WORK/app/$name")" "the user's own $name"
-    done
+    expect "$1: the user's 7-Zip" "$(cat "$WORK/app/7z."{exe,dll})" minemine
     expect "$1: files beside the program" "$(ls "$WORK/app" | wc -l)" 3
-    expect "$1: tools folders left" \
-        "$(find "$WINEPREFIX/drive_c" -type d -name 'KorvaneHelper-*' | wc -l)" 0
+    expect "$1: tools folders left" "$(find "$WINEPREFIX/drive_c" -name 'KorvaneHelper-*')" ""
 }
 
 expect_exit() { wait "$APP_PID"; expect "$1" $? 0; }
