@@ -9,8 +9,6 @@ namespace {
 // Waits are made of slices; each returns at the latest when it is over, and
 // they are counted rather than timed, so a wait that fails at once still ends.
 constexpr uint32_t kSliceMs = 100;
-// What a child stopped at its limit ends with (7-Zip's "stopped by the user").
-constexpr uint32_t kStoppedExitCode = 255;
 constexpr const char* kCapturedOutputName = "child-output.log";
 
 bool needsQuotes(const std::string& argument) {

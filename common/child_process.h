@@ -16,6 +16,9 @@ namespace kh {
 inline constexpr uint32_t kStopWaitMs = 5000;
 // ... and one stopped by the exit command this long, before the tools go.
 inline constexpr uint32_t kExitStopWaitMs = 3000;
+// What a stopped child ends with (7-Zip's "stopped by the user"): never a
+// success, so that a flow waiting for it cannot take half its work for all.
+inline constexpr uint32_t kStoppedExitCode = 255;
 
 // One argument as the C runtime (and CommandLineToArgvW) reads it back:
 // quoted when it is empty or holds a blank, tab or quote; inside quotes a

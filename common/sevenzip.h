@@ -17,11 +17,11 @@ inline constexpr const char* kExeName = "7z.exe";
 inline constexpr const char* kDllName = "7z.dll";
 
 // Exit codes: 1 is a warning (e.g. a file it could not open, data after the
-// end of the image) after which the work asked for is still complete; 255
-// is "stopped by the user", the code a terminated 7-Zip is given.
+// end of the image) after which the work asked for is still complete. A
+// stopped 7-Zip is given kStoppedExitCode (child_process.h), its own code
+// for "stopped by the user".
 inline constexpr uint32_t kOk = 0;
 inline constexpr uint32_t kWarning = 1;
-inline constexpr uint32_t kStopped = 255;
 
 inline bool succeeded(uint32_t exitCode) { return exitCode == kOk || exitCode == kWarning; }
 

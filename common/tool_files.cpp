@@ -52,7 +52,7 @@ void forgetToolPath(SharedState& state, const std::string& path) {
 
 void stopExtractionChild(SharedState& state, bool waitForEnd) {
     if (state.extractionChild == 0) return;
-    state.sys.terminate(state.extractionChild, 0);
+    state.sys.terminate(state.extractionChild, kStoppedExitCode);
     if (waitForEnd) state.sys.waitForExit(state.extractionChild, kExitStopWaitMs);
 }
 

@@ -52,7 +52,7 @@ bool liesOnTarget(UsbState& state, const std::string& path) {
     return std::toupper(static_cast<unsigned char>(path[0])) == *state.session.target;
 }
 
-// Formatting would erase the ISO or the running program's tools, and
+// Formatting would erase the ISO or the running program, and
 // extracting onto the drive that holds the ISO would overwrite what is read.
 bool keepsIsoAndProgram(UsbState& state) {
     const Message* refusal = nullptr;

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_ui.h"
 
+#include <utility>
+
 #include "platform/winconst.h"
 
 namespace kh::sim {
@@ -63,6 +65,7 @@ std::optional<std::string> SimUi::openIsoDialog() {
 
 UserInterface::Wait SimUi::waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) {
     ++paintPumps_;
+    if (duringWait) std::exchange(duringWait, nullptr)();
     if (quitPosted_) return Wait::kQuit;
     if (system_ && system_->waitForExit(process, milliseconds)) return Wait::kEnded;
     return Wait::kTimedOut;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -41,6 +42,8 @@ class SimUi : public UserInterface {
     void answerNextDialog(std::optional<std::string> path) { dialogs_.push_back(std::move(path)); }
     void typeIsoPath(const std::string& text) { controls_[ControlId::kIsoPath].text = text; }
     void selectDriveIndex(int index) { selected_ = index; }
+    // Handled at the next wait for a child, as a click would be.
+    std::function<void()> duringWait;
 
     // Observations.
     const SimControl& control(ControlId id) const;

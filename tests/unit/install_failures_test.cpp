@@ -210,6 +210,19 @@ TEST(HdInstallFailure, HangingSevenZipIsStoppedAfterTenMinutes) {
     }
 }
 
+// Closing the window while 7-Zip works stops it: the kernel it leaves half
+// written never passes for a whole one.
+TEST(HdInstallFailure, ClosingTheWindowDuringTheExtractionEndsUncongratulated) {
+    InstallMachine m;
+    m.ui.duringWait = [&m] {
+        m.sys.writeHostFile("C:\\vmlinuz0", "half");
+        app::onClose(m.state);
+    };
+    runInstall(m);
+    test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
+    expectNoRestart(m);
+}
+
 // An empty payload is given up without a word, as the write-out gives up any,
 // and the install goes no further.
 TEST(HdInstallFailure, AnEmptyPayloadEndsTheInstallWithoutACongratulation) {
