@@ -410,19 +410,16 @@ bool SimSystem::removeDirectory(const std::string& path) {
 
 ProcessHandle SimSystem::startProcess(const ProcessLaunch& launch) {
     if (shouldFail(Op::kStartProcess, launch.program)) return 0;
-    if (!launch.outputPath.empty()) {
-        auto output = createFile(launch.outputPath);
-        if (!output) return 0;
-        output->close();
-    }
     launches_.push_back(launch);
     SimProcess behaviour = processBehaviour ? processBehaviour(launch.commandLine) : SimProcess{};
-    if (behaviour.startFails) return 0;
+    // What the child prints is there at once.
+    auto output = launch.outputPath.empty() ? nullptr : createFile(launch.outputPath);
+    if (output && !(output->write(behaviour.output) && output->close())) return 0;
+    if (behaviour.startFails || (!launch.outputPath.empty() && !output)) return 0;
     const ProcessHandle handle = nextHandle_++;
     Child& child = children_[handle];
     child.endsAt = now_ + behaviour.runsForMs;
     child.exitCode = behaviour.exitCode;
-    child.outputPath = launch.outputPath;
     child.behaviour = std::move(behaviour);
     openHandles_.insert(handle);
     settle();
@@ -438,9 +435,6 @@ std::vector<std::string> SimSystem::startedCommands() const {
 void SimSystem::endChild(Child& child, uint32_t exitCode) {
     child.ended = true;
     child.exitCode = exitCode;
-    if (!child.outputPath.empty() && !child.behaviour.output.empty()) {
-        writeHostFile(child.outputPath, child.behaviour.output);
-    }
     if (child.behaviour.onExit) child.behaviour.onExit(*this);
 }
 

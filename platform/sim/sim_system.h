@@ -81,7 +81,7 @@ struct SimProcess {
     bool startFails = false;
     uint64_t runsForMs = 0;
     uint32_t exitCode = 0;
-    std::string output;  // written to its output file when it ends
+    std::string output;  // in its output file
     std::function<void(SimSystem&)> onExit;
 };
 
@@ -191,7 +191,6 @@ class SimSystem : public SystemServices {
         uint64_t endsAt = 0;
         bool ended = false;
         uint32_t exitCode = 0;
-        std::string outputPath;
     };
     std::unique_ptr<WritableFile> openForWriting(const std::string& path);
     std::string resolveAliases(const std::string& path) const;

@@ -123,11 +123,6 @@ std::string SimEnv::toolsFolder() const {
     return folder;
 }
 
-bool SimEnv::toolsFolderPresent() const {
-    const std::string folder = toolsFolder();
-    return !folder.empty() && std::filesystem::exists(sys.hostPath(folder));
-}
-
 std::vector<std::string> SimEnv::temporaryFiles(char drive) const {
     std::vector<std::string> names;
     for (const std::string& name : rootFiles(drive)) {

@@ -60,7 +60,7 @@ struct SimEnv {
     // a file in it, and whether it is still there.
     std::string toolsFolder() const;
     std::string toolFile(const std::string& name) const { return toolsFolder() + "\\" + name; }
-    bool toolsFolderPresent() const;
+    bool toolsFolderPresent() const { return std::filesystem::exists(sys.hostPath(toolsFolder())); }
 };
 
 // The box at `index` was `message` (its text, caption, flags and owner), or

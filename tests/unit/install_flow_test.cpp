@@ -20,17 +20,10 @@ using test::InstallMachine;
 
 // 7-Zip's command lines are pinned in sevenzip_test.cpp; here, what the
 // install hands them, and that 7-Zip is run from the tools folder.
-std::string kernelCommand(const InstallMachine& m, const std::string& isoRootPath,
-                          char letter = 'C') {
-    return sevenzip::extractFilesCommand(m.toolFile(sevenzip::kExeName), isoRootPath, letter,
-                                         "isolinux\\vmlinuz0*")
-        .commandLine;
-}
-
-std::string initrdCommand(const InstallMachine& m, const std::string& isoRootPath,
-                          char letter = 'C') {
-    return sevenzip::extractFilesCommand(m.toolFile(sevenzip::kExeName), isoRootPath, letter,
-                                         "isolinux\\initrd4disk*")
+std::string extraction(const InstallMachine& m, const char* file, const std::string& iso,
+                       char letter = 'C') {
+    const std::string pattern = std::string("isolinux\\") + file + "*";
+    return sevenzip::extractFilesCommand(m.toolFile(sevenzip::kExeName), iso, letter, pattern)
         .commandLine;
 }
 
@@ -62,8 +55,8 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     EXPECT_EQ(m.file(test::kIsoInRoot), "live-iso-image");
     EXPECT_FALSE(m.exists(test::kIsoInFolder));
     EXPECT_EQ(m.sys.startedCommands(),
-              (std::vector<std::string>{kernelCommand(m, "D:\\live.iso"),
-                                        initrdCommand(m, "D:\\live.iso")}));
+              (std::vector<std::string>{extraction(m, "vmlinuz0", "D:\\live.iso"),
+                                        extraction(m, "initrd4disk", "D:\\live.iso")}));
     EXPECT_TRUE(toolsPresentFor7Zip);
     EXPECT_FALSE(m.toolsFolderPresent());
     EXPECT_EQ(m.state.shared.extractionChild, 0u);
@@ -128,7 +121,8 @@ TEST(HdInstall, TheIsoGoesToTheRootOfItsDriveWhicheverItIs) {
         EXPECT_NE(m.file("C:\\menu.lst").find(std::string("isodev=") + c.isodev + "  "),
                   std::string::npos);
         EXPECT_EQ(m.sys.startedCommands(),
-                  (std::vector<std::string>{kernelCommand(m, c.root), initrdCommand(m, c.root)}));
+                  (std::vector<std::string>{extraction(m, "vmlinuz0", c.root),
+                                            extraction(m, "initrd4disk", c.root)}));
         for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path)) << path;
         EXPECT_FALSE(m.exists("D:\\grldr") || m.exists("E:\\grldr"));
     }
@@ -144,7 +138,7 @@ TEST(HdInstall, SystemDriveOtherThanCReceivesEveryBootFile) {
     m.installFrom(test::kIsoInFolder);
 
     EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
-    EXPECT_EQ(m.sys.startedCommands()[1], initrdCommand(m, "D:\\live.iso", 'D'));
+    EXPECT_EQ(m.sys.startedCommands()[1], extraction(m, "initrd4disk", "D:\\live.iso", 'D'));
     for (const char* name :
          {"grldr", "menu.lst", "fonts", "greengem.xpm", "vmlinuz0", "initrd4disk.img"}) {
         EXPECT_TRUE(m.exists(std::string("D:\\") + name)) << name;
