@@ -1,6 +1,7 @@
 #include "common/child_process.h"
 
 #include "common/tool_files.h"
+#include "platform/gbk_path.h"
 
 namespace kh {
 
@@ -50,7 +51,15 @@ std::string quoteArgument(const std::string& argument) {
     if (!needsQuotes(argument)) return argument;
     std::string quoted = "\"";
     size_t backslashes = 0;
-    for (const char c : argument) {
+    for (size_t i = 0; i < argument.size(); ++i) {
+        const char c = argument[i];
+        // The child reads its line as Unicode: a GBK character is one, even
+        // where its second byte is 0x5C.
+        if (isGbkLeadByte(static_cast<unsigned char>(c)) && i + 1 < argument.size()) {
+            quoted.append(backslashes, '\\').append(argument, i++, 2);
+            backslashes = 0;
+            continue;
+        }
         if (c == '\\') {
             ++backslashes;
             continue;

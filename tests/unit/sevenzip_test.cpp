@@ -21,6 +21,7 @@ TEST(ChildCommandLine, ArgumentsAreQuotedOnlyAsTheRuntimeNeeds) {
         {"a\\\"b", "\"a\\\\\\\"b\""},            // a backslash before a quote: 2n+1
         {"a\\\\b c", "\"a\\\\b c\""},            // elsewhere kept as they are
         {"-x![BOOT]", "-x![BOOT]"},
+        {"D:\\a 誠", "\"D:\\a 誠\""},            // GBK D5 5C: no backslash to double
         {"光盘 映像.iso", "\"光盘 映像.iso\""},  // GBK bytes pass through
     };
     for (const auto& c : cases) EXPECT_EQ(quoteArgument(c.argument), c.quoted) << c.argument;
