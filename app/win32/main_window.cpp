@@ -98,14 +98,14 @@ LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // An empty card reader or floppy drive must never raise a system box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 #ifdef KH_SCENARIO_SEAM
     g_system = kh::win32::ScenarioSystem::fromEnvironment();
 #else
     g_system = std::make_unique<kh::win32::Win32System>();
 #endif
     g_state = std::make_unique<kh::AppState>(*g_system, g_ui);
-    // An empty card reader or floppy drive must never raise a system box.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // Held until the process ends; a second copy finds it.
     HANDLE running = CreateMutexA(nullptr, FALSE, kh::app::kSingleInstanceMutex);
     if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
