@@ -16,7 +16,12 @@ constexpr int kFolderAttempts = 100;
 
 std::optional<std::string> toolsFolder(SharedState& state) {
     if (!state.toolsFolder.empty()) return state.toolsFolder;
-    const std::string base = state.sys.temporaryDirectory() + "\\KorvaneHelper-";
+    const std::string temporary = state.sys.temporaryDirectory();
+    // A relative folder would be taken from the current folder.
+    const bool absolute =
+        temporary.size() >= 2 && (temporary[1] == ':' || temporary.compare(0, 2, "\\\\") == 0);
+    if (!absolute) return std::nullopt;
+    const std::string base = temporary + "\\KorvaneHelper-";
     for (int n = 1; n <= kFolderAttempts; ++n) {
         const std::string folder = base + std::to_string(n);
         if (state.sys.createDirectory(folder)) {

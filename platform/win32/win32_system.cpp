@@ -277,7 +277,7 @@ namespace {
 // A folder as the system gives it, without its final backslash.
 std::string folderFromBuffer(const char* buffer, UINT length) {
     std::string folder(buffer, length);
-    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
     return folder;
 }
 
