@@ -34,7 +34,7 @@ class Win32Ui : public UserInterface {
     // What the message loop waits for beside messages; null when nothing.
     HANDLE watchedProcess() const { return reinterpret_cast<HANDLE>(watched_); }
     void postQuit() override;
-    void keepPainted() override;
+    Wait waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) override;
 
   private:
     HWND control(ControlId id) const;
