@@ -74,7 +74,7 @@ void onModeHarddisk(AppState& state) {
 void onExit(AppState& state) {
     state.shared.stopRequested = true;
     stopExtractionChild(state.shared, true);
-    deleteToolPayloads(state.shared);
+    removeToolsFolder(state.shared);
     state.shared.ui.postQuit();
 }
 

@@ -107,10 +107,15 @@ enum class FileRemoval { kDeleted, kAbsent, kFailed };
 
 using ProcessHandle = uintptr_t;  // 0 is no process
 
-// What a child that was run to completion printed on its standard output.
-struct CapturedRun {
-    uint32_t exitCode = 0;
-    std::string output;
+// How a child is started: the program by its full path, so that no folder is
+// searched for it, and the command line it reads (its own name first).
+struct ProcessLaunch {
+    std::string program;
+    std::string commandLine;
+    std::string currentDirectory;
+    // Standard output and error go to this file (created or truncated), which
+    // can be read while the child runs; empty: nowhere.
+    std::string outputPath;
 };
 
 struct ShutdownPrivilege {
@@ -171,25 +176,21 @@ class SystemServices {
     virtual std::string modulePath() = 0;
     virtual Resource resource(int id) = 0;
 
-    // Child processes, always started hidden.
-    virtual ProcessHandle startProcess(const std::string& commandLine) = 0;  // CreateProcessA
-    // As startProcess, with the child's standard output and error going to the
-    // file `outputPath` (created or truncated), which can be read while it runs.
-    virtual ProcessHandle startProcessWithOutput(const std::string& commandLine,
-                                                 const std::string& outputPath) = 0;
-    // Runs a hidden child to its end (at most `milliseconds`, then it is
-    // terminated) and collects its standard output; nothing when it could not
-    // be started or did not end in time.
-    virtual std::optional<CapturedRun> runCaptured(const std::string& commandLine,
-                                                   uint32_t milliseconds) = 0;
+    // Folders: the system folder (cmd.exe, format.com) and the temporary
+    // folder, both without a final backslash.
+    virtual std::string systemDirectory() = 0;
+    virtual std::string temporaryDirectory() = 0;
+    // Creates a new folder; fails when one of that name exists.
+    virtual bool createDirectory(const std::string& path) = 0;
+    virtual bool removeDirectory(const std::string& path) = 0;  // an empty one
+
+    // Child processes, always started without a window (CreateProcessA).
+    virtual ProcessHandle startProcess(const ProcessLaunch& launch) = 0;
     virtual std::optional<uint32_t> exitCode(ProcessHandle process) = 0;
     // Waits up to `milliseconds` for the process to end; true when it has ended.
     virtual bool waitForExit(ProcessHandle process, uint32_t milliseconds) = 0;
     virtual bool terminate(ProcessHandle process, uint32_t exitCode) = 0;
     virtual void closeProcess(ProcessHandle process) = 0;
-
-    // Time.
-    virtual void sleep(uint32_t milliseconds) = 0;
 
     // Restart.
     virtual ShutdownPrivilege enableShutdownPrivilege() = 0;

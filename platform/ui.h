@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/system.h"
+
 namespace kh {
 
 enum class ControlId : int {
@@ -76,12 +78,19 @@ class UserInterface {
     virtual void killTimer(int id) = 0;
     virtual void postStartFormat() = 0;  // the private message 108
     virtual void postQuit() = 0;         // exit code 0
-    // Handles pending paint messages while a long step runs.
-    virtual void keepPainted() = 0;
+    // The message loop waits for the end of `process` beside the window's
+    // messages and, once it has ended, hands it to usb::onProcessEnded; 0
+    // stops watching. One process at a time.
+    virtual void watchProcess(ProcessHandle process) = 0;
+    // Waits up to `milliseconds` for `process` to end while the window's
+    // messages are handled. kQuit: the quit request was met (and is posted
+    // again for the main loop); the caller decides how to go on.
+    enum class Wait { kEnded, kTimedOut, kQuit };
+    virtual Wait waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) = 0;
     // Handles every pending message of the window without waiting (a click
     // on Exit or the close box among them) while a long step runs inside a
-    // handler; false once the quit request was met (it stays posted for the
-    // main loop).
+    // handler; false once the quit request was met (it is posted again for
+    // the main loop).
     virtual bool handlePendingMessages() = 0;
 };
 

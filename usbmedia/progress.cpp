@@ -27,7 +27,8 @@ std::optional<uint64_t> percentFromLiveImage(UsbState& state) {
 void showProgress(UsbState& state) {
     // A report too long to read is no worse than none: the image size is
     // the fallback.
-    const FileContent report = state.sys.readFile(progressLogPath(state), kMaxTextFileBytes);
+    const auto log = progressLogPath(state);
+    const FileContent report = log ? state.sys.readFile(*log, kMaxTextFileBytes) : FileContent{};
     auto raw = report.status == FileContent::Status::kOk
                    ? sevenzip::lastReportedPercent(report.bytes)
                    : std::nullopt;
@@ -57,10 +58,14 @@ std::string progressText(uint64_t raw, int& creepCounter) {
 }
 
 void onCopyTimer(UsbState& state) {
+    if (state.session.stage == UsbStage::kExtracting) showProgress(state);
+}
+
+void onExtractionEnded(UsbState& state) {
     if (state.session.stage != UsbStage::kExtracting) return;
+    // The last percentage, as a tick that found 7-Zip ended showed it.
     showProgress(state);
     const auto code = state.sys.exitCode(state.shared.extractionChild);
-    if (code == win::kStillActive) return;
     state.ui.killTimer(kCopyTimer);
     state.sys.closeProcess(state.shared.extractionChild);
     state.shared.extractionChild = 0;

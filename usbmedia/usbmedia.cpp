@@ -42,4 +42,6 @@ void onTimer(UsbState& state, int timerId) {
     }
 }
 
+void onProcessEnded(UsbState& state) { onExtractionEnded(state); }
+
 }  // namespace kh::usb

@@ -7,7 +7,9 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/control_table.h"
+#include "app/messages.h"
 #include "app/window_events.h"
+#include "common/report.h"
 #include "payloads/catalogue.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_ui.h"
@@ -93,15 +95,48 @@ LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return handled ? 0 : DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+// Waits for the next message or the end of the watched process, whichever
+// comes first; the end is handed to the core at once, so the steps after an
+// extraction do not wait for the next tick.
+void waitForMessageOrProcessEnd() {
+    HANDLE watched = g_ui.watchedProcess();
+    const DWORD result = MsgWaitForMultipleObjectsEx(watched ? 1 : 0, &watched, INFINITE,
+                                                     QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (!watched || result != WAIT_OBJECT_0) return;
+    g_ui.watchProcess(0);
+    kh::app::runGuarded(*g_state, [] { kh::usb::onProcessEnded(g_state->usb); });
+}
+
+// The exit code of the WM_QUIT that ends the loop.
+int runMessageLoop() {
+    MSG message;
+    for (;;) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        waitForMessageOrProcessEnd();
+    }
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // An empty card reader or floppy drive must never raise a system box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 #ifdef KH_SCENARIO_SEAM
     g_system = kh::win32::ScenarioSystem::fromEnvironment();
 #else
     g_system = std::make_unique<kh::win32::Win32System>();
 #endif
     g_state = std::make_unique<kh::AppState>(*g_system, g_ui);
+    // Held until the process ends; a second copy finds it.
+    HANDLE running = CreateMutexA(nullptr, FALSE, kh::app::kSingleInstanceMutex);
+    if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
+        kh::show(g_state->shared, kh::app::msg::kAlreadyRunning);
+        return 0;
+    }
 
     WNDCLASSA windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -121,10 +156,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
 
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
+    const int exitCode = runMessageLoop();
+    kh::app::runGuarded(*g_state, [] { kh::app::onProgramEnd(*g_state); });
+    return exitCode;
 }

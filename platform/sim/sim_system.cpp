@@ -187,16 +187,16 @@ bool SimSystem::readOnly(const std::string& path) const {
 const char* opName(Op op) {
     // clang-format off
     static const char* const kNames[] = {
-        "fileExists",        "fileSize",      "setAttributes",  "deleteFile",
-        "moveFile",          "replaceFile",   "copyFile",       "readFile",
-        "createFile",        "write",         "flush",          "close",
-        "driveType",         "volumeLabel",   "setVolumeLabel", "diskFreeSpace",
-        "openVolume",        "partitionInfo", "diskNumber",     "volumeIdentity",
-        "openPhysicalDrive", "readDisk",      "findResource",   "loadResource",
-        "lockResource",      "startProcess",  "runCaptured",    "exitCode",
-        "waitForExit",       "terminate",     "getVersion",     "openProcessToken",
-        "requestRestart",
-        "openForReading",    "readChunk",     "listDirectory",
+        "fileExists",        "fileSize",        "setAttributes",   "deleteFile",
+        "moveFile",          "replaceFile",     "copyFile",        "readFile",
+        "createFile",        "write",           "flush",           "close",
+        "driveType",         "volumeLabel",     "setVolumeLabel",  "diskFreeSpace",
+        "openVolume",        "partitionInfo",   "diskNumber",      "volumeIdentity",
+        "openPhysicalDrive", "readDisk",        "findResource",    "loadResource",
+        "lockResource",      "createDirectory", "removeDirectory", "startProcess",
+        "exitCode",          "waitForExit",     "terminate",       "getVersion",
+        "openProcessToken",  "requestRestart",
+        "openForReading",    "readChunk",       "listDirectory",
     };
     // clang-format on
     static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kListDirectory) + 1);
@@ -463,11 +463,32 @@ Resource SimSystem::resource(int id) {
     return {it->second.first, it->second.second};
 }
 
-ProcessHandle SimSystem::launch(const std::string& commandLine, bool* started) {
-    started_.push_back(commandLine);
-    SimProcess behaviour = processBehaviour ? processBehaviour(commandLine) : SimProcess{};
-    *started = !behaviour.startFails;
-    if (behaviour.startFails) return 0;
+std::string SimSystem::temporaryDirectory() {
+    const std::string folder = "C:\\Documents and Settings\\kh\\Local Settings\\Temp";
+    fs::create_directories(hostPath(folder));
+    return folder;
+}
+
+bool SimSystem::createDirectory(const std::string& path) {
+    if (shouldFail(Op::kCreateDirectory, path)) return false;
+    std::error_code error;
+    return fs::create_directory(hostPath(path), error);
+}
+
+bool SimSystem::removeDirectory(const std::string& path) {
+    if (shouldFail(Op::kRemoveDirectory, path)) return false;
+    std::error_code error;
+    return fs::is_directory(hostPath(path)) && fs::remove(hostPath(path), error);
+}
+
+ProcessHandle SimSystem::startProcess(const ProcessLaunch& launch) {
+    if (shouldFail(Op::kStartProcess, launch.program)) return 0;
+    launches_.push_back(launch);
+    SimProcess behaviour = processBehaviour ? processBehaviour(launch.commandLine) : SimProcess{};
+    // What the child prints is there at once.
+    auto output = launch.outputPath.empty() ? nullptr : createFile(launch.outputPath);
+    if (output && !(output->write(behaviour.output) && output->close())) return 0;
+    if (behaviour.startFails || (!launch.outputPath.empty() && !output)) return 0;
     const ProcessHandle handle = nextHandle_++;
     Child& child = children_[handle];
     child.endsAt = now_ + behaviour.runsForMs;
@@ -478,20 +499,10 @@ ProcessHandle SimSystem::launch(const std::string& commandLine, bool* started) {
     return handle;
 }
 
-ProcessHandle SimSystem::startProcess(const std::string& commandLine) {
-    if (shouldFail(Op::kStartProcess)) return 0;
-    bool started = false;
-    return launch(commandLine, &started);
-}
-
-ProcessHandle SimSystem::startProcessWithOutput(const std::string& commandLine,
-                                                const std::string& outputPath) {
-    if (shouldFail(Op::kStartProcess)) return 0;
-    auto output = createFile(outputPath);
-    if (!output) return 0;
-    output->close();
-    bool started = false;
-    return launch(commandLine, &started);
+std::vector<std::string> SimSystem::startedCommands() const {
+    std::vector<std::string> lines;
+    for (const ProcessLaunch& launch : launches_) lines.push_back(launch.commandLine);
+    return lines;
 }
 
 void SimSystem::endChild(Child& child, uint32_t exitCode) {
@@ -511,29 +522,15 @@ void SimSystem::advance(uint64_t milliseconds) {
     settle();
 }
 
+std::optional<uint64_t> SimSystem::processEndTime(ProcessHandle process) const {
+    const auto it = children_.find(process);
+    if (it == children_.end() || it->second.ended) return std::nullopt;
+    return it->second.endsAt;
+}
+
 bool SimSystem::processRunning(ProcessHandle process) const {
     const auto it = children_.find(process);
     return it != children_.end() && !it->second.ended;
-}
-
-std::optional<CapturedRun> SimSystem::runCaptured(const std::string& commandLine,
-                                                  uint32_t milliseconds) {
-    if (shouldFail(Op::kRunCaptured)) return std::nullopt;
-    bool started = false;
-    const ProcessHandle handle = launch(commandLine, &started);
-    if (!started) return std::nullopt;
-    openHandles_.erase(handle);  // closed before it returns
-    Child& child = children_[handle];
-    if (!child.ended) {
-        const uint64_t remaining = child.endsAt - now_;
-        if (remaining > milliseconds) {
-            advance(milliseconds);
-            child.ended = true;  // terminated at the time limit
-            return std::nullopt;
-        }
-        advance(remaining);
-    }
-    return CapturedRun{child.exitCode, child.behaviour.output};
 }
 
 std::optional<uint32_t> SimSystem::exitCode(ProcessHandle process) {
@@ -568,8 +565,6 @@ bool SimSystem::terminate(ProcessHandle process, uint32_t exitCode) {
 void SimSystem::closeProcess(ProcessHandle process) {
     if (!openHandles_.erase(process)) strayCloses_.push_back(process);
 }
-
-void SimSystem::sleep(uint32_t milliseconds) { advance(milliseconds); }
 
 ShutdownPrivilege SimSystem::enableShutdownPrivilege() {
     if (shouldFail(Op::kGetVersion)) return {ShutdownPrivilege::Status::kVersionFailed};

@@ -52,8 +52,9 @@ enum class Op {
     kFindResource,
     kLoadResource,
     kLockResource,
+    kCreateDirectory,
+    kRemoveDirectory,
     kStartProcess,
-    kRunCaptured,
     kExitCode,
     kWaitForExit,
     kTerminate,
@@ -83,7 +84,7 @@ struct SimProcess {
     bool startFails = false;
     uint64_t runsForMs = 0;
     uint32_t exitCode = 0;
-    std::string output;  // what runCaptured collects
+    std::string output;  // in its output file
     std::function<void(SimSystem&)> onExit;
 };
 
@@ -104,6 +105,7 @@ class SimSystem : public SystemServices {
     void setResource(int id, std::string bytes, Resource::Status status = Resource::Status::kOk);
     void setModulePath(std::string path) { modulePath_ = std::move(path); }
     void setShutdownPrivilege(ShutdownPrivilege::Status status) { privilege_ = status; }
+    // Chosen by the command line the child is started with.
     std::function<SimProcess(const std::string& commandLine)> processBehaviour;
 
     // Convenience for scenario files.
@@ -140,11 +142,14 @@ class SimSystem : public SystemServices {
     void corruptWrites(const std::string& path);
 
     // Observations.
-    const std::vector<std::string>& startedCommands() const { return started_; }
+    const std::vector<ProcessLaunch>& launches() const { return launches_; }
+    std::vector<std::string> startedCommands() const;
     bool restartRequested() const { return restartRequested_; }
     uint64_t now() const { return now_; }
     void advance(uint64_t milliseconds);
     bool processRunning(ProcessHandle process) const;
+    // When a running child ends by itself on the simulated clock.
+    std::optional<uint64_t> processEndTime(ProcessHandle process) const;
     // Child handles not closed yet, and closes of a handle that was not open.
     size_t openProcessHandles() const { return openHandles_.size(); }
     const std::vector<ProcessHandle>& strayCloses() const { return strayCloses_; }
@@ -173,16 +178,15 @@ class SimSystem : public SystemServices {
     std::unique_ptr<RawDisk> openPhysicalDrive0() override;
     std::string modulePath() override;
     Resource resource(int id) override;
-    ProcessHandle startProcess(const std::string& commandLine) override;
-    ProcessHandle startProcessWithOutput(const std::string& commandLine,
-                                         const std::string& outputPath) override;
-    std::optional<CapturedRun> runCaptured(const std::string& commandLine,
-                                           uint32_t milliseconds) override;
+    std::string systemDirectory() override { return "C:\\WINDOWS\\system32"; }
+    std::string temporaryDirectory() override;
+    bool createDirectory(const std::string& path) override;
+    bool removeDirectory(const std::string& path) override;
+    ProcessHandle startProcess(const ProcessLaunch& launch) override;
     std::optional<uint32_t> exitCode(ProcessHandle process) override;
     bool waitForExit(ProcessHandle process, uint32_t milliseconds) override;
     bool terminate(ProcessHandle process, uint32_t exitCode) override;
     void closeProcess(ProcessHandle process) override;
-    void sleep(uint32_t milliseconds) override;
     ShutdownPrivilege enableShutdownPrivilege() override;
     bool requestRestart() override;
 
@@ -198,7 +202,6 @@ class SimSystem : public SystemServices {
         bool ended = false;
         uint32_t exitCode = 0;
     };
-    ProcessHandle launch(const std::string& commandLine, bool* started);
     std::unique_ptr<WritableFile> openForWriting(const std::string& path);
     std::string resolveAliases(const std::string& path) const;
     bool faultMatches(const Call& call, size_t number) const;
@@ -234,7 +237,7 @@ class SimSystem : public SystemServices {
 
     std::map<ProcessHandle, Child> children_;
     ProcessHandle nextHandle_ = 0x100;
-    std::vector<std::string> started_;
+    std::vector<ProcessLaunch> launches_;
     uint64_t now_ = 0;
     bool restartRequested_ = false;
 };

@@ -1,5 +1,6 @@
 // A simulated main window: control states, the drive list, recorded message
-// boxes with scripted answers, timers and posted messages.
+// boxes with scripted answers, timers, posted messages and waits that
+// count as a turn of the message loop.
 #pragma once
 
 #include <deque>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_system.h"
 #include "platform/ui.h"
 
 namespace kh::sim {
@@ -31,13 +33,17 @@ struct BoxRecord {
 
 class SimUi : public UserInterface {
   public:
+    SimUi() = default;
+    // Waits for children on `system`'s clock; without it, no child ever ends.
+    explicit SimUi(SimSystem& system) : system_(&system) {}
+
     // Scripting.
     void answerNextBox(int answer) { answers_.push_back(answer); }
     void answerNextDialog(std::optional<std::string> path) { dialogs_.push_back(std::move(path)); }
     void typeIsoPath(const std::string& text) { controls_[ControlId::kIsoPath].text = text; }
     void selectDriveIndex(int index) { selected_ = index; }
-    // Handled at the next turn of the message loop inside a long step, as a
-    // click would be.
+    // Handled at the next wait for a child or turn of the message loop inside
+    // a long step, as a click would be.
     std::function<void()> duringWait;
 
     // Observations.
@@ -50,6 +56,7 @@ class SimUi : public UserInterface {
     int startFormatPending() const { return startFormatPending_; }
     void takeStartFormat() { --startFormatPending_; }
     bool quitPosted() const { return quitPosted_; }
+    ProcessHandle watchedProcess() const { return watched_; }
     int invalidations() const { return invalidations_; }
     int paintPumps() const { return paintPumps_; }
 
@@ -71,11 +78,13 @@ class SimUi : public UserInterface {
     void setTimer(int id, unsigned milliseconds) override { timers_[id] = milliseconds; }
     void killTimer(int id) override { timers_.erase(id); }
     void postStartFormat() override { ++startFormatPending_; }
+    void watchProcess(ProcessHandle process) override { watched_ = process; }
     void postQuit() override { quitPosted_ = true; }
-    void keepPainted() override { ++paintPumps_; }
+    Wait waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) override;
     bool handlePendingMessages() override;
 
   private:
+    SimSystem* system_ = nullptr;
     std::map<ControlId, SimControl> controls_;
     std::vector<ControlId> creationOrder_;
     std::vector<std::string> drives_;
@@ -86,6 +95,7 @@ class SimUi : public UserInterface {
     std::map<int, unsigned> timers_;
     int startFormatPending_ = 0;
     bool quitPosted_ = false;
+    ProcessHandle watched_ = 0;
     int invalidations_ = 0;
     int paintPumps_ = 0;
 };

@@ -30,16 +30,15 @@ class Win32System : public SystemServices {
     std::unique_ptr<RawDisk> openPhysicalDrive0() override;
     std::string modulePath() override;
     Resource resource(int id) override;
-    ProcessHandle startProcess(const std::string& commandLine) override;
-    ProcessHandle startProcessWithOutput(const std::string& commandLine,
-                                         const std::string& outputPath) override;
-    std::optional<CapturedRun> runCaptured(const std::string& commandLine,
-                                           uint32_t milliseconds) override;
+    std::string systemDirectory() override;
+    std::string temporaryDirectory() override;
+    bool createDirectory(const std::string& path) override;
+    bool removeDirectory(const std::string& path) override;
+    ProcessHandle startProcess(const ProcessLaunch& launch) override;
     std::optional<uint32_t> exitCode(ProcessHandle process) override;
     bool waitForExit(ProcessHandle process, uint32_t milliseconds) override;
     bool terminate(ProcessHandle process, uint32_t exitCode) override;
     void closeProcess(ProcessHandle process) override;
-    void sleep(uint32_t milliseconds) override;
     ShutdownPrivilege enableShutdownPrivilege() override;
     bool requestRestart() override;
 };

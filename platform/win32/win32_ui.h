@@ -30,8 +30,11 @@ class Win32Ui : public UserInterface {
     void setTimer(int id, unsigned milliseconds) override;
     void killTimer(int id) override;
     void postStartFormat() override;
+    void watchProcess(ProcessHandle process) override { watched_ = process; }
+    // What the message loop waits for beside messages; null when nothing.
+    HANDLE watchedProcess() const { return reinterpret_cast<HANDLE>(watched_); }
     void postQuit() override;
-    void keepPainted() override;
+    Wait waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) override;
     bool handlePendingMessages() override;
 
   private:
@@ -39,6 +42,7 @@ class Win32Ui : public UserInterface {
 
     HWND main_ = nullptr;
     std::map<ControlId, HWND> controls_;
+    ProcessHandle watched_ = 0;
 };
 
 // The private message that starts formatting.

@@ -22,8 +22,6 @@ namespace kh::test {
 
 inline const std::string kIsoInFolder = "D:\\iso\\live.iso";
 inline const std::string kIsoInRoot = "D:\\live.iso";
-inline const std::string kSevenZipExe = "C:\\tools\\7z.exe";
-inline const std::string kSevenZipDll = "C:\\tools\\7z.dll";
 inline const std::string kBootIni = "C:\\boot.ini";
 
 // Everything the install puts on the system drive C:; the second stage and its

@@ -45,6 +45,7 @@ done
 xorriso -as mkisofs -J -R -V LIVE -o "$WORK/live.iso" "$tree" >/dev/null 2>&1 || fail "xorriso"
 cp "$WORK/live.iso" "$d/iso 镜像/live.iso"
 
+plant_users_tools
 start_app
 gh settext 103 'D:\iso 镜像\live.iso' >/dev/null || fail "ISO path not typed"
 gh click 105 >/dev/null || fail "OK not clickable"
@@ -64,7 +65,7 @@ for source in "$PAYLOAD_DIR"/{grldr,fonts,greengem.xpm,g2ldr,default} \
         fail "c:\\$name differs"
 done
 [ -e "$c/initrd0.img" ] && fail "more than the two files extracted"
-ls "$WORK/app" | grep -q '^7z\.' && fail "7-Zip left beside the program"
+expect_users_tools_kept "the install"
 
 # The ISO's partition is sda5 only when the extended boot record at 4 GiB was read.
 expect "menu.lst's entry: the loader's root and the ISO's partition" \
