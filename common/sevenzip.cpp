@@ -23,6 +23,17 @@ ChildCommand extractAllCommand(const std::string& program, const std::string& is
                          {"x", "-y", "-bsp1", driveRootOption(letter), isoPath, "-x![BOOT]"});
 }
 
+ChildCommand streamAllCommand(const std::string& program, const std::string& isoPath) {
+    return withArguments(program, {"x", "-so", isoPath, "-x![BOOT]"});
+}
+
+ChildCommand streamFilesCommand(const std::string& program, const std::string& isoPath,
+                                const std::vector<std::string>& names) {
+    std::vector<std::string> arguments = {"x", "-so", isoPath};
+    arguments.insert(arguments.end(), names.begin(), names.end());
+    return withArguments(program, arguments);
+}
+
 ChildCommand listCommand(const std::string& program, const std::string& isoPath) {
     return withArguments(program, {"l", "-slt", isoPath});
 }

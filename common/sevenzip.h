@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/child_process.h"
 
@@ -36,6 +37,13 @@ ChildCommand extractFilesCommand(const std::string& program, const std::string& 
 // done reported on standard output (-bsp1) and the "[BOOT]" pseudo-folder
 // 7-Zip shows for El Torito images left out.
 ChildCommand extractAllCommand(const std::string& program, const std::string& isoPath, char letter);
+
+// "x -so": the files of the ISO (all but the "[BOOT]" pseudo-folder, or only
+// `names`, as listed) written to standard output one after the other, in the
+// listing's order, with nothing between them.
+ChildCommand streamAllCommand(const std::string& program, const std::string& isoPath);
+ChildCommand streamFilesCommand(const std::string& program, const std::string& isoPath,
+                                const std::vector<std::string>& names);
 
 // "l -slt": the technical listing of the ISO, one "Size = " line per item.
 ChildCommand listCommand(const std::string& program, const std::string& isoPath);

@@ -118,6 +118,32 @@ struct ProcessLaunch {
     std::string outputPath;
 };
 
+// What one look at a child's standard output found.
+struct OutputRead {
+    enum class Status {
+        kBytes,   // `size` bytes were read
+        kNone,    // nothing came within the wait; the child still runs
+        kEnded,   // the child closed its output: nothing more will come
+        kFailed,  // the output could not be read
+    };
+    Status status = Status::kFailed;
+    size_t size = 0;
+};
+
+// A child's standard output, read while the child writes it (a pipe).
+class ChildOutput {
+  public:
+    virtual ~ChildOutput() = default;
+    // Reads up to `capacity` bytes of what the child wrote, waiting at most
+    // `milliseconds` for them.
+    virtual OutputRead read(char* buffer, size_t capacity, uint32_t milliseconds) = 0;
+};
+
+struct StreamingChild {
+    ProcessHandle process = 0;  // 0: not started
+    std::unique_ptr<ChildOutput> output;
+};
+
 struct ShutdownPrivilege {
     enum class Status { kEnabled, kVersionFailed, kTokenFailed, kNotNt };
     Status status = Status::kVersionFailed;
@@ -186,6 +212,9 @@ class SystemServices {
 
     // Child processes, always started without a window (CreateProcessA).
     virtual ProcessHandle startProcess(const ProcessLaunch& launch) = 0;
+    // As startProcess, with the child's standard output read through the
+    // result while it runs; its standard error goes to `launch.outputPath`.
+    virtual StreamingChild startStreaming(const ProcessLaunch& launch) = 0;
     virtual std::optional<uint32_t> exitCode(ProcessHandle process) = 0;
     // Waits up to `milliseconds` for the process to end; true when it has ended.
     virtual bool waitForExit(ProcessHandle process, uint32_t milliseconds) = 0;

@@ -10,6 +10,7 @@
 #include "platform/winconst.h"
 #include "usbmedia/messages.h"
 #include "usbmedia/session.h"
+#include "usbmedia/stick_check.h"
 
 namespace kh::usb {
 
@@ -18,11 +19,6 @@ namespace {
 // Writing the boot code and ldlinux.sys takes seconds; a hanging installer
 // must still end.
 constexpr uint32_t kInstallerMs = 120000;
-
-struct BootFile {
-    int resourceId;
-    const char* name;
-};
 
 // The ISO's own modules may come from another SYSLINUX build, which the
 // installed ldlinux.c32 refuses ("not a COM32R image").
@@ -108,6 +104,12 @@ bool installBootCode(UsbState& state) {
 
 }  // namespace
 
+std::vector<BootFile> bootFilesWritten() {
+    std::vector<BootFile> files = {{payloads::kSyslinuxCfg, "syslinux.cfg"}};
+    files.insert(files.end(), std::begin(kModules), std::end(kModules));
+    return files;
+}
+
 void finishUsbMedia(UsbState& state) {
     if (!arrangeBootTree(state)) {
         failFinish(state, msg::kCopyFailed);
@@ -116,6 +118,10 @@ void finishUsbMedia(UsbState& state) {
     if (!writeBootFiles(state)) return;
     if (!installBootCode(state)) {
         failFinish(state, msg::kInstallerFailed);
+        return;
+    }
+    if (!stickReadsBack(state)) {
+        endFinish(state);
         return;
     }
     state.ui.show(ControlId::kStatusCopy, false);

@@ -26,6 +26,8 @@ struct UsbSession {
     // the last stretch of the copy still shows movement.
     int creepCounter = 1;
     ProcessHandle formatChild = 0;
+    // 7-Zip's technical listing of the ISO: what the stick is read back against.
+    std::string listing;
 };
 
 // What the USB media creation acts on: the shared state (its two seams named

@@ -91,6 +91,7 @@ bool everyFileFitsFat32(UsbState& state) {
         refuse(state, msg::kIsoUnreadable);
         return false;
     }
+    state.session.listing = run.output;
     if (*largest < kFat32FileLimit) return true;
     refuse(state, msg::kFileTooLargeForFat32);
     return false;

@@ -196,10 +196,10 @@ const char* opName(Op op) {
         "lockResource",      "createDirectory", "removeDirectory", "startProcess",
         "exitCode",          "waitForExit",     "terminate",       "getVersion",
         "openProcessToken",  "requestRestart",
-        "openForReading",    "readChunk",       "listDirectory",
+        "openForReading",    "readChunk",       "listDirectory",   "readOutput",
     };
     // clang-format on
-    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kListDirectory) + 1);
+    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kReadOutput) + 1);
     return kNames[static_cast<size_t>(op)];
 }
 
@@ -497,6 +497,43 @@ ProcessHandle SimSystem::startProcess(const ProcessLaunch& launch) {
     openHandles_.insert(handle);
     settle();
     return handle;
+}
+
+namespace {
+
+// The child's standard output: all of it there at once, in pieces as large as
+// asked; its end comes with the child's.
+class SimOutput : public ChildOutput {
+  public:
+    SimOutput(SimSystem& system, ProcessHandle process, std::string bytes)
+        : system_(system), process_(process), bytes_(std::move(bytes)) {}
+    OutputRead read(char* buffer, size_t capacity, uint32_t milliseconds) override {
+        if (system_.shouldFail(Op::kReadOutput)) return {OutputRead::Status::kFailed};
+        if (at_ < bytes_.size()) {
+            const size_t n = std::min(capacity, bytes_.size() - at_);
+            bytes_.copy(buffer, n, at_);
+            at_ += n;
+            return {OutputRead::Status::kBytes, n};
+        }
+        if (!system_.processRunning(process_)) return {OutputRead::Status::kEnded};
+        system_.advance(milliseconds);
+        return {OutputRead::Status::kNone};
+    }
+
+  private:
+    SimSystem& system_;
+    ProcessHandle process_;
+    std::string bytes_;
+    size_t at_ = 0;
+};
+
+}  // namespace
+
+StreamingChild SimSystem::startStreaming(const ProcessLaunch& launch) {
+    const ProcessHandle process = startProcess(launch);
+    if (process == 0) return {};
+    const std::string stream = children_[process].behaviour.stream;
+    return {process, std::make_unique<SimOutput>(*this, process, stream)};
 }
 
 std::vector<std::string> SimSystem::startedCommands() const {

@@ -64,6 +64,7 @@ enum class Op {
     kOpenForReading,
     kReadChunk,
     kListDirectory,
+    kReadOutput,
 };
 
 const char* opName(Op op);
@@ -86,6 +87,7 @@ struct SimProcess {
     uint32_t exitCode = 0;
     std::string output;  // in its output file
     std::function<void(SimSystem&)> onExit;
+    std::string stream = {};  // its standard output when started streaming
 };
 
 class SimSystem : public SystemServices {
@@ -183,6 +185,7 @@ class SimSystem : public SystemServices {
     bool createDirectory(const std::string& path) override;
     bool removeDirectory(const std::string& path) override;
     ProcessHandle startProcess(const ProcessLaunch& launch) override;
+    StreamingChild startStreaming(const ProcessLaunch& launch) override;
     std::optional<uint32_t> exitCode(ProcessHandle process) override;
     bool waitForExit(ProcessHandle process, uint32_t milliseconds) override;
     bool terminate(ProcessHandle process, uint32_t exitCode) override;

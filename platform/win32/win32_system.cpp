@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/gbk_path.h"
@@ -356,30 +357,41 @@ bool Win32System::removeDirectory(const std::string& path) {
     return RemoveDirectoryA(path.c_str()) != 0;
 }
 
-ProcessHandle Win32System::startProcess(const ProcessLaunch& launch) {
+namespace {
+
+bool isFullPath(const std::string& program) {
+    return program.size() >= 3 && program[1] == ':' && program[2] == '\\';
+}
+
+// The file the child's output (or only its errors) goes to; invalid when
+// none is asked for, or when it cannot be made (`failed` then).
+HANDLE openOutputFile(const std::string& path, bool* failed) {
+    *failed = false;
+    if (path.empty()) return INVALID_HANDLE_VALUE;
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    *failed = file == INVALID_HANDLE_VALUE;
+    return file;
+}
+
+// Starts the child hidden, with the given inheritable handles as its standard
+// output and error (or none); 0 on failure.
+ProcessHandle launchHidden(const ProcessLaunch& launch, HANDLE output, HANDLE errors) {
     // Without a full path the system would search the current folder and the
     // program's own folder for the program.
-    if (launch.program.size() < 3 || launch.program[1] != ':' || launch.program[2] != '\\') {
-        return 0;
-    }
-    HANDLE file = INVALID_HANDLE_VALUE;
-    if (!launch.outputPath.empty()) {
-        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-        file = CreateFileA(launch.outputPath.c_str(), GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return 0;
-    }
-    Handle output(file);  // the child has its own copy
+    if (!isFullPath(launch.program)) return 0;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
-    if (output.valid()) {
+    const bool redirected = output != INVALID_HANDLE_VALUE;
+    if (redirected) {
         startup.dwFlags |= STARTF_USESTDHANDLES;
         startup.hStdInput = nullptr;
-        startup.hStdOutput = output.get();
-        startup.hStdError = output.get();
+        startup.hStdOutput = output;
+        startup.hStdError = errors;
     }
     PROCESS_INFORMATION process = {};
     std::vector<char> line(launch.commandLine.begin(), launch.commandLine.end());
@@ -387,12 +399,70 @@ ProcessHandle Win32System::startProcess(const ProcessLaunch& launch) {
     const char* directory =
         launch.currentDirectory.empty() ? nullptr : launch.currentDirectory.c_str();
     if (!CreateProcessA(launch.program.c_str(), line.data(), nullptr, nullptr,
-                        output.valid() ? TRUE : FALSE, CREATE_NO_WINDOW, nullptr, directory,
-                        &startup, &process)) {
+                        redirected ? TRUE : FALSE, CREATE_NO_WINDOW, nullptr, directory, &startup,
+                        &process)) {
         return 0;
     }
     CloseHandle(process.hThread);
     return reinterpret_cast<ProcessHandle>(process.hProcess);
+}
+
+// The read end of the pipe the child writes its output to. A look never
+// blocks longer than asked, so the window keeps answering while the child
+// has nothing to say.
+class PipeOutput : public ChildOutput {
+  public:
+    explicit PipeOutput(HANDLE pipe) : pipe_(pipe) {}
+    OutputRead read(char* buffer, size_t capacity, uint32_t milliseconds) override {
+        DWORD available = 0;
+        if (!PeekNamedPipe(pipe_.get(), nullptr, 0, nullptr, &available, nullptr)) {
+            return {GetLastError() == ERROR_BROKEN_PIPE ? OutputRead::Status::kEnded
+                                                        : OutputRead::Status::kFailed};
+        }
+        if (available == 0) {
+            Sleep(milliseconds);
+            return {OutputRead::Status::kNone};
+        }
+        DWORD got = 0;
+        const DWORD asked = static_cast<DWORD>(std::min<size_t>(capacity, available));
+        if (!ReadFile(pipe_.get(), buffer, asked, &got, nullptr)) {
+            return {GetLastError() == ERROR_BROKEN_PIPE ? OutputRead::Status::kEnded
+                                                        : OutputRead::Status::kFailed};
+        }
+        return {OutputRead::Status::kBytes, got};
+    }
+
+  private:
+    Handle pipe_;
+};
+
+// Large enough that the child streams on while the program compares.
+constexpr DWORD kPipeBytes = 1024 * 1024;
+
+}  // namespace
+
+ProcessHandle Win32System::startProcess(const ProcessLaunch& launch) {
+    bool failed = false;
+    Handle output(openOutputFile(launch.outputPath, &failed));  // the child has its own copy
+    if (failed) return 0;
+    return launchHidden(launch, output.get(), output.get());
+}
+
+StreamingChild Win32System::startStreaming(const ProcessLaunch& launch) {
+    bool failed = false;
+    Handle errors(openOutputFile(launch.outputPath, &failed));
+    if (failed || !errors.valid()) return {};
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, kPipeBytes)) return {};
+    auto output = std::make_unique<PipeOutput>(readEnd);
+    Handle childEnd(writeEnd);  // closed here once the child has its copy
+    // Only the write end goes to the child; the pipe ends when the child does.
+    if (!SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0)) return {};
+    const ProcessHandle process = launchHidden(launch, childEnd.get(), errors.get());
+    if (process == 0) return {};
+    return {process, std::move(output)};
 }
 
 std::optional<uint32_t> Win32System::exitCode(ProcessHandle process) {
@@ -412,7 +482,6 @@ bool Win32System::terminate(ProcessHandle process, uint32_t exitCode) {
 void Win32System::closeProcess(ProcessHandle process) {
     CloseHandle(reinterpret_cast<HANDLE>(process));
 }
-
 
 ShutdownPrivilege Win32System::enableShutdownPrivilege() {
     OSVERSIONINFOA version = {};

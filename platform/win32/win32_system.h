@@ -35,6 +35,7 @@ class Win32System : public SystemServices {
     bool createDirectory(const std::string& path) override;
     bool removeDirectory(const std::string& path) override;
     ProcessHandle startProcess(const ProcessLaunch& launch) override;
+    StreamingChild startStreaming(const ProcessLaunch& launch) override;
     std::optional<uint32_t> exitCode(ProcessHandle process) override;
     bool waitForExit(ProcessHandle process, uint32_t milliseconds) override;
     bool terminate(ProcessHandle process, uint32_t exitCode) override;

@@ -3,8 +3,10 @@
 // the window, the copy status, and every system call failing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <string>
 #include <vector>
@@ -43,6 +45,32 @@ std::string listing(std::initializer_list<uint64_t> sizes) {
     return out;
 }
 
+// The files of the ISO in the order 7-Zip lists and streams them.
+using IsoFiles = std::vector<std::pair<std::string, std::string>>;
+const IsoFiles kIsoFiles = {{"LiveOS\\squashfs.img", "image"},
+                            {"isolinux\\empty", ""},
+                            {"isolinux\\initrd0.img", "initrd0"},
+                            {"isolinux\\initrd4disk.img", "initrd4disk"},
+                            {"isolinux\\vesamenu.c32", "vesamenu of the ISO"},
+                            {"isolinux\\vmlinuz0", "kernel"}};
+
+// Their listing, with a folder and the El Torito image 7-Zip shows as well.
+std::string isoListing(const IsoFiles& files) {
+    std::string out = "Path = C:\\isos\\live.iso\r\nType = Iso\r\n\r\n----------\r\n";
+    out += "Path = isolinux\r\nFolder = +\r\nSize = \r\n\r\n";
+    for (const auto& [name, bytes] : files) {
+        out += "Path = " + name + "\r\nFolder = -\r\nSize = " + std::to_string(bytes.size()) +
+               "\r\n\r\n";
+    }
+    return out + "Path = [BOOT]\\Boot-NoEmul.img\r\nFolder = -\r\nSize = 2048\r\n\r\n";
+}
+
+std::string isoStream(const IsoFiles& files) {
+    std::string out;
+    for (const auto& file : files) out += file.second;
+    return out;
+}
+
 // A machine ready for the USB media creation: drive G: removable, the ISO, the
 // program's resources, the window created in USB mode, and scripted children
 // that behave like the real tools (7-Zip lists and extracts, format changes
@@ -59,15 +87,13 @@ struct UsbRig : test::SimEnv {
         sys.setResource(payloads::kLibutilC32, "libutil of this build");
         sparseFile(kIso, isoBytes);
 
-        children["7z.exe l"] = sim::SimProcess{false, 500, 0, listing({300000000, 4096}), nullptr};
-        children["7z.exe x"] = sim::SimProcess{
-            false, 12000, 0, "", [](sim::SimSystem& s) {
-                s.writeHostFile("G:\\isolinux\\vmlinuz0", "kernel");
-                s.writeHostFile("G:\\isolinux\\initrd0.img", "initrd0");
-                s.writeHostFile("G:\\isolinux\\initrd4disk.img", "initrd4disk");
-                s.writeHostFile("G:\\isolinux\\vesamenu.c32", "vesamenu of the ISO");
-                s.writeHostFile("G:\\LiveOS\\squashfs.img", "image");
-            }};
+        children["7z.exe l"] = sim::SimProcess{false, 500, 0, isoListing(kIsoFiles), nullptr};
+        children["7z.exe x"] = sim::SimProcess{false, 12000, 0, "", [](sim::SimSystem& s) {
+                                                   for (const auto& [name, bytes] : kIsoFiles) {
+                                                       s.writeHostFile("G:\\" + name, bytes);
+                                                   }
+                                               }};
+        children["7z.exe x -so"] = sim::SimProcess{false, 0, 0, "", nullptr, isoStream(kIsoFiles)};
         children["cmd.exe /c"] = sim::SimProcess{
             false, 3000, 0, "", [](sim::SimSystem& s) { s.volume('G').label = "BOOT"; }};
         children["syslinux.exe"] = sim::SimProcess{false, 4000, 0, "", nullptr};
@@ -76,12 +102,14 @@ struct UsbRig : test::SimEnv {
             const size_t nameEnd = command.find(command[0] == '"' ? "\" " : " ");
             std::string byName = command.substr(0, nameEnd);
             byName = fileNameOf(byName) + command.substr(nameEnd + (command[0] == '"'));
-            for (const auto& [prefix, process] : children) {
-                if (byName.rfind(prefix, 0) != 0) continue;
-                startedAt[prefix] = sys.now();
-                return process;
+            // The longest prefix that fits: "7z.exe x -so" before "7z.exe x".
+            const std::string* found = nullptr;
+            for (const auto& entry : children) {
+                if (byName.rfind(entry.first, 0) == 0) found = &entry.first;
             }
-            return sim::SimProcess{true, 0, 0, "", nullptr};
+            if (!found) return sim::SimProcess{true, 0, 0, "", nullptr};
+            startedAt[*found] = sys.now();
+            return children.at(*found);
         };
 
         app::onCreate(state);
@@ -208,7 +236,7 @@ void addWord(std::string& words, const std::string& word) {
     words += (words.empty() ? "" : " ") + word;
 }
 
-// The children started, by name: "list format extract install" when all ran.
+// The children started, by name: "list format extract install readback" when all ran.
 std::string startedChildren(const UsbRig& rig) {
     const std::string sevenZip = rig.toolFile(sevenzip::kExeName);
     const std::map<std::string, std::string> names = {
@@ -217,7 +245,8 @@ std::string startedChildren(const UsbRig& rig) {
          "/FS:fat32 /V:BOOT G:",
          "format"},
         {sevenzip::extractAllCommand(sevenZip, kIso, 'G').commandLine, "extract"},
-        {"\"" + rig.toolFile("syslinux.exe") + "\" -sfmar G:", "install"}};
+        {"\"" + rig.toolFile("syslinux.exe") + "\" -sfmar G:", "install"},
+        {sevenzip::streamAllCommand(sevenZip, kIso).commandLine, "readback"}};
     std::string out;
     for (const std::string& command : rig.sys.startedCommands()) {
         const auto name = names.find(command);
@@ -321,12 +350,12 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         std::string text = {};  // in place of the message's own
         const char* label = "KINGSTON";
     } cases[] = {
-        {"Yes", win::kIdYes, nothing, "list format extract install", m::kDone},
-        {"Yes on a stick labelled BOOT", win::kIdYes, nothing, "list format extract install",
-         m::kDone, "", "BOOT"},
-        {"No", win::kIdNo, nothing, "list extract install", m::kDone},
+        {"Yes", win::kIdYes, nothing, "list format extract install readback", m::kDone},
+        {"Yes on a stick labelled BOOT", win::kIdYes, nothing,
+         "list format extract install readback", m::kDone, "", "BOOT"},
+        {"No", win::kIdNo, nothing, "list extract install readback", m::kDone},
         {"No, 7-Zip warns", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 1; },
-         "list extract install", m::kDone},
+         "list extract install readback", m::kDone},
         {"BOOT cannot be changed", win::kIdYes,
          [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, "list", m::kFormatFailed,
          "", "BOOT"},
@@ -349,6 +378,15 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         {"installer hangs", win::kIdYes,
          [](UsbRig& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
          "list format extract install", m::kInstallerFailed},
+        // The stick is never called good unless it was read back to the end.
+        {"the read-back's 7-Zip fails", win::kIdNo,
+         [](UsbRig& rig) { rig.children["7z.exe x -so"].exitCode = 2; },
+         "list extract install readback", verify::msg::kStickUnverified,
+         "U盘校验未能完成（7-Zip），无法确认U盘上的文件完好。"},
+        {"a written module reads back changed", win::kIdNo,
+         [](UsbRig& rig) { rig.sys.corruptWrites("G:\\syslinux\\libutil.c32"); },
+         "list extract install readback", verify::msg::kStickDiffers,
+         "U盘校验失败：syslinux\\libutil.c32，U盘可能已损坏或容量不实。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -568,6 +606,36 @@ void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
     EXPECT_TRUE(toolsMayStay || !rig.toolsPresent());
 }
 
+// Every file a clean run leaves on the stick, written wrong without a word (a
+// stick that claims more than it holds): each run ends in the read-back's
+// error naming a file, never in success.
+void sweepCorruptedWrites(const std::string& name, const UsbRig& clean, int answer) {
+    const std::filesystem::path root = clean.sys.hostPath("G:\\");
+    size_t runs = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file() || entry.file_size() == 0) continue;
+        std::string path = "G:\\" + entry.path().lexically_relative(root).string();
+        std::replace(path.begin(), path.end(), '/', '\\');
+        SCOPED_TRACE(path);
+        UsbRig rig;
+        // Also where the extraction put it, before the finish moved it.
+        const std::string moved = "G:\\syslinux\\";
+        rig.sys.corruptWrites(path);
+        if (path.rfind(moved, 0) == 0) {
+            rig.sys.corruptWrites("G:\\isolinux\\" + path.substr(moved.size()));
+        }
+        rig.ui.answerNextBox(answer);
+        rig.create();
+        const std::string shown = rig.ui.boxes().back().text;
+        EXPECT_EQ(shown.rfind("U盘校验失败：", 0), 0u) << rig.messages();
+        EXPECT_TRUE(rig.ui.quitPosted());
+        ++runs;
+    }
+    EXPECT_GT(runs, 8u);
+    std::cout << "[sweep] " << name << ": " << runs << " files written wrong, " << runs
+              << " runs\n";
+}
+
 TEST(UsbFaults, EachRoute) {
     for (const auto& [name, answer] : {std::pair{"USB creation, format route", win::kIdYes},
                                        std::pair{"USB creation, relabel route", win::kIdNo}}) {
@@ -584,6 +652,7 @@ TEST(UsbFaults, EachRoute) {
             rig.create();
             expectHonestEnd(rig, fault);
         });
+        sweepCorruptedWrites(std::string(name) + ", a stick keeping other bytes", clean, answer);
     }
 }
 

@@ -1,0 +1,112 @@
+#include "usbmedia/stick_check.h"
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "common/report.h"
+#include "common/sevenzip.h"
+#include "common/tool_files.h"
+#include "payloads/catalogue.h"
+#include "platform/gbk_path.h"
+#include "usbmedia/finish.h"
+#include "verify/iso_check.h"
+#include "verify/iso_listing.h"
+#include "verify/messages.h"
+#include "verify/stream_check.h"
+
+namespace kh::usb {
+
+namespace {
+
+namespace vmsg = verify::msg;
+using verify::StreamMember;
+
+constexpr const char* kErrorsName = "7z-readback.log";
+constexpr const char* kIsoFolder = "isolinux\\";
+constexpr const char* kBootFolder = "syslinux\\";
+// The installer's own files: what it writes is its business.
+constexpr const char* kInstallerFiles[] = {"ldlinux.sys", "ldlinux.c32"};
+// Copied to the root as well, where the stick boots them from.
+constexpr const char* kRootCopies[] = {"vmlinuz0", "initrd4disk.img"};
+
+bool sameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool startsWith(const std::string& name, const std::string& prefix) {
+    return name.size() >= prefix.size() && sameName(name.substr(0, prefix.size()), prefix);
+}
+
+// Where the member lies on the stick after the finish, and what else holds its
+// bytes; a member whose file the program or the installer replaced is passed.
+StreamMember onStick(StreamMember member) {
+    if (startsWith(member.name, kIsoFolder)) {
+        member.name = kBootFolder + member.name.substr(std::string(kIsoFolder).size());
+    }
+    const std::string file = fileNameOf(member.name);
+    for (const BootFile& written : bootFilesWritten()) {
+        if (sameName(member.name, std::string(kBootFolder) + written.name)) member.compared = false;
+    }
+    for (const char* name : kInstallerFiles) {
+        if (sameName(file, name)) member.compared = false;
+    }
+    for (const char* name : kRootCopies) {
+        if (sameName(member.name, std::string(kBootFolder) + name)) member.copies = {name};
+    }
+    return member;
+}
+
+bool failWith(UsbState& state, const Message& message, const std::string& detail) {
+    show(state.shared, message, verify::filledIn(message.text, detail));
+    return false;
+}
+
+// The files the program wrote, against the payloads they came from.
+bool writtenFilesReadBack(UsbState& state) {
+    for (const BootFile& written : bootFilesWritten()) {
+        const std::string name = std::string(kBootFolder) + written.name;
+        const Resource payload = state.sys.resource(written.resourceId);
+        const verify::ReadBack back =
+            verify::readBackFile(state.sys, onTarget(state, name), payload.bytes, name);
+        if (back.status != verify::ReadBack::Status::kSame) {
+            return failWith(state, vmsg::kStickDiffers, name);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool stickReadsBack(UsbState& state) {
+    const auto listed = verify::listedFiles(state.session.listing);
+    const auto program = toolPath(state.shared, sevenzip::kExeName);
+    const auto errors = newToolFile(state.shared, kErrorsName);
+    if (!listed || !program || !errors) return failWith(state, vmsg::kStickUnverified, "7-Zip");
+    verify::StreamSource source{
+        sevenzip::streamAllCommand(*program, state.shared.isoPath), *errors, onTarget(state), {}};
+    for (const StreamMember& member : *listed) source.members.push_back(onStick(member));
+
+    const verify::StreamCheck check =
+        verify::readBackStream(state.shared, source, ControlId::kStatusCopy, vmsg::kStickProgress);
+    switch (check.status) {
+        case verify::StreamCheck::Status::kSame:
+            return writtenFilesReadBack(state);
+        case verify::StreamCheck::Status::kDiffers:
+            return failWith(state, vmsg::kStickDiffers, check.file);
+        case verify::StreamCheck::Status::kUnverified:
+            return failWith(state, vmsg::kStickUnverified, "7-Zip");
+        case verify::StreamCheck::Status::kStopped:
+            return failWith(state, vmsg::kStickUnverified, "已停止");
+    }
+    return false;
+}
+
+}  // namespace kh::usb
