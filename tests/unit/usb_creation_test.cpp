@@ -334,6 +334,17 @@ TEST(UsbChecks, TheIsoIsCheckedBeforeTheFormatQuestion) {
     }
 }
 
+// Closes the window at the first look of the read-back.
+void closeDuringReadBack(UsbRig& rig) {
+    rig.ui.duringWait = [&rig] {
+        if (rig.ui.control(ControlId::kStatusCopy).text.rfind("校验U盘，已完成:", 0) == 0) {
+            app::onClose(rig.state);
+        } else {
+            closeDuringReadBack(rig);
+        }
+    };
+}
+
 // Each answer to the format question and each failure after it: the children
 // started, the boxes, what is left. Yes formats behind the watch timer; No sets
 // the label BOOT that syslinux.cfg boots by: a stick that will not take it is a
@@ -383,6 +394,9 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
          [](UsbRig& rig) { rig.children["7z.exe x -so"].exitCode = 2; },
          "list extract install readback", verify::msg::kStickUnverified,
          "U盘校验未能完成（7-Zip），无法确认U盘上的文件完好。"},
+        {"the close box during the read-back", win::kIdNo, closeDuringReadBack,
+         "list extract install readback", verify::msg::kStickUnverified,
+         "U盘校验未能完成（已停止），无法确认U盘上的文件完好。"},
         {"a written module reads back changed", win::kIdNo,
          [](UsbRig& rig) { rig.sys.corruptWrites("G:\\syslinux\\libutil.c32"); },
          "list extract install readback", verify::msg::kStickDiffers,
