@@ -5,6 +5,7 @@
 #include "common/child_process.h"
 #include "common/sevenzip.h"
 #include "common/tool_files.h"
+#include "hdinstall/boot_file_check.h"
 #include "hdinstall/installed_files.h"
 #include "hdinstall/messages.h"
 #include "platform/winconst.h"
@@ -62,7 +63,7 @@ bool extractBootFile(DiskState& state, const std::string& isoRootPath, const Boo
 
 bool extractBootFiles(DiskState& state, const std::string& isoRootPath) {
     return extractBootFile(state, isoRootPath, kKernel) &&
-           extractBootFile(state, isoRootPath, kInitrd);
+           extractBootFile(state, isoRootPath, kInitrd) && bootFilesReadBack(state, isoRootPath);
 }
 
 }  // namespace kh::hd

@@ -11,7 +11,8 @@ namespace kh::hd {
 // Extracts isolinux\vmlinuz0 and isolinux\initrd4disk.img from the ISO at
 // `isoRootPath` into the system drive's root, one 7-Zip run each, the window
 // answering while 7-Zip works. A failed run, or one that leaves its file
-// missing or empty, is reported and the end requested; false then.
+// missing or empty, is reported and the end requested; false then. Both files
+// are then read back against the ISO (boot_file_check.h).
 // state.shared.extractionChild holds a 7-Zip that could not be stopped, 0 otherwise.
 bool extractBootFiles(DiskState& state, const std::string& isoRootPath);
 

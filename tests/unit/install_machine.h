@@ -46,6 +46,20 @@ inline sim::SimProcess sevenZipRun(const std::string& commandLine, uint64_t runs
     sim::SimProcess process;
     process.runsForMs = runsForMs;
     process.exitCode = exitCode;
+    // The listing and the stream the read-back asks for, in the ISO's order.
+    const std::string kernel = "extracted vmlinuz0", initrd = "extracted initrd4disk.img";
+    if (commandLine.find(" l -slt ") != std::string::npos) {
+        process.output =
+            "----------\r\nPath = isolinux\\initrd4disk.img\r\nSize = " +
+            std::to_string(initrd.size()) +
+            "\r\n\r\nPath = isolinux\\vmlinuz0\r\nSize = " + std::to_string(kernel.size()) + "\r\n";
+        return process;
+    }
+    if (commandLine.find(" x -so ") != std::string::npos) {
+        process.runsForMs = 0;
+        process.stream = initrd + kernel;
+        return process;
+    }
     const size_t target = commandLine.find(" -o");
     if (target == std::string::npos || exitCode > 1) return process;
     const std::string folder = commandLine.substr(target + 3, 3);

@@ -1,0 +1,102 @@
+#include "hdinstall/boot_file_check.h"
+
+#include <cctype>
+#include <vector>
+
+#include "common/child_process.h"
+#include "common/report.h"
+#include "common/sevenzip.h"
+#include "common/tool_files.h"
+#include "hdinstall/installed_files.h"
+#include "verify/iso_check.h"
+#include "verify/iso_listing.h"
+#include "verify/messages.h"
+#include "verify/stream_check.h"
+
+namespace kh::hd {
+
+namespace {
+
+namespace vmsg = verify::msg;
+
+constexpr const char* kErrorsName = "7z-readback.log";
+// Listing an ISO takes seconds; a 7-Zip that hangs must not.
+constexpr uint32_t kListingMs = 60000;
+
+struct ExtractedFile {
+    const char* inIso;
+    const char* name;  // in the system drive's root
+};
+
+const ExtractedFile kExtracted[] = {{"isolinux\\vmlinuz0", installed::kKernel},
+                                    {"isolinux\\initrd4disk.img", installed::kInitrd}};
+
+bool sameName(const std::string& a, const char* b) {
+    const std::string other = b;
+    if (a.size() != other.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(other[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The two members in the ISO's order, named as they lie in the root, and their
+// names as listed (for 7-Zip's command line); nothing when the listing lacks
+// one.
+std::optional<verify::StreamSource> extractedMembers(DiskState& state, const std::string& sevenZip,
+                                                     const std::string& isoRootPath) {
+    const ChildResult run =
+        runChild(state.shared, sevenzip::listCommand(sevenZip, isoRootPath), {kListingMs, true});
+    if (!run.ended() || !sevenzip::succeeded(run.exitCode)) return std::nullopt;
+    const auto listed = verify::listedFiles(run.output);
+    if (!listed) return std::nullopt;
+    verify::StreamSource source;
+    std::vector<std::string> names;
+    for (const verify::StreamMember& member : *listed) {
+        for (const ExtractedFile& file : kExtracted) {
+            if (!sameName(member.name, file.inIso)) continue;
+            names.push_back(member.name);
+            source.members.push_back({file.name, member.size});
+        }
+    }
+    if (source.members.size() != std::size(kExtracted)) return std::nullopt;
+    source.command = sevenzip::streamFilesCommand(sevenZip, isoRootPath, names);
+    return source;
+}
+
+bool fail(DiskState& state, const Message& message, const std::string& detail) {
+    show(state.shared, message, verify::filledIn(message.text, detail));
+    return false;
+}
+
+}  // namespace
+
+bool bootFilesReadBack(DiskState& state, const std::string& isoRootPath) {
+    const auto program = toolPath(state.shared, sevenzip::kExeName);
+    auto source = program ? extractedMembers(state, *program, isoRootPath) : std::nullopt;
+    const auto errors = source ? newToolFile(state.shared, kErrorsName) : std::nullopt;
+    if (!errors) return fail(state, vmsg::kDiskUnverified, "7-Zip");
+    source->errorsPath = *errors;
+    source->folder = installed::onDrive(state.systemDrive.letter, "");
+
+    state.ui.show(ControlId::kStatusCopy, true);
+    const verify::StreamCheck check =
+        verify::readBackStream(state.shared, *source, ControlId::kStatusCopy, vmsg::kDiskProgress);
+    state.ui.show(ControlId::kStatusCopy, false);
+    switch (check.status) {
+        case verify::StreamCheck::Status::kSame:
+            return true;
+        case verify::StreamCheck::Status::kDiffers:
+            return fail(state, vmsg::kDiskDiffers, check.file);
+        case verify::StreamCheck::Status::kUnverified:
+            return fail(state, vmsg::kDiskUnverified, "7-Zip");
+        case verify::StreamCheck::Status::kStopped:
+            return fail(state, vmsg::kDiskUnverified, "已停止");
+    }
+    return false;
+}
+
+}  // namespace kh::hd
