@@ -4,11 +4,11 @@
 
 #include "common/child_process.h"
 #include "common/report.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "payloads/catalogue.h"
-#include "payloads/message_sets.h"
+#include "payloads/write_out.h"
 #include "platform/winconst.h"
-#include "usbmedia/messages.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {
@@ -71,7 +71,7 @@ void failFinish(UsbState& state, const Message& message) {
 }
 
 payloads::WriteOutcome writeBootFile(UsbState& state, int resourceId, const char* name,
-                                     const payloads::PayloadMessages& messages) {
+                                     const WriteOutMessages& messages) {
     const payloads::PayloadTarget target{resourceId,
                                          onTarget(state, std::string("syslinux\\") + name), true};
     return payloads::writePayload(state.shared, target, messages);
@@ -81,11 +81,10 @@ payloads::WriteOutcome writeBootFile(UsbState& state, int resourceId, const char
 bool writeBootFiles(UsbState& state) {
     using payloads::WriteOutcome;
     WriteOutcome outcome =
-        writeBootFile(state, payloads::kSyslinuxCfg, "syslinux.cfg", payloads::usbSyslinuxCfg());
+        writeBootFile(state, payloads::kSyslinuxCfg, "syslinux.cfg", msg::kResourceFile);
     for (const BootFile& module : kModules) {
         if (outcome != WriteOutcome::kWritten) break;
-        outcome = writeBootFile(state, module.resourceId, module.name,
-                                payloads::resourceFileMessages(module.name));
+        outcome = writeBootFile(state, module.resourceId, module.name, msg::kResourceFile);
     }
     if (outcome == WriteOutcome::kWritten) return true;
     // Without the resource the window is ready for another attempt; any other

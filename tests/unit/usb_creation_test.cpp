@@ -11,19 +11,19 @@
 #include "app/commands.h"
 #include "app/window_events.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "payloads/catalogue.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/support/sim_env.h"
 #include "tests/support/sim_loop.h"
-#include "usbmedia/messages.h"
 #include "usbmedia/usbmedia.h"
 
 namespace kh {
 namespace {
 
-namespace m = usb::msg;
+namespace m = kh::msg;
 using Strings = std::vector<std::string>;
 using test::SweepFault;
 
@@ -260,7 +260,7 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
          [](UsbRig& rig) {
              rig.sys.setResource(payloads::kLibcom32C32, "", Resource::Status::kNotFound);
          },
-         "list format extract", m::error(""), "找不到资源文件libcom32.c32"},
+         "list format extract", m::kResourceFileNotFound, "找不到资源文件libcom32.c32"},
         {"installer fails", win::kIdNo,
          [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, "list extract install",
          m::kInstallerFailed},
