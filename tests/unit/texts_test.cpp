@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace kh {
 namespace {
@@ -27,26 +29,34 @@ std::string utf8FromGbk(const std::string& gbk) {
     return out;
 }
 
-std::string tableAsGolden() {
-    std::ostringstream lines;
+// One line per row: id, text and, for a box, its caption's id, flags, kind and owner.
+std::vector<std::string> tableAsGolden() {
+    std::vector<std::string> lines;
     for (const msg::TextRow& row : msg::kAllTexts) {
-        lines << row.id << '\t' << utf8FromGbk(row.text);
+        std::ostringstream line;
+        line << row.id << '\t' << utf8FromGbk(row.text);
         if (row.message) {
-            lines << '\t' << row.captionId << "\tflags=0x" << std::hex << row.message->flags
-                  << std::dec << " kind=" << static_cast<int>(row.message->kind)
-                  << " owner=" << static_cast<int>(row.message->owner);
+            line << '\t' << row.captionId << "\tflags=0x" << std::hex << row.message->flags
+                 << std::dec << " kind=" << static_cast<int>(row.message->kind)
+                 << " owner=" << static_cast<int>(row.message->owner);
         }
-        lines << '\n';
+        lines.push_back(line.str());
     }
-    return lines.str();
+    return lines;
 }
 
 TEST(Texts, EveryRowMatchesTheGoldenListByteForByte) {
     std::ifstream golden(KH_SOURCE_DIR "/tests/unit/texts_golden.txt", std::ios::binary);
     ASSERT_TRUE(golden) << "tests/unit/texts_golden.txt missing";
-    std::stringstream expected;
-    expected << golden.rdbuf();
-    EXPECT_EQ(tableAsGolden(), expected.str());
+    std::vector<std::string> expected;
+    for (std::string line; std::getline(golden, line);) expected.push_back(line);
+    const std::vector<std::string> table = tableAsGolden();
+    for (size_t i = 0; i < std::max(table.size(), expected.size()); ++i) {
+        const std::string ours = i < table.size() ? table[i] : "<no row>";
+        const std::string theirs = i < expected.size() ? expected[i] : "<no line>";
+        EXPECT_EQ(ours, theirs) << "line " << i + 1 << " of texts_golden.txt\n  table:  " << ours
+                                << "\n  golden: " << theirs;
+    }
 }
 
 }  // namespace
