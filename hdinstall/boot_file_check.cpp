@@ -6,18 +6,16 @@
 #include "common/child_process.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "hdinstall/installed_files.h"
 #include "verify/iso_check.h"
 #include "verify/iso_listing.h"
-#include "verify/messages.h"
 #include "verify/stream_check.h"
 
 namespace kh::hd {
 
 namespace {
-
-namespace vmsg = verify::msg;
 
 constexpr const char* kErrorsName = "7z-readback.log";
 // Listing an ISO takes seconds; a 7-Zip that hangs must not.
@@ -78,23 +76,23 @@ bool bootFilesReadBack(DiskState& state, const std::string& isoRootPath) {
     const auto program = toolPath(state.shared, sevenzip::kExeName);
     auto source = program ? extractedMembers(state, *program, isoRootPath) : std::nullopt;
     const auto errors = source ? newToolFile(state.shared, kErrorsName) : std::nullopt;
-    if (!errors) return fail(state, vmsg::kDiskUnverified, "7-Zip");
+    if (!errors) return fail(state, msg::kDiskUnverified, "7-Zip");
     source->errorsPath = *errors;
     source->folder = installed::onDrive(state.systemDrive.letter, "");
 
     state.ui.show(ControlId::kStatusCopy, true);
-    const verify::StreamCheck check =
-        verify::readBackStream(state.shared, *source, ControlId::kStatusCopy, vmsg::kDiskProgress);
+    const verify::StreamCheck check = verify::readBackStream(
+        state.shared, *source, ControlId::kStatusCopy, msg::kDiskCheckProgress);
     state.ui.show(ControlId::kStatusCopy, false);
     switch (check.status) {
         case verify::StreamCheck::Status::kSame:
             return true;
         case verify::StreamCheck::Status::kDiffers:
-            return fail(state, vmsg::kDiskDiffers, check.file);
+            return fail(state, msg::kDiskDiffers, check.file);
         case verify::StreamCheck::Status::kUnverified:
-            return fail(state, vmsg::kDiskUnverified, "7-Zip");
+            return fail(state, msg::kDiskUnverified, "7-Zip");
         case verify::StreamCheck::Status::kStopped:
-            return fail(state, vmsg::kDiskUnverified, "已停止");
+            return fail(state, msg::kDiskUnverified, msg::kCheckStopped);
     }
     return false;
 }

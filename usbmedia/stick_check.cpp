@@ -6,20 +6,19 @@
 
 #include "common/report.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "payloads/catalogue.h"
 #include "platform/gbk_path.h"
 #include "usbmedia/finish.h"
 #include "verify/iso_check.h"
 #include "verify/iso_listing.h"
-#include "verify/messages.h"
 #include "verify/stream_check.h"
 
 namespace kh::usb {
 
 namespace {
 
-namespace vmsg = verify::msg;
 using verify::StreamMember;
 
 constexpr const char* kErrorsName = "7z-readback.log";
@@ -77,7 +76,7 @@ bool writtenFilesReadBack(UsbState& state) {
         const verify::ReadBack back =
             verify::readBackFile(state.sys, onTarget(state, name), payload.bytes, name);
         if (back.status != verify::ReadBack::Status::kSame) {
-            return failWith(state, vmsg::kStickDiffers, name);
+            return failWith(state, msg::kStickDiffers, name);
         }
     }
     return true;
@@ -89,22 +88,22 @@ bool stickReadsBack(UsbState& state) {
     const auto listed = verify::listedFiles(state.session.listing);
     const auto program = toolPath(state.shared, sevenzip::kExeName);
     const auto errors = newToolFile(state.shared, kErrorsName);
-    if (!listed || !program || !errors) return failWith(state, vmsg::kStickUnverified, "7-Zip");
+    if (!listed || !program || !errors) return failWith(state, msg::kStickUnverified, "7-Zip");
     verify::StreamSource source{
         sevenzip::streamAllCommand(*program, state.shared.isoPath), *errors, onTarget(state), {}};
     for (const StreamMember& member : *listed) source.members.push_back(onStick(member));
 
-    const verify::StreamCheck check =
-        verify::readBackStream(state.shared, source, ControlId::kStatusCopy, vmsg::kStickProgress);
+    const verify::StreamCheck check = verify::readBackStream(
+        state.shared, source, ControlId::kStatusCopy, msg::kStickCheckProgress);
     switch (check.status) {
         case verify::StreamCheck::Status::kSame:
             return writtenFilesReadBack(state);
         case verify::StreamCheck::Status::kDiffers:
-            return failWith(state, vmsg::kStickDiffers, check.file);
+            return failWith(state, msg::kStickDiffers, check.file);
         case verify::StreamCheck::Status::kUnverified:
-            return failWith(state, vmsg::kStickUnverified, "7-Zip");
+            return failWith(state, msg::kStickUnverified, "7-Zip");
         case verify::StreamCheck::Status::kStopped:
-            return failWith(state, vmsg::kStickUnverified, "已停止");
+            return failWith(state, msg::kStickUnverified, msg::kCheckStopped);
     }
     return false;
 }

@@ -1,10 +1,10 @@
 #include "verify/iso_check.h"
 
+#include "common/texts.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "verify/checksum_file.h"
 #include "verify/file_hash.h"
-#include "verify/messages.h"
 
 namespace kh::verify {
 
@@ -69,7 +69,7 @@ IsoCheck compareDigest(SharedState& state, const ChecksumLookup& lookup, Control
     const FileHash hash = [&] {
         const ControlsLocked locked(state.ui);
         return hashFile(state.sys, state.isoPath, lookup.algorithm, [&](int percent) {
-            return showCheckProgress(state, status, msg::kIsoProgress, percent);
+            return showCheckProgress(state, status, msg::kIsoCheckProgress, percent);
         });
     }();
     state.ui.show(status, false);
@@ -78,7 +78,7 @@ IsoCheck compareDigest(SharedState& state, const ChecksumLookup& lookup, Control
         case FileHash::Status::kCancelled:
             return IsoCheck::kStopped;
         case FileHash::Status::kUnreadable:
-            return refuse(state, msg::kIsoUnreadable, filledIn(msg::kIsoUnreadable.text, isoName));
+            return refuse(state, msg::kIsoUnreadable, msg::kIsoUnreadable.text);
         case FileHash::Status::kDone:
             break;
     }

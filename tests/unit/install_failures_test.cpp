@@ -10,7 +10,6 @@
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/unit/install_machine.h"
-#include "verify/messages.h"
 
 namespace kh {
 namespace {
@@ -292,7 +291,7 @@ TEST(HdFaultSweep, InstallNeverCongratulatesAfterAFailureNorLosesAFile) {
                 EXPECT_FALSE(failureShown);
                 EXPECT_EQ(m.file(test::kBootIni), after);
             } else if (box.caption != kMoveCaption &&
-                       box.caption != std::string(verify::msg::kChecksumCaption)) {
+                       box.caption != std::string(msg::kChecksumCaption)) {
                 failureShown = true;
             }
         }

@@ -12,7 +12,6 @@
 #include "platform/winconst.h"
 #include "tests/unit/install_machine.h"
 #include "verify/digest.h"
-#include "verify/messages.h"
 
 namespace kh {
 namespace {
@@ -232,9 +231,9 @@ TEST(HdInstall, TheIsoIsCheckedBeforeTheMoveQuestion) {
         Message message;  // the first box
         std::string text;
     } cases[] = {
-        {"a match", match, false, hd::msg::kMoveQuestion,
+        {"a match", match, false, msg::kMoveQuestion,
          "是否同意移动文件D:\\iso\\live.iso 到 D:\\live.iso"},
-        {"a mismatch", std::string(32, 'a') + "  live.iso", false, verify::msg::kIsoMismatch,
+        {"a mismatch", std::string(32, 'a') + "  live.iso", false, msg::kIsoMismatch,
          "ISO文件校验失败（live.iso，live.iso.md5），文件可能已损坏，请重新下载。"},
         {"Exit during the check", match, true, {}, ""},
     };
@@ -254,7 +253,7 @@ TEST(HdInstall, TheIsoIsCheckedBeforeTheMoveQuestion) {
         } else {
             test::expectBox(m.ui, 0, c.message, c.text);
         }
-        const bool refused = c.message.text == verify::msg::kIsoMismatch.text;
+        const bool refused = c.message.text == msg::kIsoMismatch.text;
         EXPECT_EQ(m.ui.control(ControlId::kOk).enabled, refused);
         EXPECT_EQ(m.file(test::kBootIni), bootIni);
         EXPECT_TRUE(m.exists(test::kIsoInFolder));

@@ -23,7 +23,6 @@
 #include "tests/support/sim_loop.h"
 #include "usbmedia/usbmedia.h"
 #include "verify/digest.h"
-#include "verify/messages.h"
 
 namespace kh {
 namespace {
@@ -268,7 +267,6 @@ std::string startedChildren(const UsbRig& rig) {
 // and the window as they were, a checksum file that cannot be trusted is the
 // user's call, and Exit or the close box during the check stops it at once.
 TEST(UsbChecks, TheIsoIsCheckedBeforeTheFormatQuestion) {
-    namespace vm = verify::msg;
     const std::string zeros =
         verify::hexDigest(verify::HashAlgorithm::kSha256, std::string(1000000, '\0'));
     const std::string ones(64, '1');
@@ -286,7 +284,7 @@ TEST(UsbChecks, TheIsoIsCheckedBeforeTheFormatQuestion) {
          ones + " *LIVE.ISO\n",
          {},
          nullptr,
-         &vm::kIsoMismatch,
+         &m::kIsoMismatch,
          "ISO文件校验失败（live.iso，SHA256SUMS），文件可能已损坏，请重新下载。"},
         {"malformed, going on",
          "123  live.iso\n",
@@ -297,7 +295,7 @@ TEST(UsbChecks, TheIsoIsCheckedBeforeTheFormatQuestion) {
          "123  live.iso\n",
          {win::kIdNo},
          nullptr,
-         &vm::kChecksumMalformed,
+         &m::kChecksumMalformed,
          "校验文件（SHA256SUMS）内容有误，不能校验ISO文件（live.iso）。是否不校验继续？"},
         {"Exit during the check",
          zeros + "  live.iso\n",
@@ -401,14 +399,14 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         // The stick is never called good unless it was read back to the end.
         {"the read-back's 7-Zip fails", win::kIdNo,
          [](UsbRig& rig) { rig.children["7z.exe x -so"].exitCode = 2; },
-         "list extract install readback", verify::msg::kStickUnverified,
+         "list extract install readback", msg::kStickUnverified,
          "U盘校验未能完成（7-Zip），无法确认U盘上的文件完好。"},
         {"the close box during the read-back", win::kIdNo, closeDuringReadBack,
-         "list extract install readback", verify::msg::kStickUnverified,
+         "list extract install readback", msg::kStickUnverified,
          "U盘校验未能完成（已停止），无法确认U盘上的文件完好。"},
         {"a written module reads back changed", win::kIdNo,
          [](UsbRig& rig) { rig.sys.corruptWrites("G:\\syslinux\\libutil.c32"); },
-         "list extract install readback", verify::msg::kStickDiffers,
+         "list extract install readback", msg::kStickDiffers,
          "U盘校验失败：syslinux\\libutil.c32，U盘可能已损坏或容量不实。"},
     };
     for (const auto& c : cases) {
