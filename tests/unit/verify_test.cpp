@@ -13,6 +13,7 @@
 #include "verify/checksum_file.h"
 #include "verify/digest.h"
 #include "verify/file_hash.h"
+#include "verify/iso_listing.h"
 #include "verify/readback.h"
 
 namespace kh::verify {
@@ -220,9 +221,11 @@ TEST(ChecksumFile, FolderOfTheIso) {
 TEST(ReadBack, StreamAgainstTheDrive) {
     using Status = ReadBack::Status;
     const std::string big = patterned(1536 * 1024);  // more than one read of the drive
-    const std::vector<StreamMember> kMembers = {
-        {"a.txt", 5}, {"empty", 0}, {"d\\big", big.size()}, {"z", 3}};
-    const std::string kStream = "hello" + big + "xyz";
+    // "k" was copied to "k2" as well; what "s" held was replaced by the program.
+    const std::vector<StreamMember> kMembers = {{"a.txt", 5},           {"empty", 0},
+                                                {"d\\big", big.size()}, {"z", 3},
+                                                {"k", 3, {"k2"}},       {"s", 4, {}, false}};
+    const std::string kStream = "hello" + big + "xyzkkkSSSS";
     const std::string bigChanged = big.substr(0, big.size() - 1) + "!";
     const struct {
         const char* what;
@@ -236,6 +239,7 @@ TEST(ReadBack, StreamAgainstTheDrive) {
         {"a file shorter", {{"z", "xy"}}, kStream, {Status::kDiffers, "z"}},
         {"an empty file not empty", {{"empty", "x"}}, kStream, {Status::kDiffers, "empty"}},
         {"a file missing", {{"z", "-"}}, kStream, {Status::kUnreadable, "z"}},
+        {"a copy changed", {{"k2", "kkx"}}, kStream, {Status::kDiffers, "k2"}},
         {"the stream short", {}, kStream.substr(0, 20), {Status::kStreamShort, "d\\big"}},
         {"the stream long", {}, kStream + "!", {Status::kStreamLong, ""}},
     };
@@ -244,7 +248,13 @@ TEST(ReadBack, StreamAgainstTheDrive) {
             sim::SimSystem sys;
             sys.mapDrive('G');
             auto files = c.changed;
-            files.insert({{"a.txt", "hello"}, {"empty", ""}, {"d\\big", big}, {"z", "xyz"}});
+            files.insert({{"a.txt", "hello"},
+                          {"empty", ""},
+                          {"d\\big", big},
+                          {"z", "xyz"},
+                          {"k", "kkk"},
+                          {"k2", "kkk"},
+                          {"s", "new"}});
             for (const auto& [name, bytes] : files) {
                 if (bytes != "-") sys.writeHostFile("G:\\" + name, bytes);
             }
@@ -260,6 +270,41 @@ TEST(ReadBack, StreamAgainstTheDrive) {
             EXPECT_EQ(result.status, c.expected.status) << c.what << ", pieces of " << piece;
             EXPECT_EQ(result.file, c.expected.file) << c.what;
         }
+    }
+}
+
+// Past the cache the simulated Windows fails what Windows fails: a buffer or a
+// size that is not a whole number of sectors.
+TEST(ReadBack, PastTheCacheOnlyWholeAlignedSectors) {
+    sim::SimSystem sys;
+    sys.mapDrive('G');
+    sys.writeHostFile("G:\\f", std::string(1000, 'f'));
+    SectorBuffer buffer(4096);
+    const auto read = [&](char* into, size_t size) {
+        return sys.openForReading("G:\\f", ReadCache::kBypass)->read(into, size);
+    };
+    EXPECT_EQ(read(buffer.data(), 1024), 1000u);
+    EXPECT_FALSE(read(buffer.data() + 1, 1024));
+    EXPECT_FALSE(read(buffer.data(), 1000));
+    EXPECT_EQ(sys.openForReading("G:\\f", ReadCache::kUse)->read(buffer.data() + 1, 1000), 1000u);
+}
+
+// 7-Zip's technical listing: the files in order, without folders and the
+// El Torito images; a file without a size is no listing to trust.
+TEST(ReadBack, FilesOfTheListing) {
+    const std::string head = "Path = x.iso\r\nType = Iso\r\n\r\n----------\r\n";
+    const std::string items =
+        "Path = isolinux\r\nFolder = +\r\nSize = \r\n\r\nPath = isolinux\\a\r\nFolder = "
+        "-\r\nSize = 12\r\n\r\nPath = [BOOT]\\Boot-NoEmul.img\r\nSize = 2048\r\n\r\n"
+        "Path = z\nSize = 0\n";
+    const auto files = listedFiles(head + items);
+    ASSERT_TRUE(files);
+    ASSERT_EQ(files->size(), 2u);
+    EXPECT_EQ((*files)[0].name + "=" + std::to_string((*files)[0].size), "isolinux\\a=12");
+    EXPECT_EQ((*files)[1].name + "=" + std::to_string((*files)[1].size), "z=0");
+    for (const std::string& broken :
+         {std::string(), head, head + "Path = a\r\nSize = x\r\n", head + "Path = a\r\n"}) {
+        EXPECT_FALSE(listedFiles(broken)) << broken;
     }
 }
 

@@ -43,7 +43,23 @@ for file in isolinux/{vmlinuz0,initrd4disk.img,initrd0.img} LiveOS/squashfs.img;
     head -c 9000 /dev/urandom | install -D /dev/stdin "$tree/$file"
 done
 xorriso -as mkisofs -J -R -V LIVE -o "$WORK/live.iso" "$tree" >/dev/null 2>&1 || fail "xorriso"
-cp "$WORK/live.iso" "$d/iso 镜像/live.iso"
+# A damaged download: the ISO one byte off the SHA256SUMS beside it is refused before the move
+# question with nothing changed; the same check then passes the ISO as it was.
+damaged="$d/iso 镜像/live.iso"
+cp "$WORK/live.iso" "$damaged"
+(cd "${damaged%/*}" && sha256sum live.iso >SHA256SUMS) || fail "no SHA256SUMS"
+printf '\001' | dd of="$damaged" bs=1 seek=$(($(stat -c %s "$damaged") - 1)) conv=notrunc 2>/dev/null
+start_app
+gh settext 103 'D:\iso 镜像\live.iso' >/dev/null || fail "ISO path not typed"
+gh click 105 >/dev/null || fail "OK not clickable"
+mismatch=${KH_TEXT_kIsoMismatch/\%1/live.iso}
+expect_box "the damaged ISO" "$KH_TEXT_kError" "${mismatch/\%2/SHA256SUMS}"
+gh click 102 >/dev/null || fail "Exit not clickable"
+expect_exit "the damaged ISO: exit code"
+[ -e "$damaged" ] && [ ! -e "$d/live.iso" ] && [ ! -e "$c/grldr" ] &&
+    [ "$(cat "$c/boot.ini")" == "$BOOT_INI" ] && pass "the damaged ISO: nothing changed" ||
+    fail "the damaged ISO changed something"
+cp "$WORK/live.iso" "$damaged"
 
 plant_users_tools
 start_app

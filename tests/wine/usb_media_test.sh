@@ -26,6 +26,21 @@ head -c 150000000 /dev/urandom >"$tree/LiveOS/squashfs.img"
 xorriso -as mkisofs -J -R -V LIVE -b isolinux/isolinux.bin -c isolinux/boot.cat -no-emul-boot \
     -boot-load-size 4 -boot-info-table -o "$iso" "$tree" >/dev/null 2>&1 || fail "xorriso failed"
 
+# A damaged download: the ISO one byte off the SHA256SUMS beside it is refused before the format
+# question, G: untouched; the same check then passes the ISO as it was.
+(cd "${iso%/*}" && sha256sum live.iso >SHA256SUMS) || fail "no SHA256SUMS"
+cp "$iso" "$WORK/good.iso"
+printf '\001' | dd of="$iso" bs=1 seek=$(($(stat -c %s "$iso") - 1)) conv=notrunc 2>/dev/null
+start_app "$EXE_DIR/KorvaneHelper.exe"
+gh settext 103 "$(kh_windows_path "$iso")" >/dev/null || fail "ISO path not typed"
+gh click 101 >/dev/null && gh click 105 >/dev/null || fail "USB radio or OK not clickable"
+mismatch=${KH_TEXT_kIsoMismatch/\%1/live.iso}
+expect_box "the damaged ISO" "$KH_TEXT_kError" "${mismatch/\%2/SHA256SUMS}"
+gh click 102 >/dev/null || fail "Exit not clickable"
+expect_exit "the damaged ISO: exit code"
+expect "the damaged ISO: G: untouched" "$(ls -A "$usb" | grep -v '^\.windows-')" ""
+mv "$WORK/good.iso" "$iso"
+
 plant_users_tools
 start_app "$EXE_DIR/KorvaneHelper.exe"
 gh settext 103 "$(kh_windows_path "$iso")" >/dev/null || fail "ISO path not typed"
