@@ -41,6 +41,9 @@ endif()
 # The ISO check's hashing speed, for comparing with sha256sum on the same file.
 add_executable(kh_hashbench ${PROJECT_SOURCE_DIR}/verify/tools/hashbench.cpp)
 target_link_libraries(kh_hashbench PRIVATE kh_verify)
+# make bench: the read-back of an extracted ISO against the ISO's bytes.
+add_executable(kh_readbench ${PROJECT_SOURCE_DIR}/verify/tools/readbench.cpp)
+target_link_libraries(kh_readbench PRIVATE kh_verify kh_sim)
 
 gtest_discover_tests(kh_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 
