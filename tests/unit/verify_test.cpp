@@ -292,18 +292,16 @@ TEST(ReadBack, PastTheCacheOnlyWholeAlignedSectors) {
 // 7-Zip's technical listing: the files in order, without folders and the
 // El Torito images; a file without a size is no listing to trust.
 TEST(ReadBack, FilesOfTheListing) {
-    const std::string head = "Path = x.iso\r\nType = Iso\r\n\r\n----------\r\n";
-    const std::string items =
-        "Path = isolinux\r\nFolder = +\r\nSize = \r\n\r\nPath = isolinux\\a\r\nFolder = "
-        "-\r\nSize = 12\r\n\r\nPath = [BOOT]\\Boot-NoEmul.img\r\nSize = 2048\r\n\r\n"
-        "Path = z\nSize = 0\n";
-    const auto files = listedFiles(head + items);
+    const std::string head = "Path = x.iso\r\n\r\n----------\r\n";
+    const auto files =
+        listedFiles(head +
+                    "Path = d\r\nFolder = +\r\nSize = \r\n\r\nPath = d\\a\r\n"
+                    "Size = 12\r\n\r\nPath = [BOOT]\\b.img\r\nSize = 2\nPath = z\nSize = 0\n");
     ASSERT_TRUE(files);
     ASSERT_EQ(files->size(), 2u);
-    EXPECT_EQ((*files)[0].name + "=" + std::to_string((*files)[0].size), "isolinux\\a=12");
-    EXPECT_EQ((*files)[1].name + "=" + std::to_string((*files)[1].size), "z=0");
-    for (const std::string& broken :
-         {std::string(), head, head + "Path = a\r\nSize = x\r\n", head + "Path = a\r\n"}) {
+    EXPECT_EQ((*files)[0].name + std::to_string((*files)[0].size), "d\\a12");
+    EXPECT_EQ((*files)[1].name + std::to_string((*files)[1].size), "z0");
+    for (const std::string& broken : {std::string(), head, head + "Path = a\nSize = x\n"}) {
         EXPECT_FALSE(listedFiles(broken)) << broken;
     }
 }
