@@ -106,6 +106,32 @@ class SimReader : public ReadableFile {
     size_t sectorBytes_;
 };
 
+// The child's standard output: all of it there at once, in pieces as large as
+// asked; its end comes with the child's.
+class SimOutput : public ChildOutput {
+  public:
+    SimOutput(SimSystem& system, ProcessHandle process, std::string bytes)
+        : system_(system), process_(process), bytes_(std::move(bytes)) {}
+    OutputRead read(char* buffer, size_t capacity, uint32_t milliseconds) override {
+        if (system_.shouldFail(Op::kReadOutput)) return {OutputRead::Status::kFailed};
+        if (at_ < bytes_.size()) {
+            const size_t n = std::min(capacity, bytes_.size() - at_);
+            bytes_.copy(buffer, n, at_);
+            at_ += n;
+            return {OutputRead::Status::kBytes, n};
+        }
+        if (!system_.processRunning(process_)) return {OutputRead::Status::kEnded};
+        system_.advance(milliseconds);
+        return {OutputRead::Status::kNone};
+    }
+
+  private:
+    SimSystem& system_;
+    ProcessHandle process_;
+    std::string bytes_;
+    size_t at_ = 0;
+};
+
 }  // namespace
 
 SimSystem::SimSystem() {
@@ -358,14 +384,10 @@ std::unique_ptr<ReadableFile> SimSystem::openForReading(const std::string& path,
     if (shouldFail(Op::kOpenForReading, path) || !fs::is_regular_file(hostPath(path))) {
         return nullptr;
     }
-    const char drive = driveOf(resolveAliases(path));
-    size_t sectorBytes = 0;
-    if (cache == ReadCache::kBypass) {
-        const auto it = volumes_.find(drive);
-        const bool known = it != volumes_.end() && it->second.freeSpace;
-        sectorBytes = known ? it->second.freeSpace->bytesPerSector : 512;
-    }
-    auto file = std::make_unique<SimReader>(*this, hostPath(path), drive, sectorBytes);
+    // The sectors of the drives the program reads past the cache: 512 bytes.
+    const size_t sectorBytes = cache == ReadCache::kBypass ? 512 : 0;
+    auto file = std::make_unique<SimReader>(*this, hostPath(path), driveOf(resolveAliases(path)),
+                                            sectorBytes);
     if (!file->isOpen()) return nullptr;
     return file;
 }
@@ -498,36 +520,6 @@ ProcessHandle SimSystem::startProcess(const ProcessLaunch& launch) {
     settle();
     return handle;
 }
-
-namespace {
-
-// The child's standard output: all of it there at once, in pieces as large as
-// asked; its end comes with the child's.
-class SimOutput : public ChildOutput {
-  public:
-    SimOutput(SimSystem& system, ProcessHandle process, std::string bytes)
-        : system_(system), process_(process), bytes_(std::move(bytes)) {}
-    OutputRead read(char* buffer, size_t capacity, uint32_t milliseconds) override {
-        if (system_.shouldFail(Op::kReadOutput)) return {OutputRead::Status::kFailed};
-        if (at_ < bytes_.size()) {
-            const size_t n = std::min(capacity, bytes_.size() - at_);
-            bytes_.copy(buffer, n, at_);
-            at_ += n;
-            return {OutputRead::Status::kBytes, n};
-        }
-        if (!system_.processRunning(process_)) return {OutputRead::Status::kEnded};
-        system_.advance(milliseconds);
-        return {OutputRead::Status::kNone};
-    }
-
-  private:
-    SimSystem& system_;
-    ProcessHandle process_;
-    std::string bytes_;
-    size_t at_ = 0;
-};
-
-}  // namespace
 
 StreamingChild SimSystem::startStreaming(const ProcessLaunch& launch) {
     const ProcessHandle process = startProcess(launch);

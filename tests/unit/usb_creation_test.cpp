@@ -109,14 +109,13 @@ struct UsbRig : test::SimEnv {
             const size_t nameEnd = command.find(command[0] == '"' ? "\" " : " ");
             std::string byName = command.substr(0, nameEnd);
             byName = fileNameOf(byName) + command.substr(nameEnd + (command[0] == '"'));
-            // The longest prefix that fits: "7z.exe x -so" before "7z.exe x".
-            const std::string* found = nullptr;
-            for (const auto& entry : children) {
-                if (byName.rfind(entry.first, 0) == 0) found = &entry.first;
+            // From the back, so that "7z.exe x -so" is met before "7z.exe x".
+            for (auto it = children.rbegin(); it != children.rend(); ++it) {
+                if (byName.rfind(it->first, 0) != 0) continue;
+                startedAt[it->first] = sys.now();
+                return it->second;
             }
-            if (!found) return sim::SimProcess{true, 0, 0, "", nullptr};
-            startedAt[*found] = sys.now();
-            return children.at(*found);
+            return sim::SimProcess{true, 0, 0, "", nullptr};
         };
 
         app::onCreate(state);
