@@ -35,7 +35,9 @@ ChildCommand streamFilesCommand(const std::string& program, const std::string& i
 }
 
 ChildCommand listCommand(const std::string& program, const std::string& isoPath) {
-    return withArguments(program, {"l", "-slt", isoPath});
+    // Names in the ANSI code page, as the program opens files by them (the
+    // console's OEM page differs outside the Chinese one).
+    return withArguments(program, {"l", "-slt", "-sccWIN", isoPath});
 }
 
 std::optional<uint64_t> largestListedSize(const std::string& listing) {

@@ -45,7 +45,8 @@ ChildCommand streamAllCommand(const std::string& program, const std::string& iso
 ChildCommand streamFilesCommand(const std::string& program, const std::string& isoPath,
                                 const std::vector<std::string>& names);
 
-// "l -slt": the technical listing of the ISO, one "Size = " line per item.
+// "l -slt": the technical listing of the ISO, one "Size = " line per item, its
+// names in the ANSI code page.
 ChildCommand listCommand(const std::string& program, const std::string& isoPath);
 
 // The largest "Size = " of a technical listing; nothing when the listing

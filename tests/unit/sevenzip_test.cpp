@@ -36,7 +36,7 @@ TEST(SevenZip, CommandLinesNameTheDriveRootUnquotedAndTheIsoQuoted) {
     EXPECT_EQ(sevenzip::extractAllCommand(exe, "D:\\my iso.iso", 'G').commandLine,
               "C:\\T\\7z.exe x -y -bsp1 -oG:\\ \"D:\\my iso.iso\" -x![BOOT]");
     EXPECT_EQ(sevenzip::listCommand(exe, "D:\\my iso.iso").commandLine,
-              "C:\\T\\7z.exe l -slt \"D:\\my iso.iso\"");
+              "C:\\T\\7z.exe l -slt -sccWIN \"D:\\my iso.iso\"");
 }
 
 TEST(SevenZip, ListingSizesIgnoreThePackedAndPhysicalSizes) {
