@@ -29,8 +29,9 @@ std::string patterned(size_t size) {
     return bytes;
 }
 
-// RFC 1321's suite and FIPS 180's examples, each hashed in one piece and in
-// pieces of every size from 1 to 130 bytes, which cross every block boundary.
+// RFC 1321's and FIPS 180's examples (empty, one block, padding into a second
+// block, several blocks), each hashed in one piece and in pieces of every size
+// from 1 to 130 bytes, which cross every block boundary.
 TEST(Digest, PublishedVectorsWholeAndInPieces) {
     const std::string million(1000000, 'a');
     const std::string twoBlocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
@@ -42,10 +43,7 @@ TEST(Digest, PublishedVectorsWholeAndInPieces) {
         const char* digest;
     } kCases[] = {
         {kMd5, "", "d41d8cd98f00b204e9800998ecf8427e"},
-        {kMd5, "a", "0cc175b9c0f1b6a831c399e269772661"},
         {kMd5, "abc", "900150983cd24fb0d6963f7d28e17f72"},
-        {kMd5, "message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-        {kMd5, "abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
         {kMd5, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
          "d174ab98d277d9f5a5611c2c9f419d9f"},
         {kMd5, eightTimes1To0, "57edf4a22be3c955ac49da2e2107b67a"},
