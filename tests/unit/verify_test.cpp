@@ -140,7 +140,9 @@ TEST(ChecksumFile, LinesAboutTheIso) {
         {"GNU text mode", kA + "  live.iso\n", Digests{{kSha256, kA}}},
         {"GNU binary mode, other case", kA + " *LIVE.ISO\n", Digests{{kSha256, kA}}},
         {"BSD form", "SHA256 (live.iso) = " + kA, Digests{{kSha256, kA}}},
-        {"BSD form without blanks", "SHA256(live.iso)= " + kA, Digests{{kSha256, kA}}},
+        {"BSD form without blanks", "SHA256(live.iso)=" + kA, Digests{{kSha256, kA}}},
+        {"one blank", kA + " live.iso", Digests{{kSha256, kA}}},
+        {"SHA-1", "SHA1 (live.iso) = " + kA.substr(24), Digests{{kSha1, kA.substr(24)}}},
         {"mark, CR LF, ./, capitals",
          "\xEF\xBB\xBF# sums\r\n" + kB + "  x.iso\r\n" + kCapitalA + "  ./live.iso\r\n",
          Digests{{kSha256, kA}}},
@@ -219,8 +221,8 @@ TEST(ReadBack, StreamAgainstTheDrive) {
     using Status = ReadBack::Status;
     const std::string big = patterned(1536 * 1024);  // more than one read of the drive
     const std::vector<StreamMember> kMembers = {
-        {"a.txt", 5}, {"empty", 0}, {"d\\big", big.size()}, {"z", 3}};
-    const std::string kStream = "hello" + big + "xyz";
+        {"a.txt", 5}, {"1", 1}, {"empty", 0}, {"d\\big", big.size()}, {"z", 3}};
+    const std::string kStream = "hello1" + big + "xyz";
     const std::string bigChanged = big.substr(0, big.size() - 1) + "!";
     const struct {
         const char* what;
@@ -242,7 +244,8 @@ TEST(ReadBack, StreamAgainstTheDrive) {
             sim::SimSystem sys;
             sys.mapDrive('G');
             auto files = c.changed;
-            files.insert({{"a.txt", "hello"}, {"empty", ""}, {"d\\big", big}, {"z", "xyz"}});
+            files.insert(
+                {{"a.txt", "hello"}, {"1", "1"}, {"empty", ""}, {"d\\big", big}, {"z", "xyz"}});
             for (const auto& [name, bytes] : files) {
                 if (bytes != "-") sys.writeHostFile("G:\\" + name, bytes);
             }
