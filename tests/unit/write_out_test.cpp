@@ -59,6 +59,16 @@ TEST(PayloadWriteOut, EachFailingStepShowsItsBoxAndLeavesNoFile) {
     }
 }
 
+// A tools folder that cannot be made fails as the file's creation does.
+TEST(PayloadWriteOut, AToolWithoutItsFolderFailsAsItsCreation) {
+    SimEnv env;
+    env.sys.setResource(kSevenZipExe, "data");
+    env.sys.failOpFrom(1, sim::Op::kCreateDirectory);
+    EXPECT_EQ(writeTool(env.state.shared, kSevenZipExeTool, msg::kHdSevenZipExe),
+              WriteOutcome::kCreateFailed);
+    test::expectOnlyFailureBox(env, msg::kHdSevenZipExe.createFailed);
+}
+
 // The SYSLINUX modules and syslinux.cfg: a text of its own per step, each
 // naming the file.
 TEST(PayloadWriteOut, FurtherFilesNameThemselvesInEveryBox) {
@@ -71,7 +81,8 @@ TEST(PayloadWriteOut, FurtherFilesNameThemselvesInEveryBox) {
         ASSERT_EQ(env.ui.boxes().size(), 1u);
         const std::string text = env.ui.boxes()[0].text;
         EXPECT_NE(text.find("libutil.c32"), std::string::npos);
-        EXPECT_EQ(text.find('%'), std::string::npos);
+        EXPECT_EQ(text.size(), std::string((msg::kResourceFile.*step.message).text).size() - 2 +
+                                   std::string("libutil.c32").size());
         test::expectOnlyFailureBox(
             env, {text.c_str(), msg::kError, win::kMbIconError, MessageKind::kFailure});
         texts.insert(text);
