@@ -144,7 +144,7 @@ TEST(ChecksumFile, LinesAboutTheIso) {
         {"one blank", kA + " live.iso", Digests{{kSha256, kA}}},
         {"SHA-1", "SHA1 (live.iso) = " + kA.substr(24), Digests{{kSha1, kA.substr(24)}}},
         {"mark, CR LF, ./, capitals",
-         "\xEF\xBB\xBF# sums\r\n" + kB + "  x.iso\r\n" + kCapitalA + "  ./live.iso\r\n",
+         "\xEF\xBB\xBF" + kCapitalA + "  ./live.iso\r\n# sums\r\n" + kB + "  x.iso\r\n",
          Digests{{kSha256, kA}}},
         {"other files only, garbage about them", kA + "  other.iso\nzz  x.iso\nnonsense\n",
          Digests{}},
