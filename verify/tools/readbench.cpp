@@ -101,6 +101,7 @@ int main(int argc, char** argv) {
     std::FILE* stream = std::fopen(fifo.c_str(), "rb");
     fs::remove(fifo);
     if (!stream) return 1;
+    fcntl(fileno(stream), F_SETPIPE_SZ, 1024 * 1024);  // as large as the program's pipe
 
     FolderSystem system(argv[2]);
     kh::verify::ReadBackComparer comparer(system, "R:", members);
