@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "common/child_process.h"
-#include "common/report.h"
 #include "common/sevenzip.h"
 #include "common/texts.h"
 #include "common/tool_files.h"
@@ -65,18 +64,17 @@ std::optional<verify::StreamSource> extractedMembers(DiskState& state, const std
     return source;
 }
 
-bool fail(DiskState& state, const Message& message, const std::string& detail) {
-    show(state.shared, message, verify::filledIn(message.text, detail));
-    return false;
+ReadBackFailure failure(const Message& message, const std::string& detail) {
+    return {message, verify::filledIn(message.text, detail)};
 }
 
 }  // namespace
 
-bool bootFilesReadBack(DiskState& state, const std::string& isoRootPath) {
+std::optional<ReadBackFailure> bootFilesReadBack(DiskState& state, const std::string& isoRootPath) {
     const auto program = toolPath(state.shared, sevenzip::kExeName);
     auto source = program ? extractedMembers(state, *program, isoRootPath) : std::nullopt;
     const auto errors = source ? newToolFile(state.shared, kErrorsName) : std::nullopt;
-    if (!errors) return fail(state, msg::kDiskUnverified, "7-Zip");
+    if (!errors) return failure(msg::kDiskUnverified, "7-Zip");
     source->errorsPath = *errors;
     source->folder = installed::onDrive(state.systemDrive.letter, "");
 
@@ -86,15 +84,15 @@ bool bootFilesReadBack(DiskState& state, const std::string& isoRootPath) {
     state.ui.show(ControlId::kStatusCopy, false);
     switch (check.status) {
         case verify::StreamCheck::Status::kSame:
-            return true;
+            return std::nullopt;
         case verify::StreamCheck::Status::kDiffers:
-            return fail(state, msg::kDiskDiffers, check.file);
+            return failure(msg::kDiskDiffers, check.file);
         case verify::StreamCheck::Status::kUnverified:
-            return fail(state, msg::kDiskUnverified, "7-Zip");
+            break;
         case verify::StreamCheck::Status::kStopped:
-            return fail(state, msg::kDiskUnverified, msg::kCheckStopped);
+            return failure(msg::kDiskUnverified, msg::kCheckStopped);
     }
-    return false;
+    return failure(msg::kDiskUnverified, "7-Zip");
 }
 
 }  // namespace kh::hd

@@ -3,15 +3,23 @@
 // boot a damaged kernel would fail where the user can no longer ask why.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "common/texts.h"
 #include "hdinstall/disk_state.h"
 
 namespace kh::hd {
 
-// True when both files read back as in the ISO at `isoRootPath`. Otherwise
-// the file that differs, or why the check could not be made, is shown as a
-// failure (the end is requested) and false returned.
-bool bootFilesReadBack(DiskState& state, const std::string& isoRootPath);
+// Why the files are not known to hold what the ISO holds: the failure to show
+// (after whatever is undone).
+struct ReadBackFailure {
+    Message message;
+    std::string text;
+};
+
+// Nothing when both files read back as in the ISO at `isoRootPath`; otherwise
+// the file that differs, or why the check could not be made.
+std::optional<ReadBackFailure> bootFilesReadBack(DiskState& state, const std::string& isoRootPath);
 
 }  // namespace kh::hd

@@ -63,8 +63,13 @@ bool extractBootFile(DiskState& state, const std::string& isoRootPath, const Boo
 }  // namespace
 
 bool extractBootFiles(DiskState& state, const std::string& isoRootPath) {
-    return extractBootFile(state, isoRootPath, kKernel) &&
-           extractBootFile(state, isoRootPath, kInitrd) && bootFilesReadBack(state, isoRootPath);
+    if (!extractBootFile(state, isoRootPath, kKernel) ||
+        !extractBootFile(state, isoRootPath, kInitrd)) {
+        return false;
+    }
+    const auto failure = bootFilesReadBack(state, isoRootPath);
+    if (failure) show(state.shared, failure->message, failure->text);
+    return !failure;
 }
 
 }  // namespace kh::hd
