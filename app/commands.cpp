@@ -1,6 +1,8 @@
 #include "app/commands.h"
 
 #include <cctype>
+#include <optional>
+#include <string>
 
 #include "app/messages.h"
 #include "common/report.h"
@@ -92,21 +94,41 @@ void onOk(AppState& state) {
 
 }  // namespace
 
+namespace {
+
+// The typed path as the file it must name: absolute on a drive letter,
+// normalised by the system, and a regular file on a disk; the refusal
+// otherwise. Nothing is changed on the way.
+const Message* checkTypedPath(SystemServices& sys, const std::string& typed, std::string* isoPath) {
+    if (typed.empty()) return &msg::kChooseIsoFirst;
+    // No folder or device is ever meant by these; a pattern would be matched
+    // by the existence test and the ISO looked for under its literal name.
+    if (holdsCharacterOf(typed, "*?<>|\"")) return &msg::kIsoPathWildcard;
+    const std::string path = withBackslashes(typed);
+    // A relative path would be taken from the current folder, and the ISO
+    // moved to the root of whatever drive that is.
+    if (!isAbsoluteLocalPath(path)) return &msg::kIsoPathNotAbsolute;
+    const std::optional<std::string> full = sys.fullPathName(path);
+    if (!full || !isAbsoluteLocalPath(*full)) return &msg::kIsoPathNotAbsolute;
+    const FileKind kind = sys.fileKind(*full);
+    if (kind == FileKind::kDevice) return &msg::kIsoPathDevice;
+    const std::optional<uint32_t> attributes = sys.fileAttributes(*full);
+    if (attributes && (*attributes & win::kAttrDirectory)) return &msg::kIsoPathFolder;
+    if (!attributes || kind != FileKind::kDisk) return &msg::kIsoPathMissing;
+    *isoPath = *full;
+    return nullptr;
+}
+
+}  // namespace
+
 bool checkIsoChosen(AppState& state) {
+    std::string isoPath;
     const std::string typed = state.shared.ui.text(ControlId::kIsoPath);
-    const Message* refusal = nullptr;
-    if (typed.empty()) {
-        refusal = &msg::kChooseIsoFirst;
-    } else if (!isAbsoluteLocalPath(typed)) {
-        // A relative path would be taken from the current folder, and the ISO
-        // moved to the root of whatever drive that is.
-        refusal = &msg::kIsoPathNotAbsolute;
-    }
-    if (refusal) {
+    if (const Message* refusal = checkTypedPath(state.shared.sys, typed, &isoPath)) {
         show(state.shared, *refusal);
         return false;
     }
-    state.shared.isoPath = typed;
+    state.shared.isoPath = isoPath;
     return true;
 }
 

@@ -12,6 +12,12 @@ inline constexpr Message kChooseIsoFirst = refusal("请先选择ISO文件！");
 inline constexpr Message kWrongIsoFile = refusal(" 请选择正确的ISO文件 !");
 inline constexpr Message kIsoPathNotAbsolute =
     refusal("请输入ISO文件的完整路径，例如 D:\\live.iso");
+inline constexpr Message kIsoPathWildcard =
+    refusal("ISO文件路径中不能有通配符或 < > | \" 等字符，请输入一个文件的完整路径");
+inline constexpr Message kIsoPathFolder = refusal("输入的路径是一个文件夹，请选择ISO文件");
+inline constexpr Message kIsoPathDevice =
+    refusal("输入的路径是一个设备名，不是ISO文件，请重新选择");
+inline constexpr Message kIsoPathMissing = refusal("找不到输入的ISO文件，请检查路径");
 inline constexpr Message kInternalError = {"程序内部错误，即将退出", kh::msg::kError,
                                            win::kMbIconError, MessageKind::kFailure};
 

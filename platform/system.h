@@ -86,6 +86,10 @@ enum class ReplaceResult { kReplaced, kTargetInUse, kFailed };
 
 enum class FileRemoval { kDeleted, kAbsent, kFailed };
 
+// What GetFileType says of a path opened for nothing but a look: a file on a
+// disk, a device (con, nul, com1, also as "con.iso"), or nothing that opens.
+enum class FileKind { kNone, kDisk, kDevice };
+
 using ProcessHandle = uintptr_t;  // 0 is no process
 
 // What a child that was run to completion printed on its standard output.
@@ -106,6 +110,12 @@ class SystemServices {
     // Files.
     virtual bool fileExists(const std::string& path) = 0;  // a file or folder
     virtual std::optional<uint64_t> fileSize(const std::string& path) = 0;
+    // GetFileAttributesA; nothing when the path leads nowhere.
+    virtual std::optional<uint32_t> fileAttributes(const std::string& path) = 0;
+    // GetFullPathNameA: the absolute form of a typed path ('/' read as '\',
+    // "." and ".." resolved against the current folder); nothing on failure.
+    virtual std::optional<std::string> fullPathName(const std::string& path) = 0;
+    virtual FileKind fileKind(const std::string& path) = 0;
     virtual bool setAttributes(const std::string& path, uint32_t attributes) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
     // Deletes the file, telling a file that was not there from one that could
@@ -118,6 +128,11 @@ class SystemServices {
     virtual bool copyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
     // Reads the whole file when it holds at most `maxBytes`.
     virtual FileContent readFile(const std::string& path, size_t maxBytes) = 0;
+    // Up to `length` bytes at `offset`, as RawDisk::read; empty when nothing
+    // could be read.
+    virtual std::string readFileAt(const std::string& path, uint64_t offset, size_t length) = 0;
+    // RemoveDirectoryA: only an empty folder goes.
+    virtual bool removeDirectory(const std::string& path) = 0;
     // Creates or truncates `path` for binary writing; null on failure.
     virtual std::unique_ptr<WritableFile> createFile(const std::string& path) = 0;
     // Creates `path` for binary writing only when no file of that name exists

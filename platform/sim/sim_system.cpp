@@ -144,17 +144,19 @@ bool SimSystem::readOnly(const std::string& path) const {
 
 const char* opName(Op op) {
     static const char* const kNames[] = {
-        "fileExists",        "fileSize",      "setAttributes",  "deleteFile",
-        "moveFile",          "replaceFile",   "copyFile",       "readFile",
-        "createFile",        "write",         "flush",          "close",
-        "driveType",         "volumeLabel",   "setVolumeLabel", "diskFreeSpace",
-        "openVolume",        "partitionInfo", "diskNumber",     "volumeIdentity",
-        "openPhysicalDrive", "readDisk",      "findResource",   "loadResource",
-        "lockResource",      "startProcess",  "runCaptured",    "exitCode",
-        "waitForExit",       "terminate",     "getVersion",     "openProcessToken",
-        "requestRestart",
+        "fileExists",        "fileSize",       "setAttributes",  "deleteFile",
+        "moveFile",          "replaceFile",    "copyFile",       "readFile",
+        "createFile",        "write",          "flush",          "close",
+        "driveType",         "volumeLabel",    "setVolumeLabel", "diskFreeSpace",
+        "openVolume",        "partitionInfo",  "diskNumber",     "volumeIdentity",
+        "openPhysicalDrive", "readDisk",       "findResource",   "loadResource",
+        "lockResource",      "startProcess",   "runCaptured",    "exitCode",
+        "waitForExit",       "terminate",      "getVersion",     "openProcessToken",
+        "requestRestart",    "fileAttributes", "fullPathName",   "fileKind",
+        "removeDirectory",
     };
-    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kRequestRestart) + 1);
+    static_assert(sizeof kNames / sizeof kNames[0] ==
+                  static_cast<size_t>(Op::kRemoveDirectory) + 1);
     return kNames[static_cast<size_t>(op)];
 }
 
@@ -210,7 +212,85 @@ std::string SimSystem::resolveAliases(const std::string& path) const {
 
 bool SimSystem::fileExists(const std::string& path) {
     if (shouldFail(Op::kFileExists, path)) return false;
+    if (fileNameOf(path).find_first_of("*?") != std::string::npos) return matchesWildcard(path);
     return fs::exists(hostPath(path));
+}
+
+// FindFirstFileA's reading of '*' and '?' in the last part of the path,
+// letter case ignored.
+bool SimSystem::matchesWildcard(const std::string& path) const {
+    const std::string pattern = upperPath(fileNameOf(path));
+    std::function<bool(size_t, const std::string&, size_t)> match =
+        [&](size_t p, const std::string& name, size_t n) -> bool {
+        if (p == pattern.size()) return n == name.size();
+        if (pattern[p] == '*')
+            return match(p + 1, name, n) || (n < name.size() && match(p, name, n + 1));
+        return n < name.size() && (pattern[p] == '?' || pattern[p] == name[n]) &&
+               match(p + 1, name, n + 1);
+    };
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(hostPath(directoryOf(path)), error)) {
+        if (match(0, upperPath(entry.path().filename().string()), 0)) return true;
+    }
+    return false;
+}
+
+std::optional<uint32_t> SimSystem::fileAttributes(const std::string& path) {
+    if (shouldFail(Op::kFileAttributes, path) || !fs::exists(hostPath(path))) return std::nullopt;
+    if (fs::is_directory(hostPath(path))) return win::kAttrDirectory;
+    return attributes(path);
+}
+
+// Only what the typed paths need: '/' read as '\', doubled separators, "."
+// and ".." resolved; a path without a drive is taken from the program's folder.
+std::optional<std::string> SimSystem::fullPathName(const std::string& typed) {
+    if (shouldFail(Op::kFullPathName, typed) || typed.empty()) return std::nullopt;
+    std::string path = typed;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (isGbkLeadByte(static_cast<unsigned char>(path[i])))
+            ++i;
+        else if (path[i] == '/')
+            path[i] = '\\';
+    }
+    if (driveOf(path) == '\0') path = directoryOf(modulePath_) + "\\" + path;
+    std::vector<std::string> parts;
+    for (std::string rest = path.substr(2); !rest.empty();) {
+        const size_t cut = lastBackslash(rest);
+        const std::string part = cut == std::string::npos ? rest : rest.substr(cut + 1);
+        rest = cut == std::string::npos ? std::string() : rest.substr(0, cut);
+        parts.insert(parts.begin(), part);
+    }
+    std::vector<std::string> kept;
+    for (const std::string& part : parts) {
+        if (part == "..") {
+            if (!kept.empty()) kept.pop_back();
+        } else if (!part.empty() && part != ".") {
+            kept.push_back(part);
+        }
+    }
+    std::string full = path.substr(0, 2);
+    for (const std::string& part : kept) full += "\\" + part;
+    return kept.empty() ? full + "\\" : full;
+}
+
+FileKind SimSystem::fileKind(const std::string& path) {
+    if (shouldFail(Op::kFileKind, path)) return FileKind::kNone;
+    static const std::set<std::string> kDevices = {"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
+    const std::string name = upperPath(fileNameOf(path));
+    if (kDevices.count(name.substr(0, name.find('.')))) return FileKind::kDevice;
+    return fs::is_regular_file(hostPath(path)) ? FileKind::kDisk : FileKind::kNone;
+}
+
+std::string SimSystem::readFileAt(const std::string& path, uint64_t offset, size_t length) {
+    if (shouldFail(Op::kReadFile, path)) return {};
+    const std::string bytes = readHostFile(path).value_or(std::string());
+    return offset < bytes.size() ? bytes.substr(offset, length) : std::string();
+}
+
+bool SimSystem::removeDirectory(const std::string& path) {
+    if (shouldFail(Op::kRemoveDirectory, path) || !fs::is_directory(hostPath(path))) return false;
+    std::error_code error;
+    return fs::remove(hostPath(path), error) && !error;
 }
 
 std::optional<uint64_t> SimSystem::fileSize(const std::string& path) {
@@ -250,7 +330,11 @@ bool SimSystem::moveFile(const std::string& from, const std::string& to) {
     const fs::path target = hostPath(to);
     std::error_code error;
     if (!fs::exists(source) || fs::exists(target)) return false;
-    fs::rename(source, target, error);
+    if (driveOf(resolveAliases(from)) != driveOf(resolveAliases(to))) {
+        if (!copyAcrossVolumes(from, to)) return false;
+    } else {
+        fs::rename(source, target, error);
+    }
     if (error) return false;
     const auto it = attributes_.find(attributeKey(from));
     if (it != attributes_.end()) {
@@ -258,6 +342,19 @@ bool SimSystem::moveFile(const std::string& from, const std::string& to) {
         attributes_.erase(it);
     }
     return true;
+}
+
+// MoveFileA between volumes copies, then deletes the source. A fault half-way
+// leaves the source whole and no target, as CopyFile cleans up after itself.
+bool SimSystem::copyAcrossVolumes(const std::string& from, const std::string& to) {
+    const std::string bytes = readHostFile(from).value_or(std::string());
+    writeHostFile(to, bytes.substr(0, bytes.size() / 2));
+    if (shouldFailOnDrive(Op::kWrite, driveOf(resolveAliases(to)))) {
+        fs::remove(hostPath(to));
+        return false;
+    }
+    writeHostFile(to, bytes);
+    return fs::remove(hostPath(from));
 }
 
 ReplaceResult SimSystem::replaceFile(const std::string& from, const std::string& to) {
@@ -287,7 +384,10 @@ FileContent SimSystem::readFile(const std::string& path, size_t maxBytes) {
 }
 
 std::unique_ptr<WritableFile> SimSystem::openForWriting(const std::string& path) {
-    if (readOnly(path)) return nullptr;
+    // CREATE_ALWAYS over a hidden or system file is denied, as over a read-only one.
+    if (attributes(path) & (win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem)) {
+        return nullptr;
+    }
     const fs::path host = hostPath(path);
     if (!fs::is_directory(host.parent_path()) || fs::is_directory(host)) return nullptr;
     auto file = std::make_unique<SimFile>(*this, host, driveOf(resolveAliases(path)));

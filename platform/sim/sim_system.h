@@ -60,6 +60,10 @@ enum class Op {
     kGetVersion,
     kOpenProcessToken,
     kRequestRestart,
+    kFileAttributes,
+    kFullPathName,
+    kFileKind,
+    kRemoveDirectory,
 };
 
 const char* opName(Op op);
@@ -152,6 +156,11 @@ class SimSystem : public SystemServices {
     ReplaceResult replaceFile(const std::string& from, const std::string& to) override;
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
     FileContent readFile(const std::string& path, size_t maxBytes) override;
+    std::string readFileAt(const std::string& path, uint64_t offset, size_t length) override;
+    bool removeDirectory(const std::string& path) override;
+    std::optional<uint32_t> fileAttributes(const std::string& path) override;
+    std::optional<std::string> fullPathName(const std::string& path) override;
+    FileKind fileKind(const std::string& path) override;
     std::unique_ptr<WritableFile> createFile(const std::string& path) override;
     std::unique_ptr<WritableFile> createNewFile(const std::string& path) override;
     DriveType driveType(char letter) override;
@@ -196,6 +205,8 @@ class SimSystem : public SystemServices {
     void endChild(Child& child, uint32_t exitCode);
     void settle();
     bool readOnly(const std::string& path) const;
+    bool matchesWildcard(const std::string& path) const;
+    bool copyAcrossVolumes(const std::string& from, const std::string& to);
     std::string attributeKey(const std::string& path) const;
 
     std::filesystem::path root_;

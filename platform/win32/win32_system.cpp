@@ -133,6 +133,40 @@ FileContent Win32System::readFile(const std::string& path, size_t maxBytes) {
     return {FileContent::Status::kOk, std::move(content)};
 }
 
+std::string Win32System::readFileAt(const std::string& path, uint64_t offset, size_t length) {
+    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
+    if (!file.valid()) return {};
+    return Win32Disk(file.release()).read(offset, length);
+}
+
+bool Win32System::removeDirectory(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+std::optional<uint32_t> Win32System::fileAttributes(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return attributes;
+}
+
+std::optional<std::string> Win32System::fullPathName(const std::string& path) {
+    char buffer[MAX_PATH];
+    char* namePart = nullptr;
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &namePart);
+    if (length == 0 || length >= sizeof buffer) return std::nullopt;
+    return std::string(buffer, length);
+}
+
+// Opened with no access at all: enough for GetFileType, and a device such as
+// a serial port is not disturbed by it.
+FileKind Win32System::fileKind(const std::string& path) {
+    Handle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
+    if (!file.valid()) return FileKind::kNone;
+    return GetFileType(file.get()) == FILE_TYPE_DISK ? FileKind::kDisk : FileKind::kDevice;
+}
+
 std::unique_ptr<WritableFile> Win32System::createFile(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
