@@ -17,9 +17,9 @@ std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
 }  // namespace
 
-std::string extractFilesCommand(const std::string& isoPath, char letter,
+std::string extractFilesCommand(const std::string& isoPath, const std::string& folder,
                                 const std::string& pattern) {
-    return program() + " e -y " + quoted(isoPath) + " " + driveRootOption(letter) + " " + pattern;
+    return program() + " e -y " + quoted(isoPath) + " -o" + folder + " " + pattern;
 }
 
 std::string extractAllCommand(const std::string& isoPath, char letter) {
@@ -46,6 +46,26 @@ std::optional<uint64_t> largestListedSize(const std::string& listing) {
         if (!largest || size > *largest) largest = size;
     }
     return largest;
+}
+
+std::optional<uint64_t> listedSize(const std::string& listing, const std::string& prefix) {
+    static const std::string kPath = "Path = ";
+    auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    std::istringstream lines(listing);
+    std::string line;
+    bool inItem = false;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, kPath.size(), kPath) == 0) {
+            inItem = lower(line.substr(kPath.size(), prefix.size())) == lower(prefix);
+        } else if (inItem && line.compare(0, 7, "Size = ") == 0) {
+            return largestListedSize(line);
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<uint64_t> lastReportedPercent(std::string_view report) {

@@ -29,9 +29,9 @@ inline constexpr uint32_t kInstallEndWaitMs = 5000;
 // ... and the exit command this long before it deletes them.
 inline constexpr uint32_t kExitEndWaitMs = 3000;
 
-// "e -y": the files of the ISO matching `pattern` (folders dropped) into the
-// root of drive `letter`, overwriting.
-std::string extractFilesCommand(const std::string& isoPath, char letter,
+// "e -y": the files of the ISO matching `pattern` (folders dropped) into
+// `folder` (no blanks, no final backslash), which 7-Zip creates.
+std::string extractFilesCommand(const std::string& isoPath, const std::string& folder,
                                 const std::string& pattern);
 
 // "x -y": the whole ISO into the root of drive `letter`, with the percentage
@@ -45,6 +45,10 @@ std::string listCommand(const std::string& isoPath);
 // The largest "Size = " of a technical listing; nothing when the listing
 // names no item size.
 std::optional<uint64_t> largestListedSize(const std::string& listing);
+
+// The "Size = " of the first item of a technical listing whose path starts
+// with `prefix` (letter case ignored); nothing when no item does.
+std::optional<uint64_t> listedSize(const std::string& listing, const std::string& prefix);
 
 // The last "N%" of a progress report (-bsp1).
 std::optional<uint64_t> lastReportedPercent(std::string_view report);

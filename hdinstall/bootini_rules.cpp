@@ -88,13 +88,13 @@ std::optional<size_t> entryPosition(const std::vector<TextLine>& lines) {
 
 std::optional<std::string> addEntryToBootIni(std::string_view content, bool* markerFound) {
     const std::vector<TextLine> lines = splitTextLines(content);
-    const std::optional<size_t> position = entryPosition(lines);
-    if (!position) return std::nullopt;
     // A marker in a timeout line is overwritten below, so it does not count:
     // the result always holds the entry.
     const bool found = std::any_of(lines.begin(), lines.end(), [](const TextLine& line) {
         return holdsMarker(line.text) && !isTimeoutLine(line.text);
     });
+    const std::optional<size_t> position = entryPosition(lines);
+    if (!found && !position) return std::nullopt;
     if (markerFound) *markerFound = found;
 
     std::string out;

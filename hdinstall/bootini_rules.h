@@ -45,7 +45,8 @@ bool isOperatingSystemsHeader(std::string_view line);
 // line that is not blank), unless some line already holds the entry marker,
 // which `markerFound` then reports; every timeout line becomes "timeout=15".
 // A marker in a timeout line does not count, as that line is overwritten.
-// Nothing when there is no such section: NTLDR would never show the entry.
+// Nothing when the entry is to be added and there is no such section: NTLDR
+// would never show it.
 std::optional<std::string> addEntryToBootIni(std::string_view content, bool* markerFound);
 
 // The content without the lines that hold the entry marker.

@@ -1,6 +1,8 @@
 #include "hdinstall/kernel_extraction.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "common/child_wait.h"
 #include "common/sevenzip.h"
@@ -16,21 +18,13 @@ namespace {
 // disks; ten minutes means 7-Zip hangs.
 constexpr uint32_t kExtractionLimitMs = 10 * 60 * 1000;
 struct BootFile {
-    const char* pattern;  // inside the ISO
-    const char* name;     // as extracted into the root
+    const char* prefix;  // of its path inside the ISO; the pattern adds '*'
+    const char* name;    // as extracted, and in the root
     const Message& failure;
 };
 
-constexpr BootFile kKernel{"isolinux\\vmlinuz0*", installed::kKernel, msg::kExtractKernelFailed};
-constexpr BootFile kInitrd{"isolinux\\initrd4disk*", installed::kInitrd, msg::kExtractInitrdFailed};
-
-// A file left by an earlier run would pass the check after a 7-Zip run that
-// extracted nothing.
-void removeEarlierCopy(DiskState& state, const std::string& path) {
-    if (!state.sys.fileExists(path)) return;
-    state.sys.setAttributes(path, win::kAttrNormal);
-    state.sys.deleteFile(path);
-}
+constexpr BootFile kKernel{"isolinux\\vmlinuz0", installed::kKernel, msg::kExtractKernelFailed};
+constexpr BootFile kInitrd{"isolinux\\initrd4disk", installed::kInitrd, msg::kExtractInitrdFailed};
 
 bool succeeded(DiskState& state, ProcessHandle child) {
     const auto code = state.sys.exitCode(child);
@@ -57,23 +51,40 @@ bool runSevenZip(DiskState& state, const std::string& commandLine) {
     return ok;
 }
 
-bool extractBootFile(DiskState& state, const std::string& isoRootPath, const BootFile& file) {
-    const char letter = state.systemDrive.letter;
-    const std::string target = installed::onDrive(letter, file.name);
-    removeEarlierCopy(state, target);
-    if (runSevenZip(state, sevenzip::extractFilesCommand(isoRootPath, letter, file.pattern))) {
-        const auto size = state.sys.fileSize(target);
-        if (size && *size > 0) return true;
+// The folder is new, so a file found there after 7-Zip's run is the one it
+// extracted.
+bool extractBootFile(DiskState& state, Changes& changes, const std::string& isoRootPath,
+                     const std::string& folder, const BootFile& file) {
+    const std::string extracted = folder + "\\" + file.name;
+    changes.created(extracted);  // also what a failed run leaves
+    const std::string pattern = std::string(file.prefix) + "*";
+    if (!runSevenZip(state, sevenzip::extractFilesCommand(isoRootPath, folder, pattern))) {
+        return false;
     }
-    show(state.shared, file.failure);
-    return false;
+    const auto size = state.sys.fileSize(extracted);
+    return size && *size > 0 &&
+           changes.move(extracted, installed::onDrive(state.systemDrive.letter, file.name));
 }
 
 }  // namespace
 
-bool extractBootFiles(DiskState& state, const std::string& isoRootPath) {
-    return extractBootFile(state, isoRootPath, kKernel) &&
-           extractBootFile(state, isoRootPath, kInitrd);
+std::optional<uint64_t> bootFilesSize(const std::string& listing) {
+    const auto kernel = sevenzip::listedSize(listing, kKernel.prefix);
+    const auto initrd = sevenzip::listedSize(listing, kInitrd.prefix);
+    if (!kernel || !initrd) return std::nullopt;
+    return *kernel + *initrd;
+}
+
+const Message* extractBootFiles(DiskState& state, Changes& changes,
+                                const std::string& isoRootPath) {
+    const std::string folder =
+        unusedName(state.sys, installed::onDrive(state.systemDrive.letter, "~kh-x"), "");
+    if (folder.empty()) return &kKernel.failure;
+    changes.createdFolder(folder);  // 7-Zip makes it
+    for (const BootFile* file : {&kKernel, &kInitrd}) {
+        if (!extractBootFile(state, changes, isoRootPath, folder, *file)) return &file->failure;
+    }
+    return nullptr;
 }
 
 }  // namespace kh::hd

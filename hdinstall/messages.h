@@ -36,6 +36,8 @@ inline constexpr Message kBootIniRenameError =
 inline constexpr Message kBootIniProcessError =
     failure("处理boot.ini错误", kError, win::kMbIconWarning);
 inline constexpr Message kBootIniNotText = error("boot.ini文件过大或不是文本文件");
+inline constexpr Message kNoOperatingSystems =
+    refusal("boot.ini中没有[operating systems]一节，无法添加启动项，未做任何修改");
 
 // Menu rewrite.
 inline constexpr Message kMenuOpenError = error("打开文件munu.list错误");
@@ -63,6 +65,21 @@ inline constexpr Message kRestartQuestion = {"恭喜完成，是否重启计算�
                                              MessageKind::kQuestion};
 inline constexpr Message kRestartImpossible =
     failure("无法重启计算机，请手动重启", kWarning, win::kMbIconWarning);
+// Checks of the ISO and the system drive before anything changes.
+inline constexpr Message kIsoLabelWrong =
+    refusal("ISO文件的卷标不是korvane-QX2-livecd，启动后找不到系统。请选择正确的ISO文件");
+inline constexpr Message kIsoNotListed =
+    refusal("无法用7-Zip读取ISO文件的内容，ISO文件可能已损坏，未做任何修改");
+inline constexpr Message kIsoLacksBootFiles = refusal(
+    "ISO文件中缺少isolinux\\vmlinuz0或isolinux\\initrd4disk.img，无法硬盘安装，未做任何修改");
+inline constexpr Message kNoSpace = refusal("系统盘剩余空间不足，无法写入启动文件，未做任何修改");
+inline constexpr Message kKeepAsideFailed =
+    error("无法将系统盘上其他启动工具的文件改名保存，安装已撤销");
+inline constexpr Message kRecordWriteError = error("写入安装记录korvane.rec失败，安装已撤销");
+// A failure after the first change, once everything was undone but these
+// (followed by the failure's own text, then the paths, one a line).
+inline constexpr Message kUndoIncomplete =
+    failure("安装失败，以下文件未能恢复原状，请手动处理：", kError, win::kMbIconError);
 inline constexpr Message kNoSystemPartition =
     refusal("找不到系统分区（启动分区），无法进行硬盘安装");
 inline constexpr Message kNoMasterBootRecord =
@@ -78,6 +95,10 @@ inline constexpr Message kSystemPartitionNotInTable = refusal("第一块硬盘�
 // Restore. The left-over message is followed by the paths, one a line.
 inline constexpr Message kRestoreDone = {"如果想重新硬盘安装请继续运行本工具", "成功清除",
                                          win::kMbIconInformation, MessageKind::kNotice};
+inline constexpr Message kRestoreFileFailed =
+    error("无法移走安装的文件或放回其他启动工具的文件，清除已撤销，未做任何修改");
+inline constexpr Message kRestoreUndoIncomplete =
+    failure("清除失败，以下文件未能恢复原状，请手动处理：", kError, win::kMbIconError);
 inline constexpr Message kRestoreLeftOver =
     failure("以下文件无法删除，请手动删除：", kWarning, win::kMbIconWarning);
 

@@ -47,15 +47,15 @@ inline void checkBootIniAdd(std::string_view original) {
     const std::optional<std::string> result = hd::addEntryToBootIni(original, &found);
     const auto before = linesOf(original);
     const bool hasSection = std::any_of(before.begin(), before.end(), hd::isOperatingSystemsHeader);
-    check(result.has_value() == hasSection, "refused exactly without [operating systems]");
-    if (!result) return;
-    const std::string& added = *result;
-
     bool markerOutsideTimeout = false;
     for (const auto& line : before) {
         markerOutsideTimeout |=
             line.find(hd::kEntryMarker) != std::string::npos && !hd::isTimeoutLine(line);
     }
+    check(result.has_value() == (hasSection || markerOutsideTimeout),
+          "refused exactly when the entry would lie outside [operating systems]");
+    if (!result) return;
+    const std::string& added = *result;
     check(found == markerOutsideTimeout, "marker reported exactly when present");
     check(added.find(hd::kEntryMarker) != std::string::npos, "entry present afterwards");
     check(onlyCrLfLineEnds(added), "CR LF line ends");
