@@ -101,20 +101,20 @@ namespace {
 // otherwise. Nothing is changed on the way.
 const Message* checkTypedPath(SystemServices& sys, const std::string& typed, std::string* isoPath) {
     if (typed.empty()) return &msg::kChooseIsoFirst;
-    // No folder or device is ever meant by these; a pattern would be matched
-    // by the existence test and the ISO looked for under its literal name.
-    if (holdsCharacterOf(typed, "*?<>|\"")) return &msg::kIsoPathWildcard;
     const std::string path = withBackslashes(typed);
     // A relative path would be taken from the current folder, and the ISO
     // moved to the root of whatever drive that is.
     if (!isAbsoluteLocalPath(path)) return &msg::kIsoPathNotAbsolute;
+    // No file is ever named by these; a pattern would be matched by the
+    // existence test and the ISO then looked for under its literal name.
+    if (holdsCharacterOf(path, "*?<>|\"")) return &msg::kIsoPathWildcard;
     const std::optional<std::string> full = sys.fullPathName(path);
     if (!full || !isAbsoluteLocalPath(*full)) return &msg::kIsoPathNotAbsolute;
     const FileKind kind = sys.fileKind(*full);
     if (kind == FileKind::kDevice) return &msg::kIsoPathDevice;
     const std::optional<uint32_t> attributes = sys.fileAttributes(*full);
     if (attributes && (*attributes & win::kAttrDirectory)) return &msg::kIsoPathFolder;
-    if (!attributes || kind != FileKind::kDisk) return &msg::kIsoPathMissing;
+    if (!attributes || kind != FileKind::kDisk) return &msg::kIsoMissing;
     *isoPath = *full;
     return nullptr;
 }

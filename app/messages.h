@@ -6,6 +6,7 @@
 namespace kh::app::msg {
 
 using kh::msg::kInsertUsbFirst;
+using kh::msg::kIsoMissing;
 using kh::msg::refusal;
 
 inline constexpr Message kChooseIsoFirst = refusal("请先选择ISO文件！");
@@ -17,7 +18,6 @@ inline constexpr Message kIsoPathWildcard =
 inline constexpr Message kIsoPathFolder = refusal("输入的路径是一个文件夹，请选择ISO文件");
 inline constexpr Message kIsoPathDevice =
     refusal("输入的路径是一个设备名，不是ISO文件，请重新选择");
-inline constexpr Message kIsoPathMissing = refusal("找不到输入的ISO文件，请检查路径");
 inline constexpr Message kInternalError = {"程序内部错误，即将退出", kh::msg::kError,
                                            win::kMbIconError, MessageKind::kFailure};
 

@@ -10,6 +10,7 @@
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/menu_entry.h"
 #include "hdinstall/messages.h"
+#include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "tests/unit/install_machine.h"
 
@@ -21,11 +22,13 @@ using test::InstallMachine;
 // 7-Zip's command lines are pinned in sevenzip_test.cpp; here, what the
 // install hands them.
 std::string kernelCommand(const std::string& isoRootPath, char letter = 'C') {
-    return sevenzip::extractFilesCommand(isoRootPath, letter, "isolinux\\vmlinuz0*");
+    return sevenzip::extractFilesCommand(isoRootPath, std::string{letter, ':'} + "\\~kh-x0",
+                                         "isolinux\\vmlinuz0*");
 }
 
 std::string initrdCommand(const std::string& isoRootPath, char letter = 'C') {
-    return sevenzip::extractFilesCommand(isoRootPath, letter, "isolinux\\initrd4disk*");
+    return sevenzip::extractFilesCommand(isoRootPath, std::string{letter, ':'} + "\\~kh-x0",
+                                         "isolinux\\initrd4disk*");
 }
 
 // A second stage comes with a loader built on GRUB 2; an older, marked copy
@@ -52,10 +55,11 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     EXPECT_TRUE(m.sys.restartRequested());
     EXPECT_FALSE(m.ui.quitPosted());
 
-    EXPECT_EQ(m.file(test::kIsoInRoot), "live-iso-image");
+    EXPECT_EQ(m.file(test::kIsoInRoot), test::kIsoImage);
     EXPECT_FALSE(m.exists(test::kIsoInFolder));
-    EXPECT_EQ(m.sys.startedCommands(), (std::vector<std::string>{kernelCommand("D:\\live.iso"),
-                                                                 initrdCommand("D:\\live.iso")}));
+    EXPECT_EQ(m.sys.startedCommands(),
+              (std::vector<std::string>{sevenzip::listCommand(test::kIsoInFolder),
+                                        kernelCommand("D:\\live.iso"), initrdCommand("D:\\live.iso")}));
     EXPECT_TRUE(toolsPresentFor7Zip);
     EXPECT_FALSE(m.exists(test::kSevenZipExe));
     EXPECT_FALSE(m.exists(test::kSevenZipDll));
@@ -63,7 +67,7 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     // 2.5 s per run in slices of 100 ms, each followed by a paint.
     EXPECT_GE(m.ui.paintPumps(), 48);
 
-    EXPECT_EQ(m.file(test::kBootIni), hd::addEntryToBootIni(originalBootIni, nullptr));
+    EXPECT_EQ(m.file(test::kBootIni), *hd::addEntryToBootIni(originalBootIni, nullptr));
     EXPECT_EQ(m.file("C:\\grldr"), "grldr-loader");
     EXPECT_EQ(m.file("C:\\fonts"), "font-table");
     EXPECT_EQ(m.file("C:\\greengem.xpm"), "/* XPM */");
@@ -92,6 +96,7 @@ TEST(HdInstall, TheIsoGoesToTheRootOfItsDriveWhicheverItIs) {
         bool diskNumberKnown;  // without it, the offset decides
     } cases[] = {
         {"C:\\down\\live.iso", "C:\\live.iso", "/dev/sda1", false, true},
+        {"D:\\iso/live.iso", "D:\\live.iso", "/dev/sda5", false, true},  // '/' is a separator
         {"d:\\iso\\live.iso", "d:\\live.iso", "/dev/sda5", false, true},
         {"D:\\iso\\live.iso", "D:\\live.iso", "/dev/sda5", false, false},
         {"E:\\live.iso", "E:\\live.iso", "/dev/sda6", false, true},
@@ -105,23 +110,25 @@ TEST(HdInstall, TheIsoGoesToTheRootOfItsDriveWhicheverItIs) {
         SCOPED_TRACE(c.iso);
         InstallMachine m;
         if (!c.diskNumberKnown) m.sys.volume('D').diskNumber.reset();
-        m.sys.writeHostFile(c.iso, "live-iso-image");
-        if (c.rootTaken) m.sys.writeHostFile(c.root, "other-file");
+        m.sys.writeHostFile(c.iso, test::kIsoImage);
+        if (c.rootTaken) m.sys.writeHostFile(c.root, test::isoImage() + "copy");
         m.start();
         m.installFrom(c.iso);
         EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
         if (c.rootTaken || c.iso == c.root) {
             ASSERT_EQ(m.ui.boxes().size(), 1u) << m.messages();
-            EXPECT_EQ(m.file(c.iso), "live-iso-image");
+            EXPECT_EQ(m.file(c.iso), test::kIsoImage);
         } else {
             EXPECT_EQ(m.ui.boxes()[0].text,
-                      hd::msg::kMoveQuestion.text + c.iso + hd::msg::kMoveQuestionJoin + c.root);
+                      hd::msg::kMoveQuestion.text + withBackslashes(c.iso) +
+                          hd::msg::kMoveQuestionJoin + c.root);
         }
-        EXPECT_EQ(m.file(c.root), c.rootTaken ? "other-file" : "live-iso-image");
+        EXPECT_EQ(m.file(c.root), c.rootTaken ? test::isoImage() + "copy" : test::kIsoImage);
         EXPECT_NE(m.file("C:\\menu.lst").find(std::string("isodev=") + c.isodev + "  "),
                   std::string::npos);
         EXPECT_EQ(m.sys.startedCommands(),
-                  (std::vector<std::string>{kernelCommand(c.root), initrdCommand(c.root)}));
+                  (std::vector<std::string>{sevenzip::listCommand(withBackslashes(c.iso)),
+                                            kernelCommand(c.root), initrdCommand(c.root)}));
         for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path)) << path;
         EXPECT_FALSE(m.exists("D:\\grldr") || m.exists("E:\\grldr"));
     }
@@ -137,7 +144,7 @@ TEST(HdInstall, SystemDriveOtherThanCReceivesEveryBootFile) {
     m.installFrom(test::kIsoInFolder);
 
     EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
-    EXPECT_EQ(m.sys.startedCommands()[1], initrdCommand("D:\\live.iso", 'D'));
+    EXPECT_EQ(m.sys.startedCommands()[2], initrdCommand("D:\\live.iso", 'D'));
     for (const char* name :
          {"grldr", "menu.lst", "fonts", "greengem.xpm", "vmlinuz0", "initrd4disk.img"}) {
         EXPECT_TRUE(m.exists(std::string("D:\\") + name)) << name;
@@ -163,13 +170,30 @@ TEST(HdInstall, RefusesBeforeAnythingChanges) {
         {"no system partition", test::kIsoInFolder,
          [](InstallMachine& m) { m.sys.volume('C').partition.info.bootIndicator = false; },
          hd::msg::kNoSystemPartition},
-        {"no ISO", "D:\\iso\\gone.iso", nothing, hd::msg::kIsoMissing},
+        {"no ISO", "D:\\iso\\gone.iso", nothing, app::msg::kIsoMissing},
         // Relative paths would move the ISO to the root of another drive.
         {"relative", "live.iso", nothing, app::msg::kIsoPathNotAbsolute},
         {"drive-relative", "D:live.iso", nothing, app::msg::kIsoPathNotAbsolute},
         {"UNC", "\\\\server\\share\\live.iso", nothing, app::msg::kIsoPathNotAbsolute},
         {"long-path prefix", "\\\\?\\D:\\iso\\live.iso", nothing, app::msg::kIsoPathNotAbsolute},
         {"no file name", "D:\\iso\\", nothing, app::msg::kIsoPathNotAbsolute},
+        {"a folder", "D:\\iso", nothing, app::msg::kIsoPathFolder},
+        {"a wildcard", "D:\\iso\\*.iso", nothing, app::msg::kIsoPathWildcard},
+        {"a device", "D:\\iso\\con.iso", nothing, app::msg::kIsoPathDevice},
+        {"another label", test::kIsoInFolder,
+         [](InstallMachine& m) { m.sys.writeHostFile(test::kIsoInFolder, test::isoImage("LIVE")); },
+         hd::msg::kIsoLabelWrong},
+        {"no kernel in the ISO", test::kIsoInFolder,
+         [](InstallMachine& m) {
+             m.sys.processBehaviour = [](const std::string&) { return sim::SimProcess{}; };
+         },
+         hd::msg::kIsoLacksBootFiles},
+        {"no [operating systems]", test::kIsoInFolder,
+         [](InstallMachine& m) { m.sys.writeHostFile(test::kBootIni, "[boot loader]\r\n"); },
+         hd::msg::kNoOperatingSystems},
+        {"system drive full", test::kIsoInFolder,
+         [](InstallMachine& m) { m.sys.volume('C').freeSpace = DiskFreeSpace{1, 512, 1000}; },
+         hd::msg::kNoSpace},
         {"ISO volume not opened", test::kIsoInFolder,
          [](InstallMachine& m) {
              m.sys.volume('D').partition.status = PartitionQuery::Status::kOpenFailed;
@@ -228,7 +252,7 @@ TEST(HdInstall, AnswersThatEndTheProgramWithoutARestart) {
         EXPECT_FALSE(m.sys.restartRequested());
         EXPECT_EQ(m.exists(test::kIsoInRoot), installed);
         EXPECT_EQ(m.file(test::kBootIni),
-                  installed ? hd::addEntryToBootIni(bootIni, nullptr) : bootIni);
+                  installed ? *hd::addEntryToBootIni(bootIni, nullptr) : bootIni);
         for (const std::string& path : test::kInstalledFiles) EXPECT_EQ(m.exists(path), installed);
         EXPECT_FALSE(m.exists(test::kSevenZipExe));
     }

@@ -76,7 +76,7 @@ TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
         EXPECT_TRUE(second.ui.quitPosted());
         EXPECT_EQ(m.rootFiles('C'), before);
         EXPECT_EQ(m.file(test::kBootIni).find(hd::kEntryMarker), std::string::npos);
-        EXPECT_EQ(m.file(test::kIsoInRoot), "live-iso-image");  // the user's file stays
+        EXPECT_EQ(m.file(test::kIsoInRoot), test::kIsoImage);  // the user's file stays
     }
 }
 

@@ -8,8 +8,8 @@ namespace {
 
 // The output folder stays unquoted: "-o"C:\"" would hand 7-Zip a quote.
 TEST(SevenZip, CommandLinesNameTheDriveRootUnquotedAndTheIsoQuoted) {
-    EXPECT_EQ(sevenzip::extractFilesCommand("D:\\my iso.iso", 'C', "isolinux\\vmlinuz0*"),
-              "7z.exe e -y \"D:\\my iso.iso\" -oC:\\ isolinux\\vmlinuz0*");
+    EXPECT_EQ(sevenzip::extractFilesCommand("D:\\my iso.iso", "C:\\~kh-x0", "isolinux\\vmlinuz0*"),
+              "7z.exe e -y \"D:\\my iso.iso\" -oC:\\~kh-x0 isolinux\\vmlinuz0*");
     EXPECT_EQ(sevenzip::extractAllCommand("D:\\my iso.iso", 'G'),
               "7z.exe x -y -bsp1 -oG:\\ \"D:\\my iso.iso\" -x![BOOT]");
     EXPECT_EQ(sevenzip::listCommand("D:\\my iso.iso"), "7z.exe l -slt \"D:\\my iso.iso\"");
