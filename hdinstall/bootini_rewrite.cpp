@@ -55,11 +55,13 @@ std::optional<BootIniChange> prepareBootEntryRemoval(DiskState& state) {
     return change;
 }
 
-const Message* writeBootIni(DiskState& state, const BootIniChange& change, const Message& inUse) {
+const Message* writeBootIni(DiskState& state, const BootIniChange& change, const Message& inUse,
+                            std::string* leftBehind) {
     const std::string& path = state.systemDrive.bootIniPath;
     // A read-only, hidden or system boot.ini may not be replaced.
     if (!state.sys.setAttributes(path, win::kAttrNormal)) return &msg::kAdminRequired;
-    const ReplaceOutcome outcome = replaceContent(state.sys, path, "ini", change.content);
+    const ReplaceOutcome outcome =
+        replaceContent(state.sys, path, "ini", change.content, leftBehind);
     state.sys.setAttributes(path, change.attributes);
     switch (outcome) {
         case ReplaceOutcome::kReplaced:

@@ -31,8 +31,10 @@ std::optional<BootIniChange> prepareBootEntryRemoval(DiskState& state);
 
 // Replaces boot.ini by the prepared content. Nothing on success; otherwise the
 // message to show (`inUse` when the old file may not be replaced), and
-// boot.ini byte-identical with its attributes.
-const Message* writeBootIni(DiskState& state, const BootIniChange& change, const Message& inUse);
+// boot.ini byte-identical with its attributes; `leftBehind` then names a
+// temporary file that could not be deleted.
+const Message* writeBootIni(DiskState& state, const BootIniChange& change, const Message& inUse,
+                            std::string* leftBehind = nullptr);
 
 // prepare + write, the failure shown (its end requested): the rewrites on
 // their own.

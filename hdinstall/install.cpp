@@ -271,7 +271,10 @@ std::optional<Failure> makeChanges(InstallRun& run, Changes& changes) {
     if (!writeIntoPlace(run, changes, installed::kRecord, formatRecord(run.record))) {
         return failureOf(msg::kRecordWriteError);
     }
-    if (const Message* failure = writeBootIni(run.state, run.bootIni, msg::kBootIniRenameError)) {
+    std::string leftBehind;
+    if (const Message* failure =
+            writeBootIni(run.state, run.bootIni, msg::kBootIniRenameError, &leftBehind)) {
+        if (!leftBehind.empty()) changes.created(leftBehind);  // to be named if it stays
         return failureOf(*failure);
     }
     return std::nullopt;

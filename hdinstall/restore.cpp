@@ -56,7 +56,10 @@ const Message* makeChanges(DiskState& state, Changes& changes, const InstallReco
         }
     }
     if (!moveOut(state, changes, installed::kRecord)) return &msg::kRestoreFileFailed;
-    return writeBootIni(state, bootIni, msg::kBootIniProcessError);
+    std::string leftBehind;
+    const Message* failure = writeBootIni(state, bootIni, msg::kBootIniProcessError, &leftBehind);
+    if (!leftBehind.empty()) changes.created(leftBehind);  // to be named if it stays
+    return failure;
 }
 
 // `message` followed by the paths, one a line.

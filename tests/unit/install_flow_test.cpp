@@ -57,9 +57,10 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
 
     EXPECT_EQ(m.file(test::kIsoInRoot), test::kIsoImage);
     EXPECT_FALSE(m.exists(test::kIsoInFolder));
-    EXPECT_EQ(m.sys.startedCommands(),
-              (std::vector<std::string>{sevenzip::listCommand(test::kIsoInFolder),
-                                        kernelCommand("D:\\live.iso"), initrdCommand("D:\\live.iso")}));
+    EXPECT_EQ(
+        m.sys.startedCommands(),
+        (std::vector<std::string>{sevenzip::listCommand(test::kIsoInFolder),
+                                  kernelCommand("D:\\live.iso"), initrdCommand("D:\\live.iso")}));
     EXPECT_TRUE(toolsPresentFor7Zip);
     EXPECT_FALSE(m.exists(test::kSevenZipExe));
     EXPECT_FALSE(m.exists(test::kSevenZipDll));
@@ -119,9 +120,8 @@ TEST(HdInstall, TheIsoGoesToTheRootOfItsDriveWhicheverItIs) {
             ASSERT_EQ(m.ui.boxes().size(), 1u) << m.messages();
             EXPECT_EQ(m.file(c.iso), test::kIsoImage);
         } else {
-            EXPECT_EQ(m.ui.boxes()[0].text,
-                      hd::msg::kMoveQuestion.text + withBackslashes(c.iso) +
-                          hd::msg::kMoveQuestionJoin + c.root);
+            EXPECT_EQ(m.ui.boxes()[0].text, hd::msg::kMoveQuestion.text + withBackslashes(c.iso) +
+                                                hd::msg::kMoveQuestionJoin + c.root);
         }
         EXPECT_EQ(m.file(c.root), c.rootTaken ? test::isoImage() + "copy" : test::kIsoImage);
         EXPECT_NE(m.file("C:\\menu.lst").find(std::string("isodev=") + c.isodev + "  "),
@@ -192,7 +192,9 @@ TEST(HdInstall, RefusesBeforeAnythingChanges) {
          [](InstallMachine& m) { m.sys.writeHostFile(test::kBootIni, "[boot loader]\r\n"); },
          hd::msg::kNoOperatingSystems},
         {"system drive full", test::kIsoInFolder,
-         [](InstallMachine& m) { m.sys.volume('C').freeSpace = DiskFreeSpace{1, 512, 1000}; },
+         [](InstallMachine& m) {
+             m.sys.volume('C').freeSpace = DiskFreeSpace{1, 512, 1000};
+         },
          hd::msg::kNoSpace},
         {"ISO volume not opened", test::kIsoInFolder,
          [](InstallMachine& m) {

@@ -45,7 +45,11 @@ inline const std::vector<std::string> kInstalledFiles = installedPaths(false);
 inline std::string isoImage(std::string label = hd::kIsoLabel) {
     std::string image(16 * 2048 + 2048, '\0');
     label.resize(32, ' ');
-    return image.replace(16 * 2048, 6, "\x01" "CD001").replace(16 * 2048 + 40, 32, label);
+    return image
+        .replace(16 * 2048, 6,
+                 "\x01"
+                 "CD001")
+        .replace(16 * 2048 + 40, 32, label);
 }
 inline const std::string kIsoImage = isoImage();
 inline const std::string kIsoListing =
@@ -58,7 +62,8 @@ inline void plantOtherTool(sim::SimSystem& sys) {
     sys.writeHostFile("C:\\grldr", "other-grldr");
     sys.setAttributes("C:\\grldr", win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
     sys.writeHostFile("C:\\menu.lst", "title 一键还原\r\n");
-    sys.writeHostFile("C:\\boot.ini", *sys.readHostFile("C:\\boot.ini") + "C:\\grldr=\"一键还原\"\r\n");
+    sys.writeHostFile("C:\\boot.ini",
+                      *sys.readHostFile("C:\\boot.ini") + "C:\\grldr=\"一键还原\"\r\n");
 }
 
 // 7-Zip that runs `runsForMs` and, when it ends with a usable exit code,
@@ -68,7 +73,10 @@ inline sim::SimProcess sevenZipRun(const std::string& commandLine, uint64_t runs
     sim::SimProcess process;
     process.runsForMs = runsForMs;
     process.exitCode = exitCode;
-    if (commandLine.find(" l -slt ") != std::string::npos) process.output = kIsoListing;
+    if (commandLine.find(" l -slt ") != std::string::npos) {
+        process.output = kIsoListing;
+        process.runsForMs = 0;
+    }
     const size_t target = commandLine.find(" -o");
     if (target == std::string::npos || exitCode > 1) return process;
     const std::string folder =
