@@ -95,6 +95,8 @@ inline constexpr Message kSystemPartitionNotInTable = refusal("第一块硬盘�
 // Restore. The left-over message is followed by the paths, one a line.
 inline constexpr Message kRestoreDone = {"如果想重新硬盘安装请继续运行本工具", "成功清除",
                                          win::kMbIconInformation, MessageKind::kNotice};
+inline constexpr Message kRecordUnreadable =
+    error("无法读取安装记录korvane.rec，为保护其他启动工具的文件，未做任何修改");
 inline constexpr Message kRestoreFileFailed =
     error("无法移走安装的文件或放回其他启动工具的文件，清除已撤销，未做任何修改");
 inline constexpr Message kRestoreUndoIncomplete =

@@ -21,25 +21,30 @@ namespace kh::hd {
 namespace {
 
 // The install's record; an install made before there was one left every
-// file of the list, and kept nothing aside.
-InstallRecord readRecord(DiskState& state) {
+// file of the list, and kept nothing aside. Nothing when a record is there
+// but cannot be read: the files it keeps aside would be lost.
+std::optional<InstallRecord> readRecord(DiskState& state) {
     const std::string path = installed::onDrive(state.systemDrive.letter, installed::kRecord);
     const FileContent content = readTextFile(state.sys, path);
-    std::optional<InstallRecord> record;
-    if (content.status == FileContent::Status::kOk) record = parseRecord(content.bytes);
-    if (record) return *record;
-    return {{installed::kAll.begin(), installed::kAll.end()}, {}};
+    if (content.status == FileContent::Status::kOk) return parseRecord(content.bytes);
+    if (content.status == FileContent::Status::kUnreadable && !state.sys.fileExists(path)) {
+        return InstallRecord{{installed::kAll.begin(), installed::kAll.end()}, {}};
+    }
+    return std::nullopt;
 }
 
-// Renamed out of the way, deleted once the restore is complete.
+// Renamed out of the way, deleted once the restore is complete. Only the
+// rename's failure asks whether the file is there: a failed look for it
+// would otherwise pass for a file already gone.
 bool moveOut(DiskState& state, Changes& changes, const std::string& name) {
     const std::string path = installed::onDrive(state.systemDrive.letter, name);
-    if (!state.sys.fileExists(path)) return true;
     const std::string aside =
         unusedName(state.sys, installed::onDrive(state.systemDrive.letter, "~kh-del-" + name), "");
-    if (aside.empty() || !changes.move(path, aside)) return false;
-    changes.discardOnCommit(aside);
-    return true;
+    if (!aside.empty() && changes.move(path, aside)) {
+        changes.discardOnCommit(aside);
+        return true;
+    }
+    return !state.sys.fileExists(path);
 }
 
 const Message* makeChanges(DiskState& state, Changes& changes, const InstallRecord& record,
@@ -50,8 +55,8 @@ const Message* makeChanges(DiskState& state, Changes& changes, const InstallReco
     // A kept file the user deleted meanwhile has nothing to come back.
     for (const KeptFile& kept : record.kept) {
         const std::string aside = installed::onDrive(state.systemDrive.letter, kept.aside);
-        if (state.sys.fileExists(aside) &&
-            !changes.move(aside, installed::onDrive(state.systemDrive.letter, kept.name))) {
+        if (!changes.move(aside, installed::onDrive(state.systemDrive.letter, kept.name)) &&
+            state.sys.fileExists(aside)) {
             return &msg::kRestoreFileFailed;
         }
     }
@@ -75,8 +80,13 @@ void reportPaths(DiskState& state, const Message& message, const std::string& le
 void runRestore(DiskState& state) {
     const auto bootIni = prepareBootEntryRemoval(state);
     if (!bootIni) return;
+    const auto record = readRecord(state);
+    if (!record) {
+        show(state.shared, msg::kRecordUnreadable);
+        return;
+    }
     Changes changes(state.sys);
-    if (const Message* failure = makeChanges(state, changes, readRecord(state), *bootIni)) {
+    if (const Message* failure = makeChanges(state, changes, *record, *bootIni)) {
         const std::vector<std::string> left = changes.undo();
         if (left.empty()) {
             show(state.shared, *failure);
