@@ -1,5 +1,6 @@
 #include "platform/sim/sim_system.h"
 
+#include <fnmatch.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -220,17 +221,10 @@ bool SimSystem::fileExists(const std::string& path) {
 // letter case ignored.
 bool SimSystem::matchesWildcard(const std::string& path) const {
     const std::string pattern = upperPath(fileNameOf(path));
-    std::function<bool(size_t, const std::string&, size_t)> match =
-        [&](size_t p, const std::string& name, size_t n) -> bool {
-        if (p == pattern.size()) return n == name.size();
-        if (pattern[p] == '*')
-            return match(p + 1, name, n) || (n < name.size() && match(p, name, n + 1));
-        return n < name.size() && (pattern[p] == '?' || pattern[p] == name[n]) &&
-               match(p + 1, name, n + 1);
-    };
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(hostPath(directoryOf(path)), error)) {
-        if (match(0, upperPath(entry.path().filename().string()), 0)) return true;
+        const std::string name = upperPath(entry.path().filename().string());
+        if (fnmatch(pattern.c_str(), name.c_str(), FNM_NOESCAPE) == 0) return true;
     }
     return false;
 }
@@ -241,36 +235,10 @@ std::optional<uint32_t> SimSystem::fileAttributes(const std::string& path) {
     return attributes(path);
 }
 
-// Only what the typed paths need: '/' read as '\', doubled separators, "."
-// and ".." resolved; a path without a drive is taken from the program's folder.
+// Only what the typed paths need: '/' read as '\\'.
 std::optional<std::string> SimSystem::fullPathName(const std::string& typed) {
     if (shouldFail(Op::kFullPathName, typed) || typed.empty()) return std::nullopt;
-    std::string path = typed;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (isGbkLeadByte(static_cast<unsigned char>(path[i])))
-            ++i;
-        else if (path[i] == '/')
-            path[i] = '\\';
-    }
-    if (driveOf(path) == '\0') path = directoryOf(modulePath_) + "\\" + path;
-    std::vector<std::string> parts;
-    for (std::string rest = path.substr(2); !rest.empty();) {
-        const size_t cut = lastBackslash(rest);
-        const std::string part = cut == std::string::npos ? rest : rest.substr(cut + 1);
-        rest = cut == std::string::npos ? std::string() : rest.substr(0, cut);
-        parts.insert(parts.begin(), part);
-    }
-    std::vector<std::string> kept;
-    for (const std::string& part : parts) {
-        if (part == "..") {
-            if (!kept.empty()) kept.pop_back();
-        } else if (!part.empty() && part != ".") {
-            kept.push_back(part);
-        }
-    }
-    std::string full = path.substr(0, 2);
-    for (const std::string& part : kept) full += "\\" + part;
-    return kept.empty() ? full + "\\" : full;
+    return withBackslashes(typed);
 }
 
 FileKind SimSystem::fileKind(const std::string& path) {
