@@ -44,6 +44,8 @@ cp "$c/boot.ini" "$WORK/boot.ini"
 attributes() { wine cmd /c attrib 'C:\boot.ini' 2>/dev/null | tr -d '\r'; }
 wine cmd /c attrib +r +h +s 'C:\boot.ini' >/dev/null 2>&1
 marked=$(attributes)
+# Wine running as root keeps only the system mark of the three; that one must survive.
+[[ ${marked%%C:*} == *S* ]] || fail "boot.ini not marked: '$marked'"
 start_app
 gh window >/dev/null || fail "start and Exit: no window"
 gh click 102 >/dev/null || fail "Exit not clickable"
