@@ -179,33 +179,39 @@ const Message* checkFreeSpace(InstallRun& run) {
     return space && space->freeBytes() >= needed ? nullptr : &msg::kNoSpace;
 }
 
-// The record of an earlier install names the files that are ours; one that
-// cannot be read or is not ours names none.
-void readEarlierRecord(InstallRun& run) {
+// The record of an earlier install names the files that are ours. One that is
+// there but cannot be read stops the install: the files it keeps aside would
+// be taken for ours, or ours for another tool's.
+bool readEarlierRecord(InstallRun& run) {
     const std::string path = run.onSystemDrive(installed::kRecord);
-    if (!run.state.sys.fileExists(path)) return;
+    if (!run.state.sys.fileExists(path)) return true;
     const FileContent content = readTextFile(run.state.sys, path);
     if (content.status == FileContent::Status::kOk) run.earlier = parseRecord(content.bytes);
-    if (run.earlier) run.record.kept = run.earlier->kept;
+    if (!run.earlier) return false;
+    run.record.kept = run.earlier->kept;
+    return true;
+}
+
+bool refuse(DiskState& state, const Message& refusal) {
+    show(state.shared, refusal);
+    return false;
 }
 
 // Everything that needs no change; false after its message.
 bool checkBeforeChanges(InstallRun& run, const std::string& isoPath) {
     DiskState& state = run.state;
     const std::string labelled = state.sys.fileExists(run.isoRootPath) ? run.isoRootPath : isoPath;
-    const Message* refusal = isoLabelMatches(state, labelled) ? nullptr : &msg::kIsoLabelWrong;
-    if (refusal) return show(state.shared, *refusal), false;
+    if (!isoLabelMatches(state, labelled)) return refuse(state, msg::kIsoLabelWrong);
+    if (!readEarlierRecord(run)) return refuse(state, msg::kRecordUnreadable);
 
     auto bootIni = prepareBootEntry(state);
     if (!bootIni) return false;
     run.bootIni = std::move(*bootIni);
     if (!collectRootFiles(run)) return false;
     if (!writeTools(state) || run.state.shared.failureShown) return false;
-    refusal = checkIsoContent(run, isoPath);
+    const Message* refusal = checkIsoContent(run, isoPath);
     if (!refusal) refusal = checkFreeSpace(run);
-    if (refusal) return show(state.shared, *refusal), false;
-    readEarlierRecord(run);
-    return true;
+    return !refusal || refuse(state, *refusal);
 }
 
 // --- Changes: each one recorded, boot.ini last. ---
