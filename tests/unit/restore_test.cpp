@@ -51,9 +51,10 @@ const std::vector<std::string> kAllInstalled = test::installedPaths(true);
 // marked files are cleared first.
 TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
     const auto otherAttributes = win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem;
-    for (const int variant : {0, 1, 2}) {
+    for (const int variant : {0, 1, 2, 3}) {
         const bool disturbed = variant == 1;
-        const bool otherTool = variant == 2;  // kept aside, given back byte for byte
+        const bool otherTool = variant >= 2;  // kept aside, given back byte for byte
+        const bool twice = variant == 3;      // over an install whose entry was taken out by hand
         SCOPED_TRACE(variant);
         InstallMachine fresh;
         if (otherTool) test::plantOtherTool(fresh.sys);
@@ -70,6 +71,14 @@ TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
             EXPECT_EQ(m.rootFiles('C'), expected);
         }
         EXPECT_EQ(m.file("C:\\grldr"), "grldr-loader");  // the other tool's line starts ours
+        if (twice) {
+            m.sys.writeHostFile(test::kBootIni, hd::removeEntryFromBootIni(m.file(test::kBootIni)));
+            SecondStart again(m);
+            app::onCreate(again.state);
+            again.ui.typeIsoPath(test::kIsoInRoot);
+            again.pressOk();
+            test::expectLastBox(again.ui, hd::msg::kRestartQuestion);
+        }
         if (disturbed) {
             m.sys.deleteFile("C:\\fonts");
             m.sys.deleteFile("C:\\g2ldr");
