@@ -45,11 +45,7 @@ inline const std::vector<std::string> kInstalledFiles = installedPaths(false);
 inline std::string isoImage(std::string label = hd::kIsoLabel) {
     std::string image(16 * 2048 + 2048, '\0');
     label.resize(32, ' ');
-    return image
-        .replace(16 * 2048, 6,
-                 "\x01"
-                 "CD001")
-        .replace(16 * 2048 + 40, 32, label);
+    return image.replace(16 * 2048, 6, "\1CD001").replace(16 * 2048 + 40, 32, label);
 }
 inline const std::string kIsoImage = isoImage();
 inline const std::string kIsoListing =
