@@ -18,6 +18,10 @@ inline constexpr Message kIsoPathWildcard =
 inline constexpr Message kIsoPathFolder = refusal("输入的路径是一个文件夹，请选择ISO文件");
 inline constexpr Message kIsoPathDevice =
     refusal("输入的路径是一个设备名，不是ISO文件，请重新选择");
+// A second copy would share the drive, boot.ini and the tools of the first.
+inline constexpr Message kAlreadyRunning = {"本程序已经在运行，请不要同时运行多个",
+                                            kh::msg::kWarning, win::kMbIconWarning,
+                                            MessageKind::kNotice, BoxOwner::kNone};
 inline constexpr Message kInternalError = {"程序内部错误，即将退出", kh::msg::kError,
                                            win::kMbIconError, MessageKind::kFailure};
 

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/child_process.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
 #include "common/tool_files.h"
@@ -41,7 +42,7 @@ constexpr uint32_t kListingLimitMs = 60 * 1000;
 // ISO 9660: the primary volume descriptor is sector 16 of 2048 bytes; it
 // starts with a type byte and "CD001", and holds the volume label at byte 40,
 // 32 bytes padded with blanks.
-constexpr uint64_t kVolumeDescriptorOffset = 16 * 2048;
+constexpr size_t kVolumeDescriptorOffset = 16 * 2048;
 constexpr size_t kLabelOffset = 40;
 constexpr size_t kLabelLength = 32;
 // What the record and the folder entries take beyond the files' bytes.
@@ -91,16 +92,12 @@ struct InstallRun {
 // --- Checks: nothing is changed on the system drive before they all pass. ---
 
 bool writeTools(DiskState& state) {
-    const std::string directory = directoryOf(state.sys.modulePath());
-    const std::string exe = directory + "\\" + sevenzip::kExeName;
-    const std::string dll = directory + "\\" + sevenzip::kDllName;
-    state.shared.toolPaths = {exe, dll};
-    const WriteOutcome exeOutcome = payloads::writePayload(
-        state.shared, {payloads::kSevenZipExe, exe}, payloads::hdSevenZipExe());
+    const WriteOutcome exeOutcome =
+        payloads::writeTool(state.shared, payloads::kSevenZipExeTool, payloads::hdSevenZipExe());
     if (exeOutcome == WriteOutcome::kCreateFailed) state.ui.show(ControlId::kStatusConfig, false);
     return exeOutcome == WriteOutcome::kWritten &&
-           payloads::writePayload(state.shared, {payloads::kSevenZipDll, dll},
-                                  payloads::hdSevenZipDll()) == WriteOutcome::kWritten;
+           payloads::writeTool(state.shared, payloads::kSevenZipDllTool,
+                               payloads::hdSevenZipDll()) == WriteOutcome::kWritten;
 }
 
 // The resource's bytes; an empty one is given up without a word, as the
@@ -139,9 +136,12 @@ bool addRootFile(InstallRun& run, int id, const char* name, const PayloadMessage
 
 bool collectRootFiles(InstallRun& run) {
     if (!addRootFile(run, payloads::kGrldr, installed::kGrldr, payloads::hdGrldr())) return false;
-    // Only a grldr built on GRUB 2 comes with a second stage.
+    // Only a grldr built on GRUB 2 comes with a second stage and the block
+    // its menu keeps the choice in.
     if (run.state.sys.resource(payloads::kG2ldr).status != Resource::Status::kNotFound &&
-        !addRootFile(run, payloads::kG2ldr, installed::kG2ldr, payloads::hdG2ldr())) {
+        !(addRootFile(run, payloads::kG2ldr, installed::kG2ldr, payloads::hdG2ldr()) &&
+          addRootFile(run, payloads::kDefaultEntry, installed::kDefaultEntry,
+                      payloads::hdDefaultEntry()))) {
         return false;
     }
     return addRootFile(run, payloads::kSampleMenu, installed::kMenu, payloads::hdSampleMenu()) &&
@@ -152,11 +152,19 @@ bool collectRootFiles(InstallRun& run) {
 // The live system finds its root by the ISO's label (CDLABEL in the menu
 // entry); an ISO with another one would boot into a system that cannot.
 bool isoLabelMatches(DiskState& state, const std::string& isoPath) {
-    const std::string descriptor =
-        state.sys.readFileAt(isoPath, kVolumeDescriptorOffset, kLabelOffset + kLabelLength);
-    if (descriptor.size() < kLabelOffset + kLabelLength || descriptor.compare(1, 5, "CD001") != 0) {
-        return false;
+    const size_t length = kVolumeDescriptorOffset + kLabelOffset + kLabelLength;
+    std::string bytes;
+    if (auto file = state.sys.openForReading(isoPath)) {
+        std::vector<char> buffer(length);
+        std::optional<size_t> got;
+        while (bytes.size() < length && (got = file->read(buffer.data(), length - bytes.size())) &&
+               *got > 0) {
+            bytes.append(buffer.data(), *got);
+        }
     }
+    if (bytes.size() < length) return false;
+    const std::string descriptor = bytes.substr(kVolumeDescriptorOffset);
+    if (descriptor.compare(1, 5, "CD001") != 0) return false;
     std::string label = descriptor.substr(kLabelOffset, kLabelLength);
     label.erase(label.find_last_not_of(' ') + 1);
     return label == kIsoLabel;
@@ -164,9 +172,12 @@ bool isoLabelMatches(DiskState& state, const std::string& isoPath) {
 
 // The ISO is listed with the embedded 7-Zip: it must hold what is extracted.
 const Message* checkIsoContent(InstallRun& run, const std::string& isoPath) {
-    const auto listing = run.state.sys.runCaptured(sevenzip::listCommand(isoPath), kListingLimitMs);
-    if (!listing || !sevenzip::succeeded(listing->exitCode)) return &msg::kIsoNotListed;
-    const auto size = bootFilesSize(listing->output);
+    const auto program = toolPath(run.state.shared, sevenzip::kExeName);
+    if (!program) return &msg::kIsoNotListed;
+    const ChildResult listing = runChild(run.state.shared, sevenzip::listCommand(*program, isoPath),
+                                         {kListingLimitMs, true});
+    if (!listing.ended() || !sevenzip::succeeded(listing.exitCode)) return &msg::kIsoNotListed;
+    const auto size = bootFilesSize(listing.output);
     if (!size) return &msg::kIsoLacksBootFiles;
     run.extractedBytes = *size;
     return nullptr;
@@ -337,10 +348,9 @@ bool install(InstallRun& run) {
 
 void finish(InstallRun& run, bool installed) {
     DiskState& state = run.state;
-    // 7-Zip is needed only while the install runs; however it ends, its files
-    // would otherwise be left next to the program. One that could not be
-    // stopped still holds them.
-    if (state.shared.extractionChild == 0) deleteToolPayloads(state.shared);
+    // 7-Zip is needed only while the install runs; however it ends, its
+    // folder goes. One that could not be stopped still holds it.
+    if (state.shared.extractionChild == 0) removeToolsFolder(state.shared);
     if (!installed) return;
     if (!state.shared.failureShown && !shutdownPrivilegeReady(state)) {
         reportRestartImpossible(state);

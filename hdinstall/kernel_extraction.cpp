@@ -4,8 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "common/child_wait.h"
+#include "common/child_process.h"
 #include "common/sevenzip.h"
+#include "common/tool_files.h"
 #include "hdinstall/installed_files.h"
 #include "hdinstall/messages.h"
 #include "platform/winconst.h"
@@ -26,29 +27,17 @@ struct BootFile {
 constexpr BootFile kKernel{"isolinux\\vmlinuz0", installed::kKernel, msg::kExtractKernelFailed};
 constexpr BootFile kInitrd{"isolinux\\initrd4disk", installed::kInitrd, msg::kExtractInitrdFailed};
 
-bool succeeded(DiskState& state, ProcessHandle child) {
-    const auto code = state.sys.exitCode(child);
-    return code && sevenzip::succeeded(*code);
-}
-
-// True when 7-Zip ran to its end and reported success. A 7-Zip that outlives
-// its time limit is terminated; it stays tracked if it will not end.
-bool runSevenZip(DiskState& state, const std::string& commandLine) {
-    const ProcessHandle child = state.sys.startProcess(commandLine);
-    if (child == 0) return false;
-    state.shared.extractionChild = child;
-
-    bool ended = waitForChild(state.shared, child, kExtractionLimitMs, true);
-    const bool ok = ended && succeeded(state, child);
-    if (!ended) {
-        state.sys.terminate(child, sevenzip::kStopped);
-        ended = state.sys.waitForExit(child, sevenzip::kInstallEndWaitMs);
-    }
-    if (ended) {
-        state.sys.closeProcess(child);
-        state.shared.extractionChild = 0;
-    }
-    return ok;
+// True when 7-Zip, run from the tools folder, ended within its limit and
+// reported success. One that will not stop stays tracked.
+bool runSevenZip(DiskState& state, const std::string& isoRootPath, const std::string& folder,
+                 const BootFile& file) {
+    const auto program = toolPath(state.shared, sevenzip::kExeName);
+    if (!program) return false;
+    const std::string pattern = std::string(file.prefix) + "*";
+    const ChildResult run = runChild(
+        state.shared, sevenzip::extractFilesCommand(*program, isoRootPath, folder, pattern),
+        {kExtractionLimitMs});
+    return run.ended() && sevenzip::succeeded(run.exitCode);
 }
 
 // The folder is new, so a file found there after 7-Zip's run is the one it
@@ -57,10 +46,7 @@ bool extractBootFile(DiskState& state, Changes& changes, const std::string& isoR
                      const std::string& folder, const BootFile& file) {
     const std::string extracted = folder + "\\" + file.name;
     changes.created(extracted);  // also what a failed run leaves
-    const std::string pattern = std::string(file.prefix) + "*";
-    if (!runSevenZip(state, sevenzip::extractFilesCommand(isoRootPath, folder, pattern))) {
-        return false;
-    }
+    if (!runSevenZip(state, isoRootPath, folder, file)) return false;
     const auto size = state.sys.fileSize(extracted);
     return size && *size > 0 &&
            changes.move(extracted, installed::onDrive(state.systemDrive.letter, file.name));

@@ -1,7 +1,8 @@
 // Taking the live system's kernel and initial RAM disk out of the ISO with the
-// embedded 7-Zip: what the ISO must list, and the extraction into a folder of
-// our own on the system drive, from where each file is renamed into the root.
-// 7-Zip never writes into a root that may hold another tool's files.
+// embedded 7-Zip, run from the tools folder: what the ISO must list, and the
+// extraction into a folder of our own on the system drive, from where each
+// file is renamed into the root. 7-Zip never writes into a root that may hold
+// another tool's files.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +20,10 @@ namespace kh::hd {
 std::optional<uint64_t> bootFilesSize(const std::string& listing);
 
 // Extracts isolinux\vmlinuz0 and isolinux\initrd4disk.img from the ISO at
-// `isoRootPath`, one 7-Zip run each, keeping the window painted while 7-Zip
-// works, and renames them into the system drive's root, whose names must be
-// free. Every change is recorded in `changes`. Nothing on success; otherwise
-// the failure to report once the changes are undone.
+// `isoRootPath`, one 7-Zip run each, the window answering while 7-Zip works,
+// and renames them into the system drive's root, whose names must be free.
+// Every change is recorded in `changes`. Nothing on success; otherwise the
+// failure to report once the changes are undone.
 // state.shared.extractionChild holds a 7-Zip that could not be stopped, 0 otherwise.
 const Message* extractBootFiles(DiskState& state, Changes& changes, const std::string& isoRootPath);
 

@@ -2,8 +2,9 @@
 
 #include <string>
 
-#include "common/child_wait.h"
+#include "common/child_process.h"
 #include "common/report.h"
+#include "common/tool_files.h"
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
 #include "platform/winconst.h"
@@ -98,9 +99,11 @@ bool writeBootFiles(UsbState& state) {
 }
 
 bool installBootCode(UsbState& state) {
-    const auto code =
-        runToEnd(state.shared, "syslinux.exe -sfmar " + targetDrive(state), kInstallerMs, true);
-    return code == 0u;
+    const auto program = toolPath(state.shared, kSyslinuxInstallerName);
+    if (!program) return false;
+    const ChildResult run = runChild(
+        state.shared, withArguments(*program, {"-sfmar", targetDrive(state)}), {kInstallerMs});
+    return run.ended() && run.exitCode == 0;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "usbmedia/format_watch.h"
 
+#include "common/child_process.h"
 #include "common/report.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_extraction.h"
@@ -16,6 +17,14 @@ constexpr const char* kBootLabel = "BOOT";
 constexpr const char* kOtherLabel = "BOOTS";
 constexpr unsigned kFormatWatchMs = 500;
 constexpr uint32_t kStatusSettleMs = 100;
+
+// format asks for a confirmation, which cmd's pipe gives. format.com is
+// named by its full path: cmd would look in its current folder first.
+ChildCommand formatCommand(UsbState& state) {
+    const std::string format = state.sys.systemDirectory() + "\\format.com";
+    return throughCmd(state.sys,
+                      "echo yes|\"" + format + "\" /FS:fat32 /V:BOOT " + targetDrive(state));
+}
 
 bool labelIsBoot(UsbState& state) {
     return state.sys.volumeLabel(*state.session.target) == std::optional<std::string>(kBootLabel);
@@ -87,9 +96,7 @@ void askToFormat(UsbState& state) {
 
 void startFormat(UsbState& state) {
     if (state.session.stage != UsbStage::kFormatting || labelIsBoot(state)) return;
-    const std::string drive = targetDrive(state);
-    state.session.formatChild =
-        state.sys.startProcess("cmd /c echo yes|format /FS:fat32 /V:BOOT " + drive);
+    state.session.formatChild = startChild(state.shared, formatCommand(state));
     if (state.session.formatChild == 0) failFormat(state);
 }
 

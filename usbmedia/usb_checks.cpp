@@ -2,8 +2,10 @@
 
 #include <cctype>
 
+#include "common/child_process.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
+#include "common/tool_files.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_extraction.h"
@@ -50,7 +52,7 @@ bool liesOnTarget(UsbState& state, const std::string& path) {
     return std::toupper(static_cast<unsigned char>(path[0])) == *state.session.target;
 }
 
-// Formatting would erase the ISO or the running program's tools, and
+// Formatting would erase the ISO or the running program, and
 // extracting onto the drive that holds the ISO would overwrite what is read.
 bool keepsIsoAndProgram(UsbState& state) {
     const Message* refusal = nullptr;
@@ -77,9 +79,14 @@ bool hasRoomForIso(UsbState& state) {
 }
 
 bool everyFileFitsFat32(UsbState& state) {
-    const auto run = state.sys.runCaptured(sevenzip::listCommand(state.shared.isoPath), kListingMs);
-    const bool listed = run && sevenzip::succeeded(run->exitCode);
-    const auto largest = listed ? sevenzip::largestListedSize(run->output) : std::nullopt;
+    const auto program = toolPath(state.shared, sevenzip::kExeName);
+    ChildResult run;
+    if (program) {
+        run = runChild(state.shared, sevenzip::listCommand(*program, state.shared.isoPath),
+                       {kListingMs, true});
+    }
+    const bool listed = run.ended() && sevenzip::succeeded(run.exitCode);
+    const auto largest = listed ? sevenzip::largestListedSize(run.output) : std::nullopt;
     if (!largest) {
         refuse(state, msg::kIsoUnreadable);
         return false;

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_ui.h"
 
+#include <utility>
+
 #include "platform/winconst.h"
 
 namespace kh::sim {
@@ -59,6 +61,14 @@ std::optional<std::string> SimUi::openIsoDialog() {
     auto result = dialogs_.front();
     dialogs_.pop_front();
     return result;
+}
+
+UserInterface::Wait SimUi::waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) {
+    ++paintPumps_;
+    if (duringWait) std::exchange(duringWait, nullptr)();
+    if (quitPosted_) return Wait::kQuit;
+    if (system_ && system_->waitForExit(process, milliseconds)) return Wait::kEnded;
+    return Wait::kTimedOut;
 }
 
 }  // namespace kh::sim

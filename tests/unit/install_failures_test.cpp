@@ -36,10 +36,7 @@ void expectNoRestart(const InstallMachine& m) {
     EXPECT_FALSE(m.ui.control(ControlId::kOk).enabled);
 }
 
-void expectToolsGone(const InstallMachine& m) {
-    EXPECT_FALSE(m.exists(test::kSevenZipExe));
-    EXPECT_FALSE(m.exists(test::kSevenZipDll));
-}
+void expectToolsGone(const InstallMachine& m) { EXPECT_FALSE(m.toolsFolderPresent()); }
 
 // The move question answered, then the install runs into its failure.
 InstallMachine& runInstall(InstallMachine& m) {
@@ -208,9 +205,28 @@ TEST(HdInstallFailure, HangingSevenZipIsStoppedAfterTenMinutes) {
         EXPECT_GE(m.ui.paintPumps(), 5999);
         EXPECT_EQ(m.state.shared.extractionChild != 0, !stops);
         EXPECT_EQ(m.sys.processRunning(m.state.shared.extractionChild), !stops);
-        EXPECT_EQ(m.exists(test::kSevenZipExe), !stops);
+        EXPECT_EQ(m.toolsFolderPresent(), !stops);
         expectNoRestart(m);
     }
+}
+
+// Closing the window while 7-Zip works stops it: the kernel it leaves half
+// written never passes for a whole one.
+TEST(HdInstallFailure, ClosingTheWindowDuringTheExtractionEndsUncongratulated) {
+    InstallMachine m;
+    m.sys.processBehaviour = [&m](const std::string& line) {
+        if (line.find(" e -y ") != std::string::npos) {
+            m.ui.duringWait = [&m] {
+                m.sys.writeHostFile("C:\\~kh-x0\\vmlinuz0", "half");
+                app::onClose(m.state);
+            };
+        }
+        return test::sevenZipRun(line);
+    };
+    runInstall(m);
+    test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
+    expectNoRestart(m);
+    EXPECT_FALSE(m.exists("C:\\vmlinuz0"));
 }
 
 // An empty payload is given up without a word, as the write-out gives up any,
@@ -307,6 +323,9 @@ TEST(HdFaultSweep, InstallIsAllOrNothingWhicheverCallFails) {
         count["lost handles"] +=
             m.sys.openProcessHandles() != (m.state.shared.extractionChild != 0) ||
             !m.sys.strayCloses().empty();
+        if (!fault.canStopDeletesOn('C')) {
+            EXPECT_TRUE(!m.toolsFolderPresent() || m.state.shared.extractionChild != 0);
+        }
         if (m.file(test::kBootIni) == after) return;  // installed; the restart may still fail
 
         const std::string& last = m.ui.boxes().back().text;

@@ -20,28 +20,31 @@ namespace {
 using test::InstallMachine;
 
 // 7-Zip's command lines are pinned in sevenzip_test.cpp; here, what the
-// install hands them.
-std::string kernelCommand(const std::string& isoRootPath, char letter = 'C') {
-    return sevenzip::extractFilesCommand(isoRootPath, std::string{letter, ':'} + "\\~kh-x0",
-                                         "isolinux\\vmlinuz0*");
+// install hands them, and that 7-Zip is run from the tools folder.
+std::string extraction(const InstallMachine& m, const char* file, const std::string& iso,
+                       char letter = 'C') {
+    const std::string pattern = std::string("isolinux\\") + file + "*";
+    return sevenzip::extractFilesCommand(m.toolFile(sevenzip::kExeName), iso,
+                                         std::string{letter, ':'} + "\\~kh-x0", pattern)
+        .commandLine;
 }
 
-std::string initrdCommand(const std::string& isoRootPath, char letter = 'C') {
-    return sevenzip::extractFilesCommand(isoRootPath, std::string{letter, ':'} + "\\~kh-x0",
-                                         "isolinux\\initrd4disk*");
+std::string listing(const InstallMachine& m, const std::string& iso) {
+    return sevenzip::listCommand(m.toolFile(sevenzip::kExeName), iso).commandLine;
 }
 
-// A second stage comes with a loader built on GRUB 2; an older, marked copy
-// is replaced.
+// A second stage and its environment block come with a loader built on GRUB
+// 2; an older, marked copy is replaced.
 TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     InstallMachine m;
-    m.sys.setResource(payloads::kG2ldr, "g2ldr-stage");
+    m.carrySecondStage();
     m.sys.writeHostFile("C:\\g2ldr", "older");
     m.sys.setAttributes("C:\\g2ldr", win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
     const std::string originalBootIni = m.file(test::kBootIni);
     bool toolsPresentFor7Zip = true;
     m.sys.processBehaviour = [&](const std::string& line) {
-        toolsPresentFor7Zip &= m.exists(test::kSevenZipExe) && m.exists(test::kSevenZipDll);
+        toolsPresentFor7Zip &= m.file(m.toolFile(sevenzip::kExeName)) == "7z-exe" &&
+                               m.file(m.toolFile(sevenzip::kDllName)) == "7z-dll";
         return test::sevenZipRun(line);
     };
     m.start();
@@ -57,13 +60,12 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
 
     EXPECT_EQ(m.file(test::kIsoInRoot), test::kIsoImage);
     EXPECT_FALSE(m.exists(test::kIsoInFolder));
-    EXPECT_EQ(
-        m.sys.startedCommands(),
-        (std::vector<std::string>{sevenzip::listCommand(test::kIsoInFolder),
-                                  kernelCommand("D:\\live.iso"), initrdCommand("D:\\live.iso")}));
+    EXPECT_EQ(m.sys.startedCommands(),
+              (std::vector<std::string>{listing(m, test::kIsoInFolder),
+                                        extraction(m, "vmlinuz0", "D:\\live.iso"),
+                                        extraction(m, "initrd4disk", "D:\\live.iso")}));
     EXPECT_TRUE(toolsPresentFor7Zip);
-    EXPECT_FALSE(m.exists(test::kSevenZipExe));
-    EXPECT_FALSE(m.exists(test::kSevenZipDll));
+    EXPECT_FALSE(m.toolsFolderPresent());
     EXPECT_EQ(m.state.shared.extractionChild, 0u);
     // 2.5 s per run in slices of 100 ms, each followed by a paint.
     EXPECT_GE(m.ui.paintPumps(), 48);
@@ -75,6 +77,7 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     EXPECT_EQ(m.file("C:\\vmlinuz0"), "extracted vmlinuz0");
     EXPECT_EQ(m.file("C:\\initrd4disk.img"), "extracted initrd4disk.img");
     EXPECT_EQ(m.file("C:\\g2ldr"), "g2ldr-stage");
+    EXPECT_EQ(m.file("C:\\default"), "# GRUB Environment Block\n###");  // LF stays LF
 
     EXPECT_EQ(m.file("C:\\menu.lst"), hd::insertMenuEntry(test::sampleMenu(), hd::menuEntry(5, 0)));
 }
@@ -127,8 +130,9 @@ TEST(HdInstall, TheIsoGoesToTheRootOfItsDriveWhicheverItIs) {
         EXPECT_NE(m.file("C:\\menu.lst").find(std::string("isodev=") + c.isodev + "  "),
                   std::string::npos);
         EXPECT_EQ(m.sys.startedCommands(),
-                  (std::vector<std::string>{sevenzip::listCommand(withBackslashes(c.iso)),
-                                            kernelCommand(c.root), initrdCommand(c.root)}));
+                  (std::vector<std::string>{listing(m, withBackslashes(c.iso)),
+                                            extraction(m, "vmlinuz0", c.root),
+                                            extraction(m, "initrd4disk", c.root)}));
         for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path)) << path;
         EXPECT_FALSE(m.exists("D:\\grldr") || m.exists("E:\\grldr"));
     }
@@ -144,7 +148,7 @@ TEST(HdInstall, SystemDriveOtherThanCReceivesEveryBootFile) {
     m.installFrom(test::kIsoInFolder);
 
     EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
-    EXPECT_EQ(m.sys.startedCommands()[2], initrdCommand("D:\\live.iso", 'D'));
+    EXPECT_EQ(m.sys.startedCommands()[2], extraction(m, "initrd4disk", "D:\\live.iso", 'D'));
     for (const char* name :
          {"grldr", "menu.lst", "fonts", "greengem.xpm", "vmlinuz0", "initrd4disk.img"}) {
         EXPECT_TRUE(m.exists(std::string("D:\\") + name)) << name;
@@ -256,7 +260,7 @@ TEST(HdInstall, AnswersThatEndTheProgramWithoutARestart) {
         EXPECT_EQ(m.file(test::kBootIni),
                   installed ? *hd::addEntryToBootIni(bootIni, nullptr) : bootIni);
         for (const std::string& path : test::kInstalledFiles) EXPECT_EQ(m.exists(path), installed);
-        EXPECT_FALSE(m.exists(test::kSevenZipExe));
+        EXPECT_FALSE(m.toolsFolderPresent());
     }
 }
 

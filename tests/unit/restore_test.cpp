@@ -23,7 +23,7 @@ using test::InstallMachine;
 struct SecondStart {
     explicit SecondStart(InstallMachine& machine) : m(machine) {}
     InstallMachine& m;
-    sim::SimUi ui;
+    sim::SimUi ui{m.sys};
     AppState state{m.sys, ui};
 
     void start() {
@@ -35,7 +35,7 @@ struct SecondStart {
 
 std::unique_ptr<InstallMachine> installedMachine(bool otherTool = false) {
     auto m = std::make_unique<InstallMachine>();
-    m->sys.setResource(payloads::kG2ldr, "g2ldr-stage");
+    m->carrySecondStage();
     if (otherTool) test::plantOtherTool(m->sys);
     m->start();
     m->installFrom(test::kIsoInFolder);
