@@ -15,8 +15,9 @@ namespace {
 // the format by it.
 constexpr const char* kBootLabel = "BOOT";
 constexpr const char* kOtherLabel = "BOOTS";
-constexpr unsigned kFormatWatchMs = 500;
-constexpr uint32_t kStatusSettleMs = 100;
+// Short, so that the extraction starts soon after the format has ended; a
+// label read is cheap.
+constexpr unsigned kFormatWatchMs = 50;
 
 // format asks for a confirmation, which cmd's pipe gives. format.com is
 // named by its full path: cmd would look in its current folder first.
@@ -70,7 +71,6 @@ void formatRoute(UsbState& state) {
     }
     state.session.stage = UsbStage::kFormatting;
     state.ui.show(ControlId::kStatusFormat, true);
-    state.sys.sleep(kStatusSettleMs);
     state.ui.setTimer(kFormatWatchTimer, kFormatWatchMs);
     state.ui.postStartFormat();
 }
