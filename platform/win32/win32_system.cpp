@@ -156,12 +156,17 @@ std::optional<uint32_t> Win32System::fileAttributes(const std::string& path) {
     return attributes;
 }
 
+// A path longer than MAX_PATH is answered with the size it needs.
 std::optional<std::string> Win32System::fullPathName(const std::string& path) {
-    char buffer[MAX_PATH];
-    char* namePart = nullptr;
-    const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &namePart);
-    if (length == 0 || length >= sizeof buffer) return std::nullopt;
-    return std::string(buffer, length);
+    std::string buffer(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()),
+                                              buffer.data(), nullptr);
+        if (length == 0) return std::nullopt;
+        if (length < buffer.size()) return buffer.substr(0, length);
+        buffer.assign(length, '\0');
+    }
+    return std::nullopt;
 }
 
 // Opened with no access at all: enough for GetFileType, and a device such as
@@ -431,7 +436,6 @@ bool Win32System::terminate(ProcessHandle process, uint32_t exitCode) {
 void Win32System::closeProcess(ProcessHandle process) {
     CloseHandle(reinterpret_cast<HANDLE>(process));
 }
-
 
 ShutdownPrivilege Win32System::enableShutdownPrivilege() {
     OSVERSIONINFOA version = {};
