@@ -304,6 +304,7 @@ TEST(HdFaultSweep, InstallIsAllOrNothingWhicheverCallFails) {
 
     const auto marked = win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem;
     std::map<std::string, size_t> count;  // of each way to break the rule; all must stay 0
+    size_t namedLeftovers = 0;
     test::sweepEachCall("hard-disk install", calls, startCalls + 1, [&](const SweepFault& fault) {
         InstallMachine m;
         machine(m);
@@ -335,6 +336,7 @@ TEST(HdFaultSweep, InstallIsAllOrNothingWhicheverCallFails) {
             const bool named = undoFailed && last.find("C:\\" + name) != std::string::npos;
             count["our files left after a failure, unnamed"] += !before && !named;
         }
+        namedLeftovers += undoFailed;
         if (undoFailed) return;  // what it could not put back is named
         count["boot.ini not byte-identical after a failure"] +=
             m.file(test::kBootIni) != before || m.sys.attributes(test::kBootIni) != marked;
@@ -344,6 +346,8 @@ TEST(HdFaultSweep, InstallIsAllOrNothingWhicheverCallFails) {
         count["ISO not back in its folder"] +=
             m.file(test::kIsoInFolder) != test::kIsoImage || m.exists(test::kIsoInRoot);
     });
+    std::cout << "[sweep] hard-disk install, undo made to fail, what is left named: "
+              << namedLeftovers << "\n";
     for (const auto& [what, n] : count) {
         std::cout << "[sweep] hard-disk install, " << what << ": " << n << "\n";
         EXPECT_EQ(n, 0u) << what;
