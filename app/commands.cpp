@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "app/messages.h"
 #include "common/report.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "hdinstall/hdinstall.h"
 #include "platform/gbk_path.h"

@@ -1,8 +1,8 @@
 #include "app/window_events.h"
 
 #include "app/control_table.h"
-#include "app/messages.h"
 #include "common/report.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "hdinstall/startup_checks.h"
 #include "platform/winconst.h"
@@ -14,7 +14,7 @@ namespace {
 void create(UserInterface& ui, ControlId id) { ui.createControl(controlSpec(id)); }
 
 void enterRestoreLook(AppState& state) {
-    state.shared.ui.setText(ControlId::kModeHarddisk, kRestoreCaption);
+    state.shared.ui.setText(ControlId::kModeHarddisk, msg::kRestoreCaption);
     state.shared.ui.enable(ControlId::kIsoPath, false);
     state.shared.ui.enable(ControlId::kBrowse, false);
 }

@@ -11,6 +11,7 @@
 #include "common/child_process.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/hdinstall.h"
@@ -21,10 +22,8 @@
 #include "hdinstall/iso_placement.h"
 #include "hdinstall/kernel_extraction.h"
 #include "hdinstall/menu_entry.h"
-#include "hdinstall/messages.h"
 #include "hdinstall/safe_replace.h"
 #include "payloads/catalogue.h"
-#include "payloads/message_sets.h"
 #include "payloads/write_out.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
@@ -33,8 +32,6 @@ namespace kh::hd {
 
 namespace {
 
-using payloads::Notice;
-using payloads::PayloadMessages;
 using payloads::WriteOutcome;
 
 // Listing an ISO reads only its directory; a minute means 7-Zip hangs.
@@ -49,25 +46,22 @@ constexpr size_t kLabelLength = 32;
 constexpr uint64_t kSpareBytes = 64 * 1024;
 
 // A failure to report once every change is undone.
+// A failure to report once every change is undone: its box and its text.
 struct Failure {
+    Message message;
     std::string text;
-    std::string caption;
-    unsigned flags;
 };
 
-Failure failureOf(const Message& message) { return {message.text, message.caption, message.flags}; }
-Failure failureOf(const Notice& notice) { return {notice.text, notice.caption, notice.flags}; }
-
-void report(DiskState& state, const Failure& failure, const std::string& text) {
-    const Message message{"", failure.caption.c_str(), failure.flags, MessageKind::kFailure};
-    show(state.shared, message, text);
+// `name` fills a "%s" in the message's text (the write-outs' boxes name their file).
+Failure failureOf(const Message& message, const std::string& name = std::string()) {
+    return {message, payloads::namingFile(message, name)};
 }
 
 // A file the install writes into the system drive's root.
 struct RootFile {
     std::string name;
     std::string bytes;
-    Notice writeFailed;
+    Message writeFailed;
 };
 
 struct InstallRun {
@@ -93,38 +87,39 @@ struct InstallRun {
 
 bool writeTools(DiskState& state) {
     const WriteOutcome exeOutcome =
-        payloads::writeTool(state.shared, payloads::kSevenZipExeTool, payloads::hdSevenZipExe());
+        payloads::writeTool(state.shared, payloads::kSevenZipExeTool, msg::kHdSevenZipExe);
     if (exeOutcome == WriteOutcome::kCreateFailed) state.ui.show(ControlId::kStatusConfig, false);
     return exeOutcome == WriteOutcome::kWritten &&
-           payloads::writeTool(state.shared, payloads::kSevenZipDllTool,
-                               payloads::hdSevenZipDll()) == WriteOutcome::kWritten;
+           payloads::writeTool(state.shared, payloads::kSevenZipDllTool, msg::kHdSevenZipDll) ==
+               WriteOutcome::kWritten;
 }
 
 // The resource's bytes; an empty one is given up without a word, as the
 // write-out gives up any.
-std::optional<std::string> payloadBytes(DiskState& state, int id, const PayloadMessages& messages) {
+std::optional<std::string> payloadBytes(DiskState& state, int id, const char* name,
+                                        const WriteOutMessages& messages) {
     const Resource resource = state.sys.resource(id);
-    const Notice* notice = nullptr;
+    const Message* failure = nullptr;
     switch (resource.status) {
         case Resource::Status::kOk:
             if (resource.bytes.empty()) return std::nullopt;
             return std::string(resource.bytes);
         case Resource::Status::kNotFound:
-            notice = &messages.notFound;
+            failure = &messages.notFound;
             break;
         case Resource::Status::kLoadFailed:
-            notice = &messages.loadFailed;
+            failure = &messages.loadFailed;
             break;
         case Resource::Status::kLockFailed:
-            notice = &messages.lockFailed;
+            failure = &messages.lockFailed;
             break;
     }
-    report(state, failureOf(*notice), notice->text);
+    show(state.shared, *failure, payloads::namingFile(*failure, name));
     return std::nullopt;
 }
 
-bool addRootFile(InstallRun& run, int id, const char* name, const PayloadMessages& messages) {
-    auto bytes = payloadBytes(run.state, id, messages);
+bool addRootFile(InstallRun& run, int id, const char* name, const WriteOutMessages& messages) {
+    auto bytes = payloadBytes(run.state, id, name, messages);
     if (!bytes) return false;
     if (std::string(name) == installed::kMenu) {
         *bytes = insertMenuEntry(
@@ -135,18 +130,18 @@ bool addRootFile(InstallRun& run, int id, const char* name, const PayloadMessage
 }
 
 bool collectRootFiles(InstallRun& run) {
-    if (!addRootFile(run, payloads::kGrldr, installed::kGrldr, payloads::hdGrldr())) return false;
+    if (!addRootFile(run, payloads::kGrldr, installed::kGrldr, msg::kHdGrldr)) return false;
     // Only a grldr built on GRUB 2 comes with a second stage and the block
     // its menu keeps the choice in.
     if (run.state.sys.resource(payloads::kG2ldr).status != Resource::Status::kNotFound &&
-        !(addRootFile(run, payloads::kG2ldr, installed::kG2ldr, payloads::hdG2ldr()) &&
+        !(addRootFile(run, payloads::kG2ldr, installed::kG2ldr, msg::kHdG2ldr) &&
           addRootFile(run, payloads::kDefaultEntry, installed::kDefaultEntry,
-                      payloads::hdDefaultEntry()))) {
+                      msg::kHdDefaultEntry))) {
         return false;
     }
-    return addRootFile(run, payloads::kSampleMenu, installed::kMenu, payloads::hdSampleMenu()) &&
-           addRootFile(run, payloads::kFonts, installed::kFonts, payloads::hdFonts()) &&
-           addRootFile(run, payloads::kSplashImage, installed::kSplash, payloads::hdSplashImage());
+    return addRootFile(run, payloads::kSampleMenu, installed::kMenu, msg::kHdSampleMenu) &&
+           addRootFile(run, payloads::kFonts, installed::kFonts, msg::kHdFonts) &&
+           addRootFile(run, payloads::kSplashImage, installed::kSplash, msg::kHdSplashImage);
 }
 
 // The live system finds its root by the ISO's label (CDLABEL in the menu
@@ -279,7 +274,7 @@ std::optional<Failure> makeChanges(InstallRun& run, Changes& changes) {
 
     for (const RootFile& file : run.files) {
         if (!writeIntoPlace(run, changes, file.name, file.bytes))
-            return failureOf(file.writeFailed);
+            return failureOf(file.writeFailed, file.name);
     }
     if (const Message* failure = extractBootFiles(run.state, changes, run.isoRootPath)) {
         return failureOf(*failure);
@@ -301,13 +296,10 @@ std::optional<Failure> makeChanges(InstallRun& run, Changes& changes) {
 // named with it.
 void undoAndReport(InstallRun& run, Changes& changes, const Failure& failure) {
     const std::vector<std::string> left = changes.undo();
-    if (left.empty()) {
-        report(run.state, failure, failure.text);
-        return;
-    }
-    std::string text = failure.text + "\n\n" + msg::kUndoIncomplete.text;
+    std::string text = failure.text;
+    if (!left.empty()) text += std::string("\n\n") + msg::kUndoIncomplete.text;
     for (const std::string& path : left) text += "\n" + path;
-    report(run.state, failure, text);
+    show(run.state.shared, failure.message, text);
 }
 
 // --- The end. ---

@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "common/report.h"
+#include "common/texts.h"
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/hdinstall.h"
 #include "hdinstall/install_changes.h"
 #include "hdinstall/install_record.h"
 #include "hdinstall/installed_files.h"
-#include "hdinstall/messages.h"
 #include "hdinstall/safe_replace.h"
+#include "platform/winconst.h"
 
 namespace kh::hd {
 

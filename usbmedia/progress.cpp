@@ -2,10 +2,10 @@
 
 #include "common/report.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "platform/winconst.h"
 #include "usbmedia/finish.h"
 #include "usbmedia/iso_extraction.h"
-#include "usbmedia/messages.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {

@@ -9,8 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "hdinstall/messages.h"
-#include "payloads/messages.h"
+#include "common/texts.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/unit/install_machine.h"
@@ -21,14 +20,8 @@ namespace {
 using test::InstallMachine;
 using test::SweepFault;
 
-const std::string kMoveCaption = hd::msg::kMoveQuestion.caption;
-const std::string kRestartCaption = hd::msg::kRestartQuestion.caption;
-
-// The box of a payload write-out that failed.
-constexpr Message payloadError(const char* text, const char* caption = kh::msg::kError,
-                               unsigned flags = payloads::msg::kErrorFlags) {
-    return {text, caption, flags, MessageKind::kFailure};
-}
+const std::string kMoveCaption = msg::kMoveQuestion.caption;
+const std::string kRestartCaption = msg::kRestartQuestion.caption;
 
 void expectNoRestart(const InstallMachine& m) {
     EXPECT_NE(m.ui.boxes().back().caption, kRestartCaption) << m.messages();
@@ -58,44 +51,40 @@ TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
         size_t box;
     } cases[] = {
         {"ISO not moved", [](InstallMachine& m) { m.sys.failNext(sim::Op::kMoveFile); },
-         hd::msg::kMoveFailed, 1},
+         msg::kMoveFailed, 1},
         {"boot.ini not replaced",
          [](InstallMachine& m) { m.sys.failPath(sim::Op::kReplaceFile, test::kBootIni); },
-         hd::msg::kBootIniRenameError, 1},
+         msg::kBootIniRenameError, 1},
         {"7z.dll missing",
          [](InstallMachine& m) {
              m.sys.setResource(payloads::kSevenZipDll, "", Resource::Status::kNotFound);
          },
-         payloadError(payloads::msg::kHdSevenZipDll.notFound, kh::msg::kError,
-                      payloads::msg::kHdSevenZipDllNotFoundFlags),
-         0},
+         msg::kHdSevenZipDll.notFound, 0},
         {"splash image missing",
          [](InstallMachine& m) {
              m.sys.setResource(payloads::kSplashImage, "", Resource::Status::kNotFound);
          },
-         payloadError(payloads::msg::kHdSplashImage.notFound), 0},
+         msg::kHdSplashImage.notFound, 0},
         {"7z.exe not locked",
          [](InstallMachine& m) {
              m.sys.setResource(payloads::kSevenZipExe, "x", Resource::Status::kLockFailed);
          },
-         payloadError(payloads::msg::kHdSevenZipExe.lockFailed,
-                      payloads::msg::kHdSevenZipExeLockCaption),
-         0},
+         msg::kHdSevenZipExe.lockFailed, 0},
         {"fonts not loaded",
          [](InstallMachine& m) {
              m.sys.setResource(payloads::kFonts, "x", Resource::Status::kLoadFailed);
          },
-         payloadError(payloads::msg::kHdFonts.loadFailed), 0},
+         msg::kHdFonts.loadFailed, 0},
         // Loader files go to a new name first, then are renamed into place.
         {"loader not written",
          [](InstallMachine& m) { m.sys.failPath(sim::Op::kCreateFile, "C:\\~kh-grldr0.tmp"); },
-         payloadError(payloads::msg::kHdGrldr.createFailed), 1},
+         msg::kHdGrldr.createFailed, 1},
         {"menu not renamed into place",
          [](InstallMachine& m) { m.sys.failPath(sim::Op::kMoveFile, "C:\\~kh-menu.lst0.tmp"); },
-         payloadError(payloads::msg::kHdSampleMenu.createFailed), 1},
+         msg::kHdSampleMenu.createFailed, 1},
         {"kernel not renamed into place",
          [](InstallMachine& m) { m.sys.failPath(sim::Op::kMoveFile, "C:\\~kh-x0\\vmlinuz0"); },
-         hd::msg::kExtractKernelFailed, 1},
+         msg::kExtractKernelFailed, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -148,8 +137,8 @@ void scriptSevenZip(InstallMachine& m, const Misbehaviour& b) {
 // warning (exit code 1) counts as success when the file is there. A read-only
 // kernel left by an earlier run never passes for a new one.
 TEST(HdInstallFailure, ExtractionFailuresAreReportedAndEndTheInstall) {
-    const Message kernel = hd::msg::kExtractKernelFailed;
-    const Message initrd = hd::msg::kExtractInitrdFailed;
+    const Message kernel = msg::kExtractKernelFailed;
+    const Message initrd = msg::kExtractInitrdFailed;
     const struct {
         const char* name;
         Misbehaviour misbehaviour;
@@ -199,7 +188,7 @@ TEST(HdInstallFailure, HangingSevenZipIsStoppedAfterTenMinutes) {
         scriptSevenZip(m, {" e -y ", false, 0, 60 * 60 * 1000, true});
         if (!stops) m.sys.failNext(sim::Op::kTerminate);
         runInstall(m);
-        test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
+        test::expectBox(m.ui, 1, msg::kExtractKernelFailed);
         // One that will not stop is given five more seconds after the attempt.
         EXPECT_EQ(m.sys.now(), 10u * 60 * 1000 + (stops ? 0 : 5000));
         EXPECT_GE(m.ui.paintPumps(), 5999);
@@ -224,7 +213,7 @@ TEST(HdInstallFailure, ClosingTheWindowDuringTheExtractionEndsUncongratulated) {
         return test::sevenZipRun(line);
     };
     runInstall(m);
-    test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
+    test::expectBox(m.ui, 1, msg::kExtractKernelFailed);
     expectNoRestart(m);
     EXPECT_FALSE(m.exists("C:\\vmlinuz0"));
 }
@@ -256,7 +245,7 @@ TEST(HdInstallFailure, ARestartThatCannotBeMadeIsReported) {
         m.sys.setShutdownPrivilege(c.privilege);
         if (c.restartRefused) m.sys.failNext(sim::Op::kRequestRestart);
         runInstall(m);
-        test::expectLastBox(m.ui, hd::msg::kRestartImpossible);
+        test::expectLastBox(m.ui, msg::kRestartImpossible);
         EXPECT_TRUE(m.ui.quitPosted());
         EXPECT_FALSE(m.sys.restartRequested());
         expectToolsGone(m);
@@ -330,7 +319,7 @@ TEST(HdFaultSweep, InstallIsAllOrNothingWhicheverCallFails) {
         if (m.file(test::kBootIni) == after) return;  // installed; the restart may still fail
 
         const std::string& last = m.ui.boxes().back().text;
-        const bool undoFailed = last.find(hd::msg::kUndoIncomplete.text) != std::string::npos;
+        const bool undoFailed = last.find(msg::kUndoIncomplete.text) != std::string::npos;
         for (const std::string& name : m.rootFiles('C')) {
             const bool before = std::binary_search(rootBefore.begin(), rootBefore.end(), name);
             const bool named = undoFailed && last.find("C:\\" + name) != std::string::npos;

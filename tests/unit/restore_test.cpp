@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/control_table.h"
+#include "common/texts.h"
 #include "hdinstall/bootini_rules.h"
-#include "hdinstall/messages.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/unit/install_machine.h"
@@ -77,7 +77,7 @@ TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
             app::onCreate(again.state);
             again.ui.typeIsoPath(test::kIsoInRoot);
             again.pressOk();
-            test::expectLastBox(again.ui, hd::msg::kRestartQuestion);
+            test::expectLastBox(again.ui, msg::kRestartQuestion);
         }
         if (disturbed) {
             m.sys.deleteFile("C:\\fonts");
@@ -88,10 +88,10 @@ TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
 
         SecondStart second(m);
         second.start();
-        EXPECT_EQ(second.ui.control(ControlId::kModeHarddisk).text, app::kRestoreCaption);
+        EXPECT_EQ(second.ui.control(ControlId::kModeHarddisk).text, msg::kRestoreCaption);
         second.pressOk();
         ASSERT_EQ(second.ui.boxes().size(), 1u);
-        test::expectBox(second.ui, 0, hd::msg::kRestoreDone);
+        test::expectBox(second.ui, 0, msg::kRestoreDone);
         EXPECT_TRUE(second.ui.quitPosted());
         EXPECT_EQ(m.rootFiles('C'), before);
         EXPECT_EQ(m.file(test::kBootIni),
@@ -120,7 +120,7 @@ TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
         SecondStart clean(*m);
         clean.start();
         clean.pressOk();
-        test::expectLastBox(clean.ui, hd::msg::kRestoreDone);
+        test::expectLastBox(clean.ui, msg::kRestoreDone);
         calls = m->sys.calls();
         restored = m->file(test::kBootIni);
     }
@@ -140,7 +140,7 @@ TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
         ASSERT_TRUE(bootIni == installed || bootIni == restored) << bootIni;
         const auto& last = second.ui.boxes().back();
         // The undo itself was made to fail: what it could not put back is named.
-        if (last.text.find(hd::msg::kRestoreUndoIncomplete.text) != std::string::npos) {
+        if (last.text.find(msg::kRestoreUndoIncomplete.text) != std::string::npos) {
             EXPECT_EQ(bootIni, installed);
             for (const std::string& name : m->temporaryFiles()) {
                 EXPECT_NE(last.text.find("C:\\" + name), std::string::npos) << name;
@@ -153,7 +153,7 @@ TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
                     m->file(path) != "title 一键还原\r\n";
         }
         EXPECT_TRUE(bootIni != installed || left == kAllInstalled.size()) << left;
-        if (last.caption == hd::msg::kRestoreDone.caption) {
+        if (last.caption == msg::kRestoreDone.caption) {
             EXPECT_EQ(left, 0u);
             EXPECT_EQ(m->file("C:\\grldr"), "other-grldr");
             EXPECT_EQ(bootIni, restored);

@@ -8,11 +8,11 @@
 #include <optional>
 #include <string>
 
+#include "common/texts.h"
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/menu_entry.h"
 #include "hdinstall/menu_rewrite.h"
-#include "hdinstall/messages.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/support/sim_env.h"

@@ -11,19 +11,27 @@
 #include "app/commands.h"
 #include "app/window_events.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "payloads/catalogue.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/support/sim_env.h"
 #include "tests/support/sim_loop.h"
-#include "usbmedia/messages.h"
 #include "usbmedia/usbmedia.h"
 
 namespace kh {
 namespace {
 
-namespace m = usb::msg;
+namespace m = kh::msg;
+
+// A table text with its one placeholder ("%d", "%s") filled in.
+std::string filled(const char* pattern, const std::string& value) {
+    std::string text = pattern;
+    const size_t at = text.find('%');
+    return text.replace(at, 2, value);
+}
+
 using Strings = std::vector<std::string>;
 using test::SweepFault;
 
@@ -189,7 +197,7 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
         // The space refusal names the ISO's size in megabytes.
         test::expectBox(rig.ui, 0, *c.refusal,
                         c.refusal == &m::kNotEnoughSpace
-                            ? "设备空间不够，至少需要" + std::to_string(c.isoMegabytes) + "M"
+                            ? filled(m::kNotEnoughSpace.text, std::to_string(c.isoMegabytes))
                             : "");
         EXPECT_FALSE(rig.toolsPresent());
         EXPECT_FALSE(rig.ui.quitPosted());
@@ -260,7 +268,8 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
          [](UsbRig& rig) {
              rig.sys.setResource(payloads::kLibcom32C32, "", Resource::Status::kNotFound);
          },
-         "list format extract", m::error(""), "找不到资源文件libcom32.c32"},
+         "list format extract", m::kResourceFileNotFound,
+         filled(m::kResourceFileNotFound.text, "libcom32.c32")},
         {"installer fails", win::kIdNo,
          [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, "list extract install",
          m::kInstallerFailed},
@@ -397,7 +406,7 @@ TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
     }
 }
 
-std::string percent(int n) { return "复制文件，已完成:" + std::to_string(n) + "%"; }
+std::string percent(int n) { return filled(m::kCopyProgress, std::to_string(n)); }
 
 // The copy status: 7-Zip's report (it gives a file its full size when it
 // creates it, so the size cannot tell how far the copy is) or else the share
@@ -475,7 +484,8 @@ void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
             EXPECT_FALSE(failed);
         }
         succeeded = succeeded || box.text == m::kDone.text;
-        failed = failed || box.caption == "错误" || box.caption == "警告" || box.caption == "error";
+        failed = failed || box.caption == m::kError || box.caption == m::kWarning ||
+                 box.caption == m::kErrorCaptionLower;
     }
     EXPECT_TRUE(succeeded || failed || !rig.ui.quitPosted()) << "ended without a word";
     if (succeeded) rig.expectBootableTree();

@@ -7,16 +7,14 @@
 #include <optional>
 #include <set>
 
+#include "common/texts.h"
 #include "payloads/catalogue.h"
-#include "payloads/message_sets.h"
-#include "payloads/messages.h"
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
 
 namespace kh::payloads {
 namespace {
 
-using msg::PayloadTexts;
 using test::SimEnv;
 
 const std::string kTarget = "C:\\out.bin";
@@ -24,47 +22,43 @@ const std::string kTarget = "C:\\out.bin";
 struct PayloadCase {
     const char* name;
     int id;
-    PayloadMessages (*messages)();
-    PayloadTexts texts;
-    const char* lockCaption = msg::kError;
-    unsigned notFoundFlags = msg::kErrorFlags;
+    const WriteOutMessages& messages;
 };
 
 // The three shapes of box the payloads show; which texts each payload names
 // is seen through the install and the creation.
 const PayloadCase kPayloads[] = {
-    {"usb 7z.exe", kSevenZipExe, usbSevenZipExe, msg::kUsbSevenZipExe},
-    {"hd 7z.exe", kSevenZipExe, hdSevenZipExe, msg::kHdSevenZipExe, msg::kHdSevenZipExeLockCaption},
-    {"hd 7z.dll", kSevenZipDll, hdSevenZipDll, msg::kHdSevenZipDll, msg::kError,
-     msg::kHdSevenZipDllNotFoundFlags},
+    {"usb 7z.exe", kSevenZipExe, msg::kUsbSevenZipExe},
+    {"hd 7z.exe", kSevenZipExe, msg::kHdSevenZipExe},
+    {"hd 7z.dll", kSevenZipDll, msg::kHdSevenZipDll},
 };
 
 // How a step is made to fail, what the write-out then returns and which of
-// the payload's texts it shows.
+// the payload's boxes it shows.
 struct FailingStep {
     std::optional<sim::Op> failingCall;  // none: the resource is missing
     WriteOutcome outcome;
-    const char* PayloadTexts::*text;
+    Message WriteOutMessages::*message;
 };
 
 const FailingStep kSteps[] = {
-    {std::nullopt, WriteOutcome::kAbandoned, &PayloadTexts::notFound},
-    {sim::Op::kLoadResource, WriteOutcome::kLoadOrLockFailed, &PayloadTexts::loadFailed},
-    {sim::Op::kLockResource, WriteOutcome::kLoadOrLockFailed, &PayloadTexts::lockFailed},
-    {sim::Op::kCreateFile, WriteOutcome::kCreateFailed, &PayloadTexts::createFailed},
+    {std::nullopt, WriteOutcome::kAbandoned, &WriteOutMessages::notFound},
+    {sim::Op::kLoadResource, WriteOutcome::kLoadOrLockFailed, &WriteOutMessages::loadFailed},
+    {sim::Op::kLockResource, WriteOutcome::kLoadOrLockFailed, &WriteOutMessages::lockFailed},
+    {sim::Op::kCreateFile, WriteOutcome::kCreateFailed, &WriteOutMessages::createFailed},
     // An interrupted write leaves no partial file either.
-    {sim::Op::kWrite, WriteOutcome::kCreateFailed, &PayloadTexts::createFailed},
-    {sim::Op::kFlush, WriteOutcome::kCreateFailed, &PayloadTexts::createFailed},
-    {sim::Op::kClose, WriteOutcome::kCreateFailed, &PayloadTexts::createFailed},
+    {sim::Op::kWrite, WriteOutcome::kCreateFailed, &WriteOutMessages::createFailed},
+    {sim::Op::kFlush, WriteOutcome::kCreateFailed, &WriteOutMessages::createFailed},
+    {sim::Op::kClose, WriteOutcome::kCreateFailed, &WriteOutMessages::createFailed},
 };
 
 WriteOutcome failAt(SimEnv& env, std::optional<sim::Op> failingCall, int id,
-                    const PayloadMessages& messages) {
+                    const WriteOutMessages& messages, const std::string& target = kTarget) {
     if (failingCall) {
         env.sys.setResource(id, "data");
         env.sys.failOn(*failingCall);
     }
-    return writePayload(env.state.shared, {id, kTarget}, messages);
+    return writePayload(env.state.shared, {id, target}, messages);
 }
 
 TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsBoxAndLeavesNoFile) {
@@ -74,12 +68,8 @@ TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsBoxAndLeavesNoFile) {
                 std::string(payload.name) + " failing at " +
                 (step.failingCall ? sim::opName(*step.failingCall) : "a missing resource"));
             SimEnv env;
-            EXPECT_EQ(failAt(env, step.failingCall, payload.id, payload.messages()), step.outcome);
-            const bool lock = step.text == &PayloadTexts::lockFailed;
-            const bool notFound = step.text == &PayloadTexts::notFound;
-            test::expectOnlyFailureBox(
-                env, {payload.texts.*step.text, lock ? payload.lockCaption : msg::kError,
-                      notFound ? payload.notFoundFlags : msg::kErrorFlags, MessageKind::kFailure});
+            EXPECT_EQ(failAt(env, step.failingCall, payload.id, payload.messages), step.outcome);
+            test::expectOnlyFailureBox(env, payload.messages.*step.message);
             EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
         }
     }
@@ -91,13 +81,15 @@ TEST(PayloadWriteOut, FurtherFilesNameThemselvesInEveryBox) {
     std::set<std::string> texts;
     for (const FailingStep& step : kSteps) {
         SimEnv env;
-        const PayloadMessages messages = resourceFileMessages("libutil.c32");
-        EXPECT_EQ(failAt(env, step.failingCall, kSyslinuxCfg, messages), step.outcome);
+        EXPECT_EQ(failAt(env, step.failingCall, kSyslinuxCfg, msg::kResourceFile,
+                         "E:\\syslinux\\libutil.c32"),
+                  step.outcome);
         ASSERT_EQ(env.ui.boxes().size(), 1u);
         const std::string text = env.ui.boxes()[0].text;
         EXPECT_NE(text.find("libutil.c32"), std::string::npos);
+        EXPECT_EQ(text.find('%'), std::string::npos);
         test::expectOnlyFailureBox(
-            env, {text.c_str(), msg::kError, msg::kErrorFlags, MessageKind::kFailure});
+            env, {text.c_str(), msg::kError, win::kMbIconError, MessageKind::kFailure});
         texts.insert(text);
     }
     EXPECT_EQ(texts.size(), 4u);  // not found, load, lock, create

@@ -33,7 +33,7 @@ gh settext 103 "$(kh_windows_path "$iso")" >/dev/null || fail "ISO path not type
 expect "the drive list selects G:" "$(text "$(gh control 106)")" G:
 gh click 101 >/dev/null || fail "USB radio not clickable"
 gh click 105 >/dev/null || fail "OK not clickable"
-expect_box "the format question" "格式化" "是否格式化？格式化前请备份自己重要数据。" 7
+expect_box "the format question" "$KH_TEXT_kFormatCaption" "$KH_TEXT_kFormatQuestion" 7
 
 # Hold 7-Zip once the live image exists until a copy tick has shown it. 7-Zip gives a file its
 # full length when it creates it, so the program shows the percentage 7-Zip reports (-bsp1).
@@ -48,15 +48,15 @@ report=$(tr '\r' '\n' <"$log" | grep -oP '^ *\K[0-9]{1,3}(?=%)' | tail -n1)
 percent=${report:-$(($(stat -c %s "$usb/LiveOS/squashfs.img") * 100 / $(stat -c %s "$iso")))}
 for _ in $(seq 1 80); do
     status=$(text "$(gh control 121)")
-    [ "$status" = "复制文件，已完成:${percent}%" ] && break
+    [ "$status" = "${KH_TEXT_kCopyProgress/\%d/$percent}" ] && break
     sleep 0.1
 done
-expect "the copy status" "$status" "复制文件，已完成:${percent}%"
+expect "the copy status" "$status" "${KH_TEXT_kCopyProgress/\%d/$percent}"
 kill -CONT $held
 
 # The installer cannot reach the raw volume under Wine: its error, and no further box, which
 # would hold the program open.
-expect_box "the installer's failure" "错误" "安装SYSLINUX引导失败"
+expect_box "the installer's failure" "$KH_TEXT_kError" "$KH_TEXT_kInstallerFailed"
 expect_exit "the program ends with code 0 and no further box"
 
 ref=$WORK/ref
