@@ -19,20 +19,6 @@ using test::SimEnv;
 
 const std::string kTarget = "C:\\out.bin";
 
-struct PayloadCase {
-    const char* name;
-    int id;
-    const WriteOutMessages& messages;
-};
-
-// The three shapes of box the payloads show; which texts each payload names
-// is seen through the install and the creation.
-const PayloadCase kPayloads[] = {
-    {"usb 7z.exe", kSevenZipExe, msg::kUsbSevenZipExe},
-    {"hd 7z.exe", kSevenZipExe, msg::kHdSevenZipExe},
-    {"hd 7z.dll", kSevenZipDll, msg::kHdSevenZipDll},
-};
-
 // How a step is made to fail, what the write-out then returns and which of
 // the payload's boxes it shows.
 struct FailingStep {
@@ -61,18 +47,26 @@ WriteOutcome failAt(SimEnv& env, std::optional<sim::Op> failingCall, int id,
     return writePayload(env.state.shared, {id, target}, messages);
 }
 
-TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsBoxAndLeavesNoFile) {
-    for (const PayloadCase& payload : kPayloads) {
-        for (const FailingStep& step : kSteps) {
-            SCOPED_TRACE(
-                std::string(payload.name) + " failing at " +
-                (step.failingCall ? sim::opName(*step.failingCall) : "a missing resource"));
-            SimEnv env;
-            EXPECT_EQ(failAt(env, step.failingCall, payload.id, payload.messages), step.outcome);
-            test::expectOnlyFailureBox(env, payload.messages.*step.message);
-            EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
-        }
+// Every payload's boxes come from its own row of the table; the write-out only
+// picks the step's, which one set of distinct boxes shows.
+TEST(PayloadWriteOut, EachFailingStepShowsItsBoxAndLeavesNoFile) {
+    for (const FailingStep& step : kSteps) {
+        SCOPED_TRACE(step.failingCall ? sim::opName(*step.failingCall) : "a missing resource");
+        SimEnv env;
+        EXPECT_EQ(failAt(env, step.failingCall, kSevenZipExe, msg::kHdSevenZipExe), step.outcome);
+        test::expectOnlyFailureBox(env, msg::kHdSevenZipExe.*step.message);
+        EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
     }
+}
+
+// A tools folder that cannot be made fails as the file's creation does.
+TEST(PayloadWriteOut, AToolWithoutItsFolderFailsAsItsCreation) {
+    SimEnv env;
+    env.sys.setResource(kSevenZipExe, "data");
+    env.sys.failOpFrom(1, sim::Op::kCreateDirectory);
+    EXPECT_EQ(writeTool(env.state.shared, kSevenZipExeTool, msg::kHdSevenZipExe),
+              WriteOutcome::kCreateFailed);
+    test::expectOnlyFailureBox(env, msg::kHdSevenZipExe.createFailed);
 }
 
 // The SYSLINUX modules and syslinux.cfg: a text of its own per step, each
@@ -87,7 +81,8 @@ TEST(PayloadWriteOut, FurtherFilesNameThemselvesInEveryBox) {
         ASSERT_EQ(env.ui.boxes().size(), 1u);
         const std::string text = env.ui.boxes()[0].text;
         EXPECT_NE(text.find("libutil.c32"), std::string::npos);
-        EXPECT_EQ(text.find('%'), std::string::npos);
+        EXPECT_EQ(text.size(), std::string((msg::kResourceFile.*step.message).text).size() - 2 +
+                                   std::string("libutil.c32").size());
         test::expectOnlyFailureBox(
             env, {text.c_str(), msg::kError, win::kMbIconError, MessageKind::kFailure});
         texts.insert(text);
