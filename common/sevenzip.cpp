@@ -13,8 +13,8 @@ std::string driveRootOption(char letter) { return std::string("-o") + letter + "
 }  // namespace
 
 ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
-                                 char letter, const std::string& pattern) {
-    return withArguments(program, {"e", "-y", isoPath, driveRootOption(letter), pattern});
+                                 const std::string& folder, const std::string& pattern) {
+    return withArguments(program, {"e", "-y", isoPath, "-o" + folder, pattern});
 }
 
 ChildCommand extractAllCommand(const std::string& program, const std::string& isoPath,
@@ -55,6 +55,26 @@ std::optional<uint64_t> largestListedSize(const std::string& listing) {
         if (!largest || size > *largest) largest = size;
     }
     return largest;
+}
+
+std::optional<uint64_t> listedSize(const std::string& listing, const std::string& prefix) {
+    static const std::string kPath = "Path = ";
+    auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    std::istringstream lines(listing);
+    std::string line;
+    bool inItem = false;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, kPath.size(), kPath) == 0) {
+            inItem = lower(line.substr(kPath.size(), prefix.size())) == lower(prefix);
+        } else if (inItem && line.compare(0, 7, "Size = ") == 0) {
+            return largestListedSize(line);
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<uint64_t> lastReportedPercent(std::string_view report) {

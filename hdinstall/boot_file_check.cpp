@@ -3,7 +3,6 @@
 #include <cctype>
 #include <vector>
 
-#include "common/child_process.h"
 #include "common/sevenzip.h"
 #include "common/texts.h"
 #include "common/tool_files.h"
@@ -17,8 +16,6 @@ namespace kh::hd {
 namespace {
 
 constexpr const char* kErrorsName = "7z-readback.log";
-// Listing an ISO takes seconds; a 7-Zip that hangs must not.
-constexpr uint32_t kListingMs = 60000;
 
 struct ExtractedFile {
     const char* inIso;
@@ -40,15 +37,12 @@ bool sameName(const std::string& a, const char* b) {
     return true;
 }
 
-// The two members in the ISO's order, named as they lie in the root, and their
-// names as listed (for 7-Zip's command line); nothing when the listing lacks
-// one.
-std::optional<verify::StreamSource> extractedMembers(DiskState& state, const std::string& sevenZip,
-                                                     const std::string& isoRootPath) {
-    const ChildResult run =
-        runChild(state.shared, sevenzip::listCommand(sevenZip, isoRootPath), {kListingMs, true});
-    if (!run.ended() || !sevenzip::succeeded(run.exitCode)) return std::nullopt;
-    const auto listed = verify::listedFiles(run.output);
+// The two members in the ISO's order (that of `listing`), named as they lie in
+// the root, and 7-Zip's stream of them; nothing when the listing lacks one.
+std::optional<verify::StreamSource> extractedMembers(const std::string& sevenZip,
+                                                     const std::string& isoRootPath,
+                                                     const std::string& listing) {
+    const auto listed = verify::listedFiles(listing);
     if (!listed) return std::nullopt;
     verify::StreamSource source;
     std::vector<std::string> names;
@@ -70,9 +64,10 @@ ReadBackFailure failure(const Message& message, const std::string& detail) {
 
 }  // namespace
 
-std::optional<ReadBackFailure> bootFilesReadBack(DiskState& state, const std::string& isoRootPath) {
+std::optional<ReadBackFailure> bootFilesReadBack(DiskState& state, const std::string& isoRootPath,
+                                                 const std::string& listing) {
     const auto program = toolPath(state.shared, sevenzip::kExeName);
-    auto source = program ? extractedMembers(state, *program, isoRootPath) : std::nullopt;
+    auto source = program ? extractedMembers(*program, isoRootPath, listing) : std::nullopt;
     const auto errors = source ? newToolFile(state.shared, kErrorsName) : std::nullopt;
     if (!errors) return failure(msg::kDiskUnverified, "7-Zip");
     source->errorsPath = *errors;

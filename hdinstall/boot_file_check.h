@@ -18,8 +18,10 @@ struct ReadBackFailure {
     std::string text;
 };
 
-// Nothing when both files read back as in the ISO at `isoRootPath`; otherwise
-// the file that differs, or why the check could not be made.
-std::optional<ReadBackFailure> bootFilesReadBack(DiskState& state, const std::string& isoRootPath);
+// Nothing when both files read back as in the ISO at `isoRootPath`, whose
+// files 7-Zip's technical `listing` names; otherwise the file that differs, or
+// why the check could not be made.
+std::optional<ReadBackFailure> bootFilesReadBack(DiskState& state, const std::string& isoRootPath,
+                                                 const std::string& listing);
 
 }  // namespace kh::hd
