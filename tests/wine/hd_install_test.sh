@@ -77,8 +77,8 @@ mismatch=${KH_TEXT_kIsoMismatch/\%1/live.iso}
 expect_box "the damaged ISO" "$KH_TEXT_kError" "${mismatch/\%2/SHA256SUMS}"
 gh click 102 >/dev/null || fail "Exit not clickable"
 expect_exit "the damaged ISO: exit code"
-[ -e "$damaged" ] && [ ! -e "$d/live.iso" ] && [ ! -e "$c/grldr" ] &&
-    [ "$(cat "$c/boot.ini")" == "${BOOT_INI%$'\n'}" ] && pass "the damaged ISO: nothing changed" ||
+[ -e "$damaged" ] && [ ! -e "$d/live.iso" ] && cmp -s "$WORK/grldr" "$c/grldr" &&
+    cmp -s "$WORK/boot.ini" "$c/boot.ini" && pass "the damaged ISO: nothing changed" ||
     fail "the damaged ISO changed something"
 cp "$WORK/live.iso" "$damaged"
 
