@@ -1,5 +1,6 @@
 #include "common/sevenzip.h"
 
+#include <algorithm>
 #include <cctype>
 #include <sstream>
 
@@ -14,6 +15,26 @@ std::string driveRootOption(char letter) { return std::string("-o") + letter + "
 std::string program() { return kExeName; }
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// The technical listing: the image's own block, this line, then one block per
+// item.
+constexpr std::string_view kItemsBegin = "----------";
+constexpr std::string_view kPathKey = "Path = ";
+constexpr std::string_view kSizeKey = "Size = ";
+constexpr std::string_view kFolderKey = "Folder = ";
+
+bool startsWith(const std::string& line, std::string_view prefix) {
+    return line.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The digits at the start of `text` (an empty size reads 0).
+uint64_t leadingNumber(const std::string& text) {
+    uint64_t number = 0;
+    for (size_t i = 0; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        number = number * 10 + static_cast<uint64_t>(text[i] - '0');
+    }
+    return number;
+}
 
 }  // namespace
 
@@ -31,21 +52,41 @@ std::string listCommand(const std::string& isoPath) {
     return program() + " l -slt " + quoted(isoPath);
 }
 
-std::optional<uint64_t> largestListedSize(const std::string& listing) {
-    static const std::string kKey = "Size = ";
-    std::optional<uint64_t> largest;
+std::optional<std::vector<ListedItem>> listedItems(const std::string& listing) {
     std::istringstream lines(listing);
     std::string line;
+    bool inItems = false;
+    std::vector<ListedItem> items;
     while (std::getline(lines, line)) {
-        if (line.compare(0, kKey.size(), kKey) != 0) continue;
-        uint64_t size = 0;
-        for (size_t i = kKey.size();
-             i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])); ++i) {
-            size = size * 10 + static_cast<uint64_t>(line[i] - '0');
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!inItems) {
+            inItems = line == kItemsBegin;
+            continue;
         }
-        if (!largest || size > *largest) largest = size;
+        if (startsWith(line, kPathKey)) {
+            items.push_back({line.substr(kPathKey.size())});
+        } else if (items.empty()) {
+            continue;
+        } else if (startsWith(line, kSizeKey)) {
+            items.back().size = leadingNumber(line.substr(kSizeKey.size()));
+        } else if (startsWith(line, kFolderKey)) {
+            items.back().folder = line.substr(kFolderKey.size()) == "+";
+        }
     }
-    return largest;
+    if (!inItems) return std::nullopt;
+    return items;
+}
+
+bool holdsFile(const std::vector<ListedItem>& items, std::string_view path) {
+    const auto samePath = [path](const ListedItem& item) {
+        return item.path.size() == path.size() &&
+               std::equal(path.begin(), path.end(), item.path.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) ==
+                          std::tolower(static_cast<unsigned char>(b));
+               });
+    };
+    return std::any_of(items.begin(), items.end(),
+                       [&](const ListedItem& item) { return !item.folder && samePath(item); });
 }
 
 std::optional<uint64_t> lastReportedPercent(std::string_view report) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kh::sevenzip {
 
@@ -39,12 +40,25 @@ std::string extractFilesCommand(const std::string& isoPath, char letter,
 // 7-Zip shows for El Torito images left out.
 std::string extractAllCommand(const std::string& isoPath, char letter);
 
-// "l -slt": the technical listing of the ISO, one "Size = " line per item.
+// "l -slt": the technical listing of the ISO, a block of "Key = value" lines
+// per item.
 std::string listCommand(const std::string& isoPath);
 
-// The largest "Size = " of a technical listing; nothing when the listing
-// names no item size.
-std::optional<uint64_t> largestListedSize(const std::string& listing);
+// One item of a technical listing.
+struct ListedItem {
+    std::string path;  // inside the image, with backslashes
+    uint64_t size = 0;
+    bool folder = false;
+};
+
+// The items of a technical listing, in its order: the blocks after the
+// "----------" line that ends the block of the image itself. Nothing when
+// that line is missing: 7-Zip did not get as far as the items.
+std::optional<std::vector<ListedItem>> listedItems(const std::string& listing);
+
+// Whether the items hold a file (not a folder) at `path`, letter case ignored
+// as ISO 9660 and FAT ignore it.
+bool holdsFile(const std::vector<ListedItem>& items, std::string_view path);
 
 // The last "N%" of a progress report (-bsp1).
 std::optional<uint64_t> lastReportedPercent(std::string_view report);

@@ -1,5 +1,6 @@
 #include "usbmedia/finish.h"
 
+#include <sstream>
 #include <string>
 
 #include "common/child_wait.h"
@@ -7,6 +8,8 @@
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
 #include "platform/winconst.h"
+#include "usbmedia/iso_extraction.h"
+#include "usbmedia/iso_layout.h"
 #include "usbmedia/messages.h"
 #include "usbmedia/session.h"
 
@@ -55,8 +58,13 @@ bool copyToRoot(UsbState& state, const char* name) {
 // root; false when the drive did not take it (pulled, full, write-protected).
 bool arrangeBootTree(UsbState& state) {
     moveEarlierSyslinuxAside(state);
-    return state.sys.moveFile(onTarget(state, "isolinux"), onTarget(state, "syslinux")) &&
-           copyToRoot(state, "vmlinuz0") && copyToRoot(state, "initrd4disk.img");
+    if (!state.sys.moveFile(onTarget(state, kIsolinuxFolder), onTarget(state, "syslinux"))) {
+        return false;
+    }
+    for (const char* name : kRootCopies) {
+        if (!copyToRoot(state, name)) return false;
+    }
+    return true;
 }
 
 void endFinish(UsbState& state) {
@@ -97,10 +105,37 @@ bool writeBootFiles(UsbState& state) {
     return false;
 }
 
-bool installBootCode(UsbState& state) {
-    const auto code =
-        runToEnd(state.shared, "syslinux.exe -sfmar " + targetDrive(state), kInstallerMs, true);
-    return code == 0u;
+// The installer prints nothing when it succeeds: every line it prints tells of
+// a step that failed, even one it goes on after and ends with 0 ("Did not
+// successfully update the MBR; continuing..."). Those lines, one a line.
+std::string installerComplaints(const std::string& output) {
+    std::string complaints;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t begin = line.find_first_not_of(" \t\r");
+        if (begin == std::string::npos) continue;
+        const size_t end = line.find_last_not_of(" \t\r");
+        complaints += "\n" + line.substr(begin, end - begin + 1);
+    }
+    return complaints;
+}
+
+// Runs the installer with its output kept; true when it ended with 0 and said
+// nothing. `complaints` gets what it said.
+bool installBootCode(UsbState& state, std::string& complaints) {
+    const std::string log = installerLogPath(state);
+    const ProcessHandle child =
+        state.sys.startProcessWithOutput("syslinux.exe -sfmar " + targetDrive(state), log);
+    if (child == 0) return false;
+    const bool ended = waitForChild(state.shared, child, kInstallerMs, true);
+    const auto code = ended ? state.sys.exitCode(child) : std::nullopt;
+    if (!ended) state.sys.terminate(child, 1);
+    state.sys.closeProcess(child);
+    const FileContent output = state.sys.readFile(log, kMaxTextFileBytes);
+    if (output.status != FileContent::Status::kOk) return false;
+    complaints = installerComplaints(output.bytes);
+    return code == 0u && complaints.empty();
 }
 
 }  // namespace
@@ -111,8 +146,10 @@ void finishUsbMedia(UsbState& state) {
         return;
     }
     if (!writeBootFiles(state)) return;
-    if (!installBootCode(state)) {
-        failFinish(state, msg::kInstallerFailed);
+    std::string complaints;
+    if (!installBootCode(state, complaints)) {
+        show(state.shared, msg::kInstallerFailed, msg::kInstallerFailed.text + complaints);
+        endFinish(state);
         return;
     }
     state.ui.show(ControlId::kStatusCopy, false);

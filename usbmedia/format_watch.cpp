@@ -16,6 +16,32 @@ constexpr const char* kBootLabel = "BOOT";
 constexpr const char* kOtherLabel = "BOOTS";
 constexpr unsigned kFormatWatchMs = 500;
 constexpr uint32_t kStatusSettleMs = 100;
+constexpr uint64_t kBytesPerGb = 1000 * kBytesPerMb;
+
+// In the decimal units a drive is sold by: "7.4 GB", whole megabytes below
+// 1 GB.
+std::string sizeText(uint64_t bytes) {
+    if (bytes < kBytesPerGb) return std::to_string(bytes / kBytesPerMb) + " MB";
+    const uint64_t tenths = (bytes + kBytesPerGb / 20) / (kBytesPerGb / 10);
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " GB";
+}
+
+// "G:（STICK，7.4 GB）": what a Yes wipes, as the user knows the drive.
+std::string targetDescription(UsbState& state) {
+    const std::string label = state.sys.volumeLabel(*state.session.target).value_or("");
+    const std::string size = sizeText(state.session.identity ? state.session.identity->bytes : 0);
+    if (label.empty()) return withTexts(msg::kDriveUnlabelled, {targetDrive(state), size});
+    return withTexts(msg::kDriveLabelled, {targetDrive(state), label, size});
+}
+
+// The drive under the letter is not the one the question named: nothing is
+// done to it, and the window is ready for another choice.
+void refuseChangedDrive(UsbState& state) {
+    state.ui.killTimer(kFormatWatchTimer);
+    state.ui.show(ControlId::kStatusFormat, false);
+    show(state.shared, msg::kDriveChanged);
+    returnToIdle(state);
+}
 
 bool labelIsBoot(UsbState& state) {
     return state.sys.volumeLabel(*state.session.target) == std::optional<std::string>(kBootLabel);
@@ -69,10 +95,18 @@ void formatRoute(UsbState& state) {
 }  // namespace
 
 void askToFormat(UsbState& state) {
-    const int answer = show(state.shared, msg::kFormatQuestion);
+    const int answer = show(state.shared, msg::kFormatQuestion,
+                            withTexts(msg::kFormatQuestion.text, {targetDescription(state)}));
+    if (answer != win::kIdYes && answer != win::kIdNo) return;
+    // The letter may lead to another drive by now: a stick swapped or a card
+    // inserted while the question was open.
+    if (!targetUnchanged(state)) {
+        refuseChangedDrive(state);
+        return;
+    }
     if (answer == win::kIdYes) {
         formatRoute(state);
-    } else if (answer == win::kIdNo) {
+    } else {
         relabelTarget(state, kBootLabel);
         // syslinux.cfg boots root=LABEL=BOOT: without that label the stick
         // cannot boot, so nothing is extracted onto it.
@@ -86,7 +120,15 @@ void askToFormat(UsbState& state) {
 }
 
 void startFormat(UsbState& state) {
-    if (state.session.stage != UsbStage::kFormatting || labelIsBoot(state)) return;
+    // Any process may post this message: one that arrives while a format runs,
+    // or outside the format route, is ignored.
+    const UsbSession& session = state.session;
+    if (session.stage != UsbStage::kFormatting || session.formatChild != 0) return;
+    if (labelIsBoot(state)) return;
+    if (!targetUnchanged(state)) {
+        refuseChangedDrive(state);
+        return;
+    }
     const std::string drive = targetDrive(state);
     state.session.formatChild =
         state.sys.startProcess("cmd /c echo yes|format /FS:fat32 /V:BOOT " + drive);

@@ -16,6 +16,7 @@ namespace {
 
 constexpr unsigned kCopyTimerMs = 5000;
 constexpr const char* kProgressLogName = "7z-progress.log";
+constexpr const char* kInstallerLogName = "syslinux-output.log";
 
 struct ToolPayload {
     int resourceId;
@@ -46,6 +47,12 @@ bool writeToolPayloads(UsbState& state) {
 
 std::string progressLogPath(UsbState& state) {
     return directoryOf(state.sys.modulePath()) + "\\" + kProgressLogName;
+}
+
+std::string installerLogPath(UsbState& state) {
+    const std::string path = directoryOf(state.sys.modulePath()) + "\\" + kInstallerLogName;
+    recordToolPath(state.shared, path);
+    return path;
 }
 
 void startIsoExtraction(UsbState& state) {

@@ -16,6 +16,9 @@ bool writeToolPayloads(UsbState& state);
 // Where 7-Zip's report goes while it extracts: next to the tools, and removed
 // with them.
 std::string progressLogPath(UsbState& state);
+// Where the SYSLINUX installer's output goes, recorded for removal with the
+// tools.
+std::string installerLogPath(UsbState& state);
 
 // Starts the extraction and its copy timer; a child that cannot be started
 // ends the creation.

@@ -29,13 +29,23 @@ inline constexpr Message kFileTooLargeForFat32 =
     refusal("ISO中有大于4GB的文件，FAT32格式的U盘无法存放");
 inline constexpr Message kIsoUnreadable = {"无法读取ISO文件，请检查ISO文件是否完整", kError,
                                            win::kMbIconError, MessageKind::kRefusal};
+// %s: the file's path in the ISO.
+inline constexpr Message kIsoLacksBootFile = {"ISO文件中没有%s，无法制作启动U盘", kError,
+                                              win::kMbIconError, MessageKind::kRefusal};
 inline constexpr Message kIsoOnTarget = refusal("ISO文件在所选U盘上，请先把它复制到其他磁盘");
 inline constexpr Message kProgramOnTarget = refusal("本程序在所选U盘上，请从其他磁盘运行本程序");
 
-// Formatting.
-inline constexpr Message kFormatQuestion = {"是否格式化？格式化前请备份自己重要数据。", "格式化",
+// Formatting. %s: the drive, as kDriveLabelled or kDriveUnlabelled name it.
+inline constexpr Message kFormatQuestion = {"是否格式化 %s？格式化前请备份自己重要数据。", "格式化",
                                             win::kMbYesNo | win::kMbIconQuestion,
                                             MessageKind::kQuestion};
+// %s: the letter ("G:"), the label, the size ("7.4 GB", "512 MB").
+inline constexpr const char* kDriveLabelled = "%s（%s，%s）";
+inline constexpr const char* kDriveUnlabelled = "%s（%s）";
+// The drive under the letter is not the one the question named: swapped or
+// pulled while it was asked.
+inline constexpr Message kDriveChanged =
+    refusal("所选U盘已被更换或拔出，没有做任何更改。请重新选择U盘");
 inline constexpr Message kFormatFailed = error("格式化出错");
 inline constexpr Message kFormatDone = notice("格式化完成！");
 

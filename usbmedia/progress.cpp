@@ -5,6 +5,7 @@
 #include "platform/winconst.h"
 #include "usbmedia/finish.h"
 #include "usbmedia/iso_extraction.h"
+#include "usbmedia/iso_layout.h"
 #include "usbmedia/messages.h"
 #include "usbmedia/session.h"
 
@@ -12,7 +13,6 @@ namespace kh::usb {
 
 namespace {
 
-constexpr const char* kLiveImage = "LiveOS\\squashfs.img";
 constexpr uint64_t kCreepFrom = 95;
 constexpr uint64_t kComplete = 100;
 

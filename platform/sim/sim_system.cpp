@@ -312,26 +312,33 @@ DriveType SimSystem::driveType(char letter) {
     return it == volumes_.end() ? DriveType::kNoRootDir : it->second.type;
 }
 
-std::optional<std::string> SimSystem::volumeLabel(char letter) {
-    if (shouldFailOnDrive(Op::kVolumeLabel, letter)) return std::nullopt;
+SimVolume* SimSystem::ready(char letter) {
     const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return std::nullopt;
-    return it->second.label;
+    return it == volumes_.end() || !it->second.medium ? nullptr : &it->second;
+}
+
+std::optional<std::string> SimSystem::volumeLabel(char letter) {
+    if (shouldFailOnDrive(Op::kVolumeLabel, letter) || !ready(letter)) return std::nullopt;
+    return ready(letter)->label;
+}
+
+// The same call as the label (GetVolumeInformationA), so it fails with it.
+std::optional<uint32_t> SimSystem::volumeSerial(char letter) {
+    if (shouldFailOnDrive(Op::kVolumeLabel, letter) || !ready(letter)) return std::nullopt;
+    return ready(letter)->serial;
 }
 
 bool SimSystem::setVolumeLabel(char letter, const std::string& label) {
     if (shouldFailOnDrive(Op::kSetVolumeLabel, letter)) return false;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end() || it->second.writeProtected) return false;
-    it->second.label = label;
+    SimVolume* volume = ready(letter);
+    if (!volume || volume->writeProtected) return false;
+    volume->label = label;
     return true;
 }
 
 std::optional<DiskFreeSpace> SimSystem::diskFreeSpace(char letter) {
-    if (shouldFailOnDrive(Op::kDiskFreeSpace, letter)) return std::nullopt;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return std::nullopt;
-    return it->second.freeSpace;
+    if (shouldFailOnDrive(Op::kDiskFreeSpace, letter) || !ready(letter)) return std::nullopt;
+    return ready(letter)->freeSpace;
 }
 
 PartitionQuery SimSystem::partitionInfo(char letter) {
@@ -342,6 +349,7 @@ PartitionQuery SimSystem::partitionInfo(char letter) {
     }
     const auto it = volumes_.find(upper(letter));
     if (it == volumes_.end()) return {PartitionQuery::Status::kOpenFailed, {}};
+    if (!it->second.medium) return {PartitionQuery::Status::kQueryFailed, {}};
     return it->second.partition;
 }
 
@@ -390,7 +398,8 @@ Resource SimSystem::resource(int id) {
     return {it->second.first, it->second.second};
 }
 
-ProcessHandle SimSystem::launch(const std::string& commandLine, bool* started) {
+ProcessHandle SimSystem::launch(const std::string& commandLine, bool* started,
+                                const std::string& outputPath) {
     started_.push_back(commandLine);
     SimProcess behaviour = processBehaviour ? processBehaviour(commandLine) : SimProcess{};
     *started = !behaviour.startFails;
@@ -399,6 +408,7 @@ ProcessHandle SimSystem::launch(const std::string& commandLine, bool* started) {
     Child& child = children_[handle];
     child.endsAt = now_ + behaviour.runsForMs;
     child.exitCode = behaviour.exitCode;
+    child.outputPath = outputPath;
     child.behaviour = std::move(behaviour);
     openHandles_.insert(handle);
     settle();
@@ -418,12 +428,15 @@ ProcessHandle SimSystem::startProcessWithOutput(const std::string& commandLine,
     if (!output) return 0;
     output->close();
     bool started = false;
-    return launch(commandLine, &started);
+    return launch(commandLine, &started, outputPath);
 }
 
 void SimSystem::endChild(Child& child, uint32_t exitCode) {
     child.ended = true;
     child.exitCode = exitCode;
+    if (!child.outputPath.empty() && !child.behaviour.output.empty()) {
+        writeHostFile(child.outputPath, child.behaviour.output);
+    }
     if (child.behaviour.onExit) child.behaviour.onExit(*this);
 }
 

@@ -20,7 +20,10 @@ struct SimVolume {
     DriveType type = DriveType::kFixed;
     std::optional<std::string> label = std::string();
     bool writeProtected = false;  // the label cannot be set
-    std::optional<DiskFreeSpace> freeSpace = DiskFreeSpace{8, 512, 1000000};
+    uint32_t serial = 0x2A3B4C5D;
+    bool medium = true;  // false: an empty slot, "not ready" to every volume query
+    // 7.41 GB, 4.1 GB of it free.
+    std::optional<DiskFreeSpace> freeSpace = DiskFreeSpace{8, 512, 1000000, 1810000};
     PartitionQuery partition;                // open failure unless the scenario says otherwise
     std::optional<uint32_t> diskNumber = 0;  // nothing: the query is not supported
 };
@@ -80,7 +83,7 @@ struct SimProcess {
     bool startFails = false;
     uint64_t runsForMs = 0;
     uint32_t exitCode = 0;
-    std::string output;  // what runCaptured collects
+    std::string output;  // what runCaptured collects, or the output file gets at the end
     std::function<void(SimSystem&)> onExit;
 };
 
@@ -157,6 +160,7 @@ class SimSystem : public SystemServices {
     DriveType driveType(char letter) override;
     std::optional<std::string> volumeLabel(char letter) override;
     bool setVolumeLabel(char letter, const std::string& label) override;
+    std::optional<uint32_t> volumeSerial(char letter) override;
     std::optional<DiskFreeSpace> diskFreeSpace(char letter) override;
     PartitionQuery partitionInfo(char letter) override;
     std::optional<uint32_t> diskNumber(char letter) override;
@@ -188,14 +192,18 @@ class SimSystem : public SystemServices {
         uint64_t endsAt = 0;
         bool ended = false;
         uint32_t exitCode = 0;
+        std::string outputPath;
     };
-    ProcessHandle launch(const std::string& commandLine, bool* started);
+    ProcessHandle launch(const std::string& commandLine, bool* started,
+                         const std::string& outputPath = std::string());
     std::unique_ptr<WritableFile> openForWriting(const std::string& path);
     std::string resolveAliases(const std::string& path) const;
     bool faultMatches(const Call& call, size_t number) const;
     void endChild(Child& child, uint32_t exitCode);
     void settle();
     bool readOnly(const std::string& path) const;
+    // The volume of `letter` when it holds a medium.
+    SimVolume* ready(char letter);
     std::string attributeKey(const std::string& path) const;
 
     std::filesystem::path root_;

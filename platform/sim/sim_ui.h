@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -35,6 +36,9 @@ class SimUi : public UserInterface {
     void answerNextDialog(std::optional<std::string> path) { dialogs_.push_back(std::move(path)); }
     void typeIsoPath(const std::string& text) { controls_[ControlId::kIsoPath].text = text; }
     void selectDriveIndex(int index) { selected_ = index; }
+    // Runs while the next message box is open, as an event its modal loop
+    // delivers would.
+    void whileNextBoxOpen(std::function<void()> action) { whileOpen_ = std::move(action); }
 
     // Observations.
     const SimControl& control(ControlId id) const;
@@ -77,6 +81,7 @@ class SimUi : public UserInterface {
     int selected_ = -1;
     std::vector<BoxRecord> boxes_;
     std::deque<int> answers_;
+    std::function<void()> whileOpen_;
     std::deque<std::optional<std::string>> dialogs_;
     std::map<int, unsigned> timers_;
     int startFormatPending_ = 0;

@@ -40,7 +40,8 @@ class Win32Ui : public UserInterface {
     std::map<ControlId, HWND> controls_;
 };
 
-// The private message that starts formatting.
-constexpr UINT kStartFormatMessage = 108;
+// The private message that starts formatting. It lies in the application's
+// range: every number below WM_USER (and so 108) is reserved for the system.
+constexpr UINT kStartFormatMessage = WM_APP + 1;
 
 }  // namespace kh::win32

@@ -15,14 +15,23 @@ TEST(SevenZip, CommandLinesNameTheDriveRootUnquotedAndTheIsoQuoted) {
     EXPECT_EQ(sevenzip::listCommand("D:\\my iso.iso"), "7z.exe l -slt \"D:\\my iso.iso\"");
 }
 
-TEST(SevenZip, ListingSizesIgnoreThePackedAndPhysicalSizes) {
+// The image's own block is no item, the packed and physical sizes are not
+// sizes, and a listing cut off before the items lists nothing.
+TEST(SevenZip, ListingItemsAreTheBlocksAfterTheImage) {
     const std::string listing =
         "Path = live.iso\r\nType = Iso\r\nPhysical Size = 9999999999\r\n\r\n----------\r\n"
         "Path = LiveOS\r\nFolder = +\r\nSize = \r\nPacked Size = 0\r\n\r\n"
         "Path = LiveOS\\squashfs.img\r\nFolder = -\r\nSize = 5000000000\r\n"
         "Packed Size = 5000000000\r\n\r\nPath = isolinux\\vmlinuz0\r\nSize = 123\r\n";
-    EXPECT_EQ(sevenzip::largestListedSize(listing), 5000000000u);
-    EXPECT_EQ(sevenzip::largestListedSize("Path = x\r\nPhysical Size = 7\r\n"), std::nullopt);
+    const auto items = sevenzip::listedItems(listing);
+    ASSERT_TRUE(items && items->size() == 3u);
+    EXPECT_TRUE(items->at(0).folder && items->at(0).size == 0u);
+    EXPECT_EQ(items->at(1).size, 5000000000u);
+    EXPECT_TRUE(sevenzip::holdsFile(*items, "ISOLINUX\\vmlinuz0"));
+    for (const char* absent : {"LiveOS", "isolinux\\vmlinuz", "live.iso"}) {
+        EXPECT_FALSE(sevenzip::holdsFile(*items, absent)) << absent;
+    }
+    EXPECT_EQ(sevenzip::listedItems("Path = x\r\nPhysical Size = 7\r\n"), std::nullopt);
 }
 
 TEST(SevenZip, ReadsTheLastPercentageOfTheProgressReport) {

@@ -29,15 +29,26 @@ using test::SweepFault;
 
 constexpr const char* kIso = "C:\\isos\\live.iso";
 
-// A 7-Zip technical listing of items with the given sizes.
-std::string listing(std::initializer_list<uint64_t> sizes) {
+// A 7-Zip technical listing of the files a stick boots by (but `without`) and
+// of items with the given sizes.
+std::string listing(std::initializer_list<uint64_t> sizes, const std::string& without = "") {
     std::string out =
         "Path = C:\\isos\\live.iso\r\nType = Iso\r\nPhysical Size = 1\r\n\r\n----------\r\n";
-    for (uint64_t size : sizes) {
+    const auto item = [&out](const std::string& path, uint64_t size) {
         const std::string bytes = std::to_string(size);
-        out += "Path = file\r\nSize = " + bytes + "\r\nPacked Size = " + bytes + "\r\n\r\n";
+        out += "Path = " + path + "\r\nSize = " + bytes + "\r\nPacked Size = " + bytes + "\r\n\r\n";
+    };
+    for (const char* needed : {"ISOLINUX\\VMLINUZ0", "isolinux\\initrd0.img",
+                               "isolinux\\initrd4disk.img", "LiveOS\\squashfs.img"}) {
+        if (needed != without) item(needed, 1);
     }
+    for (uint64_t size : sizes) item("file", size);
     return out;
+}
+
+// The format question as it must read for `drive`.
+std::string question(const std::string& drive = "G:（KINGSTON，7.4 GB）") {
+    return "是否格式化 " + drive + "？格式化前请备份自己重要数据。";
 }
 
 // A machine ready for the USB media creation: drive G: removable, the ISO, the
@@ -130,12 +141,13 @@ void isoOn(UsbRig& rig, const std::string& path) {
 // bits); FAT32 cannot hold a file of 4 GiB.
 TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
     const auto nothing = [](UsbRig&) {};
+    constexpr DiskFreeSpace kRoomy = {1, 1000, 700000, 7400000};  // 7.4 GB
     const struct {
         const char* name;
         void (*arrange)(UsbRig&);
         const Message* refusal;  // none: the format question follows
         uint64_t isoMegabytes = 700;
-        DiskFreeSpace space = {1, 1000, 700000};
+        DiskFreeSpace space = kRoomy;
         uint64_t largestFile = 4096;
     } cases[] = {
         {"ISO missing", [](UsbRig& rig) { rig.ui.typeIsoPath("C:\\isos\\gone.iso"); },
@@ -147,6 +159,13 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
          &m::kIsoUnreadable},
         {"7-Zip hangs", [](UsbRig& rig) { rig.children["7z.exe l"].runsForMs = 600000; },
          &m::kIsoUnreadable},
+        {"no live image in the ISO",
+         [](UsbRig& rig) {
+             rig.children["7z.exe l"].output = listing({1}, "LiveOS\\squashfs.img");
+         },
+         &m::kIsoLacksBootFile},
+        {"an empty card slot", [](UsbRig& rig) { rig.sys.volume('G').medium = false; },
+         &m::kDriveNotFound},
         // Data after the image: still a complete listing.
         {"7-Zip warns", [](UsbRig& rig) { rig.children["7z.exe l"].exitCode = 1; }, nullptr},
         {"ISO on the stick", [](UsbRig& rig) { isoOn(rig, "G:\\live.iso"); }, &m::kIsoOnTarget},
@@ -168,9 +187,9 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
         {"exactly the ISO's size free", nothing, nullptr},
         {"a byte short", nothing, &m::kNotEnoughSpace, 700, {1, 1, 699999999}},
         {"7,000 MB on 6,553 MB", nothing, &m::kNotEnoughSpace, 7000, {64, 512, 200000}},
-        {"5,000 MB on 6,553 MB", nothing, nullptr, 5000, {64, 512, 200000}},
-        {"a file a byte under 4 GiB", nothing, nullptr, 700, {1, 1000, 700000}, 4294967295},
-        {"a file of 4 GiB", nothing, &m::kFileTooLargeForFat32, 700, {1, 1000, 700000}, 4294967296},
+        {"5,000 MB on 6,553 MB", nothing, nullptr, 5000, {64, 512, 200000, 226000}},
+        {"a file a byte under 4 GiB", nothing, nullptr, 700, kRoomy, 4294967295},
+        {"a file of 4 GiB", nothing, &m::kFileTooLargeForFat32, 700, kRoomy, 4294967296},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -180,15 +199,18 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
         c.arrange(rig);
         rig.pressOk();
         if (!c.refusal) {
-            test::expectLastBox(rig.ui, m::kFormatQuestion);
+            test::expectLastBox(rig.ui, m::kFormatQuestion, question());
             continue;
         }
         ASSERT_EQ(rig.ui.boxes().size(), 1u) << rig.messages();
-        // The space refusal names the ISO's size in megabytes.
-        test::expectBox(rig.ui, 0, *c.refusal,
-                        c.refusal == &m::kNotEnoughSpace
-                            ? "设备空间不够，至少需要" + std::to_string(c.isoMegabytes) + "M"
-                            : "");
+        // The space refusal names the ISO's size in megabytes, the ISO's the file it lacks.
+        std::string text;
+        if (c.refusal == &m::kNotEnoughSpace) {
+            text = "设备空间不够，至少需要" + std::to_string(c.isoMegabytes) + "M";
+        } else if (c.refusal == &m::kIsoLacksBootFile) {
+            text = "ISO文件中没有LiveOS\\squashfs.img，无法制作启动U盘";
+        }
+        test::expectBox(rig.ui, 0, *c.refusal, text);
         EXPECT_FALSE(rig.toolsPresent());
         EXPECT_FALSE(rig.ui.quitPosted());
         EXPECT_EQ(rig.state.usb.session.stage, usb::UsbStage::kIdle);
@@ -259,6 +281,13 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         {"installer fails", win::kIdNo,
          [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, "list extract install",
          m::kInstallerFailed},
+        {"installer could not update the MBR", win::kIdNo,
+         [](UsbRig& rig) {
+             rig.children["syslinux.exe"].output =
+                 "Did not successfully update the MBR; continuing...\r\n";
+         },
+         "list extract install", m::kInstallerFailed,
+         "安装SYSLINUX引导失败\nDid not successfully update the MBR; continuing..."},
         {"installer hangs", win::kIdYes,
          [](UsbRig& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
          "list format extract install", m::kInstallerFailed},
@@ -272,6 +301,7 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
             rig.command(ControlId::kModeUsb);
             app::onDeviceChange(rig.state, win::kDbtDeviceArrival);
             rig.ui.selectDriveIndex(0);  // E:
+            rig.ui.postStartFormat();    // by another program: never a second format
         };
         c.arrange(rig);
         rig.ui.answerNextBox(c.answer);
@@ -288,7 +318,8 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         EXPECT_EQ(startedChildren(rig), c.children);
         const bool formatted = yes && children.find("extract") != std::string::npos;
         ASSERT_EQ(rig.ui.boxes().size(), formatted ? 3u : 2u) << rig.messages();
-        test::expectBox(rig.ui, 0, m::kFormatQuestion);
+        test::expectBox(rig.ui, 0, m::kFormatQuestion,
+                        question(std::string("G:（") + c.label + "，7.4 GB）"));
         if (formatted) test::expectBox(rig.ui, 1, m::kFormatDone);
         test::expectLastBox(rig.ui, c.message, c.text);
         EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
@@ -307,6 +338,51 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         EXPECT_EQ(rig.sys.volume('G').label, "BOOT");
         // The installer was waited for with the window kept painted.
         EXPECT_GT(rig.ui.paintPumps(), 0);
+    }
+}
+
+// The question names the drive a Yes wipes, and only that drive is wiped: the
+// user's G: stays chosen when a card reader's E: (listed first) arrives, and a
+// stick swapped, pulled or changed in size while the question is open is refused.
+TEST(UsbCreation, TheQuestionNamesTheDriveAYesWipes) {
+    const auto eArrives = [](UsbRig& rig) {
+        rig.addRemovable('E', "CAMERA");
+        app::onDeviceChange(rig.state, win::kDbtDeviceArrival);
+    };
+    const struct {
+        const char* name;
+        void (*change)(UsbRig&);  // before OK, or while the question is open
+        bool whileAsked;
+        bool refused;
+        const char* drive = "G:（KINGSTON，7.4 GB）";  // as the question names it
+    } cases[] = {
+        {"E: arrives before OK", eArrives, false, false},
+        {"E: arrives while asked", eArrives, true, false},
+        {"no label, 512 MB",
+         [](UsbRig& rig) {
+             rig.sys.volume('G').label = "";
+             rig.sys.volume('G').freeSpace = DiskFreeSpace{1, 512, 1000000, 1000000};
+         },
+         false, false, "G:（512 MB）"},
+        {"a label holding %s", [](UsbRig& rig) { rig.sys.volume('G').label = "%s"; }, false, false,
+         "G:（%s，7.4 GB）"},
+        {"G: swapped", [](UsbRig& rig) { rig.sys.volume('G').serial = 7; }, true, true},
+        {"G: pulled", [](UsbRig& rig) { rig.sys.volume('G').medium = false; }, true, true},
+        {"G: resized", [](UsbRig& rig) { rig.sys.volume('G').freeSpace->totalClusters = 1; }, true,
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UsbRig rig("KINGSTON", 100000000);
+        c.whileAsked ? rig.ui.whileNextBoxOpen([&] { c.change(rig); }) : c.change(rig);
+        rig.ui.answerNextBox(win::kIdYes);
+        rig.create();
+        test::expectBox(rig.ui, 0, m::kFormatQuestion, question(c.drive));
+        EXPECT_EQ(startedChildren(rig), c.refused ? "list" : "list format extract install");
+        if (c.refused) test::expectLastBox(rig.ui, m::kDriveChanged);
+        EXPECT_EQ(rig.ui.quitPosted(), !c.refused);
+        const auto e = rig.sys.hostPath("E:\\");
+        EXPECT_TRUE(!std::filesystem::exists(e) || std::filesystem::is_empty(e));
     }
 }
 
