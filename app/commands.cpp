@@ -73,7 +73,7 @@ void onModeHarddisk(AppState& state) {
 
 void onExit(AppState& state) {
     stopExtractionChild(state.shared, true);
-    deleteToolPayloads(state.shared);
+    removeToolsFolder(state.shared);
     state.shared.ui.postQuit();
 }
 

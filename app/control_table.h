@@ -12,6 +12,9 @@ const ControlSpec& controlSpec(ControlId id);
 
 // The main window itself.
 inline constexpr const char* kWindowClass = "korvane";
+// The named mutex by which a second copy finds the first, in any session:
+// both would change the same boot.ini.
+inline constexpr const char* kSingleInstanceMutex = "Global\\KorvaneHelper.SingleInstance";
 inline constexpr const char* kWindowTitle = "KorvaneLinux辅助工具";
 inline constexpr int kWindowX = 350;
 inline constexpr int kWindowY = 200;

@@ -92,6 +92,11 @@ void onClose(AppState& state) {
 
 void onDestroy(AppState& state) { state.shared.ui.postQuit(); }
 
+void onProgramEnd(AppState& state) {
+    stopExtractionChild(state.shared, true);
+    removeToolsFolder(state.shared);
+}
+
 void runGuarded(AppState& state, const std::function<void()>& handler) {
     try {
         handler();

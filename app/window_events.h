@@ -13,6 +13,9 @@ void onCreate(AppState& state);
 void onDeviceChange(AppState& state, uintptr_t event);
 void onClose(AppState& state);
 void onDestroy(AppState& state);
+// After the message loop, however the program ends: a child still running is
+// stopped and the tools folder removed.
+void onProgramEnd(AppState& state);
 
 // Runs one of the window's handlers. An exception must never cross the window
 // procedure (Windows does not unwind through it): one that escapes a handler

@@ -2,7 +2,7 @@
 # below it. Checked at configure time, so that an include that points up or
 # sideways fails the build before any code is compiled.
 #
-#   app, app/win32 -> hdinstall, usbmedia -> payloads -> common -> platform
+#   app, app/win32 -> hdinstall, usbmedia -> payloads, verify -> common -> platform
 #   platform/sim, platform/win32 -> platform
 #
 # A unit is a folder of the source tree; an include "a/b/c.h" names the unit
@@ -13,13 +13,15 @@ set(_kh_below_platform/sim platform/sim platform)
 set(_kh_below_platform/win32 platform/win32 platform)
 set(_kh_below_common common platform)
 set(_kh_below_payloads payloads common platform)
-set(_kh_below_hdinstall hdinstall payloads common platform)
-set(_kh_below_usbmedia usbmedia payloads common platform)
-set(_kh_below_app app hdinstall usbmedia payloads common platform)
-set(_kh_below_app/win32 app/win32 app hdinstall usbmedia payloads common platform platform/win32)
+set(_kh_below_verify verify common platform)
+set(_kh_below_hdinstall hdinstall payloads verify common platform)
+set(_kh_below_usbmedia usbmedia payloads verify common platform)
+set(_kh_below_app app hdinstall usbmedia payloads verify common platform)
+set(_kh_below_app/win32 app/win32 app hdinstall usbmedia payloads verify common platform
+    platform/win32)
 
-set(_kh_layering_units platform platform/sim platform/win32 common payloads hdinstall usbmedia app
-    app/win32)
+set(_kh_layering_units platform platform/sim platform/win32 common payloads verify hdinstall usbmedia
+    app app/win32)
 
 function(kh_check_layering)
     set(_violations "")

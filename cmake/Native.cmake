@@ -31,13 +31,17 @@ include(GoogleTest)
 file(GLOB KH_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/*.cpp
      ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
 add_executable(kh_tests ${KH_TEST_SOURCES})
-target_link_libraries(kh_tests PRIVATE kh_app kh_sim GTest::gtest GTest::gtest_main)
+target_link_libraries(kh_tests PRIVATE kh_app kh_verify kh_sim GTest::gtest GTest::gtest_main)
 target_compile_definitions(kh_tests PRIVATE KH_PAYLOAD_DIR="${KH_PAYLOAD_DIR}"
                                             KH_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
 if(KH_SANITIZE)
     return()  # the sanitizer build only provides kh_tests, run from the main build
 endif()
+
+# The ISO check's hashing speed, for comparing with sha256sum on the same file.
+add_executable(kh_hashbench ${PROJECT_SOURCE_DIR}/verify/tools/hashbench.cpp)
+target_link_libraries(kh_hashbench PRIVATE kh_verify)
 
 gtest_discover_tests(kh_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 

@@ -38,3 +38,11 @@ add_test(NAME win32_pe_imports
          COMMAND bash ${_kh_wine_tests}/pe_imports_test.sh ${KH_WIN32_DIR}/KorvaneHelper.exe
                  ${KH_PAYLOAD_DIR}/7z.exe ${KH_PAYLOAD_DIR}/7z.dll ${KH_PAYLOAD_DIR}/syslinux.exe)
 set_tests_properties(win32_pe_imports PROPERTIES LABELS "wine;win32")
+
+# `make run` as a user without a display starts it: the window shows, is photographed and closed
+# by its close box, and the script returns. A hang or a missing helper command fails here.
+add_test(NAME wine_run
+         COMMAND env -u DISPLAY "KH_RUN_SCREENSHOT=${KH_SCREENSHOT_DIR}/run-test.png"
+                 "${PROJECT_SOURCE_DIR}/scripts/run-wine" "${_kh_wine_exe_dir}/KorvaneHelper.exe")
+set_tests_properties(wine_run PROPERTIES LABELS wine TIMEOUT 240
+    ENVIRONMENT "KH_WINE_ARCH=${KH_WINE_ARCH}")

@@ -8,13 +8,8 @@ namespace kh::sevenzip {
 
 namespace {
 
-// The output folder stays unquoted: in "C:\" the backslash would escape the
-// closing quote for the C runtime, and a drive root holds no blanks.
+// "C:\" needs no quotes: a drive root holds no blanks.
 std::string driveRootOption(char letter) { return std::string("-o") + letter + ":\\"; }
-
-std::string program() { return kExeName; }
-
-std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
 // The technical listing: the image's own block, this line, then one block per
 // item.
@@ -38,18 +33,19 @@ uint64_t leadingNumber(const std::string& text) {
 
 }  // namespace
 
-std::string extractFilesCommand(const std::string& isoPath, char letter,
-                                const std::string& pattern) {
-    return program() + " e -y " + quoted(isoPath) + " " + driveRootOption(letter) + " " + pattern;
+ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
+                                 char letter, const std::string& pattern) {
+    return withArguments(program, {"e", "-y", isoPath, driveRootOption(letter), pattern});
 }
 
-std::string extractAllCommand(const std::string& isoPath, char letter) {
-    return program() + " x -y -bsp1 " + driveRootOption(letter) + " " + quoted(isoPath) +
-           " -x![BOOT]";
+ChildCommand extractAllCommand(const std::string& program, const std::string& isoPath,
+                               char letter) {
+    return withArguments(program,
+                         {"x", "-y", "-bsp1", driveRootOption(letter), isoPath, "-x![BOOT]"});
 }
 
-std::string listCommand(const std::string& isoPath) {
-    return program() + " l -slt " + quoted(isoPath);
+ChildCommand listCommand(const std::string& program, const std::string& isoPath) {
+    return withArguments(program, {"l", "-slt", isoPath});
 }
 
 std::optional<std::vector<ListedItem>> listedItems(const std::string& listing) {

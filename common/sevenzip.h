@@ -9,40 +9,38 @@
 #include <string_view>
 #include <vector>
 
+#include "common/child_process.h"
+
 namespace kh::sevenzip {
 
-// Written next to the program, run from there (the current folder).
+// Written into the tools folder and run from there by full path.
 inline constexpr const char* kExeName = "7z.exe";
 inline constexpr const char* kDllName = "7z.dll";
 
 // Exit codes: 1 is a warning (e.g. a file it could not open, data after the
-// end of the image) after which the work asked for is still complete; 255
-// is "stopped by the user", the code a terminated 7-Zip is given.
+// end of the image) after which the work asked for is still complete. A
+// stopped 7-Zip is given kStoppedExitCode (child_process.h), its own code
+// for "stopped by the user".
 inline constexpr uint32_t kOk = 0;
 inline constexpr uint32_t kWarning = 1;
-inline constexpr uint32_t kStopped = 255;
 
 inline bool succeeded(uint32_t exitCode) { return exitCode == kOk || exitCode == kWarning; }
 
-// TerminateProcess only starts the end; 7-Zip holds its files until it is
-// gone. The install waits this long before it goes on without them...
-inline constexpr uint32_t kInstallEndWaitMs = 5000;
-// ... and the exit command this long before it deletes them.
-inline constexpr uint32_t kExitEndWaitMs = 3000;
+// Each command runs the 7z.exe at `program` (its full path).
 
 // "e -y": the files of the ISO matching `pattern` (folders dropped) into the
 // root of drive `letter`, overwriting.
-std::string extractFilesCommand(const std::string& isoPath, char letter,
-                                const std::string& pattern);
+ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
+                                 char letter, const std::string& pattern);
 
 // "x -y": the whole ISO into the root of drive `letter`, with the percentage
 // done reported on standard output (-bsp1) and the "[BOOT]" pseudo-folder
 // 7-Zip shows for El Torito images left out.
-std::string extractAllCommand(const std::string& isoPath, char letter);
+ChildCommand extractAllCommand(const std::string& program, const std::string& isoPath, char letter);
 
 // "l -slt": the technical listing of the ISO, a block of "Key = value" lines
 // per item.
-std::string listCommand(const std::string& isoPath);
+ChildCommand listCommand(const std::string& program, const std::string& isoPath);
 
 // One item of a technical listing.
 struct ListedItem {

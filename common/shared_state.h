@@ -1,7 +1,6 @@
 // What the hard-disk install and the USB media creation share: the two
-// platform seams, the ISO chosen, the tool files written next to the program
-// and the 7-Zip child that may still hold them, and whether a failure has
-// been shown to the user.
+// platform seams, the ISO chosen, the tools folder of this run and the child
+// that may still hold it, and whether a failure has been shown to the user.
 #pragma once
 
 #include <string>
@@ -19,8 +18,9 @@ struct SharedState {
     UserInterface& ui;
 
     std::string isoPath;                 // the last choice of the open-file dialog
-    std::vector<std::string> toolPaths;  // tool files written next to the program
-    ProcessHandle extractionChild = 0;   // the tracked 7-Zip extraction
+    std::string toolsFolder;             // made for this run; empty: none yet
+    std::vector<std::string> toolPaths;  // files in it, in the order written
+    ProcessHandle extractionChild = 0;   // the tracked child that uses the tools
     bool failureShown = false;           // see show() in common/report.h
 };
 

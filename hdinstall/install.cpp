@@ -5,7 +5,6 @@
 #include <string>
 
 #include "common/report.h"
-#include "common/sevenzip.h"
 #include "common/tool_files.h"
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/hdinstall.h"
@@ -18,7 +17,6 @@
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
 #include "payloads/write_out.h"
-#include "platform/gbk_path.h"
 #include "platform/winconst.h"
 
 namespace kh::hd {
@@ -49,17 +47,12 @@ bool writeGoingOn(InstallRun& run, const payloads::PayloadTarget& target,
 
 bool writeTools(InstallRun& run) {
     DiskState& state = run.state;
-    const std::string directory = directoryOf(state.sys.modulePath());
-    const std::string exe = directory + "\\" + sevenzip::kExeName;
-    const std::string dll = directory + "\\" + sevenzip::kDllName;
-    state.shared.toolPaths = {exe, dll};
-
-    WriteOutcome exeOutcome = WriteOutcome::kWritten;
-    if (!writeGoingOn(run, {payloads::kSevenZipExe, exe}, payloads::hdSevenZipExe(), &exeOutcome)) {
-        return false;
-    }
+    WriteOutcome exeOutcome =
+        payloads::writeTool(state.shared, payloads::kSevenZipExeTool, payloads::hdSevenZipExe());
+    if (exeOutcome == WriteOutcome::kAbandoned) return false;
     if (exeOutcome == WriteOutcome::kCreateFailed) state.ui.show(ControlId::kStatusConfig, false);
-    return writeGoingOn(run, {payloads::kSevenZipDll, dll}, payloads::hdSevenZipDll());
+    return payloads::writeTool(state.shared, payloads::kSevenZipDllTool,
+                               payloads::hdSevenZipDll()) != WriteOutcome::kAbandoned;
 }
 
 bool writeBootPayload(InstallRun& run, int resourceId, const char* name,
@@ -71,9 +64,12 @@ bool writeBootPayload(InstallRun& run, int resourceId, const char* name,
 bool writeBootPayloads(InstallRun& run) {
     if (!writeBootPayload(run, payloads::kGrldr, installed::kGrldr, payloads::hdGrldr()))
         return false;
-    // Only a grldr built on GRUB 2 comes with a second stage.
+    // Only a grldr built on GRUB 2 comes with a second stage and the block
+    // its menu keeps the choice in.
     if (run.state.sys.resource(payloads::kG2ldr).status != Resource::Status::kNotFound &&
-        !writeBootPayload(run, payloads::kG2ldr, installed::kG2ldr, payloads::hdG2ldr())) {
+        !(writeBootPayload(run, payloads::kG2ldr, installed::kG2ldr, payloads::hdG2ldr()) &&
+          writeBootPayload(run, payloads::kDefaultEntry, installed::kDefaultEntry,
+                           payloads::hdDefaultEntry()))) {
         return false;
     }
     return writeBootPayload(run, payloads::kSampleMenu, installed::kMenu,
@@ -122,10 +118,9 @@ void offerRestart(InstallRun& run) {
 
 void configureBoot(InstallRun& run) {
     const bool prepared = prepareBoot(run);
-    // 7-Zip is needed only while the install runs; however it ends, its files
-    // would otherwise be left next to the program. One that could not be
-    // stopped still holds them.
-    if (run.state.shared.extractionChild == 0) deleteToolPayloads(run.state.shared);
+    // 7-Zip is needed only while the install runs; however it ends, its
+    // folder goes. One that could not be stopped still holds it.
+    if (run.state.shared.extractionChild == 0) removeToolsFolder(run.state.shared);
     if (!prepared) return;
     if (!run.failureShown() && !shutdownPrivilegeReady(run.state)) {
         reportRestartImpossible(run.state);

@@ -16,11 +16,14 @@ inline constexpr const char* kFonts = "fonts";    // the menu's GB2312 glyphs
 inline constexpr const char* kSplash = "greengem.xpm";
 inline constexpr const char* kKernel = "vmlinuz0";  // extracted from the ISO
 inline constexpr const char* kInitrd = "initrd4disk.img";
+// The menu's saved choice (`default /default'), with g2ldr only: a GRUB
+// environment block.
+inline constexpr const char* kDefaultEntry = "default";
 
 // Every installed file, in the order the restore deletes them and names the
 // ones it could not delete.
-inline constexpr std::array<const char*, 7> kAll = {kKernel, kMenu,   kInitrd, kFonts,
-                                                    kGrldr,  kSplash, kG2ldr};
+inline constexpr std::array<const char*, 8> kAll = {kKernel, kMenu,   kInitrd, kFonts,
+                                                    kGrldr,  kSplash, kG2ldr,  kDefaultEntry};
 
 // "X:\name" on the system drive `letter`.
 inline std::string onDrive(char letter, const char* name) {

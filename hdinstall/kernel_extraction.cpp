@@ -2,8 +2,9 @@
 
 #include <cstdint>
 
-#include "common/child_wait.h"
+#include "common/child_process.h"
 #include "common/sevenzip.h"
+#include "common/tool_files.h"
 #include "hdinstall/installed_files.h"
 #include "hdinstall/messages.h"
 #include "platform/winconst.h"
@@ -32,36 +33,24 @@ void removeEarlierCopy(DiskState& state, const std::string& path) {
     state.sys.deleteFile(path);
 }
 
-bool succeeded(DiskState& state, ProcessHandle child) {
-    const auto code = state.sys.exitCode(child);
-    return code && sevenzip::succeeded(*code);
-}
-
-// True when 7-Zip ran to its end and reported success. A 7-Zip that outlives
-// its time limit is terminated; it stays tracked if it will not end.
-bool runSevenZip(DiskState& state, const std::string& commandLine) {
-    const ProcessHandle child = state.sys.startProcess(commandLine);
-    if (child == 0) return false;
-    state.shared.extractionChild = child;
-
-    bool ended = waitForChild(state.shared, child, kExtractionLimitMs, true);
-    const bool ok = ended && succeeded(state, child);
-    if (!ended) {
-        state.sys.terminate(child, sevenzip::kStopped);
-        ended = state.sys.waitForExit(child, sevenzip::kInstallEndWaitMs);
-    }
-    if (ended) {
-        state.sys.closeProcess(child);
-        state.shared.extractionChild = 0;
-    }
-    return ok;
+// True when 7-Zip, run from the tools folder, ended within its limit and
+// reported success. One that will not stop stays tracked.
+bool runSevenZip(DiskState& state, const std::string& isoRootPath, const BootFile& file) {
+    const auto program = toolPath(state.shared, sevenzip::kExeName);
+    if (!program) return false;
+    const ChildResult run =
+        runChild(state.shared,
+                 sevenzip::extractFilesCommand(*program, isoRootPath, state.systemDrive.letter,
+                                               file.pattern),
+                 {kExtractionLimitMs});
+    return run.ended() && sevenzip::succeeded(run.exitCode);
 }
 
 bool extractBootFile(DiskState& state, const std::string& isoRootPath, const BootFile& file) {
     const char letter = state.systemDrive.letter;
     const std::string target = installed::onDrive(letter, file.name);
     removeEarlierCopy(state, target);
-    if (runSevenZip(state, sevenzip::extractFilesCommand(isoRootPath, letter, file.pattern))) {
+    if (runSevenZip(state, isoRootPath, file)) {
         const auto size = state.sys.fileSize(target);
         if (size && *size > 0) return true;
     }

@@ -39,6 +39,8 @@ PayloadMessages hdGrldr() { return errors(msg::kHdGrldr); }
 
 PayloadMessages hdG2ldr() { return errors(msg::kHdG2ldr); }
 
+PayloadMessages hdDefaultEntry() { return errors(msg::kHdDefaultEntry); }
+
 PayloadMessages hdSampleMenu() { return errors(msg::kHdSampleMenu); }
 
 PayloadMessages hdFonts() { return errors(msg::kHdFonts); }

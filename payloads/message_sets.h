@@ -20,6 +20,7 @@ PayloadMessages hdSevenZipExe();
 PayloadMessages hdSevenZipDll();
 PayloadMessages hdGrldr();
 PayloadMessages hdG2ldr();
+PayloadMessages hdDefaultEntry();
 PayloadMessages hdSampleMenu();
 PayloadMessages hdFonts();
 PayloadMessages hdSplashImage();

@@ -36,6 +36,8 @@ inline constexpr PayloadTexts kHdGrldr = {"找不到资源grldr", "找不到资�
                                           "资源文件grldr错误", "grldr创建失败"};
 inline constexpr PayloadTexts kHdG2ldr = {"找不到资源g2ldr", "找不到资源文件g2ldr",
                                           "资源文件g2ldr错误", "g2ldr创建失败"};
+inline constexpr PayloadTexts kHdDefaultEntry = {"找不到资源default", "资源文件default加载错误",
+                                                 "资源文件default锁定错误", "default创建失败"};
 inline constexpr PayloadTexts kHdSampleMenu = {"找不到资源menu.list", "资源文件menu.list错误",
                                                "资源文件menu.list锁定错误", "menu.lst创建失败"};
 inline constexpr PayloadTexts kHdFonts = {"找不到资源fonts", "资源fonts加载错误",

@@ -57,4 +57,13 @@ WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
     return WriteOutcome::kWritten;
 }
 
+WriteOutcome writeTool(SharedState& state, const ToolFile& tool, const PayloadMessages& messages) {
+    const auto path = newToolFile(state, tool.name);
+    if (!path) {
+        report(state, messages.createFailed);
+        return WriteOutcome::kCreateFailed;
+    }
+    return writePayload(state, {tool.resourceId, *path}, messages);
+}
+
 }  // namespace kh::payloads

@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include "common/sevenzip.h"
 #include "common/shared_state.h"
+#include "common/tool_files.h"
+#include "payloads/catalogue.h"
 
 namespace kh::payloads {
 
@@ -39,5 +42,19 @@ struct PayloadTarget {
 
 WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
                           const PayloadMessages& messages);
+
+// A program the procedures run from the tools folder.
+struct ToolFile {
+    int resourceId;
+    const char* name;
+};
+
+inline constexpr ToolFile kSevenZipExeTool = {kSevenZipExe, sevenzip::kExeName};
+inline constexpr ToolFile kSevenZipDllTool = {kSevenZipDll, sevenzip::kDllName};
+inline constexpr ToolFile kSyslinuxTool = {kSyslinuxExe, kSyslinuxInstallerName};
+
+// Writes `tool` into the tools folder, made when needed, and records it for
+// removal. A folder that cannot be made fails as the file's creation does.
+WriteOutcome writeTool(SharedState& state, const ToolFile& tool, const PayloadMessages& messages);
 
 }  // namespace kh::payloads

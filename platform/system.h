@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kh {
 
@@ -64,6 +65,16 @@ class WritableFile {
     virtual bool close() = 0;
 };
 
+// A file read from its start to its end in large pieces (a whole ISO is
+// hashed this way, at the speed of the disk).
+class ReadableFile {
+  public:
+    virtual ~ReadableFile() = default;
+    // Reads up to `capacity` bytes into `buffer`: the count read, 0 at the
+    // end of the file, nothing on a read error.
+    virtual std::optional<size_t> read(char* buffer, size_t capacity) = 0;
+};
+
 // One of the program's own resources of type "RC_DATA".
 struct Resource {
     enum class Status { kOk, kNotFound, kLoadFailed, kLockFailed };
@@ -89,10 +100,15 @@ enum class FileRemoval { kDeleted, kAbsent, kFailed };
 
 using ProcessHandle = uintptr_t;  // 0 is no process
 
-// What a child that was run to completion printed on its standard output.
-struct CapturedRun {
-    uint32_t exitCode = 0;
-    std::string output;
+// How a child is started: the program by its full path, so that no folder is
+// searched for it, and the command line it reads (its own name first).
+struct ProcessLaunch {
+    std::string program;
+    std::string commandLine;
+    std::string currentDirectory;
+    // Standard output and error go to this file (created or truncated), which
+    // can be read while the child runs; empty: nowhere.
+    std::string outputPath;
 };
 
 struct ShutdownPrivilege {
@@ -124,6 +140,11 @@ class SystemServices {
     // Creates `path` for binary writing only when no file of that name exists
     // (CREATE_NEW); null otherwise.
     virtual std::unique_ptr<WritableFile> createNewFile(const std::string& path) = 0;
+    // Opens `path` for reading from start to end; null on failure.
+    virtual std::unique_ptr<ReadableFile> openForReading(const std::string& path) = 0;
+    // The names of the files and folders in `folder` (without "." and "..");
+    // nothing when it cannot be listed.
+    virtual std::optional<std::vector<std::string>> listDirectory(const std::string& folder) = 0;
 
     // Volumes; `letter` is 'A'..'Z'. A drive without a medium (an empty
     // card-reader slot) answers every query but driveType with a failure
@@ -149,17 +170,16 @@ class SystemServices {
     virtual std::string modulePath() = 0;
     virtual Resource resource(int id) = 0;
 
-    // Child processes, always started hidden.
-    virtual ProcessHandle startProcess(const std::string& commandLine) = 0;  // CreateProcessA
-    // As startProcess, with the child's standard output and error going to the
-    // file `outputPath` (created or truncated), which can be read while it runs.
-    virtual ProcessHandle startProcessWithOutput(const std::string& commandLine,
-                                                 const std::string& outputPath) = 0;
-    // Runs a hidden child to its end (at most `milliseconds`, then it is
-    // terminated) and collects its standard output; nothing when it could not
-    // be started or did not end in time.
-    virtual std::optional<CapturedRun> runCaptured(const std::string& commandLine,
-                                                   uint32_t milliseconds) = 0;
+    // Folders: the system folder (cmd.exe, format.com) and the temporary
+    // folder, both without a final backslash.
+    virtual std::string systemDirectory() = 0;
+    virtual std::string temporaryDirectory() = 0;
+    // Creates a new folder; fails when one of that name exists.
+    virtual bool createDirectory(const std::string& path) = 0;
+    virtual bool removeDirectory(const std::string& path) = 0;  // an empty one
+
+    // Child processes, always started without a window (CreateProcessA).
+    virtual ProcessHandle startProcess(const ProcessLaunch& launch) = 0;
     virtual std::optional<uint32_t> exitCode(ProcessHandle process) = 0;
     // Waits up to `milliseconds` for the process to end; true when it has ended.
     virtual bool waitForExit(ProcessHandle process, uint32_t milliseconds) = 0;

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/system.h"
+
 namespace kh {
 
 enum class ControlId : int {
@@ -76,8 +78,11 @@ class UserInterface {
     virtual void killTimer(int id) = 0;
     virtual void postStartFormat() = 0;  // the private start-format message
     virtual void postQuit() = 0;         // exit code 0
-    // Handles pending paint messages while a long step runs.
-    virtual void keepPainted() = 0;
+    // Waits up to `milliseconds` for `process` to end while the window's
+    // messages are handled. kQuit: the quit request was met (and is posted
+    // again for the main loop); the caller decides how to go on.
+    enum class Wait { kEnded, kTimedOut, kQuit };
+    virtual Wait waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) = 0;
 };
 
 }  // namespace kh

@@ -3,12 +3,12 @@
 #include <sstream>
 #include <string>
 
-#include "common/child_wait.h"
+#include "common/child_process.h"
 #include "common/report.h"
+#include "common/tool_files.h"
 #include "payloads/catalogue.h"
 #include "payloads/message_sets.h"
 #include "platform/winconst.h"
-#include "usbmedia/iso_extraction.h"
 #include "usbmedia/iso_layout.h"
 #include "usbmedia/messages.h"
 #include "usbmedia/session.h"
@@ -121,21 +121,17 @@ std::string installerComplaints(const std::string& output) {
     return complaints;
 }
 
-// Runs the installer with its output kept; true when it ended with 0 and said
-// nothing. `complaints` gets what it said.
+// Runs the installer with its output captured; true when it ended with 0 and
+// said nothing, as far as its output could be read. `complaints` gets what it
+// said.
 bool installBootCode(UsbState& state, std::string& complaints) {
-    const std::string log = installerLogPath(state);
-    const ProcessHandle child =
-        state.sys.startProcessWithOutput("syslinux.exe -sfmar " + targetDrive(state), log);
-    if (child == 0) return false;
-    const bool ended = waitForChild(state.shared, child, kInstallerMs, true);
-    const auto code = ended ? state.sys.exitCode(child) : std::nullopt;
-    if (!ended) state.sys.terminate(child, 1);
-    state.sys.closeProcess(child);
-    const FileContent output = state.sys.readFile(log, kMaxTextFileBytes);
-    if (output.status != FileContent::Status::kOk) return false;
-    complaints = installerComplaints(output.bytes);
-    return code == 0u && complaints.empty();
+    const auto program = toolPath(state.shared, kSyslinuxInstallerName);
+    if (!program) return false;
+    const ChildResult run =
+        runChild(state.shared, withArguments(*program, {"-sfmar", targetDrive(state)}),
+                 {kInstallerMs, true});
+    complaints = installerComplaints(run.output);
+    return run.ended() && run.outputRead && run.exitCode == 0 && complaints.empty();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "usbmedia/format_watch.h"
 
+#include "common/child_process.h"
 #include "common/report.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_extraction.h"
@@ -41,6 +42,14 @@ void refuseChangedDrive(UsbState& state) {
     state.ui.show(ControlId::kStatusFormat, false);
     show(state.shared, msg::kDriveChanged);
     returnToIdle(state);
+}
+
+// format asks for a confirmation, which cmd's pipe gives. format.com is
+// named by its full path: cmd would look in its current folder first.
+ChildCommand formatCommand(UsbState& state) {
+    const std::string format = state.sys.systemDirectory() + "\\format.com";
+    return throughCmd(state.sys,
+                      "echo yes|\"" + format + "\" /FS:fat32 /V:BOOT " + targetDrive(state));
 }
 
 bool labelIsBoot(UsbState& state) {
@@ -129,9 +138,7 @@ void startFormat(UsbState& state) {
         refuseChangedDrive(state);
         return;
     }
-    const std::string drive = targetDrive(state);
-    state.session.formatChild =
-        state.sys.startProcess("cmd /c echo yes|format /FS:fat32 /V:BOOT " + drive);
+    state.session.formatChild = startChild(state.shared, formatCommand(state));
     if (state.session.formatChild == 0) failFormat(state);
 }
 

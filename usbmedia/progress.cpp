@@ -27,7 +27,8 @@ std::optional<uint64_t> percentFromLiveImage(UsbState& state) {
 void showProgress(UsbState& state) {
     // A report too long to read is no worse than none: the image size is
     // the fallback.
-    const FileContent report = state.sys.readFile(progressLogPath(state), kMaxTextFileBytes);
+    const auto log = progressLogPath(state);
+    const FileContent report = log ? state.sys.readFile(*log, kMaxTextFileBytes) : FileContent{};
     auto raw = report.status == FileContent::Status::kOk
                    ? sevenzip::lastReportedPercent(report.bytes)
                    : std::nullopt;

@@ -32,7 +32,7 @@ void lockTarget(UsbState& state, char letter) {
 }
 
 void returnToIdle(UsbState& state) {
-    deleteToolPayloads(state.shared);
+    removeToolsFolder(state.shared);
     state.session = UsbSession();
     lockControls(state, false);
     state.ui.enable(ControlId::kOk, true);
@@ -40,7 +40,7 @@ void returnToIdle(UsbState& state) {
 
 void endCreation(UsbState& state) {
     // A 7-Zip that could not be stopped still holds its files.
-    if (state.shared.extractionChild == 0) deleteToolPayloads(state.shared);
+    if (state.shared.extractionChild == 0) removeToolsFolder(state.shared);
     state.session.stage = UsbStage::kEnded;
     state.ui.postQuit();
 }

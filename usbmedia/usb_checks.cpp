@@ -3,8 +3,10 @@
 #include <cctype>
 #include <vector>
 
+#include "common/child_process.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
+#include "common/tool_files.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_extraction.h"
@@ -51,7 +53,7 @@ bool liesOnTarget(UsbState& state, const std::string& path) {
     return std::toupper(static_cast<unsigned char>(path[0])) == *state.session.target;
 }
 
-// Formatting would erase the ISO or the running program's tools, and
+// Formatting would erase the ISO or the running program, and
 // extracting onto the drive that holds the ISO would overwrite what is read.
 bool keepsIsoAndProgram(UsbState& state) {
     const Message* refusal = nullptr;
@@ -90,9 +92,14 @@ std::vector<std::string> filesTheStickNeeds() {
 // A format cannot be undone: an ISO that cannot make a bootable stick, or
 // whose files FAT32 cannot hold, is refused before the question.
 bool isoMakesABootableStick(UsbState& state) {
-    const auto run = state.sys.runCaptured(sevenzip::listCommand(state.shared.isoPath), kListingMs);
-    const bool listed = run && sevenzip::succeeded(run->exitCode);
-    const auto items = listed ? sevenzip::listedItems(run->output) : std::nullopt;
+    const auto program = toolPath(state.shared, sevenzip::kExeName);
+    ChildResult run;
+    if (program) {
+        run = runChild(state.shared, sevenzip::listCommand(*program, state.shared.isoPath),
+                       {kListingMs, true});
+    }
+    const bool listed = run.ended() && sevenzip::succeeded(run.exitCode);
+    const auto items = listed ? sevenzip::listedItems(run.output) : std::nullopt;
     if (!items) {
         refuse(state, msg::kIsoUnreadable);
         return false;

@@ -7,7 +7,9 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/control_table.h"
+#include "app/messages.h"
 #include "app/window_events.h"
+#include "common/report.h"
 #include "payloads/catalogue.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_ui.h"
@@ -96,12 +98,20 @@ LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // An empty card reader or floppy drive must never raise a system box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 #ifdef KH_SCENARIO_SEAM
     g_system = kh::win32::ScenarioSystem::fromEnvironment();
 #else
     g_system = std::make_unique<kh::win32::Win32System>();
 #endif
     g_state = std::make_unique<kh::AppState>(*g_system, g_ui);
+    // Held until the process ends; a second copy finds it.
+    HANDLE running = CreateMutexA(nullptr, FALSE, kh::app::kSingleInstanceMutex);
+    if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
+        kh::show(g_state->shared, kh::app::msg::kAlreadyRunning);
+        return 0;
+    }
 
     WNDCLASSA windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -126,5 +136,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    kh::app::runGuarded(*g_state, [] { kh::app::onProgramEnd(*g_state); });
     return static_cast<int>(message.wParam);
 }

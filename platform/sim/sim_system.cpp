@@ -70,6 +70,23 @@ class SimDisk : public RawDisk {
     size_t limit_;
 };
 
+class SimReader : public ReadableFile {
+  public:
+    SimReader(SimSystem& system, const fs::path& path, char drive)
+        : system_(system), in_(path, std::ios::binary), drive_(drive) {}
+    bool isOpen() const { return in_.is_open(); }
+    std::optional<size_t> read(char* buffer, size_t capacity) override {
+        if (system_.shouldFailOnDrive(Op::kReadChunk, drive_) || in_.bad()) return std::nullopt;
+        in_.read(buffer, static_cast<std::streamsize>(capacity));
+        return static_cast<size_t>(in_.gcount());
+    }
+
+  private:
+    SimSystem& system_;
+    std::ifstream in_;
+    char drive_;
+};
+
 }  // namespace
 
 SimSystem::SimSystem() {
@@ -143,18 +160,21 @@ bool SimSystem::readOnly(const std::string& path) const {
 }
 
 const char* opName(Op op) {
+    // clang-format off
     static const char* const kNames[] = {
-        "fileExists",        "fileSize",      "setAttributes",  "deleteFile",
-        "moveFile",          "replaceFile",   "copyFile",       "readFile",
-        "createFile",        "write",         "flush",          "close",
-        "driveType",         "volumeLabel",   "setVolumeLabel", "diskFreeSpace",
-        "openVolume",        "partitionInfo", "diskNumber",     "volumeIdentity",
-        "openPhysicalDrive", "readDisk",      "findResource",   "loadResource",
-        "lockResource",      "startProcess",  "runCaptured",    "exitCode",
-        "waitForExit",       "terminate",     "getVersion",     "openProcessToken",
-        "requestRestart",
+        "fileExists",        "fileSize",        "setAttributes",   "deleteFile",
+        "moveFile",          "replaceFile",     "copyFile",        "readFile",
+        "createFile",        "write",           "flush",           "close",
+        "driveType",         "volumeLabel",     "setVolumeLabel",  "diskFreeSpace",
+        "openVolume",        "partitionInfo",   "diskNumber",      "volumeIdentity",
+        "openPhysicalDrive", "readDisk",        "findResource",    "loadResource",
+        "lockResource",      "createDirectory", "removeDirectory", "startProcess",
+        "exitCode",          "waitForExit",     "terminate",       "getVersion",
+        "openProcessToken",  "requestRestart",
+        "openForReading",    "readChunk",       "listDirectory",
     };
-    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kRequestRestart) + 1);
+    // clang-format on
+    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kListDirectory) + 1);
     return kNames[static_cast<size_t>(op)];
 }
 
@@ -306,6 +326,24 @@ std::unique_ptr<WritableFile> SimSystem::createNewFile(const std::string& path) 
     return openForWriting(path);
 }
 
+std::unique_ptr<ReadableFile> SimSystem::openForReading(const std::string& path) {
+    if (shouldFail(Op::kOpenForReading, path) || !fs::is_regular_file(hostPath(path))) {
+        return nullptr;
+    }
+    auto file = std::make_unique<SimReader>(*this, hostPath(path), driveOf(resolveAliases(path)));
+    if (!file->isOpen()) return nullptr;
+    return file;
+}
+
+std::optional<std::vector<std::string>> SimSystem::listDirectory(const std::string& folder) {
+    std::error_code error;
+    fs::directory_iterator entries(hostPath(folder), error);
+    if (shouldFail(Op::kListDirectory, folder) || error) return std::nullopt;
+    std::vector<std::string> names;
+    for (const auto& entry : entries) names.push_back(entry.path().filename().string());
+    return names;
+}
+
 DriveType SimSystem::driveType(char letter) {
     if (shouldFailOnDrive(Op::kDriveType, letter)) return DriveType::kNoRootDir;
     const auto it = volumes_.find(upper(letter));
@@ -398,45 +436,51 @@ Resource SimSystem::resource(int id) {
     return {it->second.first, it->second.second};
 }
 
-ProcessHandle SimSystem::launch(const std::string& commandLine, bool* started,
-                                const std::string& outputPath) {
-    started_.push_back(commandLine);
-    SimProcess behaviour = processBehaviour ? processBehaviour(commandLine) : SimProcess{};
-    *started = !behaviour.startFails;
-    if (behaviour.startFails) return 0;
+std::string SimSystem::temporaryDirectory() {
+    const std::string folder = "C:\\Documents and Settings\\kh\\Local Settings\\Temp";
+    fs::create_directories(hostPath(folder));
+    return folder;
+}
+
+bool SimSystem::createDirectory(const std::string& path) {
+    if (shouldFail(Op::kCreateDirectory, path)) return false;
+    std::error_code error;
+    return fs::create_directory(hostPath(path), error);
+}
+
+bool SimSystem::removeDirectory(const std::string& path) {
+    if (shouldFail(Op::kRemoveDirectory, path)) return false;
+    std::error_code error;
+    return fs::is_directory(hostPath(path)) && fs::remove(hostPath(path), error);
+}
+
+ProcessHandle SimSystem::startProcess(const ProcessLaunch& launch) {
+    if (shouldFail(Op::kStartProcess, launch.program)) return 0;
+    launches_.push_back(launch);
+    SimProcess behaviour = processBehaviour ? processBehaviour(launch.commandLine) : SimProcess{};
+    // What the child prints is there at once.
+    auto output = launch.outputPath.empty() ? nullptr : createFile(launch.outputPath);
+    if (output && !(output->write(behaviour.output) && output->close())) return 0;
+    if (behaviour.startFails || (!launch.outputPath.empty() && !output)) return 0;
     const ProcessHandle handle = nextHandle_++;
     Child& child = children_[handle];
     child.endsAt = now_ + behaviour.runsForMs;
     child.exitCode = behaviour.exitCode;
-    child.outputPath = outputPath;
     child.behaviour = std::move(behaviour);
     openHandles_.insert(handle);
     settle();
     return handle;
 }
 
-ProcessHandle SimSystem::startProcess(const std::string& commandLine) {
-    if (shouldFail(Op::kStartProcess)) return 0;
-    bool started = false;
-    return launch(commandLine, &started);
-}
-
-ProcessHandle SimSystem::startProcessWithOutput(const std::string& commandLine,
-                                                const std::string& outputPath) {
-    if (shouldFail(Op::kStartProcess)) return 0;
-    auto output = createFile(outputPath);
-    if (!output) return 0;
-    output->close();
-    bool started = false;
-    return launch(commandLine, &started, outputPath);
+std::vector<std::string> SimSystem::startedCommands() const {
+    std::vector<std::string> lines;
+    for (const ProcessLaunch& launch : launches_) lines.push_back(launch.commandLine);
+    return lines;
 }
 
 void SimSystem::endChild(Child& child, uint32_t exitCode) {
     child.ended = true;
     child.exitCode = exitCode;
-    if (!child.outputPath.empty() && !child.behaviour.output.empty()) {
-        writeHostFile(child.outputPath, child.behaviour.output);
-    }
     if (child.behaviour.onExit) child.behaviour.onExit(*this);
 }
 
@@ -454,26 +498,6 @@ void SimSystem::advance(uint64_t milliseconds) {
 bool SimSystem::processRunning(ProcessHandle process) const {
     const auto it = children_.find(process);
     return it != children_.end() && !it->second.ended;
-}
-
-std::optional<CapturedRun> SimSystem::runCaptured(const std::string& commandLine,
-                                                  uint32_t milliseconds) {
-    if (shouldFail(Op::kRunCaptured)) return std::nullopt;
-    bool started = false;
-    const ProcessHandle handle = launch(commandLine, &started);
-    if (!started) return std::nullopt;
-    openHandles_.erase(handle);  // closed before it returns
-    Child& child = children_[handle];
-    if (!child.ended) {
-        const uint64_t remaining = child.endsAt - now_;
-        if (remaining > milliseconds) {
-            advance(milliseconds);
-            child.ended = true;  // terminated at the time limit
-            return std::nullopt;
-        }
-        advance(remaining);
-    }
-    return CapturedRun{child.exitCode, child.behaviour.output};
 }
 
 std::optional<uint32_t> SimSystem::exitCode(ProcessHandle process) {

@@ -55,14 +55,18 @@ enum class Op {
     kFindResource,
     kLoadResource,
     kLockResource,
+    kCreateDirectory,
+    kRemoveDirectory,
     kStartProcess,
-    kRunCaptured,
     kExitCode,
     kWaitForExit,
     kTerminate,
     kGetVersion,
     kOpenProcessToken,
     kRequestRestart,
+    kOpenForReading,
+    kReadChunk,
+    kListDirectory,
 };
 
 const char* opName(Op op);
@@ -83,7 +87,7 @@ struct SimProcess {
     bool startFails = false;
     uint64_t runsForMs = 0;
     uint32_t exitCode = 0;
-    std::string output;  // what runCaptured collects, or the output file gets at the end
+    std::string output;  // in its output file
     std::function<void(SimSystem&)> onExit;
 };
 
@@ -104,6 +108,7 @@ class SimSystem : public SystemServices {
     void setResource(int id, std::string bytes, Resource::Status status = Resource::Status::kOk);
     void setModulePath(std::string path) { modulePath_ = std::move(path); }
     void setShutdownPrivilege(ShutdownPrivilege::Status status) { privilege_ = status; }
+    // Chosen by the command line the child is started with.
     std::function<SimProcess(const std::string& commandLine)> processBehaviour;
 
     // Convenience for scenario files.
@@ -136,7 +141,8 @@ class SimSystem : public SystemServices {
     void holdOpen(const std::string& path) { heldOpen_.insert(attributeKey(path)); }
 
     // Observations.
-    const std::vector<std::string>& startedCommands() const { return started_; }
+    const std::vector<ProcessLaunch>& launches() const { return launches_; }
+    std::vector<std::string> startedCommands() const;
     bool restartRequested() const { return restartRequested_; }
     uint64_t now() const { return now_; }
     void advance(uint64_t milliseconds);
@@ -157,6 +163,8 @@ class SimSystem : public SystemServices {
     FileContent readFile(const std::string& path, size_t maxBytes) override;
     std::unique_ptr<WritableFile> createFile(const std::string& path) override;
     std::unique_ptr<WritableFile> createNewFile(const std::string& path) override;
+    std::unique_ptr<ReadableFile> openForReading(const std::string& path) override;
+    std::optional<std::vector<std::string>> listDirectory(const std::string& folder) override;
     DriveType driveType(char letter) override;
     std::optional<std::string> volumeLabel(char letter) override;
     bool setVolumeLabel(char letter, const std::string& label) override;
@@ -168,11 +176,11 @@ class SimSystem : public SystemServices {
     std::unique_ptr<RawDisk> openPhysicalDrive0() override;
     std::string modulePath() override;
     Resource resource(int id) override;
-    ProcessHandle startProcess(const std::string& commandLine) override;
-    ProcessHandle startProcessWithOutput(const std::string& commandLine,
-                                         const std::string& outputPath) override;
-    std::optional<CapturedRun> runCaptured(const std::string& commandLine,
-                                           uint32_t milliseconds) override;
+    std::string systemDirectory() override { return "C:\\WINDOWS\\system32"; }
+    std::string temporaryDirectory() override;
+    bool createDirectory(const std::string& path) override;
+    bool removeDirectory(const std::string& path) override;
+    ProcessHandle startProcess(const ProcessLaunch& launch) override;
     std::optional<uint32_t> exitCode(ProcessHandle process) override;
     bool waitForExit(ProcessHandle process, uint32_t milliseconds) override;
     bool terminate(ProcessHandle process, uint32_t exitCode) override;
@@ -192,10 +200,7 @@ class SimSystem : public SystemServices {
         uint64_t endsAt = 0;
         bool ended = false;
         uint32_t exitCode = 0;
-        std::string outputPath;
     };
-    ProcessHandle launch(const std::string& commandLine, bool* started,
-                         const std::string& outputPath = std::string());
     std::unique_ptr<WritableFile> openForWriting(const std::string& path);
     std::string resolveAliases(const std::string& path) const;
     bool faultMatches(const Call& call, size_t number) const;
@@ -231,7 +236,7 @@ class SimSystem : public SystemServices {
 
     std::map<ProcessHandle, Child> children_;
     ProcessHandle nextHandle_ = 0x100;
-    std::vector<std::string> started_;
+    std::vector<ProcessLaunch> launches_;
     uint64_t now_ = 0;
     bool restartRequested_ = false;
 };

@@ -64,4 +64,12 @@ std::optional<std::string> SimUi::openIsoDialog() {
     return result;
 }
 
+UserInterface::Wait SimUi::waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) {
+    ++paintPumps_;
+    if (duringWait) std::exchange(duringWait, nullptr)();
+    if (quitPosted_) return Wait::kQuit;
+    if (system_ && system_->waitForExit(process, milliseconds)) return Wait::kEnded;
+    return Wait::kTimedOut;
+}
+
 }  // namespace kh::sim

@@ -1,5 +1,6 @@
 // A simulated main window: control states, the drive list, recorded message
-// boxes with scripted answers, timers and posted messages.
+// boxes with scripted answers, timers, posted messages and waits that
+// count as a turn of the message loop.
 #pragma once
 
 #include <deque>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_system.h"
 #include "platform/ui.h"
 
 namespace kh::sim {
@@ -31,6 +33,10 @@ struct BoxRecord {
 
 class SimUi : public UserInterface {
   public:
+    SimUi() = default;
+    // Waits for children on `system`'s clock; without it, no child ever ends.
+    explicit SimUi(SimSystem& system) : system_(&system) {}
+
     // Scripting.
     void answerNextBox(int answer) { answers_.push_back(answer); }
     void answerNextDialog(std::optional<std::string> path) { dialogs_.push_back(std::move(path)); }
@@ -39,6 +45,8 @@ class SimUi : public UserInterface {
     // Runs while the next message box is open, as an event its modal loop
     // delivers would.
     void whileNextBoxOpen(std::function<void()> action) { whileOpen_ = std::move(action); }
+    // Handled at the next wait for a child, as a click would be.
+    std::function<void()> duringWait;
 
     // Observations.
     const SimControl& control(ControlId id) const;
@@ -72,9 +80,10 @@ class SimUi : public UserInterface {
     void killTimer(int id) override { timers_.erase(id); }
     void postStartFormat() override { ++startFormatPending_; }
     void postQuit() override { quitPosted_ = true; }
-    void keepPainted() override { ++paintPumps_; }
+    Wait waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) override;
 
   private:
+    SimSystem* system_ = nullptr;
     std::map<ControlId, SimControl> controls_;
     std::vector<ControlId> creationOrder_;
     std::vector<std::string> drives_;

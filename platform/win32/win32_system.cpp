@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "platform/gbk_path.h"
+
 namespace kh::win32 {
 
 namespace {
@@ -43,6 +45,21 @@ class Win32File : public WritableFile {
     }
     bool flush() override { return FlushFileBuffers(handle_.get()) != 0; }
     bool close() override { return CloseHandle(handle_.release()) != 0; }
+
+  private:
+    Handle handle_;
+};
+
+class Win32Reader : public ReadableFile {
+  public:
+    explicit Win32Reader(HANDLE handle) : handle_(handle) {}
+    std::optional<size_t> read(char* buffer, size_t capacity) override {
+        DWORD got = 0;
+        if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &got, nullptr)) {
+            return std::nullopt;
+        }
+        return got;
+    }
 
   private:
     Handle handle_;
@@ -145,6 +162,38 @@ std::unique_ptr<WritableFile> Win32System::createNewFile(const std::string& path
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32File>(file);
+}
+
+// The cache manager reads ahead further when told the file is read from start
+// to end; the caller's multi-megabyte reads do the rest.
+std::unique_ptr<ReadableFile> Win32System::openForReading(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32Reader>(file);
+}
+
+std::optional<std::vector<std::string>> Win32System::listDirectory(const std::string& folder) {
+    // A GBK trail byte may be 0x5C: only a backslash of its own ends the path.
+    std::string pattern = folder;
+    if (pattern.empty() || lastBackslash(pattern) != pattern.size() - 1) pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAA data;
+    std::vector<std::string> names;
+    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        // The root of an empty volume has no "." entry to find.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return names;
+        return std::nullopt;
+    }
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(find);
+    if (!complete) return std::nullopt;
+    return names;
 }
 
 DriveType Win32System::driveType(char letter) {
@@ -283,97 +332,72 @@ Resource Win32System::resource(int id) {
 
 namespace {
 
-ProcessHandle startHidden(const std::string& commandLine, HANDLE output) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    if (output) {
-        startup.dwFlags |= STARTF_USESTDHANDLES;
-        startup.hStdOutput = output;
-        startup.hStdError = output;
-    }
-    PROCESS_INFORMATION process = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        return 0;
-    }
-    CloseHandle(process.hThread);
-    return reinterpret_cast<ProcessHandle>(process.hProcess);
+// A folder as the system gives it, without its final backslash.
+std::string folderFromBuffer(const char* buffer, UINT length) {
+    std::string folder(buffer, length);
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    return folder;
 }
 
 }  // namespace
 
-ProcessHandle Win32System::startProcess(const std::string& commandLine) {
-    return startHidden(commandLine, nullptr);
+std::string Win32System::systemDirectory() {
+    char buffer[MAX_PATH + 1] = {};
+    const UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
+    return length > 0 && length < sizeof buffer ? folderFromBuffer(buffer, length) : std::string();
 }
 
-ProcessHandle Win32System::startProcessWithOutput(const std::string& commandLine,
-                                                  const std::string& outputPath) {
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    Handle output(CreateFileA(outputPath.c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!output.valid()) return 0;
-    return startHidden(commandLine, output.get());
+std::string Win32System::temporaryDirectory() {
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(sizeof buffer, buffer);
+    return length > 0 && length < sizeof buffer ? folderFromBuffer(buffer, length) : std::string();
 }
 
-std::optional<CapturedRun> Win32System::runCaptured(const std::string& commandLine,
-                                                    uint32_t milliseconds) {
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return std::nullopt;
-    Handle reader(readEnd);
-    Handle writer(writeEnd);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+bool Win32System::createDirectory(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
 
+bool Win32System::removeDirectory(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+ProcessHandle Win32System::startProcess(const ProcessLaunch& launch) {
+    // Without a full path the system would search the current folder and the
+    // program's own folder for the program.
+    if (launch.program.size() < 3 || launch.program[1] != ':' || launch.program[2] != '\\') {
+        return 0;
+    }
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (!launch.outputPath.empty()) {
+        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+        file = CreateFileA(launch.outputPath.c_str(), GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 0;
+    }
+    Handle output(file);  // the child has its own copy
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    startup.hStdInput = nullptr;
+    if (output.valid()) {
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdInput = nullptr;
+        startup.hStdOutput = output.get();
+        startup.hStdError = output.get();
+    }
     PROCESS_INFORMATION process = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
+    std::vector<char> line(launch.commandLine.begin(), launch.commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process)) {
-        return std::nullopt;
+    const char* directory =
+        launch.currentDirectory.empty() ? nullptr : launch.currentDirectory.c_str();
+    if (!CreateProcessA(launch.program.c_str(), line.data(), nullptr, nullptr,
+                        output.valid() ? TRUE : FALSE, CREATE_NO_WINDOW, nullptr, directory,
+                        &startup, &process)) {
+        return 0;
     }
     CloseHandle(process.hThread);
-    Handle child(process.hProcess);
-    CloseHandle(writer.release());  // the pipe ends when the child's copy closes
-
-    CapturedRun run;
-    const DWORD deadline = GetTickCount() + milliseconds;
-    char chunk[4096];
-    for (;;) {
-        DWORD available = 0;
-        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) break;  // ended
-        if (available > 0) {
-            DWORD got = 0;
-            if (!ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) || got == 0) break;
-            run.output.append(chunk, got);
-            continue;
-        }
-        if (static_cast<LONG>(GetTickCount() - deadline) >= 0) {
-            TerminateProcess(child.get(), 1);
-            return std::nullopt;
-        }
-        Sleep(10);
-    }
-    if (WaitForSingleObject(child.get(), 5000) != WAIT_OBJECT_0) {
-        TerminateProcess(child.get(), 1);
-        return std::nullopt;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(child.get(), &code);
-    run.exitCode = code;
-    return run;
+    return reinterpret_cast<ProcessHandle>(process.hProcess);
 }
 
 std::optional<uint32_t> Win32System::exitCode(ProcessHandle process) {

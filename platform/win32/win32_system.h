@@ -18,6 +18,8 @@ class Win32System : public SystemServices {
     FileContent readFile(const std::string& path, size_t maxBytes) override;
     std::unique_ptr<WritableFile> createFile(const std::string& path) override;
     std::unique_ptr<WritableFile> createNewFile(const std::string& path) override;
+    std::unique_ptr<ReadableFile> openForReading(const std::string& path) override;
+    std::optional<std::vector<std::string>> listDirectory(const std::string& folder) override;
     DriveType driveType(char letter) override;
     std::optional<std::string> volumeLabel(char letter) override;
     bool setVolumeLabel(char letter, const std::string& label) override;
@@ -29,11 +31,11 @@ class Win32System : public SystemServices {
     std::unique_ptr<RawDisk> openPhysicalDrive0() override;
     std::string modulePath() override;
     Resource resource(int id) override;
-    ProcessHandle startProcess(const std::string& commandLine) override;
-    ProcessHandle startProcessWithOutput(const std::string& commandLine,
-                                         const std::string& outputPath) override;
-    std::optional<CapturedRun> runCaptured(const std::string& commandLine,
-                                           uint32_t milliseconds) override;
+    std::string systemDirectory() override;
+    std::string temporaryDirectory() override;
+    bool createDirectory(const std::string& path) override;
+    bool removeDirectory(const std::string& path) override;
+    ProcessHandle startProcess(const ProcessLaunch& launch) override;
     std::optional<uint32_t> exitCode(ProcessHandle process) override;
     bool waitForExit(ProcessHandle process, uint32_t milliseconds) override;
     bool terminate(ProcessHandle process, uint32_t exitCode) override;

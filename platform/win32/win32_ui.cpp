@@ -92,12 +92,30 @@ void Win32Ui::postStartFormat() { PostMessageA(main_, kStartFormatMessage, 0, 0)
 
 void Win32Ui::postQuit() { PostQuitMessage(0); }
 
-void Win32Ui::keepPainted() {
-    MSG message;
-    // Each paint validates what it drew, so the queue runs dry; the bound
-    // guards against a window that keeps invalidating itself.
-    for (int i = 0; i < 16 && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) {
-        DispatchMessageA(&message);
+UserInterface::Wait Win32Ui::waitForProcessOrMessages(ProcessHandle process,
+                                                      uint32_t milliseconds) {
+    const HANDLE child = reinterpret_cast<HANDLE>(process);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= milliseconds) return Wait::kTimedOut;
+        // MWMO_INPUTAVAILABLE: messages already seen but not yet removed
+        // also end the wait.
+        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &child, milliseconds - elapsed,
+                                                        QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken == WAIT_OBJECT_0) return Wait::kEnded;
+        // A failed wait is no end: the caller's count of slices ends it.
+        if (woken != WAIT_OBJECT_0 + 1) return Wait::kTimedOut;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                // The main loop must still see it.
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return Wait::kQuit;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
     }
 }
 

@@ -31,7 +31,7 @@ class Win32Ui : public UserInterface {
     void killTimer(int id) override;
     void postStartFormat() override;
     void postQuit() override;
-    void keepPainted() override;
+    Wait waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) override;
 
   private:
     HWND control(ControlId id) const;

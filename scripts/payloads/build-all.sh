@@ -4,7 +4,7 @@
 #   syslinux.exe vesamenu.c32 libcom32.c32 libutil.c32
 #   syslinux-mtools ldlinux.c32 ldlinux.sys    (Debian source package syslinux; the last three
 #                                               only serve boot tests)
-#   grldr g2ldr                                (Debian source package grub2 and grub-pc-bin, or
+#   grldr g2ldr default                        (Debian source package grub2 and grub-pc-bin, or
 #                                               KH_GRLDR_FILE: see build-grldr.sh; needs
 #                                               greengem.xpm in OUTDIR)
 # Sources and results are cached under ${KH_CACHE_DIR:-$HOME/.cache/korvane-helper}; a rebuild

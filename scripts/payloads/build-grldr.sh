@@ -7,11 +7,14 @@
 #            grub-legacy-menu.patch (GBK titles, `chainloader /ntldr' as GRUB's ntldr,
 #            `find --set-root', a savedefault file, menu colours). Its built-in configuration
 #            reads the menu.lst of the partition it was started from with the legacy menu parser,
-#            in a 640x480 graphics menu over the program's splash with a GB2312 font made from
-#            unifont, mirrored to the first serial port. If that menu is left with Esc (or none
-#            exists) it offers "Windows", which starts /ntldr.
+#            in a 640x480 graphics menu over the program's splash with a font made from unifont,
+#            mirrored to the first serial port, GRUB's texts in Simplified Chinese (Debian's
+#            translation and grub-zh_CN.po). If that menu is left with Esc (or none exists) it
+#            offers "Windows", which starts /ntldr,
+#   default - an empty GRUB environment block, the file menu.lst's `default' names and its
+#            `savedefault' keeps the chosen entry in.
 # With KH_GRLDR_FILE naming a packager-supplied grldr, that file is copied as grldr instead and
-# no g2ldr is produced.
+# neither g2ldr nor default is produced.
 #
 # Usage: build-grldr.sh OUTDIR    (OUTDIR must already hold greengem.xpm)
 . "$(dirname "$0")/lib.sh"
@@ -25,7 +28,7 @@ if [ -n "${KH_GRLDR_FILE:-}" ]; then
     tmp=$(mktemp -d)
     cp "$KH_GRLDR_FILE" "$tmp/grldr"
     kh_install "$tmp" "$OUTDIR" grldr
-    rm -rf "$tmp" "$OUTDIR/g2ldr"
+    rm -rf "$tmp" "$OUTDIR/g2ldr" "$OUTDIR/default"
     exit 0
 fi
 
@@ -45,7 +48,7 @@ G2LDR_LIMIT=$((480 * 1024))
 # serial terminal; no module is read from disk.
 MODULES="biosdisk part_msdos part_gpt fat exfat ntfs ext2 iso9660 search search_fs_file
 search_fs_uuid search_label normal legacycfg linux16 linux chain ntldr loadenv echo test sleep
-configfile memdisk tar halt reboot serial terminfo vbe gfxterm gfxterm_background tga font"
+configfile memdisk tar halt reboot serial terminfo vbe gfxterm gfxterm_background tga font gettext"
 
 # Of GRUB's modules only legacycfg (the legacy menu parser) differs from grub-pc-bin's, so only
 # it is compiled, from the patched source; everything else is grub-pc-bin's, which must be built
@@ -97,6 +100,8 @@ build_modules() {
     mkdir "$result/i386-pc"
     cp "$GRUB_PC/"{*.img,*.mod,*.lst} "$result/i386-pc/"
     cp "$obj/grub-core/legacycfg.mod" "$result/i386-pc/"
+    # GRUB's own texts come from the same source's Simplified Chinese translation.
+    cp "$src/po/zh_CN.po" "$result/"
     echo "$VERSION" >"$result/VERSION"
     rm -rf "$work"
 }
@@ -107,30 +112,42 @@ KEY=${VERSION//:/_}-$({
     kh_build_key "grub-legacy-menu.patch grub_data.py" gcc-12 binutils libc6 grub-pc-bin
     declare -f build_modules
 } | sha256sum | cut -c1-16)
-MODULE_DIR=$(kh_cached_build grub-i386-pc "$KEY" build_modules)/i386-pc
+GRUB_BUILD=$(kh_cached_build grub-i386-pc "$KEY" build_modules)
+MODULE_DIR=$GRUB_BUILD/i386-pc
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
 # The built-in configuration runs before normal mode (one plain command a line), so it only
-# hands over to the real one, kept in a memdisk with the font and the background.
+# hands over to the real one, kept in a memdisk with the catalogue, the font and the background.
 echo 'normal (memdisk)/grub.cfg' >"$tmp/embedded.cfg"
-mkdir "$tmp/memdisk"
-python3 "$KH_SCRIPTS/grub_data.py" font-bdf "$UNIFONT_HEX" "$tmp/unicode.bdf"
-kh_run_logged "$tmp/mkfont.log" grub-mkfont -o "$tmp/memdisk/unicode.pf2" "$tmp/unicode.bdf"
-python3 "$KH_SCRIPTS/grub_data.py" splash-tga "$SPLASH" "$tmp/memdisk/splash.tga"
+mkdir -p "$tmp/memdisk/locale"
+
+# GRUB's texts in Simplified Chinese: Debian's translation, behind ours for what it lacks.
+msgcat --use-first "$KH_SCRIPTS/grub-zh_CN.po" "$GRUB_BUILD/zh_CN.po" -o "$tmp/zh_CN.po"
+kh_run_logged "$tmp/msgfmt.log" msgfmt -o "$tmp/memdisk/locale/zh_CN.mo" "$tmp/zh_CN.po"
+
 cat >"$tmp/memdisk/grub.cfg" <<'EOT'
-# Everything the menu shows also goes to the first serial port, as UTF-8.
+# Everything the menu shows also goes to the first serial port, as UTF-8. The screen is left out
+# while graphics are tried: the BIOS text console cannot show the Chinese of a failure's message.
 serial --unit=0 --speed=115200
 terminfo -u serial vt100
+terminal_input --append serial
+terminal_output serial
+insmod gettext
+set locale_dir=(memdisk)/locale
+set lang=zh_CN
 set gfxmode=640x480
+set graphics=
 if loadfont (memdisk)/unicode.pf2; then
-    if terminal_output gfxterm; then
+    if terminal_output --append gfxterm; then
         background_image (memdisk)/splash.tga
+        set graphics=yes
     fi
 fi
-terminal_output --append serial
-terminal_input --append serial
+if [ -z "$graphics" ]; then
+    terminal_output --append console
+fi
 set timeout=5
 set default=0
 
@@ -149,8 +166,29 @@ menuentry "Windows" {
     ntldr /ntldr
 }
 EOT
+
+# Every character the menu can show: the catalogue, the titles of the menu the install writes
+# (the sample menu.lst and the live system's entry) and this set-up's own. The font is made with
+# all of them, and the build stops if one did not make it into the font.
+ROOT=$(cd "$KH_SCRIPTS/../.." && pwd)
+{
+    msgunfmt "$tmp/memdisk/locale/zh_CN.mo"
+    iconv -f GBK -t UTF-8 "$ROOT/payloads/data/menu.lst"
+    grep -o '"title [^"]*"' "$ROOT/hdinstall/menu_entry.cpp"
+    cat "$tmp/memdisk/grub.cfg"
+} >"$tmp/texts.txt"
+python3 "$KH_SCRIPTS/grub_data.py" font-bdf "$UNIFONT_HEX" "$tmp/texts.txt" "$tmp/unicode.bdf"
+kh_run_logged "$tmp/mkfont.log" grub-mkfont -o "$tmp/memdisk/unicode.pf2" "$tmp/unicode.bdf"
+python3 "$KH_SCRIPTS/grub_data.py" font-covers "$tmp/memdisk/unicode.pf2" "$tmp/texts.txt"
+python3 "$KH_SCRIPTS/grub_data.py" splash-tga "$SPLASH" "$tmp/memdisk/splash.tga"
 tar -C "$tmp/memdisk" --format=ustar --mtime=@0 --owner=0 --group=0 --numeric-owner \
-    -cf "$tmp/memdisk.tar" grub.cfg unicode.pf2 splash.tga
+    -cf "$tmp/memdisk.tar" grub.cfg unicode.pf2 splash.tga locale/zh_CN.mo
+
+# The file menu.lst's `default' names and `savedefault' writes: an empty environment block, which
+# GRUB must read as one.
+python3 "$KH_SCRIPTS/grub_data.py" env-block "$tmp/default"
+variables=$(grub-editenv "$tmp/default" list) || kh_die "grub-editenv cannot read $tmp/default"
+[ -z "$variables" ] || kh_die "grub-editenv reads variables in an empty block: $variables"
 
 # shellcheck disable=SC2086
 kh_run_logged "$tmp/mkimage.log" grub-mkimage -O i386-pc -d "$MODULE_DIR" -c "$tmp/embedded.cfg" \
@@ -160,4 +198,5 @@ cp "$GRUB_PC/g2ldr.mbr" "$tmp/grldr"
 cat "$GRUB_PC/g2hdr.img" "$tmp/core.img" >"$tmp/g2ldr"
 size=$(stat -c %s "$tmp/g2ldr")
 [ "$size" -le "$G2LDR_LIMIT" ] || kh_die "g2ldr is $size bytes, more than grldr can load ($G2LDR_LIMIT)"
-kh_install "$tmp" "$OUTDIR" grldr g2ldr
+kh_log "g2ldr: $size bytes, $((G2LDR_LIMIT - size)) below what grldr can load"
+kh_install "$tmp" "$OUTDIR" grldr g2ldr default

@@ -3,12 +3,17 @@
 
   gbk-table OUT.h              C table GBK (two bytes) -> Unicode for the legacy menu parser,
                                from glibc's iconv (the same conversion Windows' code page 936 is)
-  font-bdf UNIFONT.HEX OUT.bdf 16-pixel BDF font of unifont's glyphs for ASCII, the box-drawing
-                               characters of GRUB's menu frame and every GB2312 character
-                               (iconv), for grub-mkfont
+  font-bdf UNIFONT.HEX TEXTS OUT.bdf
+                               16-pixel BDF font of unifont's glyphs for ASCII, the arrows and
+                               box-drawing characters of GRUB's menu frame, every GB2312
+                               character (iconv) and every character of the UTF-8 file TEXTS,
+                               for grub-mkfont
+  font-covers FONT.pf2 TEXTS   fails unless the GRUB font has a glyph for every character of TEXTS
+  env-block OUT                an empty GRUB environment block, as GRUB's savedefault rewrites it
   splash-tga SPLASH.XPM OUT.tga the menu background: the program's XPM splash as an uncompressed
                                24-bit TGA, which GRUB reads (it reads no XPM)
 """
+import pathlib
 import subprocess
 import sys
 
@@ -55,9 +60,16 @@ def gb2312_code_points():
     return {code for code in iconv_pairs(pairs, "GB2312") if code}
 
 
-def font_bdf(unifont_hex, out_path):
+def text_code_points(texts_path):
+    """Every printable character of the UTF-8 file TEXTS_PATH."""
+    with open(texts_path, encoding="utf-8") as texts:
+        return {ord(char) for char in texts.read() if ord(char) >= 0x20 and ord(char) != 0x7F}
+
+
+def font_bdf(unifont_hex, texts_path, out_path):
+    texts = text_code_points(texts_path)
     wanted = set(range(0x20, 0x7F)) | set(range(0x2190, 0x21A0)) | set(range(0x2500, 0x2580))
-    wanted |= gb2312_code_points()
+    wanted |= gb2312_code_points() | texts
     glyphs = {}
     with open(unifont_hex, encoding="ascii") as hex_file:
         for line in hex_file:
@@ -66,6 +78,7 @@ def font_bdf(unifont_hex, out_path):
                 glyphs[int(code, 16)] = bits
     if len(glyphs) < 7000:
         sys.exit(f"grub_data: only {len(glyphs)} of the wanted glyphs are in {unifont_hex}")
+    report_missing(texts - glyphs.keys(), unifont_hex)
     with open(out_path, "w", encoding="ascii") as out:
         out.write("STARTFONT 2.1\nFONT -gnu-unifont-medium-r-normal--16-160-72-72-c-80-iso10646-1\n"
                   "SIZE 16 72 72\nFONTBOUNDINGBOX 16 16 0 -2\n"
@@ -79,6 +92,39 @@ def font_bdf(unifont_hex, out_path):
                       f"DWIDTH {width} 0\nBBX {width} 16 0 -2\nBITMAP\n")
             out.write("\n".join(rows) + "\nENDCHAR\n")
         out.write("ENDFONT\n")
+
+
+def report_missing(codes, font):
+    if codes:
+        listed = " ".join(f"U+{code:04X} {chr(code)}" for code in sorted(codes))
+        sys.exit(f"grub_data: {font} has no glyph for {listed}")
+
+
+def pf2_code_points(pf2_path):
+    """The characters a GRUB font (PFF2) has glyphs for: its CHIX section, 9 bytes a glyph, the
+    code point first (big-endian)."""
+    data = pathlib.Path(pf2_path).read_bytes()
+    at = 0
+    while at + 8 <= len(data):
+        name, length = data[at:at + 4], int.from_bytes(data[at + 4:at + 8], "big")
+        if name == b"CHIX":
+            index = data[at + 8:at + 8 + length]
+            return {int.from_bytes(index[i:i + 4], "big") for i in range(0, len(index), 9)}
+        if name == b"DATA":
+            break
+        at += 8 + length
+    sys.exit(f"grub_data: {pf2_path} has no character index")
+
+
+def font_covers(pf2_path, texts_path):
+    report_missing(text_code_points(texts_path) - pf2_code_points(pf2_path), pf2_path)
+
+
+def env_block(out_path):
+    """GRUB's environment block: this line, then '#' up to 1024 bytes, variables going in
+    between. GRUB rewrites the block in place and never makes one, so it must exist."""
+    header = b"# GRUB Environment Block\n"
+    pathlib.Path(out_path).write_bytes(header + b"#" * (1024 - len(header)))
 
 
 def splash_tga(xpm_path, out_path):
@@ -102,7 +148,9 @@ def splash_tga(xpm_path, out_path):
 
 
 def main(argv):
-    commands = {"gbk-table": (gbk_table, 1), "font-bdf": (font_bdf, 2), "splash-tga": (splash_tga, 2)}
+    commands = {"gbk-table": (gbk_table, 1), "font-bdf": (font_bdf, 3),
+                "font-covers": (font_covers, 2), "env-block": (env_block, 1),
+                "splash-tga": (splash_tga, 2)}
     if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 != commands[argv[1]][1]:
         sys.exit(__doc__)
     function, _ = commands[argv[1]]

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Hard-disk boot: the system partition of a disk of layout LAYOUT holds what the install writes
 # (menu.lst made by kh_boot_mkmenu) and an ntldr stand-in, the ISO lies in its partition's root, a
-# stand-in MBR starts grldr as NTLDR would. CHOICE default boots the first entry, back the ntldr.
+# stand-in MBR starts grldr as NTLDR would. CHOICE default boots the first entry, back the ntldr
+# and then, with no key pressed, the ntldr again: the menu kept the choice.
 . "$(dirname "$0")/lib.sh"
 boot_args "LAYOUT default|back MKMENU" "$@"
 LAYOUT=$5 CHOICE=$6 MKMENU=$7
@@ -44,7 +45,7 @@ make_disk "$IMAGE" 320M KH "$table"
 cp "$WORK/menu.lst" "$ARTIFACTS/$NAME.menu.lst"
 nasm -f bin -o "$WORK/ntldr" "$BOOT_HERE/standin-ntldr.asm"
 iso_extract /isolinux "$WORK/isolinux"
-mcopy -o -i "$IMAGE@@${AT[$SYS]}" "$PAYLOADS"/{grldr,g2ldr,fonts,greengem.xpm} \
+mcopy -o -i "$IMAGE@@${AT[$SYS]}" "$PAYLOADS"/{grldr,g2ldr,default,fonts,greengem.xpm} \
     "$WORK"/{ntldr,menu.lst,isolinux/vmlinuz0,isolinux/initrd4disk.img} ::/
 mcopy -o -i "$IMAGE@@${AT[$ISO_PART]}" "$ISO" ::/korvane-live.iso
 if [ -n "$OLD" ]; then
@@ -56,6 +57,19 @@ nasm -f bin -o "$WORK/mbr.bin" "$BOOT_HERE/standin-mbr.asm"
 dd if="$WORK/mbr.bin" of="$IMAGE" conv=notrunc status=none
 dd if="$PAYLOADS/grldr" of="$IMAGE" bs=512 seek=64 conv=notrunc status=none
 
-# The loader mirrors its menu to the serial port; the shot and the keys wait for both titles there.
-exec python3 "$BOOT_HERE/run_qemu.py" "$ARTIFACTS/$NAME" "$IMAGE" --serial 桌面 --serial 返回 \
-    --shot 1:menu "${BACK[@]}"
+# The loader mirrors its menu to the serial port; the shot and the keys wait for both titles and
+# the Chinese countdown there. Until it hands over (the first KH- line) no English word may go
+# there: the Latin left is the titles' and a key name.
+boot() { # NAME RUN_QEMU_OPTIONS...
+    python3 "$BOOT_HERE/run_qemu.py" "$ARTIFACTS/$1" "$IMAGE" --serial 桌面 --serial 返回 \
+        --serial 秒后自动执行 --shot 1:menu "${@:2}" || return
+    ! sed 's/\x1b\[[0-9;?]*[A-Za-z]//g; /KH-/,$d' "$ARTIFACTS/$1.serial.log" |
+        grep -oE '[A-Za-z]{2,}' | grep -vxE 'KorvaneLinux|rc|Esc' | sort -u ||
+        die "English on the serial port"
+}
+saved() { mtype -i "$IMAGE@@${AT[$SYS]}" ::/default | grep -a '^saved_entry=' || true; }
+
+# Only 返回 carries savedefault; the next boot then starts it unasked.
+boot "$NAME" "${BACK[@]}"
+[ "$(saved)" = "$([ "$CHOICE" = back ] && echo saved_entry=返回)" ] || die "/default: '$(saved)'"
+[ "$CHOICE" = default ] || boot "$NAME-saved" --expect KH-NTLDR

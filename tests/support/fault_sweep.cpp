@@ -29,7 +29,8 @@ std::string SweepFault::describe() const {
 }
 
 bool SweepFault::canStopDeletesOn(char drive) const {
-    return call.op == sim::Op::kDeleteFile || (kind == Kind::kDriveFromHere && call.drive == drive);
+    return call.op == sim::Op::kDeleteFile || call.op == sim::Op::kRemoveDirectory ||
+           (kind == Kind::kDriveFromHere && call.drive == drive);
 }
 
 void sweepEachCall(const std::string& name, const std::vector<sim::Call>& cleanCalls,

@@ -19,8 +19,8 @@ struct SweepFault {
 
     void arm(sim::SimSystem& sys) const;
     std::string describe() const;
-    // Whether a delete on `drive` can fail under this fault, so that files the
-    // procedure removes there may be left.
+    // Whether a delete on `drive` can fail under this fault, so that files and
+    // folders the procedure removes there may be left.
     bool canStopDeletesOn(char drive) const;
 };
 

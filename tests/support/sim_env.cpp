@@ -7,7 +7,23 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/child_process.h"
+#include "platform/gbk_path.h"
+
 namespace kh::test {
+
+namespace {
+
+// Files the program must never write or delete: a folder of its name made
+// in the temporary folder before it ran, and the user's 7-Zip beside it.
+std::vector<std::pair<std::string, std::string>> usersFiles(sim::SimSystem& sys) {
+    return {{sys.temporaryDirectory() + "\\KorvaneHelper-1\\7z.dll", "planted"},
+            {"C:\\tools\\7z.exe", "user's"},
+            {"C:\\tools\\7z.dll", "user's"},
+            {"C:\\tools\\KorvaneHelper.exe", "MZ"}};
+}
+
+}  // namespace
 
 void writeTable(std::string& image, uint64_t atSector, const std::vector<SlotSpec>& slots) {
     const size_t base = atSector * 512;
@@ -46,7 +62,7 @@ SimEnv::SimEnv() {
                       "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP "
                       "Professional\" /fastdetect\r\n");
     sys.mapDrive('C');
-    sys.writeHostFile("C:\\tools\\KorvaneHelper.exe", "MZ");
+    for (const auto& [path, bytes] : usersFiles(sys)) sys.writeHostFile(path, bytes);
 }
 
 SimEnv::~SimEnv() {
@@ -54,6 +70,16 @@ SimEnv::~SimEnv() {
         (state.shared.extractionChild != 0) + (state.usb.session.formatChild != 0);
     EXPECT_EQ(sys.openProcessHandles(), tracked) << "child process handles left open";
     EXPECT_TRUE(sys.strayCloses().empty()) << "a child process handle closed twice";
+    for (const ProcessLaunch& launch : sys.launches()) {
+        const std::string folder = directoryOf(launch.program);
+        EXPECT_TRUE(folder == sys.systemDirectory() || folder == toolsFolder()) << launch.program;
+        EXPECT_EQ(launch.commandLine.rfind(quoteArgument(launch.program) + " ", 0), 0u);
+        EXPECT_EQ(launch.currentDirectory, sys.systemDirectory());
+    }
+    for (const auto& [path, bytes] : usersFiles(sys)) EXPECT_EQ(sys.readHostFile(path), bytes);
+    namespace fs = std::filesystem;
+    EXPECT_EQ(std::distance(fs::directory_iterator(sys.hostPath("C:\\tools")), {}), 3)
+        << "a file written beside the program";
 }
 
 void SimEnv::addVolume(char letter, uint32_t partitionNumber, uint32_t firstSector, bool active,
@@ -86,6 +112,15 @@ std::vector<std::string> SimEnv::rootFiles(char drive) const {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string SimEnv::toolsFolder() const {
+    // The attempts end with the folder made.
+    std::string folder;
+    for (const sim::Call& call : sys.calls()) {
+        if (call.op == sim::Op::kCreateDirectory) folder = call.path;
+    }
+    return folder;
 }
 
 std::vector<std::string> SimEnv::temporaryFiles(char drive) const {

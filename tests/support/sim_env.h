@@ -31,16 +31,20 @@ std::string fileBytes(const std::filesystem::path& path);
 std::string sampleMenu();
 
 // A machine with drive C: on the first partition (active, holding boot.ini),
-// a disk whose only partition is that one, and the main window not yet created.
+// a disk whose only partition is that one, the program in C:\tools beside a
+// 7-Zip of the user's own, a folder of the program's name already in the
+// temporary folder, and the main window not yet created.
 struct SimEnv {
     SimEnv();
     // Checks that every child handle was closed exactly once, except those
-    // the program still tracks (a child that would not stop).
+    // the program still tracks (a child that would not stop); that every
+    // child was started by full path from the system or the tools folder, in
+    // the system folder; and that the user's files and folder are untouched.
     ~SimEnv();
     SimEnv(const SimEnv&) = delete;
     SimEnv& operator=(const SimEnv&) = delete;
     sim::SimSystem sys;
-    sim::SimUi ui;
+    sim::SimUi ui{sys};
     AppState state{sys, ui};
 
     // Makes `letter` a volume on the partition starting at `firstSector`.
@@ -52,6 +56,11 @@ struct SimEnv {
     std::vector<std::string> rootFiles(char drive) const;
     // Names of the program's temporary files ("~kh-...") in the root of `drive`.
     std::vector<std::string> temporaryFiles(char drive = 'C') const;
+    // The folder the program made for its tools (the last it tried to make),
+    // a file in it, and whether it is still there.
+    std::string toolsFolder() const;
+    std::string toolFile(const std::string& name) const { return toolsFolder() + "\\" + name; }
+    bool toolsFolderPresent() const { return std::filesystem::exists(sys.hostPath(toolsFolder())); }
 };
 
 // The box at `index` was `message` (its text, caption, flags and owner), or

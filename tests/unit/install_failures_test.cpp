@@ -33,10 +33,7 @@ void expectNoRestart(const InstallMachine& m) {
     EXPECT_FALSE(m.ui.control(ControlId::kOk).enabled);
 }
 
-void expectToolsGone(const InstallMachine& m) {
-    EXPECT_FALSE(m.exists(test::kSevenZipExe));
-    EXPECT_FALSE(m.exists(test::kSevenZipDll));
-}
+void expectToolsGone(const InstallMachine& m) { EXPECT_FALSE(m.toolsFolderPresent()); }
 
 // The move question answered, then the install runs into its failure.
 InstallMachine& runInstall(InstallMachine& m) {
@@ -208,9 +205,22 @@ TEST(HdInstallFailure, HangingSevenZipIsStoppedAfterTenMinutes) {
         EXPECT_GE(m.ui.paintPumps(), 5999);
         EXPECT_EQ(m.state.shared.extractionChild != 0, !stops);
         EXPECT_EQ(m.sys.processRunning(m.state.shared.extractionChild), !stops);
-        EXPECT_EQ(m.exists(test::kSevenZipExe), !stops);
+        EXPECT_EQ(m.toolsFolderPresent(), !stops);
         expectNoRestart(m);
     }
+}
+
+// Closing the window while 7-Zip works stops it: the kernel it leaves half
+// written never passes for a whole one.
+TEST(HdInstallFailure, ClosingTheWindowDuringTheExtractionEndsUncongratulated) {
+    InstallMachine m;
+    m.ui.duringWait = [&m] {
+        m.sys.writeHostFile("C:\\vmlinuz0", "half");
+        app::onClose(m.state);
+    };
+    runInstall(m);
+    test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
+    expectNoRestart(m);
 }
 
 // An empty payload is given up without a word, as the write-out gives up any,
@@ -254,7 +264,8 @@ TEST(HdInstallFailure, ARestartThatCannotBeMadeIsReported) {
 
 // Every system call of the install failing, once or for good: no congratulation or restart follows
 // a failure, boot.ini is always the old or the new file, the ISO is never lost, no temporary file
-// is left (unless deletes fail), and the program never stalls with nothing left to happen.
+// or tools folder is left (unless deletes fail), and the program never stalls with nothing left to
+// happen.
 TEST(HdFaultSweep, InstallNeverCongratulatesAfterAFailureNorLosesAFile) {
     std::vector<sim::Call> calls;
     size_t startCalls = 0;
@@ -298,6 +309,7 @@ TEST(HdFaultSweep, InstallNeverCongratulatesAfterAFailureNorLosesAFile) {
             << "stalled";
         if (!fault.canStopDeletesOn('C')) {
             EXPECT_TRUE(m.temporaryFiles().empty());
+            EXPECT_TRUE(!m.toolsFolderPresent() || m.state.shared.extractionChild != 0);
         }
     });
 }

@@ -19,26 +19,26 @@ namespace {
 using test::InstallMachine;
 
 // 7-Zip's command lines are pinned in sevenzip_test.cpp; here, what the
-// install hands them.
-std::string kernelCommand(const std::string& isoRootPath, char letter = 'C') {
-    return sevenzip::extractFilesCommand(isoRootPath, letter, "isolinux\\vmlinuz0*");
+// install hands them, and that 7-Zip is run from the tools folder.
+std::string extraction(const InstallMachine& m, const char* file, const std::string& iso,
+                       char letter = 'C') {
+    const std::string pattern = std::string("isolinux\\") + file + "*";
+    return sevenzip::extractFilesCommand(m.toolFile(sevenzip::kExeName), iso, letter, pattern)
+        .commandLine;
 }
 
-std::string initrdCommand(const std::string& isoRootPath, char letter = 'C') {
-    return sevenzip::extractFilesCommand(isoRootPath, letter, "isolinux\\initrd4disk*");
-}
-
-// A second stage comes with a loader built on GRUB 2; an older, marked copy
-// is replaced.
+// A second stage and its environment block come with a loader built on GRUB
+// 2; an older, marked copy is replaced.
 TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     InstallMachine m;
-    m.sys.setResource(payloads::kG2ldr, "g2ldr-stage");
+    m.carrySecondStage();
     m.sys.writeHostFile("C:\\g2ldr", "older");
     m.sys.setAttributes("C:\\g2ldr", win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
     const std::string originalBootIni = m.file(test::kBootIni);
     bool toolsPresentFor7Zip = true;
     m.sys.processBehaviour = [&](const std::string& line) {
-        toolsPresentFor7Zip &= m.exists(test::kSevenZipExe) && m.exists(test::kSevenZipDll);
+        toolsPresentFor7Zip &= m.file(m.toolFile(sevenzip::kExeName)) == "7z-exe" &&
+                               m.file(m.toolFile(sevenzip::kDllName)) == "7z-dll";
         return test::sevenZipRun(line);
     };
     m.start();
@@ -54,11 +54,11 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
 
     EXPECT_EQ(m.file(test::kIsoInRoot), "live-iso-image");
     EXPECT_FALSE(m.exists(test::kIsoInFolder));
-    EXPECT_EQ(m.sys.startedCommands(), (std::vector<std::string>{kernelCommand("D:\\live.iso"),
-                                                                 initrdCommand("D:\\live.iso")}));
+    EXPECT_EQ(m.sys.startedCommands(),
+              (std::vector<std::string>{extraction(m, "vmlinuz0", "D:\\live.iso"),
+                                        extraction(m, "initrd4disk", "D:\\live.iso")}));
     EXPECT_TRUE(toolsPresentFor7Zip);
-    EXPECT_FALSE(m.exists(test::kSevenZipExe));
-    EXPECT_FALSE(m.exists(test::kSevenZipDll));
+    EXPECT_FALSE(m.toolsFolderPresent());
     EXPECT_EQ(m.state.shared.extractionChild, 0u);
     // 2.5 s per run in slices of 100 ms, each followed by a paint.
     EXPECT_GE(m.ui.paintPumps(), 48);
@@ -70,6 +70,7 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     EXPECT_EQ(m.file("C:\\vmlinuz0"), "extracted vmlinuz0");
     EXPECT_EQ(m.file("C:\\initrd4disk.img"), "extracted initrd4disk.img");
     EXPECT_EQ(m.file("C:\\g2ldr"), "g2ldr-stage");
+    EXPECT_EQ(m.file("C:\\default"), "# GRUB Environment Block\n###");  // LF stays LF
 
     EXPECT_EQ(m.file("C:\\menu.lst"), hd::insertMenuEntry(test::sampleMenu(), hd::menuEntry(5, 0)));
 }
@@ -121,7 +122,8 @@ TEST(HdInstall, TheIsoGoesToTheRootOfItsDriveWhicheverItIs) {
         EXPECT_NE(m.file("C:\\menu.lst").find(std::string("isodev=") + c.isodev + "  "),
                   std::string::npos);
         EXPECT_EQ(m.sys.startedCommands(),
-                  (std::vector<std::string>{kernelCommand(c.root), initrdCommand(c.root)}));
+                  (std::vector<std::string>{extraction(m, "vmlinuz0", c.root),
+                                            extraction(m, "initrd4disk", c.root)}));
         for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path)) << path;
         EXPECT_FALSE(m.exists("D:\\grldr") || m.exists("E:\\grldr"));
     }
@@ -137,7 +139,7 @@ TEST(HdInstall, SystemDriveOtherThanCReceivesEveryBootFile) {
     m.installFrom(test::kIsoInFolder);
 
     EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
-    EXPECT_EQ(m.sys.startedCommands()[1], initrdCommand("D:\\live.iso", 'D'));
+    EXPECT_EQ(m.sys.startedCommands()[1], extraction(m, "initrd4disk", "D:\\live.iso", 'D'));
     for (const char* name :
          {"grldr", "menu.lst", "fonts", "greengem.xpm", "vmlinuz0", "initrd4disk.img"}) {
         EXPECT_TRUE(m.exists(std::string("D:\\") + name)) << name;
@@ -230,7 +232,7 @@ TEST(HdInstall, AnswersThatEndTheProgramWithoutARestart) {
         EXPECT_EQ(m.file(test::kBootIni),
                   installed ? hd::addEntryToBootIni(bootIni, nullptr) : bootIni);
         for (const std::string& path : test::kInstalledFiles) EXPECT_EQ(m.exists(path), installed);
-        EXPECT_FALSE(m.exists(test::kSevenZipExe));
+        EXPECT_FALSE(m.toolsFolderPresent());
     }
 }
 

@@ -22,16 +22,16 @@ namespace kh::test {
 
 inline const std::string kIsoInFolder = "D:\\iso\\live.iso";
 inline const std::string kIsoInRoot = "D:\\live.iso";
-inline const std::string kSevenZipExe = "C:\\tools\\7z.exe";
-inline const std::string kSevenZipDll = "C:\\tools\\7z.dll";
 inline const std::string kBootIni = "C:\\boot.ini";
 
-// Everything the install puts on the system drive C:; the second stage only
-// when the program carries one.
+// Everything the install puts on the system drive C:; the second stage and its
+// block only when the program carries them.
 inline std::vector<std::string> installedPaths(bool withSecondStage) {
     std::vector<std::string> paths;
     for (const char* name : hd::installed::kAll) {
-        if (withSecondStage || std::string(name) != hd::installed::kG2ldr) {
+        const std::string file = name;
+        if (withSecondStage ||
+            (file != hd::installed::kG2ldr && file != hd::installed::kDefaultEntry)) {
             paths.push_back(hd::installed::onDrive('C', name));
         }
     }
@@ -85,6 +85,12 @@ struct InstallMachine : SimEnv {
     void start() {
         app::onCreate(state);
         ASSERT_FALSE(ui.quitPosted()) << messages();
+    }
+
+    // The program as built here, with the GRUB 2 based loader.
+    void carrySecondStage() {
+        sys.setResource(payloads::kG2ldr, "g2ldr-stage");
+        sys.setResource(payloads::kDefaultEntry, "# GRUB Environment Block\n###");
     }
 
     void installFrom(const std::string& isoPath) {

@@ -35,7 +35,7 @@ struct SecondStart {
 
 std::unique_ptr<InstallMachine> installedMachine() {
     auto m = std::make_unique<InstallMachine>();
-    m->sys.setResource(payloads::kG2ldr, "g2ldr-stage");
+    m->carrySecondStage();
     m->start();
     m->installFrom(test::kIsoInFolder);
     EXPECT_TRUE(m->sys.restartRequested()) << m->messages();

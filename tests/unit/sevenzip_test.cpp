@@ -6,13 +6,37 @@
 namespace kh {
 namespace {
 
+// Each argument read back as CommandLineToArgvW and the C runtime read it.
+TEST(ChildCommandLine, ArgumentsAreQuotedOnlyAsTheRuntimeNeeds) {
+    const struct {
+        const char* argument;
+        const char* quoted;
+    } cases[] = {
+        {"plain", "plain"},
+        {"", "\"\""},
+        {"a b", "\"a b\""},
+        {"C:\\", "C:\\"},                        // no quote to escape
+        {"C:\\my dir\\", "\"C:\\my dir\\\\\""},  // before the closing quote: doubled
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},    // quotes escaped
+        {"a\\\"b", "\"a\\\\\\\"b\""},            // a backslash before a quote: 2n+1
+        {"a\\\\b c", "\"a\\\\b c\""},            // elsewhere kept as they are
+        {"-x![BOOT]", "-x![BOOT]"},
+        {"D:\\a 誠", "\"D:\\a 誠\""},            // GBK D5 5C: no backslash to double
+        {"光盘 映像.iso", "\"光盘 映像.iso\""},  // GBK bytes pass through
+    };
+    for (const auto& c : cases) EXPECT_EQ(quoteArgument(c.argument), c.quoted) << c.argument;
+}
+
 // The output folder stays unquoted: "-o"C:\"" would hand 7-Zip a quote.
 TEST(SevenZip, CommandLinesNameTheDriveRootUnquotedAndTheIsoQuoted) {
-    EXPECT_EQ(sevenzip::extractFilesCommand("D:\\my iso.iso", 'C', "isolinux\\vmlinuz0*"),
-              "7z.exe e -y \"D:\\my iso.iso\" -oC:\\ isolinux\\vmlinuz0*");
-    EXPECT_EQ(sevenzip::extractAllCommand("D:\\my iso.iso", 'G'),
-              "7z.exe x -y -bsp1 -oG:\\ \"D:\\my iso.iso\" -x![BOOT]");
-    EXPECT_EQ(sevenzip::listCommand("D:\\my iso.iso"), "7z.exe l -slt \"D:\\my iso.iso\"");
+    const std::string exe = "C:\\T\\7z.exe";
+    EXPECT_EQ(sevenzip::extractFilesCommand(exe, "D:\\my iso.iso", 'C', "isolinux\\vmlinuz0*")
+                  .commandLine,
+              "C:\\T\\7z.exe e -y \"D:\\my iso.iso\" -oC:\\ isolinux\\vmlinuz0*");
+    EXPECT_EQ(sevenzip::extractAllCommand(exe, "D:\\my iso.iso", 'G').commandLine,
+              "C:\\T\\7z.exe x -y -bsp1 -oG:\\ \"D:\\my iso.iso\" -x![BOOT]");
+    EXPECT_EQ(sevenzip::listCommand(exe, "D:\\my iso.iso").commandLine,
+              "C:\\T\\7z.exe l -slt \"D:\\my iso.iso\"");
 }
 
 // The image's own block is no item, the packed and physical sizes are not

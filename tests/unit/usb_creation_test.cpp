@@ -76,12 +76,16 @@ struct UsbRig : test::SimEnv {
                 s.writeHostFile("G:\\isolinux\\vesamenu.c32", "vesamenu of the ISO");
                 s.writeHostFile("G:\\LiveOS\\squashfs.img", "image");
             }};
-        children["cmd /c"] = sim::SimProcess{
+        children["cmd.exe /c"] = sim::SimProcess{
             false, 3000, 0, "", [](sim::SimSystem& s) { s.volume('G').label = "BOOT"; }};
         children["syslinux.exe"] = sim::SimProcess{false, 4000, 0, "", nullptr};
         sys.processBehaviour = [this](const std::string& command) {
+            // The program's name without its folder, then its arguments.
+            const size_t nameEnd = command.find(command[0] == '"' ? "\" " : " ");
+            std::string byName = command.substr(0, nameEnd);
+            byName = fileNameOf(byName) + command.substr(nameEnd + (command[0] == '"'));
             for (const auto& [prefix, process] : children) {
-                if (command.rfind(prefix, 0) == 0) return process;
+                if (byName.rfind(prefix, 0) == 0) return process;
             }
             return sim::SimProcess{true, 0, 0, "", nullptr};
         };
@@ -103,12 +107,7 @@ struct UsbRig : test::SimEnv {
         loop.run();
     }
 
-    bool toolsPresent() const {
-        for (const char* name : {"7z.exe", "7z.dll", "syslinux.exe", "7z-progress.log"}) {
-            if (sys.readHostFile(std::string("C:\\tools\\") + name)) return true;
-        }
-        return false;
-    }
+    bool toolsPresent() const { return toolsFolderPresent(); }
 
     // What a finished creation leaves on G:.
     void expectBootableTree() const {
@@ -227,11 +226,14 @@ void addWord(std::string& words, const std::string& word) {
 
 // The children started, by name: "list format extract install" when all ran.
 std::string startedChildren(const UsbRig& rig) {
+    const std::string sevenZip = rig.toolFile(sevenzip::kExeName);
     const std::map<std::string, std::string> names = {
-        {sevenzip::listCommand(kIso), "list"},
-        {"cmd /c echo yes|format /FS:fat32 /V:BOOT G:", "format"},
-        {sevenzip::extractAllCommand(kIso, 'G'), "extract"},
-        {"syslinux.exe -sfmar G:", "install"}};
+        {sevenzip::listCommand(sevenZip, kIso).commandLine, "list"},
+        {"C:\\WINDOWS\\system32\\cmd.exe /c echo yes|\"C:\\WINDOWS\\system32\\format.com\" "
+         "/FS:fat32 /V:BOOT G:",
+         "format"},
+        {sevenzip::extractAllCommand(sevenZip, kIso, 'G').commandLine, "extract"},
+        {"\"" + rig.toolFile("syslinux.exe") + "\" -sfmar G:", "install"}};
     std::string out;
     for (const std::string& command : rig.sys.startedCommands()) {
         const auto name = names.find(command);
@@ -266,7 +268,7 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
          [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, "list", m::kFormatFailed,
          "", "BOOT"},
         {"format ends without the label", win::kIdYes,
-         [](UsbRig& rig) { rig.children["cmd /c"].onExit = nullptr; }, "list format",
+         [](UsbRig& rig) { rig.children["cmd.exe /c"].onExit = nullptr; }, "list format",
          m::kFormatFailed},
         {"7-Zip cannot start", win::kIdNo,
          [](UsbRig& rig) { rig.children["7z.exe x"].startFails = true; }, "list extract",
@@ -415,8 +417,8 @@ TEST(UsbCreation, AnEmptyModuleResourceReturnsTheWindowToIdle) {
 }
 
 // Exit ends a running 7-Zip, waits for it, then deletes the tools in the
-// order they were written; closing the window only ends 7-Zip. Either way
-// nothing follows.
+// order they were written; closing the window only ends 7-Zip, and the tools
+// go when the program ends. Either way nothing follows.
 TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
     const struct {
         const char* name;
@@ -428,7 +430,7 @@ TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
         {"exit while 7-Zip extracts", "7z.exe x", win::kIdNo, true,
          "terminate wait 7z.exe 7z.dll syslinux.exe 7z-progress.log"},
         {"close while 7-Zip extracts", "7z.exe x", win::kIdNo, false, "terminate"},
-        {"exit while formatting", "cmd /c", win::kIdYes, true, "7z.exe 7z.dll syslinux.exe"},
+        {"exit while formatting", "cmd.exe /c", win::kIdYes, true, "7z.exe 7z.dll syslinux.exe"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -459,6 +461,9 @@ TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
         EXPECT_TRUE(rig.ui.quitPosted());
         EXPECT_FALSE(rig.loop.step());
         EXPECT_EQ(rig.ui.boxes().size(), boxes);
+        // However the window went, the program's end removes the tools folder.
+        app::onProgramEnd(rig.state);
+        EXPECT_FALSE(rig.toolsPresent());
     }
 }
 
@@ -509,7 +514,7 @@ TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
             if (id != 2) return;
             if (tick < c.sizes.size()) rig.sparseFile("G:\\LiveOS\\squashfs.img", c.sizes[tick]);
             if (tick < c.reports.size()) {
-                rig.sys.writeHostFile("C:\\tools\\7z-progress.log", c.reports[tick]);
+                rig.sys.writeHostFile(rig.toolFile("7z-progress.log"), c.reports[tick]);
             }
             ++tick;
         };

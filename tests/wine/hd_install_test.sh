@@ -45,6 +45,7 @@ done
 xorriso -as mkisofs -J -R -V LIVE -o "$WORK/live.iso" "$tree" >/dev/null 2>&1 || fail "xorriso"
 cp "$WORK/live.iso" "$d/iso 镜像/live.iso"
 
+plant_users_tools
 start_app
 gh settext 103 'D:\iso 镜像\live.iso' >/dev/null || fail "ISO path not typed"
 gh click 105 >/dev/null || fail "OK not clickable"
@@ -56,15 +57,15 @@ expect_exit "the program ends with code 0 after Cancel"
 
 cmp -s "$WORK/live.iso" "$d/live.iso" && [ ! -e "$d/iso 镜像/live.iso" ] &&
     pass "the ISO moved to D:'s root" || fail "the ISO not moved"
-# g2ldr comes only with the grldr built here; then none may be written.
-for source in "$PAYLOAD_DIR"/{grldr,fonts,greengem.xpm,g2ldr} \
+# g2ldr and default come only with the grldr built here; then none may be written.
+for source in "$PAYLOAD_DIR"/{grldr,fonts,greengem.xpm,g2ldr,default} \
     "$tree"/isolinux/{vmlinuz0,initrd4disk.img}; do
     name=${source##*/}
     cmp -s <(cat "$source") <(cat "$c/$name") 2>/dev/null && pass "c:\\$name" ||
         fail "c:\\$name differs"
 done
 [ -e "$c/initrd0.img" ] && fail "more than the two files extracted"
-ls "$WORK/app" | grep -q '^7z\.' && fail "7-Zip left beside the program"
+expect_users_tools_kept "the install"
 
 # The ISO's partition is sda5 only when the extended boot record at 4 GiB was read.
 expect "menu.lst's entry: the loader's root and the ISO's partition" \
@@ -78,7 +79,8 @@ screenshot window-restore
 gh click 105 >/dev/null || fail "OK not clickable for the restore"
 expect_box "the restore" "成功清除" "如果想重新硬盘安装请继续运行本工具"
 expect_exit "the program ends with code 0 after the restore"
-left=$(cd "$c" && ls vmlinuz0 menu.lst initrd4disk.img fonts grldr greengem.xpm g2ldr 2>/dev/null)
+left=$(cd "$c" && ls vmlinuz0 menu.lst initrd4disk.img fonts grldr greengem.xpm g2ldr default \
+    2>/dev/null)
 expect "the install's files left after the restore" "$left" ""
 expect "boot.ini back to the original lines" "$(cat "$c/boot.ini")" "${installed%$'\n'}"
 

@@ -47,12 +47,21 @@ setup_prefix() {
 }
 
 # start_app [EXE]: the program (default the test variant) in the background from a folder of its
-# own, where it writes its tools; it has two minutes to end.
+# own; it has two minutes to end.
 start_app() {
     local exe=${1:-$EXE_DIR/KorvaneHelper-test.exe}
     mkdir -p "$WORK/app" && cp "$exe" "$WORK/app/" || fail "$exe not copied"
     timeout 120 wine "$WORK/app/${exe##*/}" >/dev/null 2>&1 </dev/null &
     APP_PID=$!
+}
+
+# plant_users_tools: a 7-Zip of the user's own beside the program; expect_users_tools_kept
+# DESCRIPTION: it is untouched, nothing else is beside the program, and no tools folder is left.
+plant_users_tools() { mkdir -p "$WORK/app" && printf mine | tee "$WORK/app/7z."{exe,dll} >/dev/null; }
+expect_users_tools_kept() {
+    expect "$1: the user's 7-Zip" "$(cat "$WORK/app/7z."{exe,dll})" minemine
+    expect "$1: files beside the program" "$(ls "$WORK/app" | wc -l)" 3
+    expect "$1: tools folders left" "$(find "$WINEPREFIX/drive_c" -name 'KorvaneHelper-*')" ""
 }
 
 expect_exit() { wait "$APP_PID"; expect "$1" $? 0; }

@@ -28,6 +28,7 @@ head -c 150000000 /dev/urandom >"$tree/LiveOS/squashfs.img"
 xorriso -as mkisofs -J -R -V LIVE -b isolinux/isolinux.bin -c isolinux/boot.cat -no-emul-boot \
     -boot-load-size 4 -boot-info-table -o "$iso" "$tree" >/dev/null 2>&1 || fail "xorriso failed"
 
+plant_users_tools
 start_app "$EXE_DIR/KorvaneHelper.exe"
 gh settext 103 "$(kh_windows_path "$iso")" >/dev/null || fail "ISO path not typed"
 # Filled from the real drive types: a fixed C: listed by mistake would be selected instead of G:.
@@ -44,9 +45,12 @@ expect_box "the format question" "格式化" \
 # full length when it creates it, so the program shows the percentage 7-Zip reports (-bsp1).
 deadline=$((SECONDS + 30))
 until [ -e "$usb/LiveOS/squashfs.img" ] || [ "$SECONDS" -ge "$deadline" ]; do sleep 0.01; done
-held=$(pgrep -f "7z\.exe x .*${WORK##*/}")  # the 7-Zip extracting our ISO
+held=$(pgrep -f "7z\.exe\"? x .*${WORK##*/}")  # the 7-Zip extracting our ISO
 kill -STOP $held || fail "7-Zip was not caught while extracting"
-report=$(tr '\r' '\n' <"$WORK/app/7z-progress.log" | grep -oP '^ *\K[0-9]{1,3}(?=%)' | tail -n1)
+# 7-Zip and its report live in the run's own folder under the temporary folder.
+log=$(find "$WINEPREFIX/drive_c" -path '*/KorvaneHelper-*/7z-progress.log' | head -n1)
+[ -n "$log" ] || fail "no progress log in a tools folder"
+report=$(tr '\r' '\n' <"$log" | grep -oP '^ *\K[0-9]{1,3}(?=%)' | tail -n1)
 percent=${report:-$(($(stat -c %s "$usb/LiveOS/squashfs.img") * 100 / $(stat -c %s "$iso")))}
 for _ in $(seq 1 80); do
     status=$(text "$(gh control 121)")
@@ -69,6 +73,6 @@ usb_tree "$iso" "$PAYLOAD_DIR" "$ref" || fail "no reference"
 diff -rq -x .windows-label -x .windows-serial -x ldlinux.sys -x ldlinux.c32 "$ref" "$usb" &&
     pass "G: holds the ISO's files with syslinux\\ set up, and nothing else" ||
     fail "G: differs from the expected tree"
-ls "$WORK/app" | grep -qvx KorvaneHelper.exe && fail "a tool or its output was left beside the program"
+expect_users_tools_kept "USB creation"
 
 finish

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The shipped program's window under Wine as only the real Win32 shows it (layout numbers, states
 # and the drive list are the unit tests'): class, title, frame, the controls with their GBK
-# captions; OK reaching a real message box, the open-file dialog filling the edit, the exit. The program finds no system drive here; the hard-disk test shoots the restore.
+# captions; a second copy refused; OK reaching a real message box, the open-file dialog filling the edit, the exit. The program finds no system drive here; the hard-disk test shoots the restore.
 source "$(dirname "$0")/lib.sh"
 
 setup_prefix
@@ -35,6 +35,13 @@ ok=$(grep '^id=105 ' <<<"$controls")
 expect "OK placed from the client's real size" "$(field x "$ok"),$(field y "$ok")" \
     "$((${client%x*} - 140)),$((${client#*x} - 33))"
 screenshot window-normal
+
+# A second copy while the first runs is refused and ends by itself.
+timeout 60 wine "$WORK/app/KorvaneHelper.exe" >/dev/null 2>&1 </dev/null &
+second=$!
+expect_box "a second copy" "警告" "本程序已经在运行，请不要同时运行多个"
+wait $second
+expect "the second copy's exit code" $? 0
 
 gh click 105 >/dev/null || fail "OK not clickable"
 expect_box "OK without an ISO file" "警告" "请先选择ISO文件！"

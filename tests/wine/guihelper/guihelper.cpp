@@ -9,6 +9,7 @@
 //   click C             posts BM_CLICK to C (fails when C is disabled or hidden)
 //   settext C TEXT      sets C's text
 //   gone                waits until no such window is left
+//   close               presses the window's close box (WM_SYSCOMMAND SC_CLOSE)
 //   resources MODULE    every RC_DATA resource of MODULE into <id>.bin here, "<id> <language>"
 // Exit code 0 on success, 1 on failure, timeout or wrong usage.
 #include <fcntl.h>
@@ -130,6 +131,7 @@ int run(const char* with, const std::string& command, int argc, char** argv) {
     const bool reached = waitForWindow(with, command != "gone", window);
     if (command == "gone" || !reached) return reached ? 0 : 1;
     if (command == "window") return printWindow(window);
+    if (command == "close") return PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
     if (command == "controls") {
         for (HWND child : childrenOf(window)) printControl(window, child);
         return 0;

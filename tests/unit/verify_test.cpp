@@ -1,0 +1,267 @@
+// The ISO check and the read-back: digests, checksum files, hashing through
+// the seam, comparing a member stream with the files on a drive.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_system.h"
+#include "verify/checksum_file.h"
+#include "verify/digest.h"
+#include "verify/file_hash.h"
+#include "verify/readback.h"
+
+namespace kh::verify {
+namespace {
+
+constexpr auto kMd5 = HashAlgorithm::kMd5;
+constexpr auto kSha1 = HashAlgorithm::kSha1;
+constexpr auto kSha256 = HashAlgorithm::kSha256;
+
+std::string patterned(size_t size) {
+    std::string bytes(size, '\0');
+    uint32_t x = 0x9e3779b9;
+    for (char& c : bytes) c = static_cast<char>((x = x * 1664525 + 1013904223) >> 24);
+    return bytes;
+}
+
+// RFC 1321's suite and FIPS 180's examples, each hashed in one piece and in
+// pieces of every size from 1 to 130 bytes, which cross every block boundary.
+TEST(Digest, PublishedVectorsWholeAndInPieces) {
+    const std::string million(1000000, 'a');
+    const std::string twoBlocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+    std::string eightTimes1To0;
+    for (int i = 0; i < 8; ++i) eightTimes1To0 += "1234567890";
+    const struct {
+        HashAlgorithm algorithm;
+        std::string input;
+        const char* digest;
+    } kCases[] = {
+        {kMd5, "", "d41d8cd98f00b204e9800998ecf8427e"},
+        {kMd5, "a", "0cc175b9c0f1b6a831c399e269772661"},
+        {kMd5, "abc", "900150983cd24fb0d6963f7d28e17f72"},
+        {kMd5, "message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+        {kMd5, "abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+        {kMd5, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+         "d174ab98d277d9f5a5611c2c9f419d9f"},
+        {kMd5, eightTimes1To0, "57edf4a22be3c955ac49da2e2107b67a"},
+        {kSha1, "abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {kSha1, twoBlocks, "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
+        {kSha1, million, "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+        {kSha256, "abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {kSha256, twoBlocks, "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {kSha256, million, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(hexDigest(c.algorithm, c.input), c.digest);
+        Hasher pieces(c.algorithm);
+        for (size_t at = 0, size = 1; at < c.input.size(); at += size, size = size % 130 + 1) {
+            pieces.update(std::string_view(c.input).substr(at, size));
+        }
+        EXPECT_EQ(pieces.finishHex(), c.digest);
+    }
+}
+
+// The first word of what the tool prints; nothing when it cannot be run.
+std::optional<std::string> toolDigest(const char* tool, const std::string& hostPath) {
+    std::string line(256, '\0');
+    std::FILE* pipe = popen((std::string(tool) + " '" + hostPath + "' 2>/dev/null").c_str(), "r");
+    const bool got = pipe && std::fgets(line.data(), static_cast<int>(line.size()), pipe);
+    if ((pipe && pclose(pipe) != 0) || !got) return std::nullopt;
+    return line.substr(0, line.find(' '));
+}
+
+// Files of the sizes around the padding's edges and one of several reads,
+// hashed through the seam, against what the system's tools say.
+TEST(Digest, FilesHashedThroughTheSeamMatchTheSystemTools) {
+    sim::SimSystem sys;
+    sys.mapDrive('D');
+    const std::pair<HashAlgorithm, const char*> kTools[] = {
+        {kMd5, "md5sum"}, {kSha1, "sha1sum"}, {kSha256, "sha256sum"}};
+    for (const size_t size : {0, 55, 56, 63, 64, 65, 119, 120, 9 * 1024 * 1024 + 17}) {
+        sys.writeHostFile("D:\\f.iso", patterned(size));
+        for (const auto& [algorithm, tool] : kTools) {
+            const auto expected = toolDigest(tool, sys.hostPath("D:\\f.iso").string());
+            if (!expected) GTEST_SKIP() << tool << " is not available";
+            const FileHash hash = hashFile(sys, "D:\\f.iso", algorithm, [](int) { return true; });
+            EXPECT_EQ(hash.status, FileHash::Status::kDone);
+            EXPECT_EQ(hash.hexDigest, *expected) << tool << ", " << size << " bytes";
+        }
+    }
+}
+
+// Progress rises to 100 unless the caller stops; a stop or a failed read
+// never yields a digest.
+TEST(FileHash, ProgressStopAndReadFailure) {
+    using Status = FileHash::Status;
+    const struct {
+        int stopAt;                                    // the caller says stop here; -1 never
+        std::optional<std::pair<sim::Op, int>> fault;  // the call and its occurrence
+        Status status;
+        int lastSeen;  // the last percentage reported
+    } kCases[] = {
+        {-1, {}, Status::kDone, 100},
+        {0, {}, Status::kCancelled, 0},
+        {40, {}, Status::kCancelled, 40},
+        {-1, std::pair{sim::Op::kReadChunk, 3}, Status::kUnreadable, 20},
+    };
+    for (const auto& c : kCases) {
+        sim::SimSystem sys;
+        sys.mapDrive('D');
+        sys.writeHostFile("D:\\live.iso", patterned(10 * kHashReadBytes));
+        if (c.fault) sys.failOn(c.fault->first, c.fault->second);
+        std::vector<int> seen;
+        const FileHash hash = hashFile(sys, "D:\\live.iso", kSha256, [&](int percent) {
+            seen.push_back(percent);
+            return c.stopAt < 0 || percent < c.stopAt;
+        });
+        EXPECT_EQ(hash.status, c.status) << c.stopAt;
+        EXPECT_EQ(hash.hexDigest.empty(), c.status != Status::kDone);
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+        EXPECT_EQ(seen.back(), c.lastSeen);
+    }
+}
+
+const std::string kA(64, 'a');
+const std::string kB(64, 'b');
+const std::string kMd5A(32, 'a');
+const std::string kCapitalA(64, 'A');
+
+// One checksum file's lines about live.iso; nothing means malformed.
+TEST(ChecksumFile, LinesAboutTheIso) {
+    using Digests = std::map<HashAlgorithm, std::string>;
+    const struct {
+        const char* what;
+        std::string content;
+        std::optional<Digests> digests;
+    } kCases[] = {
+        {"GNU text mode", kA + "  live.iso\n", Digests{{kSha256, kA}}},
+        {"GNU binary mode, other case", kA + " *LIVE.ISO\n", Digests{{kSha256, kA}}},
+        {"BSD form", "SHA256 (live.iso) = " + kA, Digests{{kSha256, kA}}},
+        {"BSD form without blanks", "SHA256(live.iso)= " + kA, Digests{{kSha256, kA}}},
+        {"mark, CR LF, ./, capitals",
+         "\xEF\xBB\xBF# sums\r\n" + kB + "  x.iso\r\n" + kCapitalA + "  ./live.iso\r\n",
+         Digests{{kSha256, kA}}},
+        {"other files only, garbage about them", kA + "  other.iso\nzz  x.iso\nnonsense\n",
+         Digests{}},
+        {"a tag not computed", "SHA512 (live.iso) = " + kA + kA, Digests{}},
+        {"BSD lines of two algorithms", "MD5 (live.iso) = " + kMd5A + "\nSHA256 (live.iso) = " + kA,
+         Digests{{kMd5, kMd5A}, {kSha256, kA}}},
+        {"the same digest twice", kA + "  live.iso\nSHA256 (live.iso) = " + kA,
+         Digests{{kSha256, kA}}},
+        {"two digests", kA + "  live.iso\n" + kB + "  live.iso\n", std::nullopt},
+        {"a digest of the wrong length", kMd5A + "  live.iso\n", std::nullopt},
+        {"a digest that is not hexadecimal", std::string(64, 'g') + "  live.iso", std::nullopt},
+        {"a BSD digest too short", "SHA256 (live.iso) = " + kMd5A, std::nullopt},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(digestsForIso(c.content, "live.iso", kSha256), c.digests) << c.what;
+    }
+    // The trail byte of a GBK character is no letter: B0 41 is not B0 61.
+    EXPECT_EQ(digestsForIso(kA + "  \xB0\x61.ISO", "\xB0\x61.iso", kSha256),
+              (Digests{{kSha256, kA}}));
+    EXPECT_EQ(digestsForIso(kA + "  \xB0\x41.iso", "\xB0\x61.iso", kSha256), Digests{});
+    const std::pair<const char*, std::optional<HashAlgorithm>> kNames[] = {
+        {"LIVE.iso.md5", kMd5},  {"Live.ISO.SHA1", kSha1},
+        {"sha256sums", kSha256}, {"debian.SHA256SUM", kSha256},
+        {"other.iso.md5", {}},   {"live.iso", {}},
+        {"SHA512SUMS", {}},      {"live.md5", {}},
+        {".sha256sum", {}}};
+    for (const auto& [name, algorithm] : kNames) {
+        EXPECT_EQ(checksumFileAlgorithm(name, "live.iso"), algorithm) << name;
+    }
+}
+
+// The folder of the ISO as a whole: the strongest digest wins, and what
+// cannot be trusted is named.
+TEST(ChecksumFile, FolderOfTheIso) {
+    using Status = ChecksumLookup::Status;
+    using Files = std::map<std::string, std::string>;
+    const Files kTwoAlgorithms = {{"MD5SUMS", kMd5A + "  live.iso"},
+                                  {"live.iso.sha256", kB + " *live.iso"}};
+    const Files kDisagreeing = {{"SHA256SUMS", kA + "  live.iso"},
+                                {"live.iso.sha256", kB + "  live.iso"}};
+    const struct {
+        Status status;
+        std::string digest;
+        std::string file;  // the one named
+        std::optional<sim::Op> fault;
+        Files files;
+    } kCases[] = {
+        {Status::kNone, "", "", {}, {}},
+        {Status::kNone, "", "", {}, {{"SHA256SUMS", kA + "  other.iso"}}},
+        {Status::kFound, kB, "live.iso.sha256", {}, kTwoAlgorithms},
+        {Status::kFound, kA, "x.sha256sum", {}, {{"x.sha256sum", kA + "  live.iso"}}},
+        {Status::kMalformed, "", "live.iso.sha256", {}, kDisagreeing},
+        {Status::kMalformed, "", "MD5SUMS", {}, {{"MD5SUMS", "123  live.iso"}}},
+        {Status::kUnreadable, "", "SHA1SUMS", sim::Op::kReadFile, {{"SHA1SUMS", "x"}}},
+        {Status::kUnreadable, "", "D:\\isos", sim::Op::kListDirectory, {}},
+    };
+    for (const auto& c : kCases) {
+        sim::SimSystem sys;
+        sys.mapDrive('D');
+        sys.writeHostFile("D:\\isos\\live.iso", "iso");
+        for (const auto& [name, content] : c.files) sys.writeHostFile("D:\\isos\\" + name, content);
+        if (c.fault) sys.failOn(*c.fault);
+        const ChecksumLookup found = findPublishedChecksum(sys, "D:\\isos\\live.iso");
+        const std::string what = c.files.empty() ? "no file" : c.files.rbegin()->first;
+        EXPECT_EQ(found.status, c.status) << what;
+        EXPECT_EQ(found.hexDigest, c.digest) << what;
+        EXPECT_EQ(found.checksumFile, c.file) << what;
+    }
+}
+
+// The stream of members against the drive, fed in pieces that straddle the
+// members' boundaries and in one piece; the first fault names its file.
+TEST(ReadBack, StreamAgainstTheDrive) {
+    using Status = ReadBack::Status;
+    const std::string big = patterned(1536 * 1024);  // more than one read of the drive
+    const std::vector<StreamMember> kMembers = {
+        {"a.txt", 5}, {"empty", 0}, {"d\\big", big.size()}, {"z", 3}};
+    const std::string kStream = "hello" + big + "xyz";
+    const std::string bigChanged = big.substr(0, big.size() - 1) + "!";
+    const struct {
+        const char* what;
+        std::map<std::string, std::string> changed;  // on the drive; "-" removes the file
+        std::string stream;
+        ReadBack expected;
+    } kCases[] = {
+        {"all the same", {}, kStream, {Status::kSame, ""}},
+        {"last byte changed", {{"d\\big", bigChanged}}, kStream, {Status::kDiffers, "d\\big"}},
+        {"a file longer", {{"a.txt", "hello!"}}, kStream, {Status::kDiffers, "a.txt"}},
+        {"a file shorter", {{"z", "xy"}}, kStream, {Status::kDiffers, "z"}},
+        {"an empty file not empty", {{"empty", "x"}}, kStream, {Status::kDiffers, "empty"}},
+        {"a file missing", {{"z", "-"}}, kStream, {Status::kUnreadable, "z"}},
+        {"the stream short", {}, kStream.substr(0, 20), {Status::kStreamShort, "d\\big"}},
+        {"the stream long", {}, kStream + "!", {Status::kStreamLong, ""}},
+    };
+    for (const auto& c : kCases) {
+        for (const size_t piece : {size_t{7}, c.stream.size()}) {
+            sim::SimSystem sys;
+            sys.mapDrive('G');
+            auto files = c.changed;
+            files.insert({{"a.txt", "hello"}, {"empty", ""}, {"d\\big", big}, {"z", "xyz"}});
+            for (const auto& [name, bytes] : files) {
+                if (bytes != "-") sys.writeHostFile("G:\\" + name, bytes);
+            }
+            ReadBackComparer comparer(sys, "G:\\", kMembers);
+            bool going = true;
+            for (size_t at = 0; going && at < c.stream.size(); at += piece) {
+                going = comparer.feed(std::string_view(c.stream).substr(at, piece));
+            }
+            const ReadBack result = comparer.finish();
+            const bool settledEarly =
+                result.status != Status::kSame && result.status != Status::kStreamShort;
+            EXPECT_EQ(going, !settledEarly) << c.what;
+            EXPECT_EQ(result.status, c.expected.status) << c.what << ", pieces of " << piece;
+            EXPECT_EQ(result.file, c.expected.file) << c.what;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kh::verify
