@@ -8,7 +8,7 @@ add_link_options(-static -static-libgcc -static-libstdc++ -mwindows)
 
 file(GLOB KH_WIN32_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
 add_library(kh_win32 STATIC ${KH_WIN32_SOURCES})
-target_link_libraries(kh_win32 PUBLIC kh_platform user32 gdi32 comdlg32 advapi32)
+target_link_libraries(kh_win32 PUBLIC kh_platform user32 gdi32 advapi32)
 
 set(KH_RESOURCES "")
 if(EXISTS "${KH_PAYLOAD_DIR}/resources.rc")

@@ -57,6 +57,8 @@ void forgetToolPath(SharedState& state, const std::string& path) {
 
 void stopExtractionChild(SharedState& state, bool waitForEnd) {
     if (state.extractionChild == 0) return;
+    // Stopped on the user's word: its end starts no further step.
+    state.ui.watchProcess(0);
     state.sys.terminate(state.extractionChild, kStoppedExitCode);
     if (waitForEnd) state.sys.waitForExit(state.extractionChild, kExitStopWaitMs);
 }

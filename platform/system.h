@@ -186,9 +186,6 @@ class SystemServices {
     virtual bool terminate(ProcessHandle process, uint32_t exitCode) = 0;
     virtual void closeProcess(ProcessHandle process) = 0;
 
-    // Time.
-    virtual void sleep(uint32_t milliseconds) = 0;
-
     // Restart.
     virtual ShutdownPrivilege enableShutdownPrivilege() = 0;
     virtual bool requestRestart() = 0;  // ExitWindowsEx(EWX_REBOOT)

@@ -78,6 +78,10 @@ class UserInterface {
     virtual void killTimer(int id) = 0;
     virtual void postStartFormat() = 0;  // the private start-format message
     virtual void postQuit() = 0;         // exit code 0
+    // The message loop waits for the end of `process` beside the window's
+    // messages and, once it has ended, hands it to usb::onProcessEnded; 0
+    // stops watching. One process at a time.
+    virtual void watchProcess(ProcessHandle process) = 0;
     // Waits up to `milliseconds` for `process` to end while the window's
     // messages are handled. kQuit: the quit request was met (and is posted
     // again for the main loop); the caller decides how to go on.

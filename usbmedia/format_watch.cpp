@@ -15,8 +15,9 @@ namespace {
 // the format by it.
 constexpr const char* kBootLabel = "BOOT";
 constexpr const char* kOtherLabel = "BOOTS";
-constexpr unsigned kFormatWatchMs = 500;
-constexpr uint32_t kStatusSettleMs = 100;
+// Short, so that the extraction starts soon after the format has ended; a
+// label read is cheap.
+constexpr unsigned kFormatWatchMs = 50;
 constexpr uint64_t kBytesPerGb = 1000 * kBytesPerMb;
 
 // In the decimal units a drive is sold by: "7.4 GB", whole megabytes below
@@ -43,7 +44,6 @@ void refuseChangedDrive(UsbState& state) {
     show(state.shared, msg::kDriveChanged);
     returnToIdle(state);
 }
-
 // format asks for a confirmation, which cmd's pipe gives. format.com is
 // named by its full path: cmd would look in its current folder first.
 ChildCommand formatCommand(UsbState& state) {
@@ -96,7 +96,6 @@ void formatRoute(UsbState& state) {
     }
     state.session.stage = UsbStage::kFormatting;
     state.ui.show(ControlId::kStatusFormat, true);
-    state.sys.sleep(kStatusSettleMs);
     state.ui.setTimer(kFormatWatchTimer, kFormatWatchMs);
     state.ui.postStartFormat();
 }

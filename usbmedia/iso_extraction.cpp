@@ -62,6 +62,7 @@ void startIsoExtraction(UsbState& state) {
         return;
     }
     state.ui.setTimer(kCopyTimer, kCopyTimerMs);
+    state.ui.watchProcess(state.shared.extractionChild);
 }
 
 }  // namespace kh::usb

@@ -58,10 +58,14 @@ std::string progressText(uint64_t raw, int& creepCounter) {
 }
 
 void onCopyTimer(UsbState& state) {
+    if (state.session.stage == UsbStage::kExtracting) showProgress(state);
+}
+
+void onExtractionEnded(UsbState& state) {
     if (state.session.stage != UsbStage::kExtracting) return;
+    // The last percentage, as a tick that found 7-Zip ended showed it.
     showProgress(state);
     const auto code = state.sys.exitCode(state.shared.extractionChild);
-    if (code == win::kStillActive) return;
     state.ui.killTimer(kCopyTimer);
     state.sys.closeProcess(state.shared.extractionChild);
     state.shared.extractionChild = 0;

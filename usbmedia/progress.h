@@ -1,6 +1,7 @@
 // The copy timer: the percentage shown while 7-Zip extracts, taken from
 // 7-Zip's own report (or, without one, judged by the size of the live image on
-// the drive), and the end of the extraction.
+// the drive); and the end of the extraction, which the message loop reports
+// as soon as 7-Zip has ended, not at the next tick.
 #pragma once
 
 #include <cstdint>
@@ -19,5 +20,6 @@ uint64_t rawPercent(uint64_t imageBytes, uint64_t isoBytes);
 std::string progressText(uint64_t raw, int& creepCounter);
 
 void onCopyTimer(UsbState& state);
+void onExtractionEnded(UsbState& state);
 
 }  // namespace kh::usb

@@ -21,4 +21,6 @@ void onTimer(UsbState& state, int timerId) {
     }
 }
 
+void onProcessEnded(UsbState& state) { onExtractionEnded(state); }
+
 }  // namespace kh::usb

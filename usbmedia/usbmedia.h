@@ -1,5 +1,5 @@
 // The USB media creation as the window drives it: the OK button, the posted
-// start-format message and the two timers.
+// start-format message, the two timers and the end of the watched 7-Zip.
 #pragma once
 
 #include "usbmedia/session.h"
@@ -11,5 +11,7 @@ namespace kh::usb {
 void startUsbMedia(UsbState& state);
 void onStartFormat(UsbState& state);
 void onTimer(UsbState& state, int timerId);
+// The process handed to UserInterface::watchProcess has ended.
+void onProcessEnded(UsbState& state);
 
 }  // namespace kh::usb

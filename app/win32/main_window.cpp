@@ -95,6 +95,31 @@ LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return handled ? 0 : DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+// Waits for the next message or the end of the watched process, whichever
+// comes first; the end is handed to the core at once, so the steps after an
+// extraction do not wait for the next tick.
+void waitForMessageOrProcessEnd() {
+    HANDLE watched = g_ui.watchedProcess();
+    const DWORD result = MsgWaitForMultipleObjectsEx(watched ? 1 : 0, &watched, INFINITE,
+                                                     QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (!watched || result != WAIT_OBJECT_0) return;
+    g_ui.watchProcess(0);
+    kh::app::runGuarded(*g_state, [] { kh::usb::onProcessEnded(g_state->usb); });
+}
+
+// The exit code of the WM_QUIT that ends the loop.
+int runMessageLoop() {
+    MSG message;
+    for (;;) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        waitForMessageOrProcessEnd();
+    }
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -131,11 +156,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
 
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    const int exitCode = runMessageLoop();
     kh::app::runGuarded(*g_state, [] { kh::app::onProgramEnd(*g_state); });
-    return static_cast<int>(message.wParam);
+    return exitCode;
 }

@@ -495,6 +495,12 @@ void SimSystem::advance(uint64_t milliseconds) {
     settle();
 }
 
+std::optional<uint64_t> SimSystem::processEndTime(ProcessHandle process) const {
+    const auto it = children_.find(process);
+    if (it == children_.end() || it->second.ended) return std::nullopt;
+    return it->second.endsAt;
+}
+
 bool SimSystem::processRunning(ProcessHandle process) const {
     const auto it = children_.find(process);
     return it != children_.end() && !it->second.ended;
@@ -532,8 +538,6 @@ bool SimSystem::terminate(ProcessHandle process, uint32_t exitCode) {
 void SimSystem::closeProcess(ProcessHandle process) {
     if (!openHandles_.erase(process)) strayCloses_.push_back(process);
 }
-
-void SimSystem::sleep(uint32_t milliseconds) { advance(milliseconds); }
 
 ShutdownPrivilege SimSystem::enableShutdownPrivilege() {
     if (shouldFail(Op::kGetVersion)) return {ShutdownPrivilege::Status::kVersionFailed};

@@ -147,6 +147,8 @@ class SimSystem : public SystemServices {
     uint64_t now() const { return now_; }
     void advance(uint64_t milliseconds);
     bool processRunning(ProcessHandle process) const;
+    // When a running child ends by itself on the simulated clock.
+    std::optional<uint64_t> processEndTime(ProcessHandle process) const;
     // Child handles not closed yet, and closes of a handle that was not open.
     size_t openProcessHandles() const { return openHandles_.size(); }
     const std::vector<ProcessHandle>& strayCloses() const { return strayCloses_; }
@@ -185,7 +187,6 @@ class SimSystem : public SystemServices {
     bool waitForExit(ProcessHandle process, uint32_t milliseconds) override;
     bool terminate(ProcessHandle process, uint32_t exitCode) override;
     void closeProcess(ProcessHandle process) override;
-    void sleep(uint32_t milliseconds) override;
     ShutdownPrivilege enableShutdownPrivilege() override;
     bool requestRestart() override;
 

@@ -58,6 +58,7 @@ class SimUi : public UserInterface {
     int startFormatPending() const { return startFormatPending_; }
     void takeStartFormat() { --startFormatPending_; }
     bool quitPosted() const { return quitPosted_; }
+    ProcessHandle watchedProcess() const { return watched_; }
     int invalidations() const { return invalidations_; }
     int paintPumps() const { return paintPumps_; }
 
@@ -79,6 +80,7 @@ class SimUi : public UserInterface {
     void setTimer(int id, unsigned milliseconds) override { timers_[id] = milliseconds; }
     void killTimer(int id) override { timers_.erase(id); }
     void postStartFormat() override { ++startFormatPending_; }
+    void watchProcess(ProcessHandle process) override { watched_ = process; }
     void postQuit() override { quitPosted_ = true; }
     Wait waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) override;
 
@@ -95,6 +97,7 @@ class SimUi : public UserInterface {
     std::map<int, unsigned> timers_;
     int startFormatPending_ = 0;
     bool quitPosted_ = false;
+    ProcessHandle watched_ = 0;
     int invalidations_ = 0;
     int paintPumps_ = 0;
 };

@@ -418,7 +418,6 @@ void Win32System::closeProcess(ProcessHandle process) {
     CloseHandle(reinterpret_cast<HANDLE>(process));
 }
 
-void Win32System::sleep(uint32_t milliseconds) { Sleep(milliseconds); }
 
 ShutdownPrivilege Win32System::enableShutdownPrivilege() {
     OSVERSIONINFOA version = {};

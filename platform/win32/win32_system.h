@@ -40,7 +40,6 @@ class Win32System : public SystemServices {
     bool waitForExit(ProcessHandle process, uint32_t milliseconds) override;
     bool terminate(ProcessHandle process, uint32_t exitCode) override;
     void closeProcess(ProcessHandle process) override;
-    void sleep(uint32_t milliseconds) override;
     ShutdownPrivilege enableShutdownPrivilege() override;
     bool requestRestart() override;
 };

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <string>
 #include <vector>
 
 namespace kh::win32 {
@@ -65,6 +66,28 @@ int Win32Ui::messageBox(BoxOwner owner, const std::string& text, const std::stri
                        caption.c_str(), flags);
 }
 
+namespace {
+
+using OpenFileDialog = BOOL(WINAPI*)(LPOPENFILENAMEA);
+
+// comdlg32 pulls in the shell's libraries; loaded at the first Browse, it
+// costs the start of the program nothing. It is named by its full path in the
+// system folder: a comdlg32.dll planted next to the program must not load.
+OpenFileDialog openFileDialog() {
+    static const OpenFileDialog function = [] {
+        char folder[MAX_PATH];
+        const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return OpenFileDialog{};
+        const HMODULE library = LoadLibraryA((std::string(folder) + "\\comdlg32.dll").c_str());
+        return library ? reinterpret_cast<OpenFileDialog>(
+                             reinterpret_cast<void*>(GetProcAddress(library, "GetOpenFileNameA")))
+                       : nullptr;
+    }();
+    return function;
+}
+
+}  // namespace
+
 std::optional<std::string> Win32Ui::openIsoDialog() {
     static const char kFilter[] = "ISO\0*.iso\0All\0*.*\0";
     std::vector<char> file(MAX_PATH, '\0');
@@ -76,7 +99,8 @@ std::optional<std::string> Win32Ui::openIsoDialog() {
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    if (!GetOpenFileNameA(&dialog)) return std::nullopt;
+    const OpenFileDialog open = openFileDialog();
+    if (!open || !open(&dialog)) return std::nullopt;
     return std::string(file.data());
 }
 

@@ -30,6 +30,9 @@ class Win32Ui : public UserInterface {
     void setTimer(int id, unsigned milliseconds) override;
     void killTimer(int id) override;
     void postStartFormat() override;
+    void watchProcess(ProcessHandle process) override { watched_ = process; }
+    // What the message loop waits for beside messages; null when nothing.
+    HANDLE watchedProcess() const { return reinterpret_cast<HANDLE>(watched_); }
     void postQuit() override;
     Wait waitForProcessOrMessages(ProcessHandle process, uint32_t milliseconds) override;
 
@@ -38,6 +41,7 @@ class Win32Ui : public UserInterface {
 
     HWND main_ = nullptr;
     std::map<ControlId, HWND> controls_;
+    ProcessHandle watched_ = 0;
 };
 
 // The private message that starts formatting. It lies in the application's

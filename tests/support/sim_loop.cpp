@@ -22,14 +22,29 @@ void SimLoop::syncTimers() {
     }
 }
 
+bool SimLoop::deliverProcessEnd(std::optional<uint64_t> nextTimer) {
+    const ProcessHandle watched = env_.ui.watchedProcess();
+    if (watched == 0) return false;
+    const auto endsAt = env_.sys.processEndTime(watched);
+    if (endsAt && nextTimer && *endsAt > *nextTimer) return false;
+    if (endsAt && *endsAt > env_.sys.now()) env_.sys.advance(*endsAt - env_.sys.now());
+    env_.ui.watchProcess(0);
+    usb::onProcessEnded(env_.state.usb);
+    syncTimers();
+    return true;
+}
+
 bool SimLoop::step() {
     syncTimers();
     deliverPosted();
-    if (env_.ui.quitPosted() || due_.empty()) return false;
+    if (env_.ui.quitPosted()) return false;
     auto next = due_.begin();
     for (auto it = due_.begin(); it != due_.end(); ++it) {
         if (it->second < next->second) next = it;
     }
+    const auto nextTimer = due_.empty() ? std::nullopt : std::optional<uint64_t>(next->second);
+    if (deliverProcessEnd(nextTimer)) return !env_.ui.quitPosted();
+    if (due_.empty()) return false;
     const int id = next->first;
     if (next->second > env_.sys.now()) env_.sys.advance(next->second - env_.sys.now());
     next->second = env_.sys.now() + env_.ui.timers().at(id);

@@ -1,11 +1,13 @@
-// Drives the window's posted start-format messages and timers against the
-// simulated clock, as the message loop would: posted messages first, then the
-// timer due next, advancing the clock to it.
+// Drives the window's posted start-format messages, timers and the watched
+// process against the simulated clock, as the message loop would: posted
+// messages first, then whichever is due next, the timer or the end of the
+// watched process, advancing the clock to it.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "tests/support/sim_env.h"
 
@@ -28,6 +30,9 @@ class SimLoop {
   private:
     void deliverPosted();
     void syncTimers();
+    // Hands the watched process's end to the core when it comes before
+    // `nextTimer`; false when the timer comes first.
+    bool deliverProcessEnd(std::optional<uint64_t> nextTimer);
 
     SimEnv& env_;
     std::map<int, uint64_t> due_;  // armed timers and when they fire next

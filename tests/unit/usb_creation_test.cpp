@@ -85,7 +85,9 @@ struct UsbRig : test::SimEnv {
             std::string byName = command.substr(0, nameEnd);
             byName = fileNameOf(byName) + command.substr(nameEnd + (command[0] == '"'));
             for (const auto& [prefix, process] : children) {
-                if (byName.rfind(prefix, 0) == 0) return process;
+                if (byName.rfind(prefix, 0) != 0) continue;
+                startedAt[prefix] = sys.now();
+                return process;
             }
             return sim::SimProcess{true, 0, 0, "", nullptr};
         };
@@ -124,6 +126,7 @@ struct UsbRig : test::SimEnv {
     }
 
     std::map<std::string, sim::SimProcess> children;  // by command prefix
+    std::map<std::string, uint64_t> startedAt;        // on the simulated clock
     test::SimLoop loop{*this};
 };
 
@@ -340,6 +343,9 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         EXPECT_EQ(rig.sys.volume('G').label, "BOOT");
         // The installer was waited for with the window kept painted.
         EXPECT_GT(rig.ui.paintPumps(), 0);
+        // The boot files are set up as soon as 7-Zip ends, not at the next tick.
+        EXPECT_EQ(rig.startedAt["syslinux.exe"],
+                  rig.startedAt["7z.exe x"] + rig.children["7z.exe x"].runsForMs);
     }
 }
 
