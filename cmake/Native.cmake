@@ -2,7 +2,6 @@
 option(KH_SANITIZE "Build the tests with AddressSanitizer and UBSan" OFF)
 set(KH_WIN32_DIR "${PROJECT_SOURCE_DIR}/build/win32" CACHE PATH "Windows build directory")
 set(KH_ASAN_DIR "${PROJECT_SOURCE_DIR}/build/asan" CACHE PATH "Sanitizer build directory")
-set(KH_PAYLOAD_DIR "${PROJECT_SOURCE_DIR}/build/payloads" CACHE PATH "Built payload files")
 set(KH_WIN64_DIR "${PROJECT_SOURCE_DIR}/build/win64" CACHE PATH "Test twin build directory")
 set(KH_TWIN_PAYLOAD_DIR "${PROJECT_SOURCE_DIR}/build/payloads-win64" CACHE PATH
     "Payload files of the test twin")

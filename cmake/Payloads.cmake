@@ -17,10 +17,6 @@ set(KH_GRLDR_FILE "" CACHE FILEPATH
 set(KH_EXE_NAME "KorvaneHelper" CACHE STRING "Base name of the Windows executable (version info)")
 set(KH_UNIFONT_HEX "/usr/share/unifont/unifont.hex" CACHE FILEPATH "unifont .hex source of fonts")
 
-if(NOT KH_PAYLOAD_DIR)
-    set(KH_PAYLOAD_DIR "${CMAKE_BINARY_DIR}/../payloads")
-endif()
-get_filename_component(KH_PAYLOAD_DIR "${KH_PAYLOAD_DIR}" ABSOLUTE)
 get_filename_component(_kh_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(KH_PAYLOADS_SOURCE_DIR "${_kh_root}/payloads")
 file(MAKE_DIRECTORY "${KH_PAYLOAD_DIR}")

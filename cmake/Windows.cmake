@@ -1,12 +1,14 @@
 # The real executable, its test variant and the GUI test helper.
 enable_language(RC)
-set(KH_PAYLOAD_DIR "${PROJECT_SOURCE_DIR}/build/payloads" CACHE PATH "Built payload files")
 
 # XP is the oldest target: no API newer than Windows XP.
 add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501)
 add_link_options(-static -static-libgcc -static-libstdc++ -mwindows)
 
 file(GLOB KH_WIN32_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
+set(KH_SCENARIO_SOURCES ${KH_WIN32_SOURCES})
+list(FILTER KH_WIN32_SOURCES EXCLUDE REGEX "/scenario_[^/]*$")
+list(FILTER KH_SCENARIO_SOURCES INCLUDE REGEX "/scenario_[^/]*$")
 add_library(kh_win32 STATIC ${KH_WIN32_SOURCES})
 target_link_libraries(kh_win32 PUBLIC kh_platform user32 gdi32 advapi32)
 
@@ -22,9 +24,11 @@ endif()
 add_executable(KorvaneHelper WIN32 app/win32/main_window.cpp ${KH_RESOURCES})
 target_link_libraries(KorvaneHelper PRIVATE kh_app kh_win32)
 
-# Identical to the product but for the scenario seam; never shipped.
+# Identical to the product but for the scenario seam, which only it links; never shipped.
+add_library(kh_scenario STATIC ${KH_SCENARIO_SOURCES})
+target_link_libraries(kh_scenario PUBLIC kh_win32)
 add_executable(KorvaneHelper-test WIN32 app/win32/main_window.cpp ${KH_RESOURCES})
-target_link_libraries(KorvaneHelper-test PRIVATE kh_app kh_win32)
+target_link_libraries(KorvaneHelper-test PRIVATE kh_app kh_scenario)
 target_compile_definitions(KorvaneHelper-test PRIVATE KH_SCENARIO_SEAM)
 
 # Test tools of the project's own, run under Wine.

@@ -8,14 +8,12 @@ payloads=$3
 setup_prefix
 mkdir "$WORK/out"
 list=$(cd "$WORK/out" && gh resources "$(kh_windows_path "$2")") || fail "guihelper cannot load $2"
-# Every catalogue entry this build embeds; g2ldr comes only with the grldr built here.
+# Every file the build's resource script embeds (its lines come from payloads/catalogue.def).
 expected=
-while read -r id file when; do
-    [ "$when" = builtGrldr ] && [ ! -f "$payloads/$file" ] && continue
+while read -r id file; do
     expected+="$id 2052"$'\n'
-    cmp -s "$WORK/out/$id.bin" "$payloads/$file" && pass "$id $file" || fail "$id is not $file"
-done < <(sed -n 's/^KH_PAYLOAD(\([0-9]*\), *\w*, *"\([^"]*\)", *\(\w*\)).*/\1 \2 \3/p' \
-    "$(dirname "$0")/../../payloads/catalogue.def")
+    cmp -s "$WORK/out/$id.bin" "$file" && pass "$id ${file##*/}" || fail "$id is not $file"
+done < <(sed -n 's/^\([0-9]*\) RC_DATA "\(.*\)"$/\1 \2/p' "$payloads/resources.rc")
 expect "the RC_DATA resources and their languages" "$(sort -n <<<"$list")" "${expected%$'\n'}"
 
 finish
