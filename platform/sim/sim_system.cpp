@@ -350,33 +350,34 @@ DriveType SimSystem::driveType(char letter) {
     return it == volumes_.end() ? DriveType::kNoRootDir : it->second.type;
 }
 
-SimVolume* SimSystem::ready(char letter) {
-    const auto it = volumes_.find(upper(letter));
-    return it == volumes_.end() || !it->second.medium ? nullptr : &it->second;
-}
-
 std::optional<std::string> SimSystem::volumeLabel(char letter) {
-    if (shouldFailOnDrive(Op::kVolumeLabel, letter) || !ready(letter)) return std::nullopt;
-    return ready(letter)->label;
+    if (shouldFailOnDrive(Op::kVolumeLabel, letter)) return std::nullopt;
+    const auto it = volumes_.find(upper(letter));
+    if (it == volumes_.end() || !it->second.medium) return std::nullopt;
+    return it->second.label;
 }
 
 // The same call as the label (GetVolumeInformationA), so it fails with it.
 std::optional<uint32_t> SimSystem::volumeSerial(char letter) {
-    if (shouldFailOnDrive(Op::kVolumeLabel, letter) || !ready(letter)) return std::nullopt;
-    return ready(letter)->serial;
+    if (shouldFailOnDrive(Op::kVolumeLabel, letter)) return std::nullopt;
+    const auto it = volumes_.find(upper(letter));
+    if (it == volumes_.end() || !it->second.medium) return std::nullopt;
+    return it->second.serial;
 }
 
 bool SimSystem::setVolumeLabel(char letter, const std::string& label) {
     if (shouldFailOnDrive(Op::kSetVolumeLabel, letter)) return false;
-    SimVolume* volume = ready(letter);
-    if (!volume || volume->writeProtected) return false;
-    volume->label = label;
+    const auto it = volumes_.find(upper(letter));
+    if (it == volumes_.end() || !it->second.medium || it->second.writeProtected) return false;
+    it->second.label = label;
     return true;
 }
 
 std::optional<DiskFreeSpace> SimSystem::diskFreeSpace(char letter) {
-    if (shouldFailOnDrive(Op::kDiskFreeSpace, letter) || !ready(letter)) return std::nullopt;
-    return ready(letter)->freeSpace;
+    if (shouldFailOnDrive(Op::kDiskFreeSpace, letter)) return std::nullopt;
+    const auto it = volumes_.find(upper(letter));
+    if (it == volumes_.end() || !it->second.medium) return std::nullopt;
+    return it->second.freeSpace;
 }
 
 PartitionQuery SimSystem::partitionInfo(char letter) {
@@ -387,7 +388,7 @@ PartitionQuery SimSystem::partitionInfo(char letter) {
     }
     const auto it = volumes_.find(upper(letter));
     if (it == volumes_.end()) return {PartitionQuery::Status::kOpenFailed, {}};
-    if (!it->second.medium) return {PartitionQuery::Status::kQueryFailed, {}};
+    if (!it->second.medium) return {PartitionQuery::Status::kQueryFailed, {}};  // not ready
     return it->second.partition;
 }
 

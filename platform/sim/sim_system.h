@@ -208,8 +208,6 @@ class SimSystem : public SystemServices {
     void endChild(Child& child, uint32_t exitCode);
     void settle();
     bool readOnly(const std::string& path) const;
-    // The volume of `letter` when it holds a medium.
-    SimVolume* ready(char letter);
     std::string attributeKey(const std::string& path) const;
 
     std::filesystem::path root_;

@@ -34,15 +34,14 @@ constexpr const char* kIso = "C:\\isos\\live.iso";
 std::string listing(std::initializer_list<uint64_t> sizes, const std::string& without = "") {
     std::string out =
         "Path = C:\\isos\\live.iso\r\nType = Iso\r\nPhysical Size = 1\r\n\r\n----------\r\n";
-    const auto item = [&out](const std::string& path, uint64_t size) {
-        const std::string bytes = std::to_string(size);
-        out += "Path = " + path + "\r\nSize = " + bytes + "\r\nPacked Size = " + bytes + "\r\n\r\n";
-    };
-    for (const char* needed : {"ISOLINUX\\VMLINUZ0", "isolinux\\initrd0.img",
-                               "isolinux\\initrd4disk.img", "LiveOS\\squashfs.img"}) {
-        if (needed != without) item(needed, 1);
+    for (const std::string needed : {"ISOLINUX\\VMLINUZ0", "isolinux\\initrd0.img",
+                                     "isolinux\\initrd4disk.img", "LiveOS\\squashfs.img"}) {
+        if (needed != without) out += "Path = " + needed + "\r\nSize = 1\r\n\r\n";
     }
-    for (uint64_t size : sizes) item("file", size);
+    for (uint64_t size : sizes) {
+        const std::string bytes = std::to_string(size);
+        out += "Path = file\r\nSize = " + bytes + "\r\nPacked Size = " + bytes + "\r\n\r\n";
+    }
     return out;
 }
 
