@@ -187,6 +187,10 @@ void SimSystem::failPath(Op op, const std::string& path) {
 }
 
 bool SimSystem::faultMatches(const Call& call, size_t number) const {
+    // An empty slot answers every call that reaches for its medium "not ready".
+    const auto volume = volumes_.find(call.drive);
+    if (volume != volumes_.end() && !volume->second.medium && call.op != Op::kDriveType)
+        return true;
     if (failCall_ == number) return true;
     if (opFrom_ && number >= opFrom_->first && call.op == opFrom_->second) return true;
     if (driveFrom_ && number >= driveFrom_->first && call.drive == driveFrom_->second) return true;
@@ -353,7 +357,7 @@ DriveType SimSystem::driveType(char letter) {
 std::optional<std::string> SimSystem::volumeLabel(char letter) {
     if (shouldFailOnDrive(Op::kVolumeLabel, letter)) return std::nullopt;
     const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end() || !it->second.medium) return std::nullopt;
+    if (it == volumes_.end()) return std::nullopt;
     return it->second.label;
 }
 
@@ -361,14 +365,14 @@ std::optional<std::string> SimSystem::volumeLabel(char letter) {
 std::optional<uint32_t> SimSystem::volumeSerial(char letter) {
     if (shouldFailOnDrive(Op::kVolumeLabel, letter)) return std::nullopt;
     const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end() || !it->second.medium) return std::nullopt;
+    if (it == volumes_.end()) return std::nullopt;
     return it->second.serial;
 }
 
 bool SimSystem::setVolumeLabel(char letter, const std::string& label) {
     if (shouldFailOnDrive(Op::kSetVolumeLabel, letter)) return false;
     const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end() || !it->second.medium || it->second.writeProtected) return false;
+    if (it == volumes_.end() || it->second.writeProtected) return false;
     it->second.label = label;
     return true;
 }
@@ -376,7 +380,7 @@ bool SimSystem::setVolumeLabel(char letter, const std::string& label) {
 std::optional<DiskFreeSpace> SimSystem::diskFreeSpace(char letter) {
     if (shouldFailOnDrive(Op::kDiskFreeSpace, letter)) return std::nullopt;
     const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end() || !it->second.medium) return std::nullopt;
+    if (it == volumes_.end()) return std::nullopt;
     return it->second.freeSpace;
 }
 
@@ -388,7 +392,6 @@ PartitionQuery SimSystem::partitionInfo(char letter) {
     }
     const auto it = volumes_.find(upper(letter));
     if (it == volumes_.end()) return {PartitionQuery::Status::kOpenFailed, {}};
-    if (!it->second.medium) return {PartitionQuery::Status::kQueryFailed, {}};  // not ready
     return it->second.partition;
 }
 
