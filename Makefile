@@ -1,12 +1,13 @@
 # make run  - set up this machine, build, start the program under Wine
 # make test - set up this machine, build everything, run every test
+# make bench - measure the program against the bare work of its tools (build/bench/results.md)
 SHELL := /bin/bash
 JOBS ?= 2
 ROOT := $(CURDIR)
 # win32, or win64 where this machine cannot execute i386 code (see scripts/wine-arch).
 WINE_ARCH := $(shell scripts/wine-arch)
 
-.PHONY: all setup build native asan win32 win64 test run clean
+.PHONY: all setup build native asan win32 win64 test run bench clean
 all: build
 
 setup:
@@ -42,6 +43,9 @@ test: build
 
 run: $(WINE_ARCH)
 	@scripts/run-wine build/$(WINE_ARCH)/KorvaneHelper.exe
+
+bench: $(WINE_ARCH)
+	@scripts/bench
 
 clean:
 	rm -rf build

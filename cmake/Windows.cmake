@@ -35,3 +35,6 @@ target_compile_definitions(KorvaneHelper-test PRIVATE KH_SCENARIO_SEAM)
 add_executable(guihelper tests/wine/guihelper/guihelper.cpp)
 set_target_properties(guihelper PROPERTIES LINK_FLAGS "-mconsole")
 target_link_libraries(guihelper PRIVATE user32)
+# The smallest window program, the yardstick of the start-up time (scripts/bench).
+add_executable(hello_window WIN32 tests/wine/hello/hello_window.cpp)
+target_link_libraries(hello_window PRIVATE user32)

@@ -14,8 +14,8 @@ void report(SharedState& state, const Notice& notice) {
 }
 
 // Closes the file in any case, so that a failed one can be deleted.
-bool writeWhole(WritableFile& file, std::string_view bytes) {
-    const bool written = file.write(bytes) && file.flush();
+bool writeWhole(WritableFile& file, std::string_view bytes, bool durable) {
+    const bool written = file.write(bytes) && (!durable || file.flush());
     return file.close() && written;
 }
 
@@ -48,7 +48,7 @@ WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
         report(state, messages.createFailed);
         return WriteOutcome::kCreateFailed;
     }
-    if (!writeWhole(*file, resource.bytes)) {
+    if (!writeWhole(*file, resource.bytes, target.durable)) {
         // A truncated loader or menu must never be left looking written.
         sys.deleteFile(target.path);
         report(state, messages.createFailed);
@@ -63,7 +63,7 @@ WriteOutcome writeTool(SharedState& state, const ToolFile& tool, const PayloadMe
         report(state, messages.createFailed);
         return WriteOutcome::kCreateFailed;
     }
-    return writePayload(state, {tool.resourceId, *path}, messages);
+    return writePayload(state, {tool.resourceId, *path, false, false}, messages);
 }
 
 }  // namespace kh::payloads

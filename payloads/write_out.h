@@ -38,6 +38,10 @@ struct PayloadTarget {
     // Boot payloads replace files an earlier install may have left read-only,
     // hidden or system.
     bool clearAttributesFirst = false;
+    // Flushed to the disk before it counts as written, so that a power loss
+    // cannot leave a boot file cut short; the tools, read back from the cache
+    // and gone at the end of the run, need not wait for the disk.
+    bool durable = true;
 };
 
 WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,

@@ -11,6 +11,24 @@ namespace kh::win32 {
 
 namespace {
 
+// The progress routine of a copy or a move, which may take minutes (an ISO
+// moved to another disk, a kernel copied to a slow stick): messages sent to the
+// window meanwhile are answered and it is repainted, so that it is never taken
+// for hung. Clicks wait for the end of the step, which the core does not expect
+// to be entered again halfway.
+DWORD CALLBACK answerWhileCopying(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER,
+                                  DWORD, DWORD, HANDLE, HANDLE, LPVOID) {
+    MSG message;
+    // Any look at the queue delivers the messages sent from other threads.
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    // Each paint validates what it drew, so the queue runs dry; the bound
+    // guards against a window that keeps invalidating itself.
+    for (int i = 0; i < 16 && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) {
+        DispatchMessageA(&message);
+    }
+    return PROGRESS_CONTINUE;
+}
+
 // Owns a kernel handle.
 class Handle {
   public:
@@ -115,7 +133,9 @@ FileRemoval Win32System::removeFile(const std::string& path) {
 }
 
 bool Win32System::moveFile(const std::string& from, const std::string& to) {
-    return MoveFileA(from.c_str(), to.c_str()) != 0;
+    // MoveFileA's own rules: a file may go to another volume (by a copy).
+    return MoveFileWithProgressA(from.c_str(), to.c_str(), answerWhileCopying, nullptr,
+                                 MOVEFILE_COPY_ALLOWED) != 0;
 }
 
 ReplaceResult Win32System::replaceFile(const std::string& from, const std::string& to) {
@@ -129,7 +149,8 @@ ReplaceResult Win32System::replaceFile(const std::string& from, const std::strin
 }
 
 bool Win32System::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
-    return CopyFileA(from.c_str(), to.c_str(), failIfExists) != 0;
+    return CopyFileExA(from.c_str(), to.c_str(), answerWhileCopying, nullptr, nullptr,
+                       failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0) != 0;
 }
 
 FileContent Win32System::readFile(const std::string& path, size_t maxBytes) {
