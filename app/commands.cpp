@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "app/messages.h"
 #include "common/report.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "hdinstall/hdinstall.h"
 #include "platform/gbk_path.h"

@@ -3,6 +3,8 @@
 #include <array>
 #include <stdexcept>
 
+#include "common/texts.h"
+
 namespace kh::app {
 
 namespace {
@@ -28,22 +30,21 @@ constexpr Coordinate back(int v) { return {v, true}; }
 const std::array<ControlSpec, 11> kTable = {{
     {ControlId::kIsoPath, "EDIT", "",
      kChild | kVisible | kBorder | kEditAutoHScroll | kEditAutoVScroll, at(115), at(186), 275, 25},
-    {ControlId::kModeGroup, "BUTTON", "请选择",
+    {ControlId::kModeGroup, "BUTTON", msg::kModeGroupCaption,
      kChild | kVisible | kClipChildren | kGroup | kGroupBox, at(50), at(55), 395, 120},
-    {ControlId::kModeHarddisk, "BUTTON", "硬盘安装：重启从启动菜单即可体验",
+    {ControlId::kModeHarddisk, "BUTTON", msg::kModeHarddiskCaption,
      kChild | kVisible | kClipChildren | kAutoRadioButton, at(95), at(87), 330, 20},
-    {ControlId::kModeUsb, "BUTTON", " 制作可启动移动设备（U盘）：",
+    {ControlId::kModeUsb, "BUTTON", msg::kModeUsbCaption,
      kChild | kVisible | kClipChildren | kAutoRadioButton, at(95), at(125), 225, 22},
     {ControlId::kDriveList, "COMBOBOX", "",
      kChild | kVisible | kClipChildren | kBorder | kComboDropDownList, at(320), at(125), 45, 150},
-    {ControlId::kBrowse, "BUTTON", "浏览...", kPush, at(395), at(185), 50, 26},
-    {ControlId::kStatusFormat, "BUTTON", "正在格式化,请等待......", kPush, at(120), back(33), 180,
+    {ControlId::kBrowse, "BUTTON", msg::kBrowseCaption, kPush, at(395), at(185), 50, 26},
+    {ControlId::kStatusFormat, "BUTTON", msg::kStatusFormatCaption, kPush, at(120), back(33), 180,
      26},
-    {ControlId::kStatusCopy, "BUTTON", "复制文件，已完成:0%", kPush, at(120), back(33), 180, 26},
-    {ControlId::kStatusConfig, "BUTTON", "正在配置文件，请等待...", kPush, at(47), back(33), 280,
-     26},
-    {ControlId::kExit, "BUTTON", "退出", kPush, back(75), back(33), 45, 26},
-    {ControlId::kOk, "BUTTON", "确定", kPush, back(140), back(33), 45, 26},
+    {ControlId::kStatusCopy, "BUTTON", msg::kStatusCopyCaption, kPush, at(120), back(33), 180, 26},
+    {ControlId::kStatusConfig, "BUTTON", msg::kConfiguring, kPush, at(47), back(33), 280, 26},
+    {ControlId::kExit, "BUTTON", msg::kExitCaption, kPush, back(75), back(33), 45, 26},
+    {ControlId::kOk, "BUTTON", msg::kOkCaption, kPush, back(140), back(33), 45, 26},
 }};
 }  // namespace
 

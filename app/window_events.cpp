@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/control_table.h"
-#include "app/messages.h"
 #include "common/report.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "hdinstall/startup_checks.h"
 #include "platform/winconst.h"
@@ -18,7 +18,7 @@ namespace {
 void create(UserInterface& ui, ControlId id) { ui.createControl(controlSpec(id)); }
 
 void enterRestoreLook(AppState& state) {
-    state.shared.ui.setText(ControlId::kModeHarddisk, kRestoreCaption);
+    state.shared.ui.setText(ControlId::kModeHarddisk, msg::kRestoreCaption);
     state.shared.ui.enable(ControlId::kIsoPath, false);
     state.shared.ui.enable(ControlId::kBrowse, false);
 }

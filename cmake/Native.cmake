@@ -47,6 +47,15 @@ gtest_discover_tests(kh_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 add_test(NAME sanitized_unit_tests COMMAND ${KH_ASAN_DIR}/kh_tests --gtest_brief=1)
 set_tests_properties(sanitized_unit_tests PROPERTIES LABELS asan)
 
+# The texts as shell variables (KH_TEXT_<id>, UTF-8) for the Wine tests.
+add_executable(kh_texts_sh ${PROJECT_SOURCE_DIR}/common/tools/texts_sh.cpp)
+target_link_libraries(kh_texts_sh PRIVATE kh_platform)
+target_compile_options(kh_texts_sh PRIVATE -fexec-charset=UTF-8)
+set(KH_TEXTS_SH "${CMAKE_BINARY_DIR}/texts.sh")
+add_custom_command(OUTPUT "${KH_TEXTS_SH}" COMMAND kh_texts_sh "${KH_TEXTS_SH}"
+                   DEPENDS kh_texts_sh ${PROJECT_SOURCE_DIR}/common/texts.def VERBATIM)
+add_custom_target(kh_texts ALL DEPENDS "${KH_TEXTS_SH}")
+
 foreach(part Payloads Fuzz WineTests BootTests)
     if(EXISTS "${PROJECT_SOURCE_DIR}/cmake/${part}.cmake")
         include(cmake/${part}.cmake)

@@ -102,7 +102,7 @@ add_custom_command(
             bash "${_kh_root}/scripts/payloads/build-all.sh" "${KH_PAYLOAD_DIR}"
     COMMAND ${CMAKE_COMMAND} -E touch ${_kh_binary_paths}
     DEPENDS ${_kh_scripts} ${KH_GRLDR_FILE} "${KH_PAYLOAD_DIR}/greengem.xpm"
-            "${KH_PAYLOADS_SOURCE_DIR}/data/menu.lst" "${_kh_root}/hdinstall/menu_entry.cpp"
+            "${KH_PAYLOADS_SOURCE_DIR}/data/menu.lst" "${_kh_root}/common/texts.def"
     COMMENT "Building payload binaries from Debian source packages (cached)"
     USES_TERMINAL)
 

@@ -21,7 +21,8 @@ function(kh_wine_test name timeout)
     add_test(NAME wine_${name} COMMAND bash "${_kh_wine_tests}/${name}_test.sh" ${ARGN})
     set_tests_properties(wine_${name} PROPERTIES LABELS wine TIMEOUT ${timeout}
         SKIP_RETURN_CODE 77
-        ENVIRONMENT "KH_WINE_ARCH=${KH_WINE_ARCH};KH_PAYLOAD_DIR=${_kh_wine_payloads}")
+        ENVIRONMENT
+        "KH_WINE_ARCH=${KH_WINE_ARCH};KH_PAYLOAD_DIR=${_kh_wine_payloads};KH_TEXTS=${KH_TEXTS_SH}")
 endfunction()
 
 kh_wine_test(window 180 "${_kh_wine_exe_dir}" "${KH_SCREENSHOT_DIR}")

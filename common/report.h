@@ -6,24 +6,9 @@
 #include <string>
 
 #include "common/shared_state.h"
+#include "common/texts.h"
 
 namespace kh {
-
-enum class MessageKind {
-    kNotice,    // information; nothing follows from it
-    kQuestion,  // the answer decides
-    kRefusal,   // nothing was changed; OK is enabled again for another try
-    kFailure,   // recorded in SharedState::failureShown; the end is requested
-};
-
-// A message box of the program: text, caption and MessageBoxA flags.
-struct Message {
-    const char* text;
-    const char* caption;
-    unsigned flags;
-    MessageKind kind;
-    BoxOwner owner = BoxOwner::kMainWindow;
-};
 
 // Shows `message` and returns the button pressed (win::kIdNone when the box
 // returned unanswered). After the box a refusal enables OK again, and a

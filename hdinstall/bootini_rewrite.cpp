@@ -3,8 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "common/report.h"
+#include "common/texts.h"
 #include "hdinstall/bootini_rules.h"
-#include "hdinstall/messages.h"
 #include "hdinstall/safe_replace.h"
 #include "platform/winconst.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/report.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/hdinstall.h"
@@ -13,9 +14,7 @@
 #include "hdinstall/iso_placement.h"
 #include "hdinstall/kernel_extraction.h"
 #include "hdinstall/menu_rewrite.h"
-#include "hdinstall/messages.h"
 #include "payloads/catalogue.h"
-#include "payloads/message_sets.h"
 #include "payloads/write_out.h"
 #include "platform/winconst.h"
 
@@ -23,7 +22,6 @@ namespace kh::hd {
 
 namespace {
 
-using payloads::PayloadMessages;
 using payloads::WriteOutcome;
 
 // One install run. Some failures let it go on, but after any shown failure
@@ -39,7 +37,7 @@ struct InstallRun {
 // Writes one payload; false when the write-out was abandoned, which ends the
 // install. Other failures let it go on.
 bool writeGoingOn(InstallRun& run, const payloads::PayloadTarget& target,
-                  const PayloadMessages& messages, WriteOutcome* outcome = nullptr) {
+                  const WriteOutMessages& messages, WriteOutcome* outcome = nullptr) {
     const WriteOutcome result = payloads::writePayload(run.state.shared, target, messages);
     if (outcome) *outcome = result;
     return result != WriteOutcome::kAbandoned;
@@ -48,35 +46,32 @@ bool writeGoingOn(InstallRun& run, const payloads::PayloadTarget& target,
 bool writeTools(InstallRun& run) {
     DiskState& state = run.state;
     WriteOutcome exeOutcome =
-        payloads::writeTool(state.shared, payloads::kSevenZipExeTool, payloads::hdSevenZipExe());
+        payloads::writeTool(state.shared, payloads::kSevenZipExeTool, msg::kHdSevenZipExe);
     if (exeOutcome == WriteOutcome::kAbandoned) return false;
     if (exeOutcome == WriteOutcome::kCreateFailed) state.ui.show(ControlId::kStatusConfig, false);
-    return payloads::writeTool(state.shared, payloads::kSevenZipDllTool,
-                               payloads::hdSevenZipDll()) != WriteOutcome::kAbandoned;
+    return payloads::writeTool(state.shared, payloads::kSevenZipDllTool, msg::kHdSevenZipDll) !=
+           WriteOutcome::kAbandoned;
 }
 
 bool writeBootPayload(InstallRun& run, int resourceId, const char* name,
-                      const PayloadMessages& messages) {
+                      const WriteOutMessages& messages) {
     const std::string path = installed::onDrive(run.state.systemDrive.letter, name);
     return writeGoingOn(run, {resourceId, path, true}, messages);
 }
 
 bool writeBootPayloads(InstallRun& run) {
-    if (!writeBootPayload(run, payloads::kGrldr, installed::kGrldr, payloads::hdGrldr()))
-        return false;
+    if (!writeBootPayload(run, payloads::kGrldr, installed::kGrldr, msg::kHdGrldr)) return false;
     // Only a grldr built on GRUB 2 comes with a second stage and the block
     // its menu keeps the choice in.
     if (run.state.sys.resource(payloads::kG2ldr).status != Resource::Status::kNotFound &&
-        !(writeBootPayload(run, payloads::kG2ldr, installed::kG2ldr, payloads::hdG2ldr()) &&
+        !(writeBootPayload(run, payloads::kG2ldr, installed::kG2ldr, msg::kHdG2ldr) &&
           writeBootPayload(run, payloads::kDefaultEntry, installed::kDefaultEntry,
-                           payloads::hdDefaultEntry()))) {
+                           msg::kHdDefaultEntry))) {
         return false;
     }
-    return writeBootPayload(run, payloads::kSampleMenu, installed::kMenu,
-                            payloads::hdSampleMenu()) &&
-           writeBootPayload(run, payloads::kFonts, installed::kFonts, payloads::hdFonts()) &&
-           writeBootPayload(run, payloads::kSplashImage, installed::kSplash,
-                            payloads::hdSplashImage());
+    return writeBootPayload(run, payloads::kSampleMenu, installed::kMenu, msg::kHdSampleMenu) &&
+           writeBootPayload(run, payloads::kFonts, installed::kFonts, msg::kHdFonts) &&
+           writeBootPayload(run, payloads::kSplashImage, installed::kSplash, msg::kHdSplashImage);
 }
 
 bool shutdownPrivilegeReady(DiskState& state) {

@@ -1,6 +1,6 @@
 #include "hdinstall/install_plan.h"
 
-#include "hdinstall/messages.h"
+#include "common/texts.h"
 
 namespace kh::hd {
 

@@ -1,6 +1,7 @@
 #include "hdinstall/iso_placement.h"
 
-#include "hdinstall/messages.h"
+#include "common/report.h"
+#include "common/texts.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 

@@ -3,10 +3,11 @@
 #include <cstdint>
 
 #include "common/child_process.h"
+#include "common/report.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "hdinstall/installed_files.h"
-#include "hdinstall/messages.h"
 #include "platform/winconst.h"
 
 namespace kh::hd {

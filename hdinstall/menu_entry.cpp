@@ -1,12 +1,14 @@
 #include "hdinstall/menu_entry.h"
 
+#include "common/texts.h"
 #include "hdinstall/bootini_rules.h"
 #include "platform/gbk_path.h"
 
 namespace kh::hd {
 
 std::string menuEntry(unsigned isoPartitionNumber, unsigned systemPartitionIndex) {
-    return "title KorvaneLinux桌面7.0rc\n"
+    return std::string("title ") + msg::kMenuEntryTitle +
+           "\n"
            "root (hd0," +
            std::to_string(systemPartitionIndex) +
            ")\n"

@@ -2,9 +2,10 @@
 
 #include <string>
 
+#include "common/report.h"
+#include "common/texts.h"
 #include "hdinstall/installed_files.h"
 #include "hdinstall/menu_entry.h"
-#include "hdinstall/messages.h"
 #include "hdinstall/safe_replace.h"
 #include "platform/winconst.h"
 

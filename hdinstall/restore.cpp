@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "common/report.h"
+#include "common/texts.h"
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/hdinstall.h"
 #include "hdinstall/installed_files.h"
-#include "hdinstall/messages.h"
 #include "platform/winconst.h"
 
 namespace kh::hd {

@@ -7,10 +7,18 @@ namespace kh::payloads {
 
 namespace {
 
-// Every step's message is a failure: the end is requested after it.
-void report(SharedState& state, const Notice& notice) {
-    const Message failure{"", notice.caption.c_str(), notice.flags, MessageKind::kFailure};
-    show(state, failure, notice.text);
+// The name of the file at `path`, which a write-out's text may name.
+std::string_view fileName(std::string_view path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// Shows `message` with "%s" in its text replaced by `name`. A GBK trail byte is never '%'.
+void report(SharedState& state, const Message& message, std::string_view name) {
+    std::string text = message.text;
+    const size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, name);
+    show(state, message, text);
 }
 
 // Closes the file in any case, so that a failed one can be deleted.
@@ -22,7 +30,7 @@ bool writeWhole(WritableFile& file, std::string_view bytes, bool durable) {
 }  // namespace
 
 WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
-                          const PayloadMessages& messages) {
+                          const WriteOutMessages& messages) {
     SystemServices& sys = state.sys;
     if (target.clearAttributesFirst && sys.fileExists(target.path)) {
         sys.setAttributes(target.path, win::kAttrNormal);
@@ -30,13 +38,13 @@ WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
     const Resource resource = sys.resource(target.resourceId);
     switch (resource.status) {
         case Resource::Status::kNotFound:
-            report(state, messages.notFound);
+            report(state, messages.notFound, fileName(target.path));
             return WriteOutcome::kAbandoned;
         case Resource::Status::kLoadFailed:
-            report(state, messages.loadFailed);
+            report(state, messages.loadFailed, fileName(target.path));
             return WriteOutcome::kLoadOrLockFailed;
         case Resource::Status::kLockFailed:
-            report(state, messages.lockFailed);
+            report(state, messages.lockFailed, fileName(target.path));
             return WriteOutcome::kLoadOrLockFailed;
         case Resource::Status::kOk:
             break;
@@ -45,22 +53,22 @@ WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
 
     auto file = sys.createFile(target.path);
     if (!file) {
-        report(state, messages.createFailed);
+        report(state, messages.createFailed, fileName(target.path));
         return WriteOutcome::kCreateFailed;
     }
     if (!writeWhole(*file, resource.bytes, target.durable)) {
         // A truncated loader or menu must never be left looking written.
         sys.deleteFile(target.path);
-        report(state, messages.createFailed);
+        report(state, messages.createFailed, fileName(target.path));
         return WriteOutcome::kCreateFailed;
     }
     return WriteOutcome::kWritten;
 }
 
-WriteOutcome writeTool(SharedState& state, const ToolFile& tool, const PayloadMessages& messages) {
+WriteOutcome writeTool(SharedState& state, const ToolFile& tool, const WriteOutMessages& messages) {
     const auto path = newToolFile(state, tool.name);
     if (!path) {
-        report(state, messages.createFailed);
+        report(state, messages.createFailed, tool.name);
         return WriteOutcome::kCreateFailed;
     }
     return writePayload(state, {tool.resourceId, *path, false, false}, messages);

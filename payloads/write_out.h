@@ -1,29 +1,16 @@
 // Writes one of the program's resources out as a file, with the caller's
-// messages for each step that can fail.
+// messages for each step that can fail (msg::kHdGrldr and the like, common/texts.def).
 #pragma once
 
 #include <string>
 
 #include "common/sevenzip.h"
 #include "common/shared_state.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "payloads/catalogue.h"
 
 namespace kh::payloads {
-
-struct Notice {
-    std::string text;
-    std::string caption;
-    unsigned flags;
-};
-
-// The messages of one write-out, one for each step that can fail.
-struct PayloadMessages {
-    Notice notFound;
-    Notice loadFailed;
-    Notice lockFailed;
-    Notice createFailed;
-};
 
 enum class WriteOutcome {
     kWritten,           // the file holds exactly the resource's bytes
@@ -45,7 +32,7 @@ struct PayloadTarget {
 };
 
 WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
-                          const PayloadMessages& messages);
+                          const WriteOutMessages& messages);
 
 // A program the procedures run from the tools folder.
 struct ToolFile {
@@ -59,6 +46,6 @@ inline constexpr ToolFile kSyslinuxTool = {kSyslinuxExe, kSyslinuxInstallerName}
 
 // Writes `tool` into the tools folder, made when needed, and records it for
 // removal. A folder that cannot be made fails as the file's creation does.
-WriteOutcome writeTool(SharedState& state, const ToolFile& tool, const PayloadMessages& messages);
+WriteOutcome writeTool(SharedState& state, const ToolFile& tool, const WriteOutMessages& messages);
 
 }  // namespace kh::payloads

@@ -5,12 +5,12 @@
 
 #include "common/child_process.h"
 #include "common/report.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "payloads/catalogue.h"
-#include "payloads/message_sets.h"
+#include "payloads/write_out.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_layout.h"
-#include "usbmedia/messages.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {
@@ -77,22 +77,20 @@ void failFinish(UsbState& state, const Message& message) {
     endFinish(state);
 }
 
-payloads::WriteOutcome writeBootFile(UsbState& state, int resourceId, const char* name,
-                                     const payloads::PayloadMessages& messages) {
+// Every box of a boot file's write-out names the file.
+payloads::WriteOutcome writeBootFile(UsbState& state, int resourceId, const char* name) {
     const payloads::PayloadTarget target{resourceId,
                                          onTarget(state, std::string("syslinux\\") + name), true};
-    return payloads::writePayload(state.shared, target, messages);
+    return payloads::writePayload(state.shared, target, msg::kResourceFile);
 }
 
 // False when the creation stopped at a file that was not written.
 bool writeBootFiles(UsbState& state) {
     using payloads::WriteOutcome;
-    WriteOutcome outcome =
-        writeBootFile(state, payloads::kSyslinuxCfg, "syslinux.cfg", payloads::usbSyslinuxCfg());
+    WriteOutcome outcome = writeBootFile(state, payloads::kSyslinuxCfg, "syslinux.cfg");
     for (const BootFile& module : kModules) {
         if (outcome != WriteOutcome::kWritten) break;
-        outcome = writeBootFile(state, module.resourceId, module.name,
-                                payloads::resourceFileMessages(module.name));
+        outcome = writeBootFile(state, module.resourceId, module.name);
     }
     if (outcome == WriteOutcome::kWritten) return true;
     // Without the resource the window is ready for another attempt; any other

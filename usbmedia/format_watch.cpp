@@ -2,9 +2,9 @@
 
 #include "common/child_process.h"
 #include "common/report.h"
+#include "common/texts.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_extraction.h"
-#include "usbmedia/messages.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {

@@ -3,11 +3,11 @@
 #include "common/child_process.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "payloads/catalogue.h"
-#include "payloads/message_sets.h"
+#include "payloads/write_out.h"
 #include "platform/winconst.h"
-#include "usbmedia/messages.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {
@@ -18,21 +18,21 @@ constexpr unsigned kCopyTimerMs = 5000;
 
 struct ToolPayload {
     const payloads::ToolFile& tool;
-    payloads::PayloadMessages (*messages)();
+    const WriteOutMessages& messages;
 };
 
 // Also the order in which they are deleted.
 const ToolPayload kTools[] = {
-    {payloads::kSevenZipExeTool, payloads::usbSevenZipExe},
-    {payloads::kSevenZipDllTool, payloads::usbSevenZipDll},
-    {payloads::kSyslinuxTool, payloads::usbSyslinuxExe},
+    {payloads::kSevenZipExeTool, msg::kUsbSevenZipExe},
+    {payloads::kSevenZipDllTool, msg::kUsbSevenZipDll},
+    {payloads::kSyslinuxTool, msg::kUsbSyslinuxExe},
 };
 
 }  // namespace
 
 bool writeToolPayloads(UsbState& state) {
     for (const ToolPayload& tool : kTools) {
-        const auto outcome = payloads::writeTool(state.shared, tool.tool, tool.messages());
+        const auto outcome = payloads::writeTool(state.shared, tool.tool, tool.messages);
         if (outcome != payloads::WriteOutcome::kWritten) return false;
     }
     return true;

@@ -2,11 +2,11 @@
 
 #include "common/report.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "platform/winconst.h"
 #include "usbmedia/finish.h"
 #include "usbmedia/iso_extraction.h"
 #include "usbmedia/iso_layout.h"
-#include "usbmedia/messages.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {

@@ -1,8 +1,8 @@
 #include "usbmedia/session.h"
 
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "platform/winconst.h"
-#include "usbmedia/messages.h"
 
 namespace kh::usb {
 

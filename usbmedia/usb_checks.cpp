@@ -6,12 +6,12 @@
 #include "common/child_process.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "common/tool_files.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_extraction.h"
 #include "usbmedia/iso_layout.h"
-#include "usbmedia/messages.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {

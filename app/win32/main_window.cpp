@@ -7,9 +7,9 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/control_table.h"
-#include "app/messages.h"
 #include "app/window_events.h"
 #include "common/report.h"
+#include "common/texts.h"
 #include "payloads/catalogue.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_ui.h"
@@ -39,8 +39,8 @@ void paint(HWND hwnd) {
     GetClientRect(hwnd, &client);
     const int w = client.right;
     const int h = client.bottom;
-    drawText(dc, kh::app::kBannerText, 50, 25, w - 30, h - 150);
-    drawText(dc, kh::app::kIsoLabelText, 50, 189, w - 30, h - 20);
+    drawText(dc, kh::msg::kBannerText, 50, 25, w - 30, h - 150);
+    drawText(dc, kh::msg::kIsoLabelText, 50, 189, w - 30, h - 20);
     EndPaint(hwnd, &ps);
 
     // The separator is drawn through a context of the whole client area so
@@ -134,7 +134,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Held until the process ends; a second copy finds it.
     HANDLE running = CreateMutexA(nullptr, FALSE, kh::app::kSingleInstanceMutex);
     if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
-        kh::show(g_state->shared, kh::app::msg::kAlreadyRunning);
+        kh::show(g_state->shared, kh::msg::kAlreadyRunning);
         return 0;
     }
 
@@ -149,7 +149,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!RegisterClassA(&windowClass)) return 0;
 
     HWND window =
-        CreateWindowExA(0, kh::app::kWindowClass, kh::app::kWindowTitle, WS_CAPTION | WS_SYSMENU,
+        CreateWindowExA(0, kh::app::kWindowClass, kh::msg::kWindowTitle, WS_CAPTION | WS_SYSMENU,
                         kh::app::kWindowX, kh::app::kWindowY, kh::app::kWindowWidth,
                         kh::app::kWindowHeight, nullptr, nullptr, instance, nullptr);
     if (!window) return 0;

@@ -168,13 +168,14 @@ menuentry "Windows" {
 EOT
 
 # Every character the menu can show: the catalogue, the titles of the menu the install writes
-# (the sample menu.lst and the live system's entry) and this set-up's own. The font is made with
-# all of them, and the build stops if one did not make it into the font.
+# (the sample menu.lst and the live system's entry, kMenuEntryTitle in common/texts.def) and this
+# set-up's own. The font is made with all of them, and the build stops if one did not make it into
+# the font.
 ROOT=$(cd "$KH_SCRIPTS/../.." && pwd)
 {
     msgunfmt "$tmp/memdisk/locale/zh_CN.mo"
     iconv -f GBK -t UTF-8 "$ROOT/payloads/data/menu.lst"
-    grep -o '"title [^"]*"' "$ROOT/hdinstall/menu_entry.cpp"
+    grep -o '^KH_TEXT(kMenuEntryTitle, "[^"]*"' "$ROOT/common/texts.def"
     cat "$tmp/memdisk/grub.cfg"
 } >"$tmp/texts.txt"
 python3 "$KH_SCRIPTS/grub_data.py" font-bdf "$UNIFONT_HEX" "$tmp/texts.txt" "$tmp/unicode.bdf"

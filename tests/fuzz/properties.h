@@ -59,16 +59,13 @@ inline void checkBootIniAdd(std::string_view original) {
         const bool timeout = hd::isTimeoutLine(before[i]);
         check(after[i] == (timeout ? "timeout=15" : before[i]), "only timeout lines change");
     }
-    if (!found) {
-        check(after.back() == hd::bootEntryLine(), "entry is the last line");
-        check(added.size() >= 2 && added.compare(added.size() - 2, 2, "\r\n") == 0,
-              "entry ends with CR LF");
-    }
-
     bool foundAgain = false;
     check(hd::addEntryToBootIni(added, &foundAgain) == added && foundAgain, "idempotent");
 
     if (!found) {
+        check(after.back() == hd::bootEntryLine(), "entry is the last line");
+        check(added.size() >= 2 && added.compare(added.size() - 2, 2, "\r\n") == 0,
+              "entry ends with CR LF");
         std::string expected;
         for (const auto& line : before) {
             hd::appendTextLine(expected, hd::isTimeoutLine(line) ? "timeout=15" : line, true);

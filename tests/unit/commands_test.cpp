@@ -9,8 +9,8 @@
 #include <new>
 #include <optional>
 
-#include "app/messages.h"
 #include "app/window_events.h"
+#include "common/texts.h"
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
 
@@ -89,7 +89,7 @@ TEST(Browse, ChosenPathFillsTheEditAndOnlyAnotherSuffixWarns) {
         EXPECT_EQ(env.state.shared.isoPath, path);
         EXPECT_EQ(env.ui.control(ControlId::kIsoPath).text, path);
         ASSERT_EQ(env.ui.boxes().size(), c.warns ? 1u : 0u);
-        if (c.warns) test::expectBox(env.ui, 0, app::msg::kWrongIsoFile);
+        if (c.warns) test::expectBox(env.ui, 0, msg::kWrongIsoFile);
         EXPECT_EQ(env.ui.control(ControlId::kOk).enabled, c.warns || !c.chosen);
     }
 }
@@ -99,7 +99,7 @@ TEST(WindowProcedure, AnEscapingExceptionIsAnInternalErrorNotACrash) {
     app::runGuarded(env.state, [] {});
     EXPECT_TRUE(env.ui.boxes().empty());
     app::runGuarded(env.state, [] { throw std::bad_alloc(); });
-    test::expectOnlyFailureBox(env, app::msg::kInternalError);
+    test::expectOnlyFailureBox(env, msg::kInternalError);
 }
 
 }  // namespace

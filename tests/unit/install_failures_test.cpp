@@ -6,8 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "hdinstall/messages.h"
-#include "payloads/messages.h"
+#include "common/texts.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/unit/install_machine.h"
@@ -18,14 +17,8 @@ namespace {
 using test::InstallMachine;
 using test::SweepFault;
 
-const std::string kMoveCaption = hd::msg::kMoveQuestion.caption;
-const std::string kRestartCaption = hd::msg::kRestartQuestion.caption;
-
-// The box of a payload write-out that failed.
-constexpr Message payloadError(const char* text, const char* caption = kh::msg::kError,
-                               unsigned flags = payloads::msg::kErrorFlags) {
-    return {text, caption, flags, MessageKind::kFailure};
-}
+const std::string kMoveCaption = msg::kMoveQuestion.caption;
+const std::string kRestartCaption = msg::kRestartQuestion.caption;
 
 void expectNoRestart(const InstallMachine& m) {
     EXPECT_NE(m.ui.boxes().back().caption, kRestartCaption) << m.messages();
@@ -57,43 +50,39 @@ TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
     } cases[] = {
         // A boot entry would lead to a live system that cannot find its ISO.
         {"ISO not moved", [](InstallMachine& m) { m.sys.failNext(sim::Op::kMoveFile); },
-         hd::msg::kMoveFailed, nullptr, false, true},
+         msg::kMoveFailed, nullptr, false, true},
         {"boot.ini not replaced",
          [](InstallMachine& m) { m.sys.failPath(sim::Op::kReplaceFile, test::kBootIni); },
-         hd::msg::kBootIniRenameError, nullptr, false, true},
+         msg::kBootIniRenameError, nullptr, false, true},
         {"7z.dll missing",
          [](InstallMachine& m) {
              m.sys.setResource(payloads::kSevenZipDll, "", Resource::Status::kNotFound);
          },
-         payloadError(payloads::msg::kHdSevenZipDll.notFound, kh::msg::kError,
-                      payloads::msg::kHdSevenZipDllNotFoundFlags),
-         nullptr, false, false},
+         msg::kHdSevenZipDll.notFound, nullptr, false, false},
         {"splash image missing",
          [](InstallMachine& m) {
              m.sys.setResource(payloads::kSplashImage, "", Resource::Status::kNotFound);
          },
-         payloadError(payloads::msg::kHdSplashImage.notFound), nullptr, false, false},
+         msg::kHdSplashImage.notFound, nullptr, false, false},
         {"7z.exe not locked",
          [](InstallMachine& m) {
              m.sys.setResource(payloads::kSevenZipExe, "x", Resource::Status::kLockFailed);
          },
-         payloadError(payloads::msg::kHdSevenZipExe.lockFailed,
-                      payloads::msg::kHdSevenZipExeLockCaption),
-         "C:\\fonts", true, false},
+         msg::kHdSevenZipExe.lockFailed, "C:\\fonts", true, false},
         {"fonts not loaded",
          [](InstallMachine& m) {
              m.sys.setResource(payloads::kFonts, "x", Resource::Status::kLoadFailed);
          },
-         payloadError(payloads::msg::kHdFonts.loadFailed), "C:\\greengem.xpm", true, false},
+         msg::kHdFonts.loadFailed, "C:\\greengem.xpm", true, false},
         {"loader not written",
          [](InstallMachine& m) { m.sys.failPath(sim::Op::kCreateFile, "C:\\grldr"); },
-         payloadError(payloads::msg::kHdGrldr.createFailed), "C:\\menu.lst", true, false},
+         msg::kHdGrldr.createFailed, "C:\\menu.lst", true, false},
         {"menu not written",
          [](InstallMachine& m) { m.sys.failPath(sim::Op::kCreateFile, "C:\\menu.lst"); },
-         payloadError(payloads::msg::kHdSampleMenu.createFailed), "C:\\fonts", true, false},
+         msg::kHdSampleMenu.createFailed, "C:\\fonts", true, false},
         {"menu not renamed",
          [](InstallMachine& m) { m.sys.failPath(sim::Op::kReplaceFile, "C:\\menu.lst"); },
-         hd::msg::kMenuRenameError, "C:\\vmlinuz0", true, false},
+         msg::kMenuRenameError, "C:\\vmlinuz0", true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -149,8 +138,8 @@ void scriptSevenZip(InstallMachine& m, const Misbehaviour& b) {
 // warning (exit code 1) counts as success when the file is there. A read-only
 // kernel left by an earlier run never passes for a new one.
 TEST(HdInstallFailure, ExtractionFailuresAreReportedAndEndTheInstall) {
-    const Message kernel = hd::msg::kExtractKernelFailed;
-    const Message initrd = hd::msg::kExtractInitrdFailed;
+    const Message kernel = msg::kExtractKernelFailed;
+    const Message initrd = msg::kExtractInitrdFailed;
     const struct {
         const char* name;
         Misbehaviour misbehaviour;
@@ -199,7 +188,7 @@ TEST(HdInstallFailure, HangingSevenZipIsStoppedAfterTenMinutes) {
         scriptSevenZip(m, {"7z.exe", false, 0, 60 * 60 * 1000, true});
         if (!stops) m.sys.failNext(sim::Op::kTerminate);
         runInstall(m);
-        test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
+        test::expectBox(m.ui, 1, msg::kExtractKernelFailed);
         // One that will not stop is given five more seconds after the attempt.
         EXPECT_EQ(m.sys.now(), 10u * 60 * 1000 + (stops ? 0 : 5000));
         EXPECT_GE(m.ui.paintPumps(), 5999);
@@ -219,7 +208,7 @@ TEST(HdInstallFailure, ClosingTheWindowDuringTheExtractionEndsUncongratulated) {
         app::onClose(m.state);
     };
     runInstall(m);
-    test::expectBox(m.ui, 1, hd::msg::kExtractKernelFailed);
+    test::expectBox(m.ui, 1, msg::kExtractKernelFailed);
     expectNoRestart(m);
 }
 
@@ -250,7 +239,7 @@ TEST(HdInstallFailure, ARestartThatCannotBeMadeIsReported) {
         m.sys.setShutdownPrivilege(c.privilege);
         if (c.restartRefused) m.sys.failNext(sim::Op::kRequestRestart);
         runInstall(m);
-        test::expectLastBox(m.ui, hd::msg::kRestartImpossible);
+        test::expectLastBox(m.ui, msg::kRestartImpossible);
         EXPECT_TRUE(m.ui.quitPosted());
         EXPECT_FALSE(m.sys.restartRequested());
         expectToolsGone(m);

@@ -5,11 +5,10 @@
 
 #include <string>
 
-#include "app/messages.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/menu_entry.h"
-#include "hdinstall/messages.h"
 #include "platform/winconst.h"
 #include "tests/unit/install_machine.h"
 
@@ -45,10 +44,10 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     m.installFrom(test::kIsoInFolder);
 
     ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
-    test::expectBox(m.ui, 0, hd::msg::kMoveQuestion,
-                    std::string(hd::msg::kMoveQuestion.text) + "D:\\iso\\live.iso" +
-                        hd::msg::kMoveQuestionJoin + "D:\\live.iso");
-    test::expectBox(m.ui, 1, hd::msg::kRestartQuestion);
+    test::expectBox(m.ui, 0, msg::kMoveQuestion,
+                    std::string(msg::kMoveQuestion.text) + "D:\\iso\\live.iso" +
+                        msg::kMoveQuestionJoin + "D:\\live.iso");
+    test::expectBox(m.ui, 1, msg::kRestartQuestion);
     EXPECT_TRUE(m.sys.restartRequested());
     EXPECT_FALSE(m.ui.quitPosted());
 
@@ -116,7 +115,7 @@ TEST(HdInstall, TheIsoGoesToTheRootOfItsDriveWhicheverItIs) {
             EXPECT_EQ(m.file(c.iso), "live-iso-image");
         } else {
             EXPECT_EQ(m.ui.boxes()[0].text,
-                      hd::msg::kMoveQuestion.text + c.iso + hd::msg::kMoveQuestionJoin + c.root);
+                      msg::kMoveQuestion.text + c.iso + msg::kMoveQuestionJoin + c.root);
         }
         EXPECT_EQ(m.file(c.root), c.rootTaken ? "other-file" : "live-iso-image");
         EXPECT_NE(m.file("C:\\menu.lst").find(std::string("isodev=") + c.isodev + "  "),
@@ -161,39 +160,38 @@ TEST(HdInstall, RefusesBeforeAnythingChanges) {
         Arrange arrange;  // before the program starts
         Message message;
     } cases[] = {
-        {"no choice", "", nothing, app::msg::kChooseIsoFirst},
+        {"no choice", "", nothing, msg::kChooseIsoFirst},
         {"no system partition", test::kIsoInFolder,
          [](InstallMachine& m) { m.sys.volume('C').partition.info.bootIndicator = false; },
-         hd::msg::kNoSystemPartition},
-        {"no ISO", "D:\\iso\\gone.iso", nothing, hd::msg::kIsoMissing},
+         msg::kNoSystemPartition},
+        {"no ISO", "D:\\iso\\gone.iso", nothing, msg::kIsoMissing},
         // Relative paths would move the ISO to the root of another drive.
-        {"relative", "live.iso", nothing, app::msg::kIsoPathNotAbsolute},
-        {"drive-relative", "D:live.iso", nothing, app::msg::kIsoPathNotAbsolute},
-        {"UNC", "\\\\server\\share\\live.iso", nothing, app::msg::kIsoPathNotAbsolute},
-        {"long-path prefix", "\\\\?\\D:\\iso\\live.iso", nothing, app::msg::kIsoPathNotAbsolute},
-        {"no file name", "D:\\iso\\", nothing, app::msg::kIsoPathNotAbsolute},
+        {"relative", "live.iso", nothing, msg::kIsoPathNotAbsolute},
+        {"drive-relative", "D:live.iso", nothing, msg::kIsoPathNotAbsolute},
+        {"UNC", "\\\\server\\share\\live.iso", nothing, msg::kIsoPathNotAbsolute},
+        {"long-path prefix", "\\\\?\\D:\\iso\\live.iso", nothing, msg::kIsoPathNotAbsolute},
+        {"no file name", "D:\\iso\\", nothing, msg::kIsoPathNotAbsolute},
         {"ISO volume not opened", test::kIsoInFolder,
          [](InstallMachine& m) {
              m.sys.volume('D').partition.status = PartitionQuery::Status::kOpenFailed;
          },
-         hd::msg::kVolumeOpenError},
+         msg::kVolumeOpenError},
         {"ISO volume not queried", test::kIsoInFolder,
          [](InstallMachine& m) {
              m.sys.volume('D').partition.status = PartitionQuery::Status::kQueryFailed;
          },
-         hd::msg::kVolumeQueryError},
+         msg::kVolumeQueryError},
         // Its offset matches a partition of the first disk by coincidence.
         {"ISO on the second disk", test::kIsoInFolder,
-         [](InstallMachine& m) { m.sys.volume('D').diskNumber = 1; }, hd::msg::kIsoNotOnFirstDisk},
+         [](InstallMachine& m) { m.sys.volume('D').diskNumber = 1; }, msg::kIsoNotOnFirstDisk},
         {"system volume on the second disk", test::kIsoInFolder,
-         [](InstallMachine& m) { m.sys.volume('C').diskNumber = 1; },
-         hd::msg::kSystemNotOnFirstDisk},
+         [](InstallMachine& m) { m.sys.volume('C').diskNumber = 1; }, msg::kSystemNotOnFirstDisk},
         {"protective GPT entry", test::kIsoInFolder,
          [](InstallMachine& m) {
              m.disk[446 + 16 * 3 + 4] = static_cast<char>(0xEE);
              m.sys.setDiskImage(m.disk);
          },
-         hd::msg::kGptDisk},
+         msg::kGptDisk},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

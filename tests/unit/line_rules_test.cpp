@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/texts.h"
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/menu_entry.h"
 #include "tests/fuzz/properties.h"
@@ -28,7 +29,7 @@ TEST(BootIniLines, OnlyATimeoutKeyIsATimeoutLine) {
 
 // The entry for /dev/sda5 and (hd0,0), exactly as the menu gets it.
 const std::string kMenuEntry =
-    "title KorvaneLinux桌面7.0rc\n"
+    "title " + std::string(msg::kMenuEntryTitle) + "\n" +
     "root (hd0,0)\n"
     "kernel /vmlinuz0 root=CDLABEL=korvane-QX2-livecd isodev=/dev/sda5  isodev_dir=/  "
     "rootfstype=iso9660 ro liveimg vga=788 quiet \n"

@@ -60,15 +60,21 @@ TEST(PartitionTable, LoopingOrBrokenChainsEndTheWalk) {
     const PartitionTable broken = parse(sys, selfLoop);
     EXPECT_EQ(numberAt(broken, 163), 5u);
 
-    // A boot record whose first entry is empty or has no sectors ends the chain.
-    for (const SlotSpec& first : {SlotSpec{0x00, 63, 10}, SlotSpec{0x07, 63, 0}}) {
+    // A boot record whose first entry is empty or has no sectors ends the chain; one whose second
+    // entry is no extended partition ends it after its own drive.
+    const struct {
+        SlotSpec first, next;
+        size_t drives;
+    } ends[] = {{{0x00, 63, 10}, {0x05, 0x200, 10}, 0},
+                {{0x07, 63, 0}, {0x05, 0x200, 10}, 0},
+                {{0x07, 63, 10}, {0x07, 0x200, 10}, 1}};
+    for (const auto& end : ends) {
         std::string image = test::blankDisk(16);
         writeTable(image, 0, {{0x0F, 100, 5000}});
-        writeTable(image, 100, {first, {0x05, 0x200, 10}});
+        writeTable(image, 100, {end.first, end.next});
         writeTable(image, 100 + 0x200, {{0x07, 63, 10}});
         sim::SimSystem sys;
-        const PartitionTable table = parse(sys, image);
-        EXPECT_TRUE(table.entries.empty()) << int{first.type};
+        EXPECT_EQ(parse(sys, image).entries.size(), end.drives) << int{end.next.type};
     }
 }
 

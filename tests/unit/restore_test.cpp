@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/control_table.h"
+#include "common/texts.h"
 #include "hdinstall/bootini_rules.h"
-#include "hdinstall/messages.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/unit/install_machine.h"
@@ -69,10 +69,10 @@ TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
 
         SecondStart second(m);
         second.start();
-        EXPECT_EQ(second.ui.control(ControlId::kModeHarddisk).text, app::kRestoreCaption);
+        EXPECT_EQ(second.ui.control(ControlId::kModeHarddisk).text, msg::kRestoreCaption);
         second.pressOk();
         ASSERT_EQ(second.ui.boxes().size(), 1u);
-        test::expectBox(second.ui, 0, hd::msg::kRestoreDone);
+        test::expectBox(second.ui, 0, msg::kRestoreDone);
         EXPECT_TRUE(second.ui.quitPosted());
         EXPECT_EQ(m.rootFiles('C'), before);
         EXPECT_EQ(m.file(test::kBootIni).find(hd::kEntryMarker), std::string::npos);
@@ -95,7 +95,7 @@ TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
         SecondStart clean(*m);
         clean.start();
         clean.pressOk();
-        test::expectLastBox(clean.ui, hd::msg::kRestoreDone);
+        test::expectLastBox(clean.ui, msg::kRestoreDone);
         calls = m->sys.calls();
         restored = m->file(test::kBootIni);
     }
@@ -117,7 +117,7 @@ TEST(HdRestore, RestoreReportsWhatRemainsAndKeepsBootIniWhole) {
         for (const std::string& path : kAllInstalled) left += m->exists(path);
         EXPECT_TRUE(bootIni != installed || left == kAllInstalled.size()) << left;
         const auto& last = second.ui.boxes().back();
-        if (last.caption == hd::msg::kRestoreDone.caption) {
+        if (last.caption == msg::kRestoreDone.caption) {
             EXPECT_EQ(left, 0u);
             EXPECT_EQ(bootIni, restored);
         } else if (bootIni == restored) {

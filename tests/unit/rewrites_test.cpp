@@ -4,15 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <string>
 
+#include "common/texts.h"
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/menu_entry.h"
 #include "hdinstall/menu_rewrite.h"
-#include "hdinstall/messages.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/support/sim_env.h"
@@ -24,65 +23,56 @@ const std::string kBootIni = "C:\\boot.ini";
 
 std::string bootIni(const test::SimEnv& env) { return *env.sys.readHostFile(kBootIni); }
 
-// Either rewrite replaces boot.ini, leaves it read-only and keeps a user's
-// own file of the old temporary name. An entry already there is reported, and
-// the timeout still set.
-TEST(BootEntryRewrites, ReplaceBootIniAndLeaveItReadOnly) {
-    const std::string entry = "c:\\grldr=\"KorvaneLinux\"\r\n";
+// Either rewrite replaces boot.ini, leaves it read-only and keeps a user's own
+// file of the old temporary name; an entry already there is reported, and the
+// timeout still set. A file the program cannot have made, or one held by
+// another program, is left as it was, with its own failure box.
+TEST(BootEntryRewrites, ReplaceBootIniOrReportWhyNot) {
+    const std::string entry = bootEntryLine() + "\r\n";
     const std::string without = "[boot loader]\r\ntimeout=15\r\n[operating systems]\r\n";
-    const struct {
-        bool (*rewrite)(hd::DiskState&);
-        std::string before;
-        std::string after;
-        const Message* box = nullptr;
-    } cases[] = {
-        {addBootEntry, "[boot loader]\ntimeout=3\n[operating systems]\n", without + entry},
-        {addBootEntry, "timeout=30\r\n" + entry, "timeout=15\r\n" + entry, &msg::kFindError},
-        // The last line keeps its missing line end.
-        {removeBootEntry, without + entry + "C:\\=\"Windows\"", without + "C:\\=\"Windows\""}};
-    for (const auto& c : cases) {
-        test::SimEnv env;
-        env.sys.writeHostFile(kBootIni, c.before);
-        env.sys.writeHostFile("C:\\temp.ini", "the user's own file");
-        EXPECT_TRUE(c.rewrite(env.state.hd));
-        EXPECT_EQ(bootIni(env), c.after);
-        EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
-        EXPECT_EQ(env.sys.readHostFile("C:\\temp.ini"), "the user's own file");
-        EXPECT_TRUE(env.temporaryFiles().empty());
-        ASSERT_EQ(env.ui.boxes().size(), c.box ? 1u : 0u);
-        if (c.box) test::expectBox(env.ui, 0, *c.box);
-        EXPECT_FALSE(env.ui.quitPosted());
-    }
-}
-
-// A boot.ini the program cannot have made, and one held by another program.
-TEST(BootEntryRewrites, ReportFilesTheyCannotRewrite) {
     const std::string huge(kMaxTextFileBytes + 1, 'x');
     const std::string binary("[boot loader]\r\n\0\x01", 17);
     const struct {
         const char* name;
-        std::function<bool(hd::DiskState&)> rewrite;
-        std::string content;  // empty: the usual boot.ini, held open
-        Message message;
+        bool (*rewrite)(hd::DiskState&);
+        std::string before;  // empty: the usual boot.ini, held open
+        std::string after;   // empty: the rewrite fails
+        const Message* box;
     } cases[] = {
-        {"add, huge", addBootEntry, huge, msg::kBootIniNotText},
-        {"remove, binary", removeBootEntry, binary, msg::kBootIniNotText},
-        {"add, in use", addBootEntry, "", msg::kBootIniRenameError},
-        {"remove, in use", removeBootEntry, "", msg::kBootIniProcessError},
+        {"add", addBootEntry, "[boot loader]\ntimeout=3\n[operating systems]\n", without + entry,
+         nullptr},
+        {"add again", addBootEntry, "timeout=30\r\n" + entry, "timeout=15\r\n" + entry,
+         &msg::kFindError},
+        // The last line keeps its missing line end.
+        {"remove", removeBootEntry, without + entry + "C:\\=\"Windows\"",
+         without + "C:\\=\"Windows\"", nullptr},
+        {"add, huge", addBootEntry, huge, "", &msg::kBootIniNotText},
+        {"remove, binary", removeBootEntry, binary, "", &msg::kBootIniNotText},
+        {"add, in use", addBootEntry, "", "", &msg::kBootIniRenameError},
+        {"remove, in use", removeBootEntry, "", "", &msg::kBootIniProcessError},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test::SimEnv env;
-        if (c.content.empty()) {
+        if (c.before.empty()) {
             env.sys.holdOpen(kBootIni);
         } else {
-            env.sys.writeHostFile(kBootIni, c.content);
+            env.sys.writeHostFile(kBootIni, c.before);
         }
+        env.sys.writeHostFile("C:\\temp.ini", "the user's own file");
         const std::string before = bootIni(env);
-        EXPECT_FALSE(c.rewrite(env.state.hd));
-        test::expectOnlyFailureBox(env, c.message);
-        EXPECT_EQ(bootIni(env), before);
+        EXPECT_EQ(c.rewrite(env.state.hd), !c.after.empty());
+        EXPECT_EQ(bootIni(env), c.after.empty() ? before : c.after);
+        EXPECT_EQ(env.sys.readHostFile("C:\\temp.ini"), "the user's own file");
         EXPECT_TRUE(env.temporaryFiles().empty());
+        if (c.after.empty()) {
+            test::expectOnlyFailureBox(env, *c.box);
+            continue;
+        }
+        EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
+        ASSERT_EQ(env.ui.boxes().size(), c.box ? 1u : 0u);
+        if (c.box) test::expectBox(env.ui, 0, *c.box);
+        EXPECT_FALSE(env.ui.quitPosted());
     }
 }
 
@@ -137,8 +127,7 @@ void sweepFailures(const char* name, bool (*rewrite)(hd::DiskState&), bool addin
 
 TEST(BootEntryRewrites, KeepACompleteBootIniWhicheverOperationFails) {
     const std::string withEntry =
-        "[boot loader]\ntimeout=15\n[operating systems]\nC:\\=\"Windows\"\n"
-        "c:\\grldr=\"KorvaneLinux\"";
+        "[boot loader]\ntimeout=15\n[operating systems]\nC:\\=\"Windows\"\n" + bootEntryLine();
     sweepFailures("boot entry added", addBootEntry, true, bootIni(test::SimEnv()));
     sweepFailures("boot entry removed", removeBootEntry, false, withEntry);
 }
@@ -159,36 +148,30 @@ TEST(RewriteMenu, InsertsTheEntryOrKeepsTheSample) {
     const std::string huge(kMaxTextFileBytes + 1, 't');
     const unsigned plain = win::kAttrNormal;
     const unsigned marked = win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem;
+    // Without a failing call, a message means the menu is too large to be a text.
     const struct {
         const char* name;
         std::optional<Op> failing;
-        std::string content;
         unsigned attributes;
         MenuOutcome outcome;
         std::optional<Message> message;
     } cases[] = {
-        {"sample", std::nullopt, sampleMenu(), plain, MenuOutcome::kDone, std::nullopt},
-        {"marked", std::nullopt, sampleMenu(), marked, MenuOutcome::kDone, std::nullopt},
-        {"attributes kept", Op::kSetAttributes, sampleMenu(), plain, MenuOutcome::kDone,
-         std::nullopt},
-        {"unreadable", Op::kReadFile, sampleMenu(), plain, MenuOutcome::kFailed,
-         msg::kMenuOpenError},
-        {"too large", std::nullopt, huge, plain, MenuOutcome::kFailed, msg::kMenuNotText},
-        {"copy not created", Op::kCreateFile, sampleMenu(), plain, MenuOutcome::kFailed,
-         msg::kMenuTempError},
-        {"copy not written", Op::kWrite, sampleMenu(), plain, MenuOutcome::kFailed,
-         msg::kMenuTempError},
-        {"copy not flushed", Op::kFlush, sampleMenu(), plain, MenuOutcome::kFailed,
-         msg::kMenuTempError},
-        {"copy not closed", Op::kClose, sampleMenu(), plain, MenuOutcome::kFailed,
-         msg::kMenuTempError},
-        {"not renamed", Op::kReplaceFile, sampleMenu(), plain, MenuOutcome::kRenameFailed,
-         msg::kMenuRenameError},
+        {"sample", std::nullopt, plain, MenuOutcome::kDone, std::nullopt},
+        {"marked", std::nullopt, marked, MenuOutcome::kDone, std::nullopt},
+        {"attributes kept", Op::kSetAttributes, plain, MenuOutcome::kDone, std::nullopt},
+        {"unreadable", Op::kReadFile, plain, MenuOutcome::kFailed, msg::kMenuOpenError},
+        {"too large", std::nullopt, plain, MenuOutcome::kFailed, msg::kMenuNotText},
+        {"copy not created", Op::kCreateFile, plain, MenuOutcome::kFailed, msg::kMenuTempError},
+        {"copy not written", Op::kWrite, plain, MenuOutcome::kFailed, msg::kMenuTempError},
+        {"copy not flushed", Op::kFlush, plain, MenuOutcome::kFailed, msg::kMenuTempError},
+        {"copy not closed", Op::kClose, plain, MenuOutcome::kFailed, msg::kMenuTempError},
+        {"not renamed", Op::kReplaceFile, plain, MenuOutcome::kRenameFailed, msg::kMenuRenameError},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test::SimEnv env;
-        env.sys.writeHostFile("C:\\menu.lst", c.content);
+        const std::string content = c.message && !c.failing ? huge : sampleMenu();
+        env.sys.writeHostFile("C:\\menu.lst", content);
         env.sys.setAttributes("C:\\menu.lst", c.attributes);
         env.sys.writeHostFile("C:\\temp.lst", "the user's list");
         env.sys.writeHostFile("C:\\~kh-lst0.tmp", "left over");
@@ -200,7 +183,7 @@ TEST(RewriteMenu, InsertsTheEntryOrKeepsTheSample) {
             EXPECT_TRUE(env.ui.boxes().empty());
             EXPECT_FALSE(env.ui.quitPosted());
         }
-        EXPECT_EQ(env.sys.readHostFile("C:\\menu.lst"), c.message ? c.content : kWithEntry);
+        EXPECT_EQ(env.sys.readHostFile("C:\\menu.lst"), c.message ? content : kWithEntry);
         EXPECT_EQ(env.sys.readHostFile("C:\\temp.lst"), "the user's list");
         EXPECT_EQ(env.temporaryFiles(), std::vector<std::string>{"~kh-lst0.tmp"});
     }

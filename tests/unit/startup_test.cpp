@@ -8,8 +8,7 @@
 #include "app/commands.h"
 #include "app/control_table.h"
 #include "app/window_events.h"
-#include "common/messages.h"
-#include "hdinstall/messages.h"
+#include "common/texts.h"
 #include "hdinstall/startup_checks.h"
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
@@ -72,8 +71,8 @@ TEST(Startup, DiskFailuresStopAfterTheIsoPathEdit) {
         void (*arrange)(sim::SimSystem&);
         std::optional<Message> message;
     } cases[] = {
-        {"open", [](sim::SimSystem& s) { s.setDiskOpenFails(true); }, hd::msg::kDiskNotFound},
-        {"read", [](sim::SimSystem& s) { s.setDiskImage(""); }, hd::msg::kMbrReadError},
+        {"open", [](sim::SimSystem& s) { s.setDiskOpenFails(true); }, msg::kDiskNotFound},
+        {"read", [](sim::SimSystem& s) { s.setDiskImage(""); }, msg::kMbrReadError},
         {"short read", [](sim::SimSystem& s) { s.setDiskReadLimit(100); }, std::nullopt},
     };
     for (const auto& c : cases) {
@@ -117,13 +116,13 @@ TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
          },
          'V', true, std::nullopt, ""},
         {"boot.ini missing on D:", [](SimEnv& env) { env.addVolume('D', 2, 5000, true); }, 'D',
-         true, hd::msg::kCannotFind, std::string(hd::msg::kCannotFind.text) + "D:\\boot.ini"},
+         true, msg::kCannotFind, std::string(msg::kCannotFind.text) + "D:\\boot.ini"},
         {"attributes cannot be cleared",
          [](SimEnv& env) {
              env.sys.volume('C').partition.info.bootIndicator = true;
              env.sys.failOn(sim::Op::kSetAttributes);
          },
-         'C', true, hd::msg::kAdminRequired, ""},
+         'C', true, msg::kAdminRequired, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,7 +159,7 @@ TEST(InstallDetection, TheMarkerAnywhereInAReadableBootIniMeansRestore) {
         EXPECT_EQ(env.state.hd.bootEntryPresent, c.restore);
         EXPECT_EQ(
             env.ui.control(ControlId::kModeHarddisk).text,
-            c.restore ? app::kRestoreCaption : app::controlSpec(ControlId::kModeHarddisk).caption);
+            c.restore ? msg::kRestoreCaption : app::controlSpec(ControlId::kModeHarddisk).caption);
         EXPECT_TRUE(env.ui.control(ControlId::kModeHarddisk).checked);
         EXPECT_EQ(env.ui.control(ControlId::kIsoPath).enabled, !c.restore);
         EXPECT_EQ(env.ui.control(ControlId::kBrowse).enabled, !c.restore);

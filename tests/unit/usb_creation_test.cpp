@@ -11,19 +11,27 @@
 #include "app/commands.h"
 #include "app/window_events.h"
 #include "common/sevenzip.h"
+#include "common/texts.h"
 #include "payloads/catalogue.h"
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/support/sim_env.h"
 #include "tests/support/sim_loop.h"
-#include "usbmedia/messages.h"
 #include "usbmedia/usbmedia.h"
 
 namespace kh {
 namespace {
 
-namespace m = usb::msg;
+namespace m = kh::msg;
+
+// A table text with its one placeholder ("%d", "%s") filled in.
+std::string filled(const char* pattern, const std::string& value) {
+    std::string text = pattern;
+    const size_t at = text.find('%');
+    return text.replace(at, 2, value);
+}
+
 using Strings = std::vector<std::string>;
 using test::SweepFault;
 
@@ -45,9 +53,21 @@ std::string listing(std::initializer_list<uint64_t> sizes, const std::string& wi
     return out;
 }
 
-// The format question as it must read for `drive`.
-std::string question(const std::string& drive = "G:（KINGSTON，7.4 GB）") {
-    return "是否格式化 " + drive + "？格式化前请备份自己重要数据。";
+// G: as the format question names it: with its label, unless that is empty.
+// The placeholders are filled from the last, so that a label's own "%s" stays.
+std::string drive(const std::string& label, const std::string& size = "7.4 GB") {
+    std::string text = label.empty() ? m::kDriveUnlabelled : m::kDriveLabelled;
+    Strings values = {"G:", size};
+    if (!label.empty()) values.insert(values.begin() + 1, label);
+    for (size_t at = text.rfind('%'); !values.empty(); at = text.rfind('%', at - 1)) {
+        text.replace(at, 2, values.back());
+        values.pop_back();
+    }
+    return text;
+}
+
+std::string question(const std::string& named = drive("KINGSTON")) {
+    return filled(m::kFormatQuestion.text, named);
 }
 
 // A machine ready for the USB media creation: drive G: removable, the ISO, the
@@ -205,9 +225,9 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
         // The space refusal names the ISO's size in megabytes, the ISO's the file it lacks.
         std::string text;
         if (c.refusal == &m::kNotEnoughSpace) {
-            text = "设备空间不够，至少需要" + std::to_string(c.isoMegabytes) + "M";
+            text = filled(m::kNotEnoughSpace.text, std::to_string(c.isoMegabytes));
         } else if (c.refusal == &m::kIsoLacksBootFile) {
-            text = "ISO文件中没有LiveOS\\squashfs.img，无法制作启动U盘";
+            text = filled(m::kIsoLacksBootFile.text, "LiveOS\\squashfs.img");
         }
         test::expectBox(rig.ui, 0, *c.refusal, text);
         EXPECT_FALSE(rig.toolsPresent());
@@ -281,13 +301,15 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
          [](UsbRig& rig) {
              rig.sys.setResource(payloads::kLibcom32C32, "", Resource::Status::kNotFound);
          },
-         "list format extract", m::error(""), "找不到资源文件libcom32.c32"},
+         "list format extract", m::kResourceFileNotFound,
+         filled(m::kResourceFileNotFound.text, "libcom32.c32")},
         {"installer fails", win::kIdNo,
          [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, "list extract install",
          m::kInstallerFailed},
         {"installer could not update the MBR, exit code 0", win::kIdNo,
          [](UsbRig& rig) { rig.children["syslinux.exe"].output = kMbrNotUpdated; },
-         "list extract install", m::kInstallerFailed, "安装SYSLINUX引导失败\n" + kMbrNotUpdated},
+         "list extract install", m::kInstallerFailed,
+         std::string(m::kInstallerFailed.text) + "\n" + kMbrNotUpdated},
         {"installer hangs", win::kIdYes,
          [](UsbRig& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
          "list format extract install", m::kInstallerFailed},
@@ -318,8 +340,7 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         EXPECT_EQ(startedChildren(rig), c.children);
         const bool formatted = yes && children.find("extract") != std::string::npos;
         ASSERT_EQ(rig.ui.boxes().size(), formatted ? 3u : 2u) << rig.messages();
-        test::expectBox(rig.ui, 0, m::kFormatQuestion,
-                        question(std::string("G:（") + c.label + "，7.4 GB）"));
+        test::expectBox(rig.ui, 0, m::kFormatQuestion, question(drive(c.label)));
         if (formatted) test::expectBox(rig.ui, 1, m::kFormatDone);
         test::expectLastBox(rig.ui, c.message, c.text);
         EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
@@ -357,7 +378,8 @@ TEST(UsbCreation, TheQuestionNamesTheDriveAYesWipes) {
         void (*change)(UsbRig&);  // before OK, or while the question is open
         bool whileAsked;
         bool refused;
-        const char* drive = "G:（KINGSTON，7.4 GB）";  // as the question names it
+        const char* label = "KINGSTON";  // as the question names it, with the size
+        const char* size = "7.4 GB";
     } cases[] = {
         {"E: arrives before OK", eArrives, false, false},
         {"E: arrives while asked", eArrives, true, false},
@@ -366,9 +388,9 @@ TEST(UsbCreation, TheQuestionNamesTheDriveAYesWipes) {
              rig.sys.volume('G').label = "";
              rig.sys.volume('G').freeSpace = DiskFreeSpace{1, 512, 1000000, 1000000};
          },
-         false, false, "G:（512 MB）"},
+         false, false, "", "512 MB"},
         {"a label holding %s", [](UsbRig& rig) { rig.sys.volume('G').label = "%s"; }, false, false,
-         "G:（%s，7.4 GB）"},
+         "%s"},
         {"G: swapped", [](UsbRig& rig) { rig.sys.volume('G').serial = 7; }, true, true},
         {"G: pulled", [](UsbRig& rig) { rig.sys.volume('G').medium = false; }, true, true},
         {"G: resized", [](UsbRig& rig) { rig.sys.volume('G').freeSpace->totalClusters = 1; }, true,
@@ -380,7 +402,7 @@ TEST(UsbCreation, TheQuestionNamesTheDriveAYesWipes) {
         c.whileAsked ? rig.ui.whileNextBoxOpen([&] { c.change(rig); }) : c.change(rig);
         rig.ui.answerNextBox(win::kIdYes);
         rig.create();
-        test::expectBox(rig.ui, 0, m::kFormatQuestion, question(c.drive));
+        test::expectBox(rig.ui, 0, m::kFormatQuestion, question(drive(c.label, c.size)));
         EXPECT_EQ(startedChildren(rig), c.refused ? "list" : "list format extract install");
         if (c.refused) test::expectLastBox(rig.ui, m::kDriveChanged);
         EXPECT_EQ(rig.ui.quitPosted(), !c.refused);
@@ -468,7 +490,7 @@ TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
     }
 }
 
-std::string percent(int n) { return "复制文件，已完成:" + std::to_string(n) + "%"; }
+std::string percent(int n) { return filled(m::kCopyProgress, std::to_string(n)); }
 
 // The copy status: 7-Zip's report (it gives a file its full size when it
 // creates it, so the size cannot tell how far the copy is) or else the share
@@ -546,7 +568,8 @@ void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
             EXPECT_FALSE(failed);
         }
         succeeded = succeeded || box.text == m::kDone.text;
-        failed = failed || box.caption == "错误" || box.caption == "警告" || box.caption == "error";
+        failed = failed || box.caption == m::kError || box.caption == m::kWarning ||
+                 box.caption == m::kErrorCaptionLower;
     }
     EXPECT_TRUE(succeeded || failed || !rig.ui.quitPosted()) << "ended without a word";
     if (succeeded) rig.expectBootableTree();

@@ -29,8 +29,9 @@ std::string patterned(size_t size) {
     return bytes;
 }
 
-// RFC 1321's suite and FIPS 180's examples, each hashed in one piece and in
-// pieces of every size from 1 to 130 bytes, which cross every block boundary.
+// RFC 1321's and FIPS 180's examples (empty, one block, padding into a second
+// block, several blocks), each hashed in one piece and in pieces of every size
+// from 1 to 130 bytes, which cross every block boundary.
 TEST(Digest, PublishedVectorsWholeAndInPieces) {
     const std::string million(1000000, 'a');
     const std::string twoBlocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
@@ -42,10 +43,7 @@ TEST(Digest, PublishedVectorsWholeAndInPieces) {
         const char* digest;
     } kCases[] = {
         {kMd5, "", "d41d8cd98f00b204e9800998ecf8427e"},
-        {kMd5, "a", "0cc175b9c0f1b6a831c399e269772661"},
         {kMd5, "abc", "900150983cd24fb0d6963f7d28e17f72"},
-        {kMd5, "message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-        {kMd5, "abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
         {kMd5, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
          "d174ab98d277d9f5a5611c2c9f419d9f"},
         {kMd5, eightTimes1To0, "57edf4a22be3c955ac49da2e2107b67a"},
@@ -142,9 +140,11 @@ TEST(ChecksumFile, LinesAboutTheIso) {
         {"GNU text mode", kA + "  live.iso\n", Digests{{kSha256, kA}}},
         {"GNU binary mode, other case", kA + " *LIVE.ISO\n", Digests{{kSha256, kA}}},
         {"BSD form", "SHA256 (live.iso) = " + kA, Digests{{kSha256, kA}}},
-        {"BSD form without blanks", "SHA256(live.iso)= " + kA, Digests{{kSha256, kA}}},
+        {"BSD form without blanks", "SHA256(live.iso)=" + kA, Digests{{kSha256, kA}}},
+        {"one blank", kA + " live.iso", Digests{{kSha256, kA}}},
+        {"SHA-1", "SHA1 (live.iso) = " + kA.substr(24), Digests{{kSha1, kA.substr(24)}}},
         {"mark, CR LF, ./, capitals",
-         "\xEF\xBB\xBF# sums\r\n" + kB + "  x.iso\r\n" + kCapitalA + "  ./live.iso\r\n",
+         "\xEF\xBB\xBF" + kCapitalA + "  ./live.iso\r\n# sums\r\n" + kB + "  x.iso\r\n",
          Digests{{kSha256, kA}}},
         {"other files only, garbage about them", kA + "  other.iso\nzz  x.iso\nnonsense\n",
          Digests{}},
@@ -221,8 +221,8 @@ TEST(ReadBack, StreamAgainstTheDrive) {
     using Status = ReadBack::Status;
     const std::string big = patterned(1536 * 1024);  // more than one read of the drive
     const std::vector<StreamMember> kMembers = {
-        {"a.txt", 5}, {"empty", 0}, {"d\\big", big.size()}, {"z", 3}};
-    const std::string kStream = "hello" + big + "xyz";
+        {"a.txt", 5}, {"1", 1}, {"empty", 0}, {"d\\big", big.size()}, {"z", 3}};
+    const std::string kStream = "hello1" + big + "xyz";
     const std::string bigChanged = big.substr(0, big.size() - 1) + "!";
     const struct {
         const char* what;
@@ -244,7 +244,8 @@ TEST(ReadBack, StreamAgainstTheDrive) {
             sim::SimSystem sys;
             sys.mapDrive('G');
             auto files = c.changed;
-            files.insert({{"a.txt", "hello"}, {"empty", ""}, {"d\\big", big}, {"z", "xyz"}});
+            files.insert(
+                {{"a.txt", "hello"}, {"1", "1"}, {"empty", ""}, {"d\\big", big}, {"z", "xyz"}});
             for (const auto& [name, bytes] : files) {
                 if (bytes != "-") sys.writeHostFile("G:\\" + name, bytes);
             }

@@ -7,82 +7,66 @@
 #include <optional>
 #include <set>
 
+#include "common/texts.h"
 #include "payloads/catalogue.h"
-#include "payloads/message_sets.h"
-#include "payloads/messages.h"
 #include "platform/winconst.h"
 #include "tests/support/sim_env.h"
 
 namespace kh::payloads {
 namespace {
 
-using msg::PayloadTexts;
 using test::SimEnv;
 
 const std::string kTarget = "C:\\out.bin";
 
-struct PayloadCase {
-    const char* name;
-    int id;
-    PayloadMessages (*messages)();
-    PayloadTexts texts;
-    const char* lockCaption = msg::kError;
-    unsigned notFoundFlags = msg::kErrorFlags;
-};
-
-// The three shapes of box the payloads show; which texts each payload names
-// is seen through the install and the creation.
-const PayloadCase kPayloads[] = {
-    {"usb 7z.exe", kSevenZipExe, usbSevenZipExe, msg::kUsbSevenZipExe},
-    {"hd 7z.exe", kSevenZipExe, hdSevenZipExe, msg::kHdSevenZipExe, msg::kHdSevenZipExeLockCaption},
-    {"hd 7z.dll", kSevenZipDll, hdSevenZipDll, msg::kHdSevenZipDll, msg::kError,
-     msg::kHdSevenZipDllNotFoundFlags},
-};
-
 // How a step is made to fail, what the write-out then returns and which of
-// the payload's texts it shows.
+// the payload's boxes it shows.
 struct FailingStep {
     std::optional<sim::Op> failingCall;  // none: the resource is missing
     WriteOutcome outcome;
-    const char* PayloadTexts::*text;
+    Message WriteOutMessages::*message;
 };
 
 const FailingStep kSteps[] = {
-    {std::nullopt, WriteOutcome::kAbandoned, &PayloadTexts::notFound},
-    {sim::Op::kLoadResource, WriteOutcome::kLoadOrLockFailed, &PayloadTexts::loadFailed},
-    {sim::Op::kLockResource, WriteOutcome::kLoadOrLockFailed, &PayloadTexts::lockFailed},
-    {sim::Op::kCreateFile, WriteOutcome::kCreateFailed, &PayloadTexts::createFailed},
+    {std::nullopt, WriteOutcome::kAbandoned, &WriteOutMessages::notFound},
+    {sim::Op::kLoadResource, WriteOutcome::kLoadOrLockFailed, &WriteOutMessages::loadFailed},
+    {sim::Op::kLockResource, WriteOutcome::kLoadOrLockFailed, &WriteOutMessages::lockFailed},
+    {sim::Op::kCreateFile, WriteOutcome::kCreateFailed, &WriteOutMessages::createFailed},
     // An interrupted write leaves no partial file either.
-    {sim::Op::kWrite, WriteOutcome::kCreateFailed, &PayloadTexts::createFailed},
-    {sim::Op::kFlush, WriteOutcome::kCreateFailed, &PayloadTexts::createFailed},
-    {sim::Op::kClose, WriteOutcome::kCreateFailed, &PayloadTexts::createFailed},
+    {sim::Op::kWrite, WriteOutcome::kCreateFailed, &WriteOutMessages::createFailed},
+    {sim::Op::kFlush, WriteOutcome::kCreateFailed, &WriteOutMessages::createFailed},
+    {sim::Op::kClose, WriteOutcome::kCreateFailed, &WriteOutMessages::createFailed},
 };
 
 WriteOutcome failAt(SimEnv& env, std::optional<sim::Op> failingCall, int id,
-                    const PayloadMessages& messages) {
+                    const WriteOutMessages& messages, const std::string& target = kTarget) {
     if (failingCall) {
         env.sys.setResource(id, "data");
         env.sys.failOn(*failingCall);
     }
-    return writePayload(env.state.shared, {id, kTarget}, messages);
+    return writePayload(env.state.shared, {id, target}, messages);
 }
 
-TEST(PayloadWriteOut, EachFailingStepShowsThatPayloadsBoxAndLeavesNoFile) {
-    for (const PayloadCase& payload : kPayloads) {
-        for (const FailingStep& step : kSteps) {
-            SCOPED_TRACE(
-                std::string(payload.name) + " failing at " +
-                (step.failingCall ? sim::opName(*step.failingCall) : "a missing resource"));
-            SimEnv env;
-            EXPECT_EQ(failAt(env, step.failingCall, payload.id, payload.messages()), step.outcome);
-            const bool lock = step.text == &PayloadTexts::lockFailed;
-            const bool notFound = step.text == &PayloadTexts::notFound;
-            test::expectOnlyFailureBox(
-                env, {payload.texts.*step.text, lock ? payload.lockCaption : msg::kError,
-                      notFound ? payload.notFoundFlags : msg::kErrorFlags, MessageKind::kFailure});
-            EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
-        }
+// Every payload's boxes come from its own row of the table; the write-out only
+// picks the step's, which one set of distinct boxes shows.
+TEST(PayloadWriteOut, EachFailingStepShowsItsBoxAndLeavesNoFile) {
+    for (const FailingStep& step : kSteps) {
+        SCOPED_TRACE(step.failingCall ? sim::opName(*step.failingCall) : "a missing resource");
+        SimEnv env;
+        EXPECT_EQ(failAt(env, step.failingCall, kSevenZipExe, msg::kHdSevenZipExe), step.outcome);
+        test::expectOnlyFailureBox(env, msg::kHdSevenZipExe.*step.message);
+        EXPECT_FALSE(env.sys.readHostFile(kTarget).has_value());
     }
+}
+
+// A tools folder that cannot be made fails as the file's creation does.
+TEST(PayloadWriteOut, AToolWithoutItsFolderFailsAsItsCreation) {
+    SimEnv env;
+    env.sys.setResource(kSevenZipExe, "data");
+    env.sys.failOpFrom(1, sim::Op::kCreateDirectory);
+    EXPECT_EQ(writeTool(env.state.shared, kSevenZipExeTool, msg::kHdSevenZipExe),
+              WriteOutcome::kCreateFailed);
+    test::expectOnlyFailureBox(env, msg::kHdSevenZipExe.createFailed);
 }
 
 // The SYSLINUX modules and syslinux.cfg: a text of its own per step, each
@@ -91,13 +75,16 @@ TEST(PayloadWriteOut, FurtherFilesNameThemselvesInEveryBox) {
     std::set<std::string> texts;
     for (const FailingStep& step : kSteps) {
         SimEnv env;
-        const PayloadMessages messages = resourceFileMessages("libutil.c32");
-        EXPECT_EQ(failAt(env, step.failingCall, kSyslinuxCfg, messages), step.outcome);
+        EXPECT_EQ(failAt(env, step.failingCall, kSyslinuxCfg, msg::kResourceFile,
+                         "E:\\syslinux\\libutil.c32"),
+                  step.outcome);
         ASSERT_EQ(env.ui.boxes().size(), 1u);
         const std::string text = env.ui.boxes()[0].text;
         EXPECT_NE(text.find("libutil.c32"), std::string::npos);
+        EXPECT_EQ(text.size(), std::string((msg::kResourceFile.*step.message).text).size() - 2 +
+                                   std::string("libutil.c32").size());
         test::expectOnlyFailureBox(
-            env, {text.c_str(), msg::kError, msg::kErrorFlags, MessageKind::kFailure});
+            env, {text.c_str(), msg::kError, win::kMbIconError, MessageKind::kFailure});
         texts.insert(text);
     }
     EXPECT_EQ(texts.size(), 4u);  // not found, load, lock, create

@@ -13,13 +13,13 @@ c=$WINEPREFIX/drive_c
 # message is right for a disk that cannot be read.
 rm "$WINEPREFIX/dosdevices/physicaldrive0"
 start_app
-expect_box "no disk" "错误" '找不到磁盘|读取MBR出错'
+expect_box "no disk" "$KH_TEXT_kError" "$KH_TEXT_kDiskNotFound|$KH_TEXT_kMbrReadError"
 expect_exit "no disk: exit code"
 
 kh_link_disk "$WORK/disk.img"
 rm "$c/boot.ini"
 start_app
-expect_box "active C: without boot.ini" "警告" '找不到C:\boot.ini'
+expect_box "active C: without boot.ini" "$KH_TEXT_kWarning" "${KH_TEXT_kCannotFind}C:\\boot.ini"
 expect_exit "no boot.ini: exit code"
 
 # C: stays partition 1 at LBA 63. Windows numbers the logical drive 2; the menu must say sda5.
@@ -49,9 +49,10 @@ plant_users_tools
 start_app
 gh settext 103 'D:\iso 镜像\live.iso' >/dev/null || fail "ISO path not typed"
 gh click 105 >/dev/null || fail "OK not clickable"
-expect_box "the move question" "提示" '是否同意移动文件D:\iso 镜像\live.iso 到 D:\live.iso' 6
+expect_box "the move question" "$KH_TEXT_kNotice" \
+    "${KH_TEXT_kMoveQuestion}D:\\iso 镜像\\live.iso${KH_TEXT_kMoveQuestionJoin}D:\\live.iso" 6
 gh $BOX window >/dev/null && screenshot hd-install-restart-question
-expect_box "the restart question" "重启" "恭喜完成，是否重启计算机？" 2
+expect_box "the restart question" "$KH_TEXT_kRestartCaption" "$KH_TEXT_kRestartQuestion" 2
 expect_exit "the program ends with code 0 after Cancel"
 [ -e "$WORK/restart.log" ] && fail "a restart was requested after Cancel"
 
@@ -77,7 +78,7 @@ expect "boot.ini with the entry" "$(cat "$c/boot.ini")" "$installed"$'c:\\grldr=
 start_app
 screenshot window-restore
 gh click 105 >/dev/null || fail "OK not clickable for the restore"
-expect_box "the restore" "成功清除" "如果想重新硬盘安装请继续运行本工具"
+expect_box "the restore" "$KH_TEXT_kRestoreDoneCaption" "$KH_TEXT_kRestoreDone"
 expect_exit "the program ends with code 0 after the restore"
 left=$(cd "$c" && ls vmlinuz0 menu.lst initrd4disk.img fonts grldr greengem.xpm g2ldr default \
     2>/dev/null)

@@ -5,6 +5,9 @@ set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
 unset DISPLAY  # a display of our own: a user's desktop must not receive the test windows
 
+# The program's texts, KH_TEXT_<id> (UTF-8), generated from common/texts.def by the native build.
+source "${KH_TEXTS:-$(dirname "${BASH_SOURCE[0]}")/../../build/native/texts.sh}" || exit 1
+
 EXE_DIR=${1:-} SHOT_DIR=${2:-}
 PAYLOAD_DIR=${KH_PAYLOAD_DIR:-$EXE_DIR/../payloads}
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/kh-wine.XXXXXX")

@@ -38,8 +38,9 @@ gh click 105 >/dev/null || fail "OK not clickable"
 # The question names the drive by its letter, label and size (GB of 10^9 bytes, one decimal).
 read -r blocks block_size < <(stat -f -c '%b %S' "$usb")
 tenths=$(((blocks * block_size + 50000000) / 100000000))
-expect_box "the format question" "格式化" \
-    "是否格式化 G:（BOOT，$((tenths / 10)).$((tenths % 10)) GB）？格式化前请备份自己重要数据。" 7
+drive=$KH_TEXT_kDriveLabelled
+for value in G: BOOT "$((tenths / 10)).$((tenths % 10)) GB"; do drive=${drive/\%s/$value}; done
+expect_box "the format question" "$KH_TEXT_kFormatCaption" "${KH_TEXT_kFormatQuestion/\%s/$drive}" 7
 
 # Hold 7-Zip once the live image exists until a copy tick has shown it. 7-Zip gives a file its
 # full length when it creates it, so the program shows the percentage 7-Zip reports (-bsp1).
@@ -54,16 +55,16 @@ report=$(tr '\r' '\n' <"$log" | grep -oP '^ *\K[0-9]{1,3}(?=%)' | tail -n1)
 percent=${report:-$(($(stat -c %s "$usb/LiveOS/squashfs.img") * 100 / $(stat -c %s "$iso")))}
 for _ in $(seq 1 80); do
     status=$(text "$(gh control 121)")
-    [ "$status" = "复制文件，已完成:${percent}%" ] && break
+    [ "$status" = "${KH_TEXT_kCopyProgress/\%d/$percent}" ] && break
     sleep 0.1
 done
-expect "the copy status" "$status" "复制文件，已完成:${percent}%"
+expect "the copy status" "$status" "${KH_TEXT_kCopyProgress/\%d/$percent}"
 kill -CONT $held
 
 # The installer cannot reach the raw volume under Wine: its error with the reason it printed, and
 # no further box, which would hold the program open.
-expect_box "the installer's failure" "错误" "安装SYSLINUX引导失败
-Reading boot sector: 无效的函数。"
+expect_box "the installer's failure" "$KH_TEXT_kError" \
+    "$KH_TEXT_kInstallerFailed"$'\n'"Reading boot sector: 无效的函数。"
 expect_exit "the program ends with code 0 and no further box"
 
 ref=$WORK/ref

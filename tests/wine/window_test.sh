@@ -11,7 +11,7 @@ start_app "$EXE_DIR/KorvaneHelper.exe"
 
 window=$(gh window) || fail "the main window did not appear"
 expect "window class" "$(field class "$window")" korvane
-expect "window title" "$(text "$window")" 'KorvaneLinux辅助工具'
+expect "window title" "$(text "$window")" "$KH_TEXT_kWindowTitle"
 expect "window rectangle" "$(field geometry "$window")" 500x300+350+200
 expect "caption and system menu, no sizing frame, no minimise/maximise boxes" \
     $(($(field style "$window") & 0x00CF0000)) $((0x00C80000))
@@ -20,16 +20,16 @@ controls=$(gh controls)
 expect "the controls in creation order: id, class, caption" "$(while read -r line; do
     echo "$(field id "$line")|$(field class "$line")|$(text "$line")"
 done <<<"$controls")" "103|Edit|
-104|Button|请选择
-107|Button|硬盘安装：重启从启动菜单即可体验
-101|Button| 制作可启动移动设备（U盘）：
+104|Button|$KH_TEXT_kModeGroupCaption
+107|Button|$KH_TEXT_kModeHarddiskCaption
+101|Button|$KH_TEXT_kModeUsbCaption
 106|ComboBox|
-100|Button|浏览...
-120|Button|正在格式化,请等待......
-121|Button|复制文件，已完成:0%
-109|Button|正在配置文件，请等待...
-102|Button|退出
-105|Button|确定"
+100|Button|$KH_TEXT_kBrowseCaption
+120|Button|$KH_TEXT_kStatusFormatCaption
+121|Button|$KH_TEXT_kStatusCopyCaption
+109|Button|$KH_TEXT_kConfiguring
+102|Button|$KH_TEXT_kExitCaption
+105|Button|$KH_TEXT_kOkCaption"
 client=$(field client "$window")
 ok=$(grep '^id=105 ' <<<"$controls")
 expect "OK placed from the client's real size" "$(field x "$ok"),$(field y "$ok")" \
@@ -39,12 +39,12 @@ screenshot window-normal
 # A second copy while the first runs is refused and ends by itself.
 timeout 60 wine "$WORK/app/KorvaneHelper.exe" >/dev/null 2>&1 </dev/null &
 second=$!
-expect_box "a second copy" "警告" "本程序已经在运行，请不要同时运行多个"
+expect_box "a second copy" "$KH_TEXT_kWarning" "$KH_TEXT_kAlreadyRunning"
 wait $second
 expect "the second copy's exit code" $? 0
 
 gh click 105 >/dev/null || fail "OK not clickable"
-expect_box "OK without an ISO file" "警告" "请先选择ISO文件！"
+expect_box "OK without an ISO file" "$KH_TEXT_kWarning" "$KH_TEXT_kChooseIsoFirst"
 
 DIALOG="--with 1148:Edit"  # the open-file dialog, told by its file name edit
 gh click 100 >/dev/null || fail "browse not clickable"
