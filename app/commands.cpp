@@ -1,6 +1,8 @@
 #include "app/commands.h"
 
 #include <cctype>
+#include <optional>
+#include <string>
 
 #include "common/report.h"
 #include "common/texts.h"
@@ -92,21 +94,41 @@ void onOk(AppState& state) {
 
 }  // namespace
 
+namespace {
+
+// The typed path as the file it must name: absolute on a drive letter,
+// normalised by the system, and a regular file on a disk; the refusal
+// otherwise. Nothing is changed on the way.
+const Message* checkTypedPath(SystemServices& sys, const std::string& typed, std::string* isoPath) {
+    if (typed.empty()) return &msg::kChooseIsoFirst;
+    const std::string path = withBackslashes(typed);
+    // A relative path would be taken from the current folder, and the ISO
+    // moved to the root of whatever drive that is.
+    if (!isAbsoluteLocalPath(path)) return &msg::kIsoPathNotAbsolute;
+    // No file is ever named by these; a pattern would be matched by the
+    // existence test and the ISO then looked for under its literal name.
+    if (holdsCharacterOf(path, "*?<>|\"")) return &msg::kIsoPathWildcard;
+    const std::optional<std::string> full = sys.fullPathName(path);
+    if (!full || !isAbsoluteLocalPath(*full)) return &msg::kIsoPathNotAbsolute;
+    const FileKind kind = sys.fileKind(*full);
+    if (kind == FileKind::kDevice) return &msg::kIsoPathDevice;
+    const std::optional<uint32_t> attributes = sys.fileAttributes(*full);
+    if (attributes && (*attributes & win::kAttrDirectory)) return &msg::kIsoPathFolder;
+    if (!attributes || kind != FileKind::kDisk) return &msg::kIsoMissing;
+    *isoPath = *full;
+    return nullptr;
+}
+
+}  // namespace
+
 bool checkIsoChosen(AppState& state) {
+    std::string isoPath;
     const std::string typed = state.shared.ui.text(ControlId::kIsoPath);
-    const Message* refusal = nullptr;
-    if (typed.empty()) {
-        refusal = &msg::kChooseIsoFirst;
-    } else if (!isAbsoluteLocalPath(typed)) {
-        // A relative path would be taken from the current folder, and the ISO
-        // moved to the root of whatever drive that is.
-        refusal = &msg::kIsoPathNotAbsolute;
-    }
-    if (refusal) {
+    if (const Message* refusal = checkTypedPath(state.shared.sys, typed, &isoPath)) {
         show(state.shared, *refusal);
         return false;
     }
-    state.shared.isoPath = typed;
+    state.shared.isoPath = isoPath;
     return true;
 }
 

@@ -7,9 +7,10 @@ namespace kh::app {
 
 void onCommand(AppState& state, int controlId);
 
-// True when the ISO path edit holds an absolute path on a drive letter with
-// a file name; that text then becomes the ISO path. Otherwise warns, enables
-// the OK button and returns false.
+// True when the ISO path edit names an existing regular file by an absolute
+// path on a drive letter ('/' taken as '\'); its full path as the system
+// normalises it then becomes the ISO path. A wildcard, a folder, a device or
+// a missing file is refused: warns, enables the OK button and returns false.
 bool checkIsoChosen(AppState& state);
 
 }  // namespace kh::app

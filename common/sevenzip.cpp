@@ -34,8 +34,8 @@ uint64_t leadingNumber(const std::string& text) {
 }  // namespace
 
 ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
-                                 char letter, const std::string& pattern) {
-    return withArguments(program, {"e", "-y", isoPath, driveRootOption(letter), pattern});
+                                 const std::string& folder, const std::string& pattern) {
+    return withArguments(program, {"e", "-y", isoPath, "-o" + folder, pattern});
 }
 
 ChildCommand extractAllCommand(const std::string& program, const std::string& isoPath,
@@ -83,6 +83,26 @@ bool holdsFile(const std::vector<ListedItem>& items, std::string_view path) {
     };
     return std::any_of(items.begin(), items.end(),
                        [&](const ListedItem& item) { return !item.folder && samePath(item); });
+}
+
+std::optional<uint64_t> listedSize(const std::string& listing, const std::string& prefix) {
+    static const std::string kPath = "Path = ";
+    auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    std::istringstream lines(listing);
+    std::string line;
+    bool inItem = false;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, kPath.size(), kPath) == 0) {
+            inItem = lower(line.substr(kPath.size(), prefix.size())) == lower(prefix);
+        } else if (inItem && line.compare(0, 7, "Size = ") == 0) {
+            return largestListedSize(line);
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<uint64_t> lastReportedPercent(std::string_view report) {

@@ -28,10 +28,10 @@ inline bool succeeded(uint32_t exitCode) { return exitCode == kOk || exitCode ==
 
 // Each command runs the 7z.exe at `program` (its full path).
 
-// "e -y": the files of the ISO matching `pattern` (folders dropped) into the
-// root of drive `letter`, overwriting.
+// "e -y": the files of the ISO matching `pattern` (folders dropped) into
+// `folder` (no final backslash), which 7-Zip creates.
 ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
-                                 char letter, const std::string& pattern);
+                                 const std::string& folder, const std::string& pattern);
 
 // "x -y": the whole ISO into the root of drive `letter`, with the percentage
 // done reported on standard output (-bsp1) and the "[BOOT]" pseudo-folder
@@ -57,6 +57,10 @@ std::optional<std::vector<ListedItem>> listedItems(const std::string& listing);
 // Whether the items hold a file (not a folder) at `path`, letter case ignored
 // as ISO 9660 and FAT ignore it.
 bool holdsFile(const std::vector<ListedItem>& items, std::string_view path);
+
+// The "Size = " of the first item of a technical listing whose path starts
+// with `prefix` (letter case ignored); nothing when no item does.
+std::optional<uint64_t> listedSize(const std::string& listing, const std::string& prefix);
 
 // The last "N%" of a progress report (-bsp1).
 std::optional<uint64_t> lastReportedPercent(std::string_view report);

@@ -13,69 +13,78 @@ namespace kh::hd {
 
 namespace {
 
-bool fail(DiskState& state, const Message& message) {
-    show(state.shared, message);
-    return false;
-}
-
-// `inUse` is shown when the old boot.ini may not be replaced.
-bool writeBootIni(DiskState& state, const std::string& content, const Message& inUse) {
+// The content and attributes of boot.ini, or nothing after its message.
+std::optional<BootIniChange> readBootIni(DiskState& state) {
     const std::string& path = state.systemDrive.bootIniPath;
-    switch (replaceContent(state.sys, path, "ini", content)) {
-        case ReplaceOutcome::kReplaced:
-            break;
-        case ReplaceOutcome::kTemporaryFailed:
-            return fail(state, msg::kBootIniTempError);
-        case ReplaceOutcome::kTargetInUse:
-            return fail(state, inUse);
-        case ReplaceOutcome::kReplaceFailed:
-            return fail(state, msg::kBootIniRenameError);
+    const std::optional<uint32_t> attributes = state.sys.fileAttributes(path);
+    FileContent content = readTextFile(state.sys, path);
+    if (content.status == FileContent::Status::kTooLarge) {
+        show(state.shared, msg::kBootIniNotText);
+        return std::nullopt;
     }
-    state.sys.setAttributes(path, win::kAttrReadOnly);
-    return true;
+    if (!attributes || content.status != FileContent::Status::kOk) {
+        show(state.shared, msg::kBootIniNotFound);
+        return std::nullopt;
+    }
+    return BootIniChange{std::move(content.bytes), *attributes};
 }
 
-// The content of boot.ini, or nothing after its message.
-std::optional<std::string> readBootIni(DiskState& state) {
-    FileContent content = readTextFile(state.sys, state.systemDrive.bootIniPath);
-    switch (content.status) {
-        case FileContent::Status::kOk:
-            return std::move(content.bytes);
-        case FileContent::Status::kTooLarge:
-            fail(state, msg::kBootIniNotText);
-            break;
-        case FileContent::Status::kUnreadable:
-            fail(state, msg::kBootIniNotFound);
-            break;
-    }
-    return std::nullopt;
+bool shown(DiskState& state, const Message* failure) {
+    if (failure) show(state.shared, *failure);
+    return !failure;
 }
 
 }  // namespace
 
-bool addBootEntry(DiskState& state) {
-    const std::string& path = state.systemDrive.bootIniPath;
-    if (!state.sys.setAttributes(path, win::kAttrNormal)) {
-        state.ui.postQuit();
-        return false;
-    }
-    const auto content = readBootIni(state);
-    if (!content) return false;
-
+std::optional<BootIniChange> prepareBootEntry(DiskState& state) {
+    auto change = readBootIni(state);
+    if (!change) return std::nullopt;
     bool markerFound = false;
-    const std::string updated = addEntryToBootIni(*content, &markerFound);
+    std::optional<std::string> updated = addEntryToBootIni(change->content, &markerFound);
+    if (!updated) {
+        show(state.shared, msg::kNoOperatingSystems);
+        return std::nullopt;
+    }
     if (markerFound) show(state.shared, msg::kFindError);
-    return writeBootIni(state, updated, msg::kBootIniRenameError);
+    change->content = std::move(*updated);
+    return change;
+}
+
+std::optional<BootIniChange> prepareBootEntryRemoval(DiskState& state) {
+    auto change = readBootIni(state);
+    if (change) change->content = removeEntryFromBootIni(change->content);
+    return change;
+}
+
+const Message* writeBootIni(DiskState& state, const BootIniChange& change, const Message& inUse,
+                            std::string* leftBehind) {
+    const std::string& path = state.systemDrive.bootIniPath;
+    // A read-only, hidden or system boot.ini may not be replaced.
+    if (!state.sys.setAttributes(path, win::kAttrNormal)) return &msg::kAdminRequired;
+    const ReplaceOutcome outcome =
+        replaceContent(state.sys, path, "ini", change.content, leftBehind);
+    state.sys.setAttributes(path, change.attributes);
+    switch (outcome) {
+        case ReplaceOutcome::kReplaced:
+            return nullptr;
+        case ReplaceOutcome::kTemporaryFailed:
+            return &msg::kBootIniTempError;
+        case ReplaceOutcome::kTargetInUse:
+            return &inUse;
+        case ReplaceOutcome::kReplaceFailed:
+            break;
+    }
+    return &msg::kBootIniRenameError;
+}
+
+bool addBootEntry(DiskState& state) {
+    const auto change = prepareBootEntry(state);
+    return change && shown(state, writeBootIni(state, *change, msg::kBootIniRenameError));
 }
 
 bool removeBootEntry(DiskState& state) {
-    const std::string& path = state.systemDrive.bootIniPath;
-    if (!state.sys.setAttributes(path, win::kAttrNormal)) {
-        return fail(state, msg::kAdminRequired);
-    }
-    const auto content = readBootIni(state);
-    if (!content) return false;
-    return writeBootIni(state, removeEntryFromBootIni(*content), msg::kBootIniProcessError);
+    const auto change = prepareBootEntryRemoval(state);
+    return change && shown(state, writeBootIni(state, *change, msg::kBootIniProcessError));
 }
 
 }  // namespace kh::hd

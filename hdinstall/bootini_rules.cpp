@@ -59,23 +59,54 @@ bool isTimeoutLine(std::string_view line) {
            equalsIgnoringCase(trimBlanks(line.substr(0, equals)), "timeout");
 }
 
-std::string addEntryToBootIni(std::string_view content, bool* markerFound) {
+bool isOperatingSystemsHeader(std::string_view line) {
+    return equalsIgnoringCase(trimBlanks(line), "[operating systems]");
+}
+
+namespace {
+
+bool isSectionHeader(std::string_view line) {
+    const std::string_view text = trimBlanks(line);
+    return !text.empty() && text.front() == '[';
+}
+
+// The index of the line after which the entry goes: the last line of the
+// section that is not blank, or its header; nothing without the section.
+std::optional<size_t> entryPosition(const std::vector<TextLine>& lines) {
+    const auto header = std::find_if(lines.begin(), lines.end(), [](const TextLine& line) {
+        return isOperatingSystemsHeader(line.text);
+    });
+    if (header == lines.end()) return std::nullopt;
+    size_t last = static_cast<size_t>(header - lines.begin());
+    for (size_t i = last + 1; i < lines.size() && !isSectionHeader(lines[i].text); ++i) {
+        if (!trimBlanks(lines[i].text).empty()) last = i;
+    }
+    return last;
+}
+
+}  // namespace
+
+std::optional<std::string> addEntryToBootIni(std::string_view content, bool* markerFound) {
     const std::vector<TextLine> lines = splitTextLines(content);
     // A marker in a timeout line is overwritten below, so it does not count:
     // the result always holds the entry.
     const bool found = std::any_of(lines.begin(), lines.end(), [](const TextLine& line) {
         return holdsMarker(line.text) && !isTimeoutLine(line.text);
     });
+    const std::optional<size_t> position = entryPosition(lines);
+    if (!found && !position) return std::nullopt;
     if (markerFound) *markerFound = found;
 
     std::string out;
-    for (const TextLine& line : lines) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const TextLine& line = lines[i];
+        const bool entryFollows = !found && i == *position;
         // The entry goes on a line of its own, even after a last line that
         // had no line end.
-        const bool ended = line.ended || !found;
-        appendTextLine(out, isTimeoutLine(line.text) ? kTimeoutLine : line.text, ended);
+        appendTextLine(out, isTimeoutLine(line.text) ? kTimeoutLine : line.text,
+                       line.ended || entryFollows);
+        if (entryFollows) appendTextLine(out, bootEntryLine(), true);
     }
-    if (!found) appendTextLine(out, bootEntryLine(), true);
     return out;
 }
 

@@ -8,6 +8,7 @@
 // text and control bytes pass through whole).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,11 +36,18 @@ std::string bootEntryLine();
 // case, blanks allowed around the key.
 bool isTimeoutLine(std::string_view line);
 
-// The content with the boot entry line appended at the end (on a line of its
-// own) unless some line already holds the entry marker, which `markerFound`
-// then reports; every timeout line becomes "timeout=15". A marker in a
-// timeout line does not count, as that line is overwritten.
-std::string addEntryToBootIni(std::string_view content, bool* markerFound);
+// True for the header of the section NTLDR takes its menu from,
+// "[operating systems]" in any letter case, blanks allowed around it.
+bool isOperatingSystemsHeader(std::string_view line);
+
+// The content with the boot entry line added at the end of the
+// [operating systems] section, wherever that section stands (after its last
+// line that is not blank), unless some line already holds the entry marker,
+// which `markerFound` then reports; every timeout line becomes "timeout=15".
+// A marker in a timeout line does not count, as that line is overwritten.
+// Nothing when the entry is to be added and there is no such section: NTLDR
+// would never show it.
+std::optional<std::string> addEntryToBootIni(std::string_view content, bool* markerFound);
 
 // The content without the lines that hold the entry marker.
 std::string removeEntryFromBootIni(std::string_view content);

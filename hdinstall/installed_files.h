@@ -25,8 +25,11 @@ inline constexpr const char* kDefaultEntry = "default";
 inline constexpr std::array<const char*, 8> kAll = {kKernel, kMenu,   kInitrd, kFonts,
                                                     kGrldr,  kSplash, kG2ldr,  kDefaultEntry};
 
+// The install's record (install_record.h), beside the files it names.
+inline constexpr const char* kRecord = "korvane.rec";
+
 // "X:\name" on the system drive `letter`.
-inline std::string onDrive(char letter, const char* name) {
+inline std::string onDrive(char letter, const std::string& name) {
     return std::string{letter, ':', '\\'} + name;
 }
 

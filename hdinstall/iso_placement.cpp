@@ -12,7 +12,7 @@ std::string isoRootPath(const std::string& isoPath) {
     return std::string{isoPath[0], ':', '\\'} + fileNameOf(isoPath);
 }
 
-Placement placeIsoAtRoot(DiskState& state, const std::string& rootPath) {
+Placement placeIsoAtRoot(DiskState& state, Changes& changes, const std::string& rootPath) {
     // Whatever already carries the name is taken as the ISO: the live system
     // only looks for that name.
     if (state.sys.fileExists(rootPath)) return Placement::kInPlace;
@@ -23,7 +23,7 @@ Placement placeIsoAtRoot(DiskState& state, const std::string& rootPath) {
         state.ui.postQuit();
         return Placement::kDeclined;
     }
-    if (state.sys.moveFile(state.shared.isoPath, rootPath)) return Placement::kInPlace;
+    if (changes.move(state.shared.isoPath, rootPath)) return Placement::kInPlace;
 
     show(state.shared, msg::kMoveFailed);
     return Placement::kMoveFailed;

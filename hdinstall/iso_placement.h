@@ -5,6 +5,7 @@
 #include <string>
 
 #include "hdinstall/disk_state.h"
+#include "hdinstall/install_changes.h"
 
 namespace kh::hd {
 
@@ -18,7 +19,7 @@ enum class Placement {
 };
 
 // Moves the ISO to `rootPath` after asking, unless a file of that name is
-// there already.
-Placement placeIsoAtRoot(DiskState& state, const std::string& rootPath);
+// there already; the move is recorded in `changes`.
+Placement placeIsoAtRoot(DiskState& state, Changes& changes, const std::string& rootPath);
 
 }  // namespace kh::hd

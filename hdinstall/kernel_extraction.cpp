@@ -1,6 +1,8 @@
 #include "hdinstall/kernel_extraction.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "common/child_process.h"
 #include "common/report.h"
@@ -18,52 +20,58 @@ namespace {
 // disks; ten minutes means 7-Zip hangs.
 constexpr uint32_t kExtractionLimitMs = 10 * 60 * 1000;
 struct BootFile {
-    const char* pattern;  // inside the ISO
-    const char* name;     // as extracted into the root
+    const char* prefix;  // of its path inside the ISO; the pattern adds '*'
+    const char* name;    // as extracted, and in the root
     const Message& failure;
 };
 
-constexpr BootFile kKernel{"isolinux\\vmlinuz0*", installed::kKernel, msg::kExtractKernelFailed};
-constexpr BootFile kInitrd{"isolinux\\initrd4disk*", installed::kInitrd, msg::kExtractInitrdFailed};
-
-// A file left by an earlier run would pass the check after a 7-Zip run that
-// extracted nothing.
-void removeEarlierCopy(DiskState& state, const std::string& path) {
-    if (!state.sys.fileExists(path)) return;
-    state.sys.setAttributes(path, win::kAttrNormal);
-    state.sys.deleteFile(path);
-}
+constexpr BootFile kKernel{"isolinux\\vmlinuz0", installed::kKernel, msg::kExtractKernelFailed};
+constexpr BootFile kInitrd{"isolinux\\initrd4disk", installed::kInitrd, msg::kExtractInitrdFailed};
 
 // True when 7-Zip, run from the tools folder, ended within its limit and
 // reported success. One that will not stop stays tracked.
-bool runSevenZip(DiskState& state, const std::string& isoRootPath, const BootFile& file) {
+bool runSevenZip(DiskState& state, const std::string& isoRootPath, const std::string& folder,
+                 const BootFile& file) {
     const auto program = toolPath(state.shared, sevenzip::kExeName);
     if (!program) return false;
-    const ChildResult run =
-        runChild(state.shared,
-                 sevenzip::extractFilesCommand(*program, isoRootPath, state.systemDrive.letter,
-                                               file.pattern),
-                 {kExtractionLimitMs});
+    const std::string pattern = std::string(file.prefix) + "*";
+    const ChildResult run = runChild(
+        state.shared, sevenzip::extractFilesCommand(*program, isoRootPath, folder, pattern),
+        {kExtractionLimitMs});
     return run.ended() && sevenzip::succeeded(run.exitCode);
 }
 
-bool extractBootFile(DiskState& state, const std::string& isoRootPath, const BootFile& file) {
-    const char letter = state.systemDrive.letter;
-    const std::string target = installed::onDrive(letter, file.name);
-    removeEarlierCopy(state, target);
-    if (runSevenZip(state, isoRootPath, file)) {
-        const auto size = state.sys.fileSize(target);
-        if (size && *size > 0) return true;
-    }
-    show(state.shared, file.failure);
-    return false;
+// The folder is new, so a file found there after 7-Zip's run is the one it
+// extracted.
+bool extractBootFile(DiskState& state, Changes& changes, const std::string& isoRootPath,
+                     const std::string& folder, const BootFile& file) {
+    const std::string extracted = folder + "\\" + file.name;
+    changes.created(extracted);  // also what a failed run leaves
+    if (!runSevenZip(state, isoRootPath, folder, file)) return false;
+    const auto size = state.sys.fileSize(extracted);
+    return size && *size > 0 &&
+           changes.move(extracted, installed::onDrive(state.systemDrive.letter, file.name));
 }
 
 }  // namespace
 
-bool extractBootFiles(DiskState& state, const std::string& isoRootPath) {
-    return extractBootFile(state, isoRootPath, kKernel) &&
-           extractBootFile(state, isoRootPath, kInitrd);
+std::optional<uint64_t> bootFilesSize(const std::string& listing) {
+    const auto kernel = sevenzip::listedSize(listing, kKernel.prefix);
+    const auto initrd = sevenzip::listedSize(listing, kInitrd.prefix);
+    if (!kernel || !initrd) return std::nullopt;
+    return *kernel + *initrd;
+}
+
+const Message* extractBootFiles(DiskState& state, Changes& changes,
+                                const std::string& isoRootPath) {
+    const std::string folder =
+        unusedName(state.sys, installed::onDrive(state.systemDrive.letter, "~kh-x"), "");
+    if (folder.empty()) return &kKernel.failure;
+    changes.createdFolder(folder);  // 7-Zip makes it
+    for (const BootFile* file : {&kKernel, &kInitrd}) {
+        if (!extractBootFile(state, changes, isoRootPath, folder, *file)) return &file->failure;
+    }
+    return nullptr;
 }
 
 }  // namespace kh::hd

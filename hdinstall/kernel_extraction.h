@@ -1,18 +1,30 @@
 // Taking the live system's kernel and initial RAM disk out of the ISO with the
-// embedded 7-Zip run from the tools folder.
+// embedded 7-Zip, run from the tools folder: what the ISO must list, and the
+// extraction into a folder of our own on the system drive, from where each
+// file is renamed into the root. 7-Zip never writes into a root that may hold
+// another tool's files.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
+#include "common/report.h"
 #include "hdinstall/disk_state.h"
+#include "hdinstall/install_changes.h"
 
 namespace kh::hd {
 
+// The kernel's and the initrd's sizes together, from 7-Zip's technical
+// listing of the ISO; nothing when the ISO lacks one of them.
+std::optional<uint64_t> bootFilesSize(const std::string& listing);
+
 // Extracts isolinux\vmlinuz0 and isolinux\initrd4disk.img from the ISO at
-// `isoRootPath` into the system drive's root, one 7-Zip run each, the window
-// answering while 7-Zip works. A failed run, or one that leaves its file
-// missing or empty, is reported and the end requested; false then.
+// `isoRootPath`, one 7-Zip run each, the window answering while 7-Zip works,
+// and renames them into the system drive's root, whose names must be free.
+// Every change is recorded in `changes`. Nothing on success; otherwise the
+// failure to report once the changes are undone.
 // state.shared.extractionChild holds a 7-Zip that could not be stopped, 0 otherwise.
-bool extractBootFiles(DiskState& state, const std::string& isoRootPath);
+const Message* extractBootFiles(DiskState& state, Changes& changes, const std::string& isoRootPath);
 
 }  // namespace kh::hd

@@ -12,8 +12,8 @@ std::string menuEntry(unsigned isoPartitionNumber, unsigned systemPartitionIndex
            "root (hd0," +
            std::to_string(systemPartitionIndex) +
            ")\n"
-           "kernel /vmlinuz0 root=CDLABEL=korvane-QX2-livecd isodev=/dev/sda" +
-           std::to_string(isoPartitionNumber) +
+           "kernel /vmlinuz0 root=CDLABEL=" +
+           std::string(kIsoLabel) + " isodev=/dev/sda" + std::to_string(isoPartitionNumber) +
            "  isodev_dir=/  rootfstype=iso9660 ro liveimg vga=788 quiet \n"
            "initrd /initrd4disk.img \n"
            "\n";

@@ -47,17 +47,20 @@ FileContent readTextFile(SystemServices& sys, const std::string& path) {
 }
 
 ReplaceOutcome replaceContent(SystemServices& sys, const std::string& path, const std::string& tag,
-                              std::string_view content) {
+                              std::string_view content, std::string* leftBehind) {
+    auto discard = [&](const std::string& temporary) {
+        if (!sys.deleteFile(temporary) && leftBehind) *leftBehind = temporary;
+    };
     std::string temporary;
     auto file = createTemporary(sys, path, tag, &temporary);
     if (!file) return ReplaceOutcome::kTemporaryFailed;
     if (!writeCompletely(std::move(file), content)) {
-        sys.deleteFile(temporary);
+        discard(temporary);
         return ReplaceOutcome::kTemporaryFailed;
     }
     const ReplaceResult result = sys.replaceFile(temporary, path);
     if (result == ReplaceResult::kReplaced) return ReplaceOutcome::kReplaced;
-    sys.deleteFile(temporary);
+    discard(temporary);
     return result == ReplaceResult::kTargetInUse ? ReplaceOutcome::kTargetInUse
                                                  : ReplaceOutcome::kReplaceFailed;
 }

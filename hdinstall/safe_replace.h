@@ -24,8 +24,9 @@ enum class ReplaceOutcome {
 // Writes `content` to a temporary file of a name nobody uses
 // ("~kh-<tag>N.tmp" beside `path`, on the same volume so that the replace is
 // one step), then replaces `path` by it. The temporary file is deleted after
-// any failure; no other file is ever deleted.
+// any failure (`leftBehind` names it when that delete failed); no other file
+// is ever deleted.
 ReplaceOutcome replaceContent(SystemServices& sys, const std::string& path, const std::string& tag,
-                              std::string_view content);
+                              std::string_view content, std::string* leftBehind = nullptr);
 
 }  // namespace kh::hd

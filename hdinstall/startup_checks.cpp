@@ -1,5 +1,6 @@
 #include "hdinstall/startup_checks.h"
 
+#include <optional>
 #include <string>
 
 #include "common/report.h"
@@ -9,6 +10,18 @@
 #include "platform/winconst.h"
 
 namespace kh::hd {
+
+namespace {
+
+// Administrator rights, tested on boot.ini without changing it: its own
+// attributes are set again, which only an administrator may do. Start-up
+// must leave the machine as it found it.
+bool mayChangeAttributes(SystemServices& sys, const std::string& path) {
+    const std::optional<uint32_t> attributes = sys.fileAttributes(path);
+    return attributes && sys.setAttributes(path, *attributes);
+}
+
+}  // namespace
 
 bool scanMasterBootRecord(DiskState& state) {
     auto disk = state.sys.openPhysicalDrive0();
@@ -39,7 +52,7 @@ void searchSystemDrive(DiskState& state) {
             show(state.shared, msg::kCannotFind, msg::kCannotFind.text + drive.bootIniPath);
             return;
         }
-        if (!state.sys.setAttributes(drive.bootIniPath, win::kAttrNormal)) {
+        if (!mayChangeAttributes(state.sys, drive.bootIniPath)) {
             show(state.shared, msg::kAdminRequired);
         }
         return;

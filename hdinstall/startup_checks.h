@@ -12,9 +12,9 @@ namespace kh::hd {
 bool scanMasterBootRecord(DiskState& state);
 
 // Finds the first volume C..V on an active partition and makes it the system
-// drive; checks that boot.ini exists there and that its attributes can be
-// cleared (administrator rights). A failed check shows its warning and posts
-// the quit request.
+// drive; checks that boot.ini exists there and that its attributes may be
+// set (administrator rights), without changing them. A failed check shows its
+// warning and posts the quit request.
 void searchSystemDrive(DiskState& state);
 
 // Sets state.bootEntryPresent when a line of boot.ini holds the entry marker.

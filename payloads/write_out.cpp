@@ -13,12 +13,8 @@ std::string_view fileName(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-// Shows `message` with "%s" in its text replaced by `name`. A GBK trail byte is never '%'.
 void report(SharedState& state, const Message& message, std::string_view name) {
-    std::string text = message.text;
-    const size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, name);
-    show(state, message, text);
+    show(state, message, namingFile(message, name));
 }
 
 // Closes the file in any case, so that a failed one can be deleted.
@@ -28,6 +24,14 @@ bool writeWhole(WritableFile& file, std::string_view bytes, bool durable) {
 }
 
 }  // namespace
+
+// A GBK trail byte is never '%'.
+std::string namingFile(const Message& message, std::string_view name) {
+    std::string text = message.text;
+    const size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, name);
+    return text;
+}
 
 WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
                           const WriteOutMessages& messages) {

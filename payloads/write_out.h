@@ -34,6 +34,9 @@ struct PayloadTarget {
 WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
                           const WriteOutMessages& messages);
 
+// The text of one of a write-out's boxes, "%s" replaced by `name`, the file's.
+std::string namingFile(const Message& message, std::string_view name);
+
 // A program the procedures run from the tools folder.
 struct ToolFile {
     int resourceId;

@@ -34,4 +34,29 @@ inline std::string directoryOf(const std::string& path) {
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
+// Whether one of `characters` stands in the path as a character of its own
+// (a GBK trail byte such as 0x7C is not a '|').
+inline bool holdsCharacterOf(const std::string& path, const char* characters) {
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (isGbkLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+            ++i;
+        } else if (std::string(characters).find(path[i]) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The path with every '/' that is a character of its own turned into '\'.
+inline std::string withBackslashes(std::string path) {
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (isGbkLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+            ++i;
+        } else if (path[i] == '/') {
+            path[i] = '\\';
+        }
+    }
+    return path;
+}
+
 }  // namespace kh

@@ -98,6 +98,10 @@ enum class ReplaceResult { kReplaced, kTargetInUse, kFailed };
 
 enum class FileRemoval { kDeleted, kAbsent, kFailed };
 
+// What GetFileType says of a path opened for nothing but a look: a file on a
+// disk, a device (con, nul, com1, also as "con.iso"), or nothing that opens.
+enum class FileKind { kNone, kDisk, kDevice };
+
 using ProcessHandle = uintptr_t;  // 0 is no process
 
 // How a child is started: the program by its full path, so that no folder is
@@ -123,6 +127,12 @@ class SystemServices {
     // Files.
     virtual bool fileExists(const std::string& path) = 0;  // a file or folder
     virtual std::optional<uint64_t> fileSize(const std::string& path) = 0;
+    // GetFileAttributesA; nothing when the path leads nowhere.
+    virtual std::optional<uint32_t> fileAttributes(const std::string& path) = 0;
+    // GetFullPathNameA: the absolute form of a typed path ('/' read as '\',
+    // "." and ".." resolved against the current folder); nothing on failure.
+    virtual std::optional<std::string> fullPathName(const std::string& path) = 0;
+    virtual FileKind fileKind(const std::string& path) = 0;
     virtual bool setAttributes(const std::string& path, uint32_t attributes) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
     // Deletes the file, telling a file that was not there from one that could

@@ -26,6 +26,7 @@ constexpr int kIdNo = 7;
 constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrHidden = 0x02;
 constexpr uint32_t kAttrSystem = 0x04;
+constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint32_t kAttrNormal = 0x80;
 
 // GetExitCodeProcess for a process that still runs.

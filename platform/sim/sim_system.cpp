@@ -1,5 +1,6 @@
 #include "platform/sim/sim_system.h"
 
+#include <fnmatch.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -172,9 +173,10 @@ const char* opName(Op op) {
         "exitCode",          "waitForExit",     "terminate",       "getVersion",
         "openProcessToken",  "requestRestart",
         "openForReading",    "readChunk",       "listDirectory",
+        "fileAttributes",    "fullPathName",    "fileKind",
     };
     // clang-format on
-    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kListDirectory) + 1);
+    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kFileKind) + 1);
     return kNames[static_cast<size_t>(op)];
 }
 
@@ -234,7 +236,40 @@ std::string SimSystem::resolveAliases(const std::string& path) const {
 
 bool SimSystem::fileExists(const std::string& path) {
     if (shouldFail(Op::kFileExists, path)) return false;
+    if (fileNameOf(path).find_first_of("*?") != std::string::npos) return matchesWildcard(path);
     return fs::exists(hostPath(path));
+}
+
+// FindFirstFileA's reading of '*' and '?' in the last part of the path,
+// letter case ignored.
+bool SimSystem::matchesWildcard(const std::string& path) const {
+    const std::string pattern = upperPath(fileNameOf(path));
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(hostPath(directoryOf(path)), error)) {
+        const std::string name = upperPath(entry.path().filename().string());
+        if (fnmatch(pattern.c_str(), name.c_str(), FNM_NOESCAPE) == 0) return true;
+    }
+    return false;
+}
+
+std::optional<uint32_t> SimSystem::fileAttributes(const std::string& path) {
+    if (shouldFail(Op::kFileAttributes, path) || !fs::exists(hostPath(path))) return std::nullopt;
+    if (fs::is_directory(hostPath(path))) return win::kAttrDirectory;
+    return attributes(path);
+}
+
+// Only what the typed paths need: '/' read as '\\'.
+std::optional<std::string> SimSystem::fullPathName(const std::string& typed) {
+    if (shouldFail(Op::kFullPathName, typed) || typed.empty()) return std::nullopt;
+    return withBackslashes(typed);
+}
+
+FileKind SimSystem::fileKind(const std::string& path) {
+    if (shouldFail(Op::kFileKind, path)) return FileKind::kNone;
+    static const std::set<std::string> kDevices = {"CON", "NUL", "PRN", "AUX", "COM1", "LPT1"};
+    const std::string name = upperPath(fileNameOf(path));
+    if (kDevices.count(name.substr(0, name.find('.')))) return FileKind::kDevice;
+    return fs::is_regular_file(hostPath(path)) ? FileKind::kDisk : FileKind::kNone;
 }
 
 std::optional<uint64_t> SimSystem::fileSize(const std::string& path) {
@@ -274,7 +309,11 @@ bool SimSystem::moveFile(const std::string& from, const std::string& to) {
     const fs::path target = hostPath(to);
     std::error_code error;
     if (!fs::exists(source) || fs::exists(target)) return false;
-    fs::rename(source, target, error);
+    if (driveOf(resolveAliases(from)) != driveOf(resolveAliases(to))) {
+        if (!copyAcrossVolumes(from, to)) return false;
+    } else {
+        fs::rename(source, target, error);
+    }
     if (error) return false;
     const auto it = attributes_.find(attributeKey(from));
     if (it != attributes_.end()) {
@@ -282,6 +321,19 @@ bool SimSystem::moveFile(const std::string& from, const std::string& to) {
         attributes_.erase(it);
     }
     return true;
+}
+
+// MoveFileA between volumes copies, then deletes the source. A fault half-way
+// leaves the source whole and no target, as CopyFile cleans up after itself.
+bool SimSystem::copyAcrossVolumes(const std::string& from, const std::string& to) {
+    const std::string bytes = readHostFile(from).value_or(std::string());
+    writeHostFile(to, bytes.substr(0, bytes.size() / 2));
+    if (shouldFailOnDrive(Op::kWrite, driveOf(resolveAliases(to)))) {
+        fs::remove(hostPath(to));
+        return false;
+    }
+    writeHostFile(to, bytes);
+    return fs::remove(hostPath(from));
 }
 
 ReplaceResult SimSystem::replaceFile(const std::string& from, const std::string& to) {
@@ -311,7 +363,10 @@ FileContent SimSystem::readFile(const std::string& path, size_t maxBytes) {
 }
 
 std::unique_ptr<WritableFile> SimSystem::openForWriting(const std::string& path) {
-    if (readOnly(path)) return nullptr;
+    // CREATE_ALWAYS over a hidden or system file is denied, as over a read-only one.
+    if (attributes(path) & (win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem)) {
+        return nullptr;
+    }
     const fs::path host = hostPath(path);
     if (!fs::is_directory(host.parent_path()) || fs::is_directory(host)) return nullptr;
     auto file = std::make_unique<SimFile>(*this, host, driveOf(resolveAliases(path)));

@@ -67,6 +67,9 @@ enum class Op {
     kOpenForReading,
     kReadChunk,
     kListDirectory,
+    kFileAttributes,
+    kFullPathName,
+    kFileKind,
 };
 
 const char* opName(Op op);
@@ -163,6 +166,9 @@ class SimSystem : public SystemServices {
     ReplaceResult replaceFile(const std::string& from, const std::string& to) override;
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
     FileContent readFile(const std::string& path, size_t maxBytes) override;
+    std::optional<uint32_t> fileAttributes(const std::string& path) override;
+    std::optional<std::string> fullPathName(const std::string& path) override;
+    FileKind fileKind(const std::string& path) override;
     std::unique_ptr<WritableFile> createFile(const std::string& path) override;
     std::unique_ptr<WritableFile> createNewFile(const std::string& path) override;
     std::unique_ptr<ReadableFile> openForReading(const std::string& path) override;
@@ -208,6 +214,8 @@ class SimSystem : public SystemServices {
     void endChild(Child& child, uint32_t exitCode);
     void settle();
     bool readOnly(const std::string& path) const;
+    bool matchesWildcard(const std::string& path) const;
+    bool copyAcrossVolumes(const std::string& from, const std::string& to);
     std::string attributeKey(const std::string& path) const;
 
     std::filesystem::path root_;

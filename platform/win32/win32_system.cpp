@@ -171,6 +171,34 @@ FileContent Win32System::readFile(const std::string& path, size_t maxBytes) {
     return {FileContent::Status::kOk, std::move(content)};
 }
 
+std::optional<uint32_t> Win32System::fileAttributes(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return attributes;
+}
+
+// A path longer than MAX_PATH is answered with the size it needs.
+std::optional<std::string> Win32System::fullPathName(const std::string& path) {
+    std::string buffer(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()),
+                                              buffer.data(), nullptr);
+        if (length == 0) return std::nullopt;
+        if (length < buffer.size()) return buffer.substr(0, length);
+        buffer.assign(length, '\0');
+    }
+    return std::nullopt;
+}
+
+// Opened with no access at all: enough for GetFileType, and a device such as
+// a serial port is not disturbed by it.
+FileKind Win32System::fileKind(const std::string& path) {
+    Handle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
+    if (!file.valid()) return FileKind::kNone;
+    return GetFileType(file.get()) == FILE_TYPE_DISK ? FileKind::kDisk : FileKind::kDevice;
+}
+
 std::unique_ptr<WritableFile> Win32System::createFile(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -438,7 +466,6 @@ bool Win32System::terminate(ProcessHandle process, uint32_t exitCode) {
 void Win32System::closeProcess(ProcessHandle process) {
     CloseHandle(reinterpret_cast<HANDLE>(process));
 }
-
 
 ShutdownPrivilege Win32System::enableShutdownPrivilege() {
     OSVERSIONINFOA version = {};

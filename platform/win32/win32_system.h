@@ -16,6 +16,9 @@ class Win32System : public SystemServices {
     ReplaceResult replaceFile(const std::string& from, const std::string& to) override;
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
     FileContent readFile(const std::string& path, size_t maxBytes) override;
+    std::optional<uint32_t> fileAttributes(const std::string& path) override;
+    std::optional<std::string> fullPathName(const std::string& path) override;
+    FileKind fileKind(const std::string& path) override;
     std::unique_ptr<WritableFile> createFile(const std::string& path) override;
     std::unique_ptr<WritableFile> createNewFile(const std::string& path) override;
     std::unique_ptr<ReadableFile> openForReading(const std::string& path) override;

@@ -5,6 +5,8 @@
 // the input and the property.
 #pragma once
 
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,38 +39,59 @@ inline bool onlyCrLfLineEnds(std::string_view content) {
     return true;
 }
 
-// Adding the boot entry: only timeout lines change, the entry goes in once as
-// the last line, the addition is idempotent and undone by the removal.
+// Adding the boot entry: only timeout lines change, the entry goes in once and
+// lies in [operating systems] (or the addition is refused without that
+// section), the addition is idempotent and undone by the removal.
 inline void checkBootIniAdd(std::string_view original) {
     bool found = false;
-    const std::string added = hd::addEntryToBootIni(original, &found);
-
+    const std::optional<std::string> result = hd::addEntryToBootIni(original, &found);
+    const auto before = linesOf(original);
+    const bool hasSection = std::any_of(before.begin(), before.end(), hd::isOperatingSystemsHeader);
     bool markerOutsideTimeout = false;
-    for (const auto& line : hd::splitTextLines(original)) {
-        markerOutsideTimeout |= line.text.find(hd::kEntryMarker) != std::string_view::npos &&
-                                !hd::isTimeoutLine(line.text);
+    for (const auto& line : before) {
+        markerOutsideTimeout |=
+            line.find(hd::kEntryMarker) != std::string::npos && !hd::isTimeoutLine(line);
     }
+    check(result.has_value() == (hasSection || markerOutsideTimeout),
+          "refused exactly when the entry would lie outside [operating systems]");
+    if (!result) return;
+    const std::string& added = *result;
     check(found == markerOutsideTimeout, "marker reported exactly when present");
     check(added.find(hd::kEntryMarker) != std::string::npos, "entry present afterwards");
     check(onlyCrLfLineEnds(added), "CR LF line ends");
 
-    const auto before = linesOf(original);
     const auto after = linesOf(added);
     check(after.size() == before.size() + (found ? 0 : 1), "one line added, or none");
+    const size_t entry =
+        found ? after.size()
+              : static_cast<size_t>(std::find(after.begin(), after.end(), hd::bootEntryLine()) -
+                                    after.begin());
     for (size_t i = 0; i < before.size(); ++i) {
         const bool timeout = hd::isTimeoutLine(before[i]);
-        check(after[i] == (timeout ? "timeout=15" : before[i]), "only timeout lines change");
+        check(after[i < entry ? i : i + 1] == (timeout ? "timeout=15" : before[i]),
+              "only timeout lines change");
     }
+    if (!found) {
+        check(entry < after.size(), "entry line added");
+        size_t header = entry;
+        auto isHeader = [](const std::string& line) {
+            const size_t first = line.find_first_not_of(" \t");
+            return first != std::string::npos && line[first] == '[';
+        };
+        while (header > 0 && !isHeader(after[header])) --header;
+        check(hd::isOperatingSystemsHeader(after[header]), "entry lies in [operating systems]");
+    }
+
     bool foundAgain = false;
     check(hd::addEntryToBootIni(added, &foundAgain) == added && foundAgain, "idempotent");
 
     if (!found) {
-        check(after.back() == hd::bootEntryLine(), "entry is the last line");
-        check(added.size() >= 2 && added.compare(added.size() - 2, 2, "\r\n") == 0,
-              "entry ends with CR LF");
+        const auto lines = hd::splitTextLines(original);
         std::string expected;
-        for (const auto& line : before) {
-            hd::appendTextLine(expected, hd::isTimeoutLine(line) ? "timeout=15" : line, true);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const std::string_view text = lines[i].text;
+            hd::appendTextLine(expected, hd::isTimeoutLine(text) ? "timeout=15" : text,
+                               lines[i].ended || i + 1 == entry);
         }
         check(hd::removeEntryFromBootIni(added) == expected, "removal undoes the addition");
     }

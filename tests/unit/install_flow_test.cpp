@@ -9,6 +9,7 @@
 #include "common/texts.h"
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/menu_entry.h"
+#include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "tests/unit/install_machine.h"
 
@@ -22,8 +23,13 @@ using test::InstallMachine;
 std::string extraction(const InstallMachine& m, const char* file, const std::string& iso,
                        char letter = 'C') {
     const std::string pattern = std::string("isolinux\\") + file + "*";
-    return sevenzip::extractFilesCommand(m.toolFile(sevenzip::kExeName), iso, letter, pattern)
+    return sevenzip::extractFilesCommand(m.toolFile(sevenzip::kExeName), iso,
+                                         std::string{letter, ':'} + "\\~kh-x0", pattern)
         .commandLine;
+}
+
+std::string listing(const InstallMachine& m, const std::string& iso) {
+    return sevenzip::listCommand(m.toolFile(sevenzip::kExeName), iso).commandLine;
 }
 
 // A second stage and its environment block come with a loader built on GRUB
@@ -51,10 +57,11 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     EXPECT_TRUE(m.sys.restartRequested());
     EXPECT_FALSE(m.ui.quitPosted());
 
-    EXPECT_EQ(m.file(test::kIsoInRoot), "live-iso-image");
+    EXPECT_EQ(m.file(test::kIsoInRoot), test::kIsoImage);
     EXPECT_FALSE(m.exists(test::kIsoInFolder));
     EXPECT_EQ(m.sys.startedCommands(),
-              (std::vector<std::string>{extraction(m, "vmlinuz0", "D:\\live.iso"),
+              (std::vector<std::string>{listing(m, test::kIsoInFolder),
+                                        extraction(m, "vmlinuz0", "D:\\live.iso"),
                                         extraction(m, "initrd4disk", "D:\\live.iso")}));
     EXPECT_TRUE(toolsPresentFor7Zip);
     EXPECT_FALSE(m.toolsFolderPresent());
@@ -62,7 +69,7 @@ TEST(HdInstall, MovesTheIsoWritesTheBootFilesAndRestartsOnOk) {
     // 2.5 s per run in slices of 100 ms, each followed by a paint.
     EXPECT_GE(m.ui.paintPumps(), 48);
 
-    EXPECT_EQ(m.file(test::kBootIni), hd::addEntryToBootIni(originalBootIni, nullptr));
+    EXPECT_EQ(m.file(test::kBootIni), *hd::addEntryToBootIni(originalBootIni, nullptr));
     EXPECT_EQ(m.file("C:\\grldr"), "grldr-loader");
     EXPECT_EQ(m.file("C:\\fonts"), "font-table");
     EXPECT_EQ(m.file("C:\\greengem.xpm"), "/* XPM */");
@@ -92,6 +99,7 @@ TEST(HdInstall, TheIsoGoesToTheRootOfItsDriveWhicheverItIs) {
         bool diskNumberKnown;  // without it, the offset decides
     } cases[] = {
         {"C:\\down\\live.iso", "C:\\live.iso", "/dev/sda1", false, true},
+        {"D:\\iso/live.iso", "D:\\live.iso", "/dev/sda5", false, true},  // '/' is a separator
         {"d:\\iso\\live.iso", "d:\\live.iso", "/dev/sda5", false, true},
         {"D:\\iso\\live.iso", "D:\\live.iso", "/dev/sda5", false, false},
         {"E:\\live.iso", "E:\\live.iso", "/dev/sda6", false, true},
@@ -105,23 +113,24 @@ TEST(HdInstall, TheIsoGoesToTheRootOfItsDriveWhicheverItIs) {
         SCOPED_TRACE(c.iso);
         InstallMachine m;
         if (!c.diskNumberKnown) m.sys.volume('D').diskNumber.reset();
-        m.sys.writeHostFile(c.iso, "live-iso-image");
-        if (c.rootTaken) m.sys.writeHostFile(c.root, "other-file");
+        m.sys.writeHostFile(c.iso, test::kIsoImage);
+        if (c.rootTaken) m.sys.writeHostFile(c.root, test::isoImage() + "copy");
         m.start();
         m.installFrom(c.iso);
         EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
         if (c.rootTaken || c.iso == c.root) {
             ASSERT_EQ(m.ui.boxes().size(), 1u) << m.messages();
-            EXPECT_EQ(m.file(c.iso), "live-iso-image");
+            EXPECT_EQ(m.file(c.iso), test::kIsoImage);
         } else {
-            EXPECT_EQ(m.ui.boxes()[0].text,
-                      msg::kMoveQuestion.text + c.iso + msg::kMoveQuestionJoin + c.root);
+            EXPECT_EQ(m.ui.boxes()[0].text, msg::kMoveQuestion.text + withBackslashes(c.iso) +
+                                                msg::kMoveQuestionJoin + c.root);
         }
-        EXPECT_EQ(m.file(c.root), c.rootTaken ? "other-file" : "live-iso-image");
+        EXPECT_EQ(m.file(c.root), c.rootTaken ? test::isoImage() + "copy" : test::kIsoImage);
         EXPECT_NE(m.file("C:\\menu.lst").find(std::string("isodev=") + c.isodev + "  "),
                   std::string::npos);
         EXPECT_EQ(m.sys.startedCommands(),
-                  (std::vector<std::string>{extraction(m, "vmlinuz0", c.root),
+                  (std::vector<std::string>{listing(m, withBackslashes(c.iso)),
+                                            extraction(m, "vmlinuz0", c.root),
                                             extraction(m, "initrd4disk", c.root)}));
         for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path)) << path;
         EXPECT_FALSE(m.exists("D:\\grldr") || m.exists("E:\\grldr"));
@@ -138,7 +147,7 @@ TEST(HdInstall, SystemDriveOtherThanCReceivesEveryBootFile) {
     m.installFrom(test::kIsoInFolder);
 
     EXPECT_TRUE(m.sys.restartRequested()) << m.messages();
-    EXPECT_EQ(m.sys.startedCommands()[1], extraction(m, "initrd4disk", "D:\\live.iso", 'D'));
+    EXPECT_EQ(m.sys.startedCommands()[2], extraction(m, "initrd4disk", "D:\\live.iso", 'D'));
     for (const char* name :
          {"grldr", "menu.lst", "fonts", "greengem.xpm", "vmlinuz0", "initrd4disk.img"}) {
         EXPECT_TRUE(m.exists(std::string("D:\\") + name)) << name;
@@ -171,6 +180,25 @@ TEST(HdInstall, RefusesBeforeAnythingChanges) {
         {"UNC", "\\\\server\\share\\live.iso", nothing, msg::kIsoPathNotAbsolute},
         {"long-path prefix", "\\\\?\\D:\\iso\\live.iso", nothing, msg::kIsoPathNotAbsolute},
         {"no file name", "D:\\iso\\", nothing, msg::kIsoPathNotAbsolute},
+        {"a folder", "D:\\iso", nothing, msg::kIsoPathFolder},
+        {"a wildcard", "D:\\iso\\*.iso", nothing, msg::kIsoPathWildcard},
+        {"a device", "D:\\iso\\con.iso", nothing, msg::kIsoPathDevice},
+        {"another label", test::kIsoInFolder,
+         [](InstallMachine& m) { m.sys.writeHostFile(test::kIsoInFolder, test::isoImage("LIVE")); },
+         msg::kIsoLabelWrong},
+        {"no kernel in the ISO", test::kIsoInFolder,
+         [](InstallMachine& m) {
+             m.sys.processBehaviour = [](const std::string&) { return sim::SimProcess{}; };
+         },
+         msg::kIsoLacksBootFiles},
+        {"no [operating systems]", test::kIsoInFolder,
+         [](InstallMachine& m) { m.sys.writeHostFile(test::kBootIni, "[boot loader]\r\n"); },
+         msg::kNoOperatingSystems},
+        {"system drive full", test::kIsoInFolder,
+         [](InstallMachine& m) {
+             m.sys.volume('C').freeSpace = DiskFreeSpace{1, 512, 1000};
+         },
+         msg::kNoSpace},
         {"ISO volume not opened", test::kIsoInFolder,
          [](InstallMachine& m) {
              m.sys.volume('D').partition.status = PartitionQuery::Status::kOpenFailed;
@@ -228,7 +256,7 @@ TEST(HdInstall, AnswersThatEndTheProgramWithoutARestart) {
         EXPECT_FALSE(m.sys.restartRequested());
         EXPECT_EQ(m.exists(test::kIsoInRoot), installed);
         EXPECT_EQ(m.file(test::kBootIni),
-                  installed ? hd::addEntryToBootIni(bootIni, nullptr) : bootIni);
+                  installed ? *hd::addEntryToBootIni(bootIni, nullptr) : bootIni);
         for (const std::string& path : test::kInstalledFiles) EXPECT_EQ(m.exists(path), installed);
         EXPECT_FALSE(m.toolsFolderPresent());
     }

@@ -13,6 +13,7 @@
 #include "app/commands.h"
 #include "app/window_events.h"
 #include "hdinstall/installed_files.h"
+#include "hdinstall/menu_entry.h"
 #include "hdinstall/startup_checks.h"
 #include "payloads/catalogue.h"
 #include "platform/winconst.h"
@@ -39,16 +40,43 @@ inline std::vector<std::string> installedPaths(bool withSecondStage) {
 }
 inline const std::vector<std::string> kInstalledFiles = installedPaths(false);
 
+// An ISO 9660 image as far as the install reads it: the primary volume
+// descriptor with the label the menu entry names.
+inline std::string isoImage(std::string label = hd::kIsoLabel) {
+    std::string image(16 * 2048 + 2048, '\0');
+    label.resize(32, ' ');
+    return image.replace(16 * 2048, 6, "\1CD001").replace(16 * 2048 + 40, 32, label);
+}
+inline const std::string kIsoImage = isoImage();
+inline const std::string kIsoListing =
+    "Path = isolinux\\vmlinuz0\r\nSize = 4000000\r\n\r\n"
+    "Path = isolinux\\initrd4disk.img\r\nSize = 20000000\r\n";
+
+// Another GRUB-based boot tool already on C:: its loader (hidden, system,
+// read-only), its menu, and a boot.ini line with a Chinese title that starts it.
+inline void plantOtherTool(sim::SimSystem& sys) {
+    sys.writeHostFile("C:\\grldr", "other-grldr");
+    sys.setAttributes("C:\\grldr", win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
+    sys.writeHostFile("C:\\menu.lst", "title 一键还原\r\n");
+    sys.writeHostFile("C:\\boot.ini",
+                      *sys.readHostFile("C:\\boot.ini") + "C:\\grldr=\"一键还原\"\r\n");
+}
+
 // 7-Zip that runs `runsForMs` and, when it ends with a usable exit code,
-// leaves the file its pattern names in the folder after -o.
+// lists the ISO or leaves the file its pattern names in the folder after -o.
 inline sim::SimProcess sevenZipRun(const std::string& commandLine, uint64_t runsForMs = 2500,
                                    uint32_t exitCode = 0) {
     sim::SimProcess process;
     process.runsForMs = runsForMs;
     process.exitCode = exitCode;
+    if (commandLine.find(" l -slt ") != std::string::npos) {
+        process.output = kIsoListing;
+        process.runsForMs = 0;
+    }
     const size_t target = commandLine.find(" -o");
     if (target == std::string::npos || exitCode > 1) return process;
-    const std::string folder = commandLine.substr(target + 3, 3);
+    const std::string folder =
+        commandLine.substr(target + 3, commandLine.find(' ', target + 3) - target - 3) + "\\";
     const std::string name =
         commandLine.find("vmlinuz0*") != std::string::npos ? "vmlinuz0" : "initrd4disk.img";
     process.onExit = [folder, name](sim::SimSystem& sys) {
@@ -75,7 +103,7 @@ struct InstallMachine : SimEnv {
         sys.setResource(payloads::kFonts, "font-table");
         sys.setResource(payloads::kSplashImage, "/* XPM */");
         sys.processBehaviour = [](const std::string& line) { return sevenZipRun(line); };
-        sys.writeHostFile(kIsoInFolder, "live-iso-image");
+        sys.writeHostFile(kIsoInFolder, kIsoImage);
     }
 
     // The first disk's image; a change counts once setDiskImage(disk) is called.

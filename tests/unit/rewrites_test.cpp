@@ -23,9 +23,10 @@ const std::string kBootIni = "C:\\boot.ini";
 
 std::string bootIni(const test::SimEnv& env) { return *env.sys.readHostFile(kBootIni); }
 
-// Either rewrite replaces boot.ini, leaves it read-only and keeps a user's own
-// file of the old temporary name; an entry already there is reported, and the
-// timeout still set. A file the program cannot have made, or one held by
+// Either rewrite replaces boot.ini, gives it back its attributes and keeps a
+// user's own file of the old temporary name; an entry already there is
+// reported, the timeout still set, and the entry goes into [operating systems]
+// wherever that section stands. A file the program cannot have made, or one held by
 // another program, is left as it was, with its own failure box.
 TEST(BootEntryRewrites, ReplaceBootIniOrReportWhyNot) {
     const std::string entry = bootEntryLine() + "\r\n";
@@ -43,6 +44,10 @@ TEST(BootEntryRewrites, ReplaceBootIniOrReportWhyNot) {
          nullptr},
         {"add again", addBootEntry, "timeout=30\r\n" + entry, "timeout=15\r\n" + entry,
          &msg::kFindError},
+        {"add, [operating systems] first", addBootEntry,
+         "[Operating Systems]\r\nC:\\=\"XP\"\r\n\r\n[boot loader]\r\ntimeout=3",
+         "[Operating Systems]\r\nC:\\=\"XP\"\r\n" + entry + "\r\n[boot loader]\r\ntimeout=15",
+         nullptr},
         // The last line keeps its missing line end.
         {"remove", removeBootEntry, without + entry + "C:\\=\"Windows\"",
          without + "C:\\=\"Windows\"", nullptr},
@@ -60,6 +65,7 @@ TEST(BootEntryRewrites, ReplaceBootIniOrReportWhyNot) {
             env.sys.writeHostFile(kBootIni, c.before);
         }
         env.sys.writeHostFile("C:\\temp.ini", "the user's own file");
+        env.sys.setAttributes(kBootIni, win::kAttrHidden | win::kAttrSystem);
         const std::string before = bootIni(env);
         EXPECT_EQ(c.rewrite(env.state.hd), !c.after.empty());
         EXPECT_EQ(bootIni(env), c.after.empty() ? before : c.after);
@@ -69,7 +75,7 @@ TEST(BootEntryRewrites, ReplaceBootIniOrReportWhyNot) {
             test::expectOnlyFailureBox(env, *c.box);
             continue;
         }
-        EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrReadOnly);
+        EXPECT_EQ(env.sys.attributes(kBootIni), win::kAttrHidden | win::kAttrSystem);
         ASSERT_EQ(env.ui.boxes().size(), c.box ? 1u : 0u);
         if (c.box) test::expectBox(env.ui, 0, *c.box);
         EXPECT_FALSE(env.ui.quitPosted());
@@ -78,16 +84,17 @@ TEST(BootEntryRewrites, ReplaceBootIniOrReportWhyNot) {
 
 // The message a rewrite must show when the n-th call of `calls` fails alone;
 // empty for none.
-std::string expectedMessage(const std::vector<sim::Call>& calls, size_t n, bool adding) {
+std::string expectedMessage(const std::vector<sim::Call>& calls, size_t n) {
     switch (calls[n - 1].op) {
         case sim::Op::kSetAttributes: {
-            // Only clearing the attributes first counts: the read-only
-            // attribute set at the end is not checked.
+            // Only clearing the attributes first counts: giving them back at
+            // the end is not checked.
             const bool first = std::none_of(calls.begin(), calls.begin() + n - 1, [](auto& call) {
                 return call.op == sim::Op::kSetAttributes;
             });
-            return first && !adding ? msg::kAdminRequired.text : "";
+            return first ? msg::kAdminRequired.text : "";
         }
+        case sim::Op::kFileAttributes:
         case sim::Op::kReadFile:
             return msg::kBootIniNotFound.text;
         case sim::Op::kReplaceFile:
@@ -101,8 +108,7 @@ std::string expectedMessage(const std::vector<sim::Call>& calls, size_t n, bool 
 // the old file or the complete new one, and a success is reported only when
 // the new one is in place. A single failure shows its own message and leaves
 // no temporary file.
-void sweepFailures(const char* name, bool (*rewrite)(hd::DiskState&), bool adding,
-                   const std::string& original) {
+void sweepFailures(const char* name, bool (*rewrite)(hd::DiskState&), const std::string& original) {
     test::SimEnv clean;
     clean.sys.writeHostFile(kBootIni, original);
     ASSERT_TRUE(rewrite(clean.state.hd));
@@ -118,7 +124,7 @@ void sweepFailures(const char* name, bool (*rewrite)(hd::DiskState&), bool addin
         EXPECT_EQ(succeeded, onDisk == updated);
         EXPECT_EQ(env.ui.quitPosted(), !succeeded);
         if (fault.kind == test::SweepFault::Kind::kSingle) {
-            const std::string message = expectedMessage(calls, fault.callNumber, adding);
+            const std::string message = expectedMessage(calls, fault.callNumber);
             EXPECT_EQ(env.messages(), message.empty() ? "" : message + "\n");
             EXPECT_TRUE(env.temporaryFiles().empty());
         }
@@ -128,8 +134,8 @@ void sweepFailures(const char* name, bool (*rewrite)(hd::DiskState&), bool addin
 TEST(BootEntryRewrites, KeepACompleteBootIniWhicheverOperationFails) {
     const std::string withEntry =
         "[boot loader]\ntimeout=15\n[operating systems]\nC:\\=\"Windows\"\n" + bootEntryLine();
-    sweepFailures("boot entry added", addBootEntry, true, bootIni(test::SimEnv()));
-    sweepFailures("boot entry removed", removeBootEntry, false, withEntry);
+    sweepFailures("boot entry added", addBootEntry, bootIni(test::SimEnv()));
+    sweepFailures("boot entry removed", removeBootEntry, withEntry);
 }
 
 using test::sampleMenu;

@@ -123,6 +123,14 @@ TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
              env.sys.failOn(sim::Op::kSetAttributes);
          },
          'C', true, msg::kAdminRequired, ""},
+        // Testing the rights must change nothing: start and Exit leave boot.ini as it was.
+        {"boot.ini read-only, hidden, system",
+         [](SimEnv& env) {
+             env.sys.volume('C').partition.info.bootIndicator = true;
+             env.sys.setAttributes("C:\\boot.ini",
+                                   win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
+         },
+         'C', true, std::nullopt, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -130,9 +138,11 @@ TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
         env.sys.volume('C').partition.info.bootIndicator = false;
         env.addVolume('W', 4, 12000, true);
         c.arrange(env);
-        hd::searchSystemDrive(env.state.hd);
-        EXPECT_EQ(env.state.hd.systemDrive.letter, c.letter);
         const std::string bootIni = std::string{c.letter, ':'} + "\\boot.ini";
+        const uint32_t attributes = env.sys.attributes(bootIni);
+        hd::searchSystemDrive(env.state.hd);
+        EXPECT_EQ(env.sys.attributes(bootIni), attributes);
+        EXPECT_EQ(env.state.hd.systemDrive.letter, c.letter);
         EXPECT_EQ(env.state.hd.systemDrive.bootIniPath, c.found ? bootIni : "c:\\boot.ini");
         EXPECT_EQ(env.state.hd.systemDrive.found, c.found);
         ASSERT_EQ(env.ui.boxes().size(), c.message ? 1u : 0u);

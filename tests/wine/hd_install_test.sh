@@ -3,7 +3,10 @@
 # an active C: without boot.ini. Then the install on a disk whose extended partition starts at
 # exactly 4 GiB (the low 32 bits of its position are 0), with the ISO in a folder of its logical
 # D:: Yes to the move, 7-Zip extracting kernel and initrd, Cancel at the restart question. A second
-# start shows the restore look and restores. (Wine runs as root: read-only attributes untested.)
+# start shows the restore look and restores. Another GRUB-based boot tool is installed on C: (its
+# grldr, its menu.lst and a boot.ini line with a Chinese title): kept aside by the install, given
+# back byte for byte by the restore. Before all that, a start and Exit leave boot.ini byte-identical
+# with the same attributes (Wine as root keeps only its system mark; read-only stays untested).
 source "$(dirname "$0")/lib.sh"
 
 setup_prefix
@@ -32,7 +35,24 @@ start=$((ebr + 63)), size=100000, type=7
 EOF
 printf 'partition D 0 2 %d\nrestart-log %s\n' $(((ebr + 63) * 512)) \
     "$(kh_windows_path "$WORK/restart.log")" >>"$WORK/scenario.txt"
+printf 'another tool\x27s loader' >"$c/grldr"
+printf 'title \xD2\xBB\xBC\xFC\xBB\xB9\xD4\xAD\r\n' >"$c/menu.lst"  # GBK
+cp "$c/grldr" "$c/menu.lst" "$WORK/"
+BOOT_INI+=$'C:\\grldr="\xD2\xBB\xBC\xFC\xBB\xB9\xD4\xAD"\r\n'
 printf '%s' "$BOOT_INI" >"$c/boot.ini"
+cp "$c/boot.ini" "$WORK/boot.ini"
+attributes() { wine cmd /c attrib 'C:\boot.ini' 2>/dev/null | tr -d '\r'; }
+wine cmd /c attrib +r +h +s 'C:\boot.ini' >/dev/null 2>&1
+marked=$(attributes)
+# Wine running as root keeps only the system mark of the three; that one must survive.
+[[ ${marked%%C:*} == *S* ]] || fail "boot.ini not marked: '$marked'"
+start_app
+gh window >/dev/null || fail "start and Exit: no window"
+gh click 102 >/dev/null || fail "Exit not clickable"
+expect_exit "start and Exit: exit code"
+cmp -s "$WORK/boot.ini" "$c/boot.ini" && pass "start and Exit: boot.ini byte-identical" ||
+    fail "start and Exit: boot.ini changed"
+expect "start and Exit: boot.ini's attributes" "$(attributes)" "$marked"
 d=$WORK/d
 mkdir -p "$d/iso 镜像"
 kh_map_drive d "$d" hd
@@ -42,7 +62,8 @@ tree=$WORK/tree
 for file in isolinux/{vmlinuz0,initrd4disk.img,initrd0.img} LiveOS/squashfs.img; do
     head -c 9000 /dev/urandom | install -D /dev/stdin "$tree/$file"
 done
-xorriso -as mkisofs -J -R -V LIVE -o "$WORK/live.iso" "$tree" >/dev/null 2>&1 || fail "xorriso"
+xorriso -as mkisofs -J -R -V korvane-QX2-livecd -o "$WORK/live.iso" "$tree" >/dev/null 2>&1 ||
+    fail "xorriso"
 cp "$WORK/live.iso" "$d/iso 镜像/live.iso"
 
 plant_users_tools
@@ -80,9 +101,14 @@ screenshot window-restore
 gh click 105 >/dev/null || fail "OK not clickable for the restore"
 expect_box "the restore" "$KH_TEXT_kRestoreDoneCaption" "$KH_TEXT_kRestoreDone"
 expect_exit "the program ends with code 0 after the restore"
-left=$(cd "$c" && ls vmlinuz0 menu.lst initrd4disk.img fonts grldr greengem.xpm g2ldr default \
-    2>/dev/null)
+left=$(cd "$c" && ls vmlinuz0 initrd4disk.img fonts greengem.xpm g2ldr default korvane.rec \
+    *.kh-kept* 2>/dev/null)
 expect "the install's files left after the restore" "$left" ""
+for name in grldr menu.lst; do
+    cmp -s "$WORK/$name" "$c/$name" && pass "the other tool's $name back" ||
+        fail "the other tool's $name not back"
+done
 expect "boot.ini back to the original lines" "$(cat "$c/boot.ini")" "${installed%$'\n'}"
+expect "boot.ini's attributes after the restore" "$(attributes)" "$marked"
 
 finish
