@@ -22,6 +22,14 @@ bool startsWith(const std::string& line, std::string_view prefix) {
     return line.compare(0, prefix.size(), prefix) == 0;
 }
 
+// Letter case ignored, as ISO 9660 and FAT ignore it.
+bool sameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
 // The digits at the start of `text` (an empty size reads 0).
 uint64_t leadingNumber(const std::string& text) {
     uint64_t number = 0;
@@ -74,33 +82,18 @@ std::optional<std::vector<ListedItem>> listedItems(const std::string& listing) {
 }
 
 bool holdsFile(const std::vector<ListedItem>& items, std::string_view path) {
-    const auto samePath = [path](const ListedItem& item) {
-        return item.path.size() == path.size() &&
-               std::equal(path.begin(), path.end(), item.path.begin(), [](char a, char b) {
-                   return std::tolower(static_cast<unsigned char>(a)) ==
-                          std::tolower(static_cast<unsigned char>(b));
-               });
-    };
-    return std::any_of(items.begin(), items.end(),
-                       [&](const ListedItem& item) { return !item.folder && samePath(item); });
+    return std::any_of(items.begin(), items.end(), [path](const ListedItem& item) {
+        return !item.folder && sameLetters(item.path, path);
+    });
 }
 
 std::optional<uint64_t> listedSize(const std::string& listing, const std::string& prefix) {
-    static const std::string kPath = "Path = ";
-    auto lower = [](std::string text) {
-        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return text;
-    };
-    std::istringstream lines(listing);
-    std::string line;
-    bool inItem = false;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.compare(0, kPath.size(), kPath) == 0) {
-            inItem = lower(line.substr(kPath.size(), prefix.size())) == lower(prefix);
-        } else if (inItem && line.compare(0, 7, "Size = ") == 0) {
-            return largestListedSize(line);
-        }
+    const auto items = listedItems(listing);
+    if (!items) return std::nullopt;
+    for (const ListedItem& item : *items) {
+        if (!item.folder &&
+            sameLetters(std::string_view(item.path).substr(0, prefix.size()), prefix))
+            return item.size;
     }
     return std::nullopt;
 }

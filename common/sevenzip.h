@@ -58,8 +58,8 @@ std::optional<std::vector<ListedItem>> listedItems(const std::string& listing);
 // as ISO 9660 and FAT ignore it.
 bool holdsFile(const std::vector<ListedItem>& items, std::string_view path);
 
-// The "Size = " of the first item of a technical listing whose path starts
-// with `prefix` (letter case ignored); nothing when no item does.
+// The size of the first file among the listed items whose path starts with
+// `prefix` (letter case ignored); nothing when no file does.
 std::optional<uint64_t> listedSize(const std::string& listing, const std::string& prefix);
 
 // The last "N%" of a progress report (-bsp1).

@@ -49,6 +49,7 @@ inline std::string isoImage(std::string label = hd::kIsoLabel) {
 }
 inline const std::string kIsoImage = isoImage();
 inline const std::string kIsoListing =
+    "Path = C:\\live.iso\r\nType = Iso\r\n\r\n----------\r\n"
     "Path = isolinux\\vmlinuz0\r\nSize = 4000000\r\n\r\n"
     "Path = isolinux\\initrd4disk.img\r\nSize = 20000000\r\n";
 
