@@ -13,8 +13,11 @@ std::string driveRootOption(char letter) { return std::string("-o") + letter + "
 }  // namespace
 
 ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
-                                 const std::string& folder, const std::string& pattern) {
-    return withArguments(program, {"e", "-y", isoPath, "-o" + folder, pattern});
+                                 const std::string& folder,
+                                 const std::vector<std::string>& patterns) {
+    std::vector<std::string> arguments = {"e", "-y", isoPath, "-o" + folder};
+    arguments.insert(arguments.end(), patterns.begin(), patterns.end());
+    return withArguments(program, arguments);
 }
 
 ChildCommand extractAllCommand(const std::string& program, const std::string& isoPath,
