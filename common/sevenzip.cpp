@@ -42,8 +42,11 @@ uint64_t leadingNumber(const std::string& text) {
 }  // namespace
 
 ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
-                                 const std::string& folder, const std::string& pattern) {
-    return withArguments(program, {"e", "-y", isoPath, "-o" + folder, pattern});
+                                 const std::string& folder,
+                                 const std::vector<std::string>& patterns) {
+    std::vector<std::string> arguments = {"e", "-y", isoPath, "-o" + folder};
+    arguments.insert(arguments.end(), patterns.begin(), patterns.end());
+    return withArguments(program, arguments);
 }
 
 ChildCommand extractAllCommand(const std::string& program, const std::string& isoPath,

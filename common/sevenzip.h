@@ -28,10 +28,12 @@ inline bool succeeded(uint32_t exitCode) { return exitCode == kOk || exitCode ==
 
 // Each command runs the 7z.exe at `program` (its full path).
 
-// "e -y": the files of the ISO matching `pattern` (folders dropped) into
-// `folder` (no final backslash), which 7-Zip creates.
+// "e -y": the files of the ISO matching any of `patterns` (folders dropped)
+// into `folder` (no final backslash), which 7-Zip creates; one run for all, as
+// every start of 7-Zip costs as much as extracting a kernel.
 ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
-                                 const std::string& folder, const std::string& pattern);
+                                 const std::string& folder,
+                                 const std::vector<std::string>& patterns);
 
 // "x -y": the whole ISO into the root of drive `letter`, with the percentage
 // done reported on standard output (-bsp1) and the "[BOOT]" pseudo-folder

@@ -78,10 +78,13 @@ inline sim::SimProcess sevenZipRun(const std::string& commandLine, uint64_t runs
     if (target == std::string::npos || exitCode > 1) return process;
     const std::string folder =
         commandLine.substr(target + 3, commandLine.find(' ', target + 3) - target - 3) + "\\";
-    const std::string name =
-        commandLine.find("vmlinuz0*") != std::string::npos ? "vmlinuz0" : "initrd4disk.img";
-    process.onExit = [folder, name](sim::SimSystem& sys) {
-        sys.writeHostFile(folder + name, "extracted " + name);
+    std::vector<std::string> names;
+    for (const char* name : {"vmlinuz0", "initrd4disk"}) {
+        if (commandLine.find(std::string(name) + "*") == std::string::npos) continue;
+        names.push_back(name == std::string("vmlinuz0") ? "vmlinuz0" : "initrd4disk.img");
+    }
+    process.onExit = [folder, names](sim::SimSystem& sys) {
+        for (const std::string& name : names) sys.writeHostFile(folder + name, "extracted " + name);
     };
     return process;
 }

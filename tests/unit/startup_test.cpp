@@ -109,6 +109,13 @@ TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
          },
          'E', true, std::nullopt, ""},
         {"none before W:", [](SimEnv&) {}, 'C', false, std::nullopt, ""},
+        // A card reader may hold no medium, and Windows does not start from one.
+        {"a removable drive is not asked",
+         [](SimEnv& env) {
+             env.addVolume('D', 2, 5000, true);
+             env.sys.volume('D').type = DriveType::kRemovable;
+         },
+         'C', false, std::nullopt, ""},
         {"V: the last tried",
          [](SimEnv& env) {
              env.addVolume('V', 3, 9000, true);
