@@ -1,5 +1,9 @@
 #include "app/window_events.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "app/control_table.h"
 #include "common/report.h"
 #include "common/texts.h"
@@ -19,15 +23,29 @@ void enterRestoreLook(AppState& state) {
     state.shared.ui.enable(ControlId::kBrowse, false);
 }
 
-// Appends every removable drive C..Z in letter order and selects the first.
-void fillDriveList(AppState& state) {
-    bool added = false;
+// Every removable drive C..Z in letter order. Only the drive type is asked:
+// GetDriveTypeA never touches the medium, so an empty card-reader slot is
+// listed without a wait and without a "no disk" box.
+std::vector<std::string> removableDrives(SystemServices& sys) {
+    std::vector<std::string> drives;
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
-        if (state.shared.sys.driveType(letter) != DriveType::kRemovable) continue;
-        state.shared.ui.addDrive(std::string{letter, ':'});
-        added = true;
+        if (sys.driveType(letter) == DriveType::kRemovable) drives.push_back({letter, ':'});
     }
-    if (added) state.shared.ui.selectDrive(0);
+    return drives;
+}
+
+// Fills the list; the drive `chosen` before stays chosen while it is listed.
+// With nothing chosen before, the first drive is; a chosen drive that went
+// away leaves nothing chosen rather than a drive the user did not pick.
+void fillDriveList(AppState& state, const std::string& chosen) {
+    const std::vector<std::string> drives = removableDrives(state.shared.sys);
+    for (const std::string& drive : drives) state.shared.ui.addDrive(drive);
+    const auto kept = std::find(drives.begin(), drives.end(), chosen);
+    if (kept != drives.end()) {
+        state.shared.ui.selectDrive(static_cast<int>(kept - drives.begin()));
+    } else if (chosen.empty() && !drives.empty()) {
+        state.shared.ui.selectDrive(0);
+    }
 }
 
 }  // namespace
@@ -48,7 +66,7 @@ void onCreate(AppState& state) {
     ui.enable(ControlId::kDriveList, false);
     create(ui, ControlId::kBrowse);
     if (state.hd.bootEntryPresent) enterRestoreLook(state);
-    fillDriveList(state);
+    fillDriveList(state, std::string());
 
     for (ControlId status :
          {ControlId::kStatusFormat, ControlId::kStatusCopy, ControlId::kStatusConfig}) {
@@ -61,9 +79,10 @@ void onCreate(AppState& state) {
 
 void onDeviceChange(AppState& state, uintptr_t event) {
     if (event != win::kDbtDeviceArrival && event != win::kDbtDeviceRemoveComplete) return;
+    const std::string chosen = state.shared.ui.text(ControlId::kDriveList);
     state.shared.ui.clearDriveList();
     state.shared.ui.invalidate();
-    fillDriveList(state);
+    fillDriveList(state, chosen);
 }
 
 void onClose(AppState& state) {

@@ -34,9 +34,10 @@ kh_wine_test(resources 120 "${_kh_wine_exe_dir}" "${KH_WIN32_DIR}/KorvaneHelper.
 # The shipped 32-bit tools themselves.
 kh_wine_test(payload_tools 120 "${KH_PAYLOAD_DIR}")
 
-# The shipped file's header, imports and version: read without running it.
+# The shipped files' headers and imports, and the executable's version: read without running them.
 add_test(NAME win32_pe_imports
-         COMMAND bash ${_kh_wine_tests}/pe_imports_test.sh ${KH_WIN32_DIR}/KorvaneHelper.exe)
+         COMMAND bash ${_kh_wine_tests}/pe_imports_test.sh ${KH_WIN32_DIR}/KorvaneHelper.exe
+                 ${KH_PAYLOAD_DIR}/7z.exe ${KH_PAYLOAD_DIR}/7z.dll ${KH_PAYLOAD_DIR}/syslinux.exe)
 set_tests_properties(win32_pe_imports PROPERTIES LABELS "wine;win32")
 
 # `make run` as a user without a display starts it: the window shows, is photographed and closed

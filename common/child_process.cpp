@@ -1,5 +1,7 @@
 #include "common/child_process.h"
 
+#include <utility>
+
 #include "common/tool_files.h"
 #include "platform/gbk_path.h"
 
@@ -40,9 +42,11 @@ bool stop(SharedState& state, ProcessHandle child) {
     return state.sys.waitForExit(child, kStopWaitMs);
 }
 
-std::string collectOutput(SharedState& state, const std::string& path) {
-    const FileContent content = state.sys.readFile(path, kMaxTextFileBytes);
-    return content.status == FileContent::Status::kOk ? content.bytes : std::string();
+// What the child wrote into `path`, into `result`.
+void collectOutput(SharedState& state, const std::string& path, ChildResult& result) {
+    FileContent content = state.sys.readFile(path, kMaxTextFileBytes);
+    result.outputRead = content.status == FileContent::Status::kOk;
+    if (result.outputRead) result.output = std::move(content.bytes);
 }
 
 }  // namespace
@@ -118,7 +122,7 @@ ChildResult runChild(SharedState& state, const ChildCommand& command, const Chil
         state.sys.closeProcess(child);
         state.extractionChild = 0;
     }
-    if (options.captureOutput && ended) result.output = collectOutput(state, outputPath);
+    if (options.captureOutput && ended) collectOutput(state, outputPath, result);
     if (ownOutput && state.extractionChild == 0) forgetToolPath(state, outputPath);
     return result;
 }

@@ -56,7 +56,8 @@ struct ChildResult {
     enum class Status { kNotStarted, kTimedOut, kEnded };
     Status status = Status::kNotStarted;
     uint32_t exitCode = 0;
-    std::string output;  // when captured
+    std::string output;       // when captured
+    bool outputRead = false;  // the captured output could be read: nothing said is silence
     bool ended() const { return status == Status::kEnded; }
 };
 

@@ -1,5 +1,6 @@
 #include "common/sevenzip.h"
 
+#include <algorithm>
 #include <cctype>
 #include <sstream>
 
@@ -10,11 +11,42 @@ namespace {
 // "C:\" needs no quotes: a drive root holds no blanks.
 std::string driveRootOption(char letter) { return std::string("-o") + letter + ":\\"; }
 
+// The technical listing: the image's own block, this line, then one block per
+// item.
+constexpr std::string_view kItemsBegin = "----------";
+constexpr std::string_view kPathKey = "Path = ";
+constexpr std::string_view kSizeKey = "Size = ";
+constexpr std::string_view kFolderKey = "Folder = ";
+
+bool startsWith(const std::string& line, std::string_view prefix) {
+    return line.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Letter case ignored, as ISO 9660 and FAT ignore it.
+bool sameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The digits at the start of `text` (an empty size reads 0).
+uint64_t leadingNumber(const std::string& text) {
+    uint64_t number = 0;
+    for (size_t i = 0; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        number = number * 10 + static_cast<uint64_t>(text[i] - '0');
+    }
+    return number;
+}
+
 }  // namespace
 
 ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
-                                 const std::string& folder, const std::string& pattern) {
-    return withArguments(program, {"e", "-y", isoPath, "-o" + folder, pattern});
+                                 const std::string& folder,
+                                 const std::vector<std::string>& patterns) {
+    std::vector<std::string> arguments = {"e", "-y", isoPath, "-o" + folder};
+    arguments.insert(arguments.end(), patterns.begin(), patterns.end());
+    return withArguments(program, arguments);
 }
 
 ChildCommand extractAllCommand(const std::string& program, const std::string& isoPath,
@@ -40,39 +72,44 @@ ChildCommand listCommand(const std::string& program, const std::string& isoPath)
     return withArguments(program, {"l", "-slt", "-sccWIN", isoPath});
 }
 
-std::optional<uint64_t> largestListedSize(const std::string& listing) {
-    static const std::string kKey = "Size = ";
-    std::optional<uint64_t> largest;
+std::optional<std::vector<ListedItem>> listedItems(const std::string& listing) {
     std::istringstream lines(listing);
     std::string line;
+    bool inItems = false;
+    std::vector<ListedItem> items;
     while (std::getline(lines, line)) {
-        if (line.compare(0, kKey.size(), kKey) != 0) continue;
-        uint64_t size = 0;
-        for (size_t i = kKey.size();
-             i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])); ++i) {
-            size = size * 10 + static_cast<uint64_t>(line[i] - '0');
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!inItems) {
+            inItems = line == kItemsBegin;
+            continue;
         }
-        if (!largest || size > *largest) largest = size;
+        if (startsWith(line, kPathKey)) {
+            items.push_back({line.substr(kPathKey.size())});
+        } else if (items.empty()) {
+            continue;
+        } else if (startsWith(line, kSizeKey)) {
+            items.back().size = leadingNumber(line.substr(kSizeKey.size()));
+        } else if (startsWith(line, kFolderKey)) {
+            items.back().folder = line.substr(kFolderKey.size()) == "+";
+        }
     }
-    return largest;
+    if (!inItems) return std::nullopt;
+    return items;
+}
+
+bool holdsFile(const std::vector<ListedItem>& items, std::string_view path) {
+    return std::any_of(items.begin(), items.end(), [path](const ListedItem& item) {
+        return !item.folder && sameLetters(item.path, path);
+    });
 }
 
 std::optional<uint64_t> listedSize(const std::string& listing, const std::string& prefix) {
-    static const std::string kPath = "Path = ";
-    auto lower = [](std::string text) {
-        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return text;
-    };
-    std::istringstream lines(listing);
-    std::string line;
-    bool inItem = false;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.compare(0, kPath.size(), kPath) == 0) {
-            inItem = lower(line.substr(kPath.size(), prefix.size())) == lower(prefix);
-        } else if (inItem && line.compare(0, 7, "Size = ") == 0) {
-            return largestListedSize(line);
-        }
+    const auto items = listedItems(listing);
+    if (!items) return std::nullopt;
+    for (const ListedItem& item : *items) {
+        if (!item.folder &&
+            sameLetters(std::string_view(item.path).substr(0, prefix.size()), prefix))
+            return item.size;
     }
     return std::nullopt;
 }

@@ -28,10 +28,12 @@ inline bool succeeded(uint32_t exitCode) { return exitCode == kOk || exitCode ==
 
 // Each command runs the 7z.exe at `program` (its full path).
 
-// "e -y": the files of the ISO matching `pattern` (folders dropped) into
-// `folder` (no final backslash), which 7-Zip creates.
+// "e -y": the files of the ISO matching any of `patterns` (folders dropped)
+// into `folder` (no final backslash), which 7-Zip creates; one run for all, as
+// every start of 7-Zip costs as much as extracting a kernel.
 ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
-                                 const std::string& folder, const std::string& pattern);
+                                 const std::string& folder,
+                                 const std::vector<std::string>& patterns);
 
 // "x -y": the whole ISO into the root of drive `letter`, with the percentage
 // done reported on standard output (-bsp1) and the "[BOOT]" pseudo-folder
@@ -45,16 +47,28 @@ ChildCommand streamAllCommand(const std::string& program, const std::string& iso
 ChildCommand streamFilesCommand(const std::string& program, const std::string& isoPath,
                                 const std::vector<std::string>& names);
 
-// "l -slt": the technical listing of the ISO, one "Size = " line per item, its
-// names in the ANSI code page.
+// "l -slt": the technical listing of the ISO, a block of "Key = value" lines
+// per item, its names in the ANSI code page.
 ChildCommand listCommand(const std::string& program, const std::string& isoPath);
 
-// The largest "Size = " of a technical listing; nothing when the listing
-// names no item size.
-std::optional<uint64_t> largestListedSize(const std::string& listing);
+// One item of a technical listing.
+struct ListedItem {
+    std::string path;  // inside the image, with backslashes
+    uint64_t size = 0;
+    bool folder = false;
+};
 
-// The "Size = " of the first item of a technical listing whose path starts
-// with `prefix` (letter case ignored); nothing when no item does.
+// The items of a technical listing, in its order: the blocks after the
+// "----------" line that ends the block of the image itself. Nothing when
+// that line is missing: 7-Zip did not get as far as the items.
+std::optional<std::vector<ListedItem>> listedItems(const std::string& listing);
+
+// Whether the items hold a file (not a folder) at `path`, letter case ignored
+// as ISO 9660 and FAT ignore it.
+bool holdsFile(const std::vector<ListedItem>& items, std::string_view path);
+
+// The size of the first file among the listed items whose path starts with
+// `prefix` (letter case ignored); nothing when no file does.
 std::optional<uint64_t> listedSize(const std::string& listing, const std::string& prefix);
 
 // The last "N%" of a progress report (-bsp1).

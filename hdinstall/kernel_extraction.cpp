@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/child_process.h"
 #include "common/report.h"
@@ -28,26 +29,26 @@ struct BootFile {
 constexpr BootFile kKernel{"isolinux\\vmlinuz0", installed::kKernel, msg::kExtractKernelFailed};
 constexpr BootFile kInitrd{"isolinux\\initrd4disk", installed::kInitrd, msg::kExtractInitrdFailed};
 
-// True when 7-Zip, run from the tools folder, ended within its limit and
-// reported success. One that will not stop stays tracked.
-bool runSevenZip(DiskState& state, const std::string& isoRootPath, const std::string& folder,
-                 const BootFile& file) {
+constexpr const BootFile* kBootFiles[] = {&kKernel, &kInitrd};
+
+// True when 7-Zip, run once from the tools folder for both files, ended within
+// its limit and reported success. One that will not stop stays tracked.
+bool runSevenZip(DiskState& state, const std::string& isoRootPath, const std::string& folder) {
     const auto program = toolPath(state.shared, sevenzip::kExeName);
     if (!program) return false;
-    const std::string pattern = std::string(file.prefix) + "*";
+    std::vector<std::string> patterns;
+    for (const BootFile* file : kBootFiles) patterns.push_back(std::string(file->prefix) + "*");
     const ChildResult run = runChild(
-        state.shared, sevenzip::extractFilesCommand(*program, isoRootPath, folder, pattern),
+        state.shared, sevenzip::extractFilesCommand(*program, isoRootPath, folder, patterns),
         {kExtractionLimitMs});
     return run.ended() && sevenzip::succeeded(run.exitCode);
 }
 
 // The folder is new, so a file found there after 7-Zip's run is the one it
 // extracted.
-bool extractBootFile(DiskState& state, Changes& changes, const std::string& isoRootPath,
-                     const std::string& folder, const BootFile& file) {
+bool moveIntoPlace(DiskState& state, Changes& changes, const std::string& folder,
+                   const BootFile& file) {
     const std::string extracted = folder + "\\" + file.name;
-    changes.created(extracted);  // also what a failed run leaves
-    if (!runSevenZip(state, isoRootPath, folder, file)) return false;
     const auto size = state.sys.fileSize(extracted);
     return size && *size > 0 &&
            changes.move(extracted, installed::onDrive(state.systemDrive.letter, file.name));
@@ -68,8 +69,12 @@ const Message* extractBootFiles(DiskState& state, Changes& changes,
         unusedName(state.sys, installed::onDrive(state.systemDrive.letter, "~kh-x"), "");
     if (folder.empty()) return &kKernel.failure;
     changes.createdFolder(folder);  // 7-Zip makes it
-    for (const BootFile* file : {&kKernel, &kInitrd}) {
-        if (!extractBootFile(state, changes, isoRootPath, folder, *file)) return &file->failure;
+    // Also what a failed run leaves.
+    for (const BootFile* file : kBootFiles) changes.created(folder + "\\" + file->name);
+    // A failed run names the first file, which it may have left cut short.
+    if (!runSevenZip(state, isoRootPath, folder)) return &kKernel.failure;
+    for (const BootFile* file : kBootFiles) {
+        if (!moveIntoPlace(state, changes, folder, *file)) return &file->failure;
     }
     return nullptr;
 }

@@ -40,6 +40,9 @@ bool scanMasterBootRecord(DiskState& state) {
 
 void searchSystemDrive(DiskState& state) {
     for (char letter = 'C'; letter <= 'V'; ++letter) {
+        // Windows starts from a fixed disk only; a card reader without a
+        // medium is not touched at all.
+        if (state.sys.driveType(letter) != DriveType::kFixed) continue;
         const PartitionQuery query = state.sys.partitionInfo(letter);
         if (query.status != PartitionQuery::Status::kOk || !query.info.bootIndicator) continue;
 

@@ -35,14 +35,15 @@ struct PartitionQuery {
     PartitionInfo info;
 };
 
-// GetDiskFreeSpaceA's three factors; their product can exceed 32 bits.
+// GetDiskFreeSpaceA's factors; their products can exceed 32 bits.
 struct DiskFreeSpace {
     uint32_t sectorsPerCluster = 0;
     uint32_t bytesPerSector = 0;
     uint32_t freeClusters = 0;
-    uint64_t freeBytes() const {
-        return uint64_t{sectorsPerCluster} * bytesPerSector * freeClusters;
-    }
+    uint32_t totalClusters = 0;
+    uint64_t freeBytes() const { return clusterBytes() * freeClusters; }
+    uint64_t totalBytes() const { return clusterBytes() * totalClusters; }
+    uint64_t clusterBytes() const { return uint64_t{sectorsPerCluster} * bytesPerSector; }
 };
 
 // A raw, read-only view of a physical disk.
@@ -193,10 +194,15 @@ class SystemServices {
     // nothing when it cannot be listed.
     virtual std::optional<std::vector<std::string>> listDirectory(const std::string& folder) = 0;
 
-    // Volumes; `letter` is 'A'..'Z'.
+    // Volumes; `letter` is 'A'..'Z'. A drive without a medium (an empty
+    // card-reader slot) answers every query but driveType with a failure
+    // (ERROR_NOT_READY), at once as long as SEM_FAILCRITICALERRORS is set;
+    // driveType never touches the medium.
     virtual DriveType driveType(char letter) = 0;
     virtual std::optional<std::string> volumeLabel(char letter) = 0;
     virtual bool setVolumeLabel(char letter, const std::string& label) = 0;  // SetVolumeLabelA
+    // The serial number the format gave the volume (GetVolumeInformationA).
+    virtual std::optional<uint32_t> volumeSerial(char letter) = 0;
     virtual std::optional<DiskFreeSpace> diskFreeSpace(char letter) = 0;
     virtual PartitionQuery partitionInfo(char letter) = 0;
     // The number of the physical disk that holds the volume

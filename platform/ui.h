@@ -76,7 +76,7 @@ class UserInterface {
     virtual void invalidate() = 0;  // whole client area, no erase
     virtual void setTimer(int id, unsigned milliseconds) = 0;
     virtual void killTimer(int id) = 0;
-    virtual void postStartFormat() = 0;  // the private message 108
+    virtual void postStartFormat() = 0;  // the private start-format message
     virtual void postQuit() = 0;         // exit code 0
     // The message loop waits for the end of `process` beside the window's
     // messages and, once it has ended, hands it to usb::onProcessEnded; 0

@@ -1,5 +1,6 @@
 #include "usbmedia/finish.h"
 
+#include <sstream>
 #include <string>
 
 #include "common/child_process.h"
@@ -9,6 +10,7 @@
 #include "payloads/catalogue.h"
 #include "payloads/write_out.h"
 #include "platform/winconst.h"
+#include "usbmedia/iso_layout.h"
 #include "usbmedia/session.h"
 #include "usbmedia/stick_check.h"
 
@@ -52,8 +54,13 @@ bool copyToRoot(UsbState& state, const char* name) {
 // root; false when the drive did not take it (pulled, full, write-protected).
 bool arrangeBootTree(UsbState& state) {
     moveEarlierSyslinuxAside(state);
-    return state.sys.moveFile(onTarget(state, "isolinux"), onTarget(state, "syslinux")) &&
-           copyToRoot(state, "vmlinuz0") && copyToRoot(state, "initrd4disk.img");
+    if (!state.sys.moveFile(onTarget(state, kIsolinuxFolder), onTarget(state, "syslinux"))) {
+        return false;
+    }
+    for (const char* name : kRootCopies) {
+        if (!copyToRoot(state, name)) return false;
+    }
+    return true;
 }
 
 void endFinish(UsbState& state) {
@@ -92,12 +99,33 @@ bool writeBootFiles(UsbState& state) {
     return false;
 }
 
-bool installBootCode(UsbState& state) {
+// The installer prints nothing when it succeeds: every line it prints tells of
+// a step that failed, even one it goes on after and ends with 0 ("Did not
+// successfully update the MBR; continuing..."). Those lines, one a line.
+std::string installerComplaints(const std::string& output) {
+    std::string complaints;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t begin = line.find_first_not_of(" \t\r");
+        if (begin == std::string::npos) continue;
+        const size_t end = line.find_last_not_of(" \t\r");
+        complaints += "\n" + line.substr(begin, end - begin + 1);
+    }
+    return complaints;
+}
+
+// Runs the installer with its output captured; true when it ended with 0 and
+// said nothing, as far as its output could be read. `complaints` gets what it
+// said.
+bool installBootCode(UsbState& state, std::string& complaints) {
     const auto program = toolPath(state.shared, kSyslinuxInstallerName);
     if (!program) return false;
-    const ChildResult run = runChild(
-        state.shared, withArguments(*program, {"-sfmar", targetDrive(state)}), {kInstallerMs});
-    return run.ended() && run.exitCode == 0;
+    const ChildResult run =
+        runChild(state.shared, withArguments(*program, {"-sfmar", targetDrive(state)}),
+                 {kInstallerMs, true});
+    complaints = installerComplaints(run.output);
+    return run.ended() && run.outputRead && run.exitCode == 0 && complaints.empty();
 }
 
 }  // namespace
@@ -114,8 +142,10 @@ void finishUsbMedia(UsbState& state) {
         return;
     }
     if (!writeBootFiles(state)) return;
-    if (!installBootCode(state)) {
-        failFinish(state, msg::kInstallerFailed);
+    std::string complaints;
+    if (!installBootCode(state, complaints)) {
+        show(state.shared, msg::kInstallerFailed, msg::kInstallerFailed.text + complaints);
+        endFinish(state);
         return;
     }
     if (!stickReadsBack(state)) {

@@ -18,7 +18,32 @@ constexpr const char* kOtherLabel = "BOOTS";
 // Short, so that the extraction starts soon after the format has ended; a
 // label read is cheap.
 constexpr unsigned kFormatWatchMs = 50;
+constexpr uint64_t kBytesPerGb = 1000 * kBytesPerMb;
 
+// In the decimal units a drive is sold by: "7.4 GB", whole megabytes below
+// 1 GB.
+std::string sizeText(uint64_t bytes) {
+    if (bytes < kBytesPerGb) return std::to_string(bytes / kBytesPerMb) + " MB";
+    const uint64_t tenths = (bytes + kBytesPerGb / 20) / (kBytesPerGb / 10);
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " GB";
+}
+
+// "G:（STICK，7.4 GB）": what a Yes wipes, as the user knows the drive.
+std::string targetDescription(UsbState& state) {
+    const std::string label = state.sys.volumeLabel(*state.session.target).value_or("");
+    const std::string size = sizeText(state.session.identity ? state.session.identity->bytes : 0);
+    if (label.empty()) return withTexts(msg::kDriveUnlabelled, {targetDrive(state), size});
+    return withTexts(msg::kDriveLabelled, {targetDrive(state), label, size});
+}
+
+// The drive under the letter is not the one the question named: nothing is
+// done to it, and the window is ready for another choice.
+void refuseChangedDrive(UsbState& state) {
+    state.ui.killTimer(kFormatWatchTimer);
+    state.ui.show(ControlId::kStatusFormat, false);
+    show(state.shared, msg::kDriveChanged);
+    returnToIdle(state);
+}
 // format asks for a confirmation, which cmd's pipe gives. format.com is
 // named by its full path: cmd would look in its current folder first.
 ChildCommand formatCommand(UsbState& state) {
@@ -78,10 +103,18 @@ void formatRoute(UsbState& state) {
 }  // namespace
 
 void askToFormat(UsbState& state) {
-    const int answer = show(state.shared, msg::kFormatQuestion);
+    const int answer = show(state.shared, msg::kFormatQuestion,
+                            withTexts(msg::kFormatQuestion.text, {targetDescription(state)}));
+    if (answer != win::kIdYes && answer != win::kIdNo) return;
+    // The letter may lead to another drive by now: a stick swapped or a card
+    // inserted while the question was open.
+    if (!targetUnchanged(state)) {
+        refuseChangedDrive(state);
+        return;
+    }
     if (answer == win::kIdYes) {
         formatRoute(state);
-    } else if (answer == win::kIdNo) {
+    } else {
         relabelTarget(state, kBootLabel);
         // syslinux.cfg boots root=LABEL=BOOT: without that label the stick
         // cannot boot, so nothing is extracted onto it.
@@ -95,7 +128,15 @@ void askToFormat(UsbState& state) {
 }
 
 void startFormat(UsbState& state) {
-    if (state.session.stage != UsbStage::kFormatting || labelIsBoot(state)) return;
+    // Any process may post this message: one that arrives while a format runs,
+    // or outside the format route, is ignored.
+    const UsbSession& session = state.session;
+    if (session.stage != UsbStage::kFormatting || session.formatChild != 0) return;
+    if (labelIsBoot(state)) return;
+    if (!targetUnchanged(state)) {
+        refuseChangedDrive(state);
+        return;
+    }
     state.session.formatChild = startChild(state.shared, formatCommand(state));
     if (state.session.formatChild == 0) failFormat(state);
 }

@@ -6,13 +6,13 @@
 #include "platform/winconst.h"
 #include "usbmedia/finish.h"
 #include "usbmedia/iso_extraction.h"
+#include "usbmedia/iso_layout.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {
 
 namespace {
 
-constexpr const char* kLiveImage = "LiveOS\\squashfs.img";
 constexpr uint64_t kCreepFrom = 95;
 constexpr uint64_t kComplete = 100;
 

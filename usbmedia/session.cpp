@@ -52,6 +52,36 @@ std::string withNumber(const char* pattern, uint64_t number) {
     return text;
 }
 
+std::string withTexts(const char* pattern, std::initializer_list<std::string> texts) {
+    std::string text;
+    auto next = texts.begin();
+    for (const char* c = pattern; *c != '\0'; ++c) {
+        if (c[0] == '%' && c[1] == 's' && next != texts.end()) {
+            text += *next++;
+            ++c;
+        } else {
+            text += *c;
+        }
+    }
+    return text;
+}
+
+bool operator==(const DriveIdentity& a, const DriveIdentity& b) {
+    return a.serial == b.serial && a.bytes == b.bytes;
+}
+
+std::optional<DriveIdentity> targetIdentity(UsbState& state) {
+    const char letter = *state.session.target;
+    const auto serial = state.sys.volumeSerial(letter);
+    const auto space = serial ? state.sys.diskFreeSpace(letter) : std::nullopt;
+    if (!space) return std::nullopt;
+    return DriveIdentity{*serial, space->totalBytes()};
+}
+
+bool targetUnchanged(UsbState& state) {
+    return state.session.identity && targetIdentity(state) == state.session.identity;
+}
+
 void relabelTarget(UsbState& state, const char* label) {
     state.sys.setVolumeLabel(*state.session.target, label);
 }

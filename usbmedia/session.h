@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -17,10 +18,20 @@ namespace kh::usb {
 // requested.
 enum class UsbStage { kIdle, kChecking, kFormatting, kExtracting, kEnded };
 
+// What tells the drive the user confirmed from another one later given the
+// same letter: the serial number its format gave the volume, and its size.
+struct DriveIdentity {
+    uint32_t serial = 0;
+    uint64_t bytes = 0;
+};
+bool operator==(const DriveIdentity& a, const DriveIdentity& b);
+
 struct UsbSession {
     UsbStage stage = UsbStage::kIdle;
     // The drive confirmed when the creation started; fixed from then on.
     std::optional<char> target;
+    // The target's identity when it was checked, before the format question.
+    std::optional<DriveIdentity> identity;
     uint64_t isoBytes = 0;
     // Added to the percentage once it reaches 95, one more each tick, so that
     // the last stretch of the copy still shows movement.
@@ -42,6 +53,7 @@ struct UsbState {
 };
 
 inline constexpr int kFormatWatchTimer = 1;
+inline constexpr uint64_t kBytesPerMb = 1000000;
 inline constexpr int kCopyTimer = 2;
 
 // "G:\" followed by `rest`, on the drive confirmed when the creation started.
@@ -62,6 +74,15 @@ void endCreation(UsbState& state);
 
 // `pattern` with its "%d" replaced by `number`.
 std::string withNumber(const char* pattern, uint64_t number);
+// `pattern` with each "%s" replaced by the next of `texts`, in one pass: a
+// text that holds "%s" itself (a volume label may) stays as it is.
+std::string withTexts(const char* pattern, std::initializer_list<std::string> texts);
+
+// The identity of the drive now under the target's letter; nothing when it
+// does not answer (pulled, no medium).
+std::optional<DriveIdentity> targetIdentity(UsbState& state);
+// True when the drive under the target's letter is still the one checked.
+bool targetUnchanged(UsbState& state);
 
 // Relabels the target drive (SetVolumeLabelA). A failure is not reported
 // here: the label is read back where it matters.

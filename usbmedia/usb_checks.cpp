@@ -1,6 +1,7 @@
 #include "usbmedia/usb_checks.h"
 
 #include <cctype>
+#include <vector>
 
 #include "common/child_process.h"
 #include "common/report.h"
@@ -10,13 +11,13 @@
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_extraction.h"
+#include "usbmedia/iso_layout.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {
 
 namespace {
 
-constexpr uint64_t kBytesPerMb = 1000000;
 // FAT32 cannot hold a file of this size or larger.
 constexpr uint64_t kFat32FileLimit = uint64_t{1} << 32;
 // Listing even a large ISO takes seconds; a 7-Zip that hangs must not.
@@ -78,7 +79,19 @@ bool hasRoomForIso(UsbState& state) {
     return false;
 }
 
-bool everyFileFitsFat32(UsbState& state) {
+// The files the stick boots by, as the ISO must list them.
+std::vector<std::string> filesTheStickNeeds() {
+    std::vector<std::string> needed;
+    for (const char* name : kRootCopies)
+        needed.push_back(std::string(kIsolinuxFolder) + "\\" + name);
+    needed.push_back(std::string(kIsolinuxFolder) + "\\" + kMenuInitrd);
+    needed.push_back(kLiveImage);
+    return needed;
+}
+
+// A format cannot be undone: an ISO that cannot make a bootable stick, or
+// whose files FAT32 cannot hold, is refused before the question.
+bool isoMakesABootableStick(UsbState& state) {
     const auto program = toolPath(state.shared, sevenzip::kExeName);
     ChildResult run;
     if (program) {
@@ -86,14 +99,30 @@ bool everyFileFitsFat32(UsbState& state) {
                        {kListingMs, true});
     }
     const bool listed = run.ended() && sevenzip::succeeded(run.exitCode);
-    const auto largest = listed ? sevenzip::largestListedSize(run.output) : std::nullopt;
-    if (!largest) {
+    const auto items = listed ? sevenzip::listedItems(run.output) : std::nullopt;
+    if (!items) {
         refuse(state, msg::kIsoUnreadable);
         return false;
     }
-    state.session.listing = run.output;
-    if (*largest < kFat32FileLimit) return true;
-    refuse(state, msg::kFileTooLargeForFat32);
+    for (const std::string& needed : filesTheStickNeeds()) {
+        if (sevenzip::holdsFile(*items, needed)) continue;
+        refuse(state, msg::kIsoLacksBootFile, withTexts(msg::kIsoLacksBootFile.text, {needed}));
+        return false;
+    }
+    for (const sevenzip::ListedItem& item : *items) {
+        if (item.size < kFat32FileLimit) continue;
+        refuse(state, msg::kFileTooLargeForFat32);
+        return false;
+    }
+    state.session.listing = run.output;  // what the stick is read back against
+    return true;
+}
+
+// The drive as it is before the question, to be recognised after it.
+bool knowsTargetIdentity(UsbState& state) {
+    state.session.identity = targetIdentity(state);
+    if (state.session.identity) return true;
+    refuse(state, msg::kDriveNotFound);
     return false;
 }
 
@@ -115,7 +144,7 @@ bool passesChecks(UsbState& state) {
         returnToIdle(state);
         return false;
     }
-    return everyFileFitsFat32(state);
+    return isoMakesABootableStick(state) && knowsTargetIdentity(state);
 }
 
 }  // namespace kh::usb

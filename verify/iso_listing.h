@@ -12,7 +12,7 @@ namespace kh::verify {
 
 // The files of the listing in its order, without folders and without the
 // "[BOOT]" images 7-Zip shows for El Torito; nothing when the listing names no
-// item or a file without a size.
+// item. A size misread makes the stream's split fail, never pass.
 std::optional<std::vector<StreamMember>> listedFiles(const std::string& listing);
 
 }  // namespace kh::verify

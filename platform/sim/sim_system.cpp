@@ -240,6 +240,10 @@ void SimSystem::failPath(Op op, const std::string& path) {
 }
 
 bool SimSystem::faultMatches(const Call& call, size_t number) const {
+    // An empty slot answers every call that reaches for its medium "not ready".
+    const auto volume = volumes_.find(call.drive);
+    if (volume != volumes_.end() && !volume->second.medium && call.op != Op::kDriveType)
+        return true;
     if (failCall_ == number) return true;
     if (opFrom_ && number >= opFrom_->first && call.op == opFrom_->second) return true;
     if (driveFrom_ && number >= driveFrom_->first && call.drive == driveFrom_->second) return true;
@@ -467,6 +471,14 @@ std::optional<std::string> SimSystem::volumeLabel(char letter) {
     const auto it = volumes_.find(upper(letter));
     if (it == volumes_.end()) return std::nullopt;
     return it->second.label;
+}
+
+// The same call as the label (GetVolumeInformationA), so it fails with it.
+std::optional<uint32_t> SimSystem::volumeSerial(char letter) {
+    if (shouldFailOnDrive(Op::kVolumeLabel, letter)) return std::nullopt;
+    const auto it = volumes_.find(upper(letter));
+    if (it == volumes_.end()) return std::nullopt;
+    return it->second.serial;
 }
 
 bool SimSystem::setVolumeLabel(char letter, const std::string& label) {

@@ -20,7 +20,10 @@ struct SimVolume {
     DriveType type = DriveType::kFixed;
     std::optional<std::string> label = std::string();
     bool writeProtected = false;  // the label cannot be set
-    std::optional<DiskFreeSpace> freeSpace = DiskFreeSpace{8, 512, 1000000};
+    uint32_t serial = 0x2A3B4C5D;
+    bool medium = true;  // false: an empty slot, "not ready" to every volume query
+    // 7.41 GB, 4.1 GB of it free.
+    std::optional<DiskFreeSpace> freeSpace = DiskFreeSpace{8, 512, 1000000, 1810000};
     PartitionQuery partition;                // open failure unless the scenario says otherwise
     std::optional<uint32_t> diskNumber = 0;  // nothing: the query is not supported
 };
@@ -179,6 +182,7 @@ class SimSystem : public SystemServices {
     DriveType driveType(char letter) override;
     std::optional<std::string> volumeLabel(char letter) override;
     bool setVolumeLabel(char letter, const std::string& label) override;
+    std::optional<uint32_t> volumeSerial(char letter) override;
     std::optional<DiskFreeSpace> diskFreeSpace(char letter) override;
     PartitionQuery partitionInfo(char letter) override;
     std::optional<uint32_t> diskNumber(char letter) override;

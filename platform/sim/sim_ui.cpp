@@ -42,6 +42,7 @@ void SimUi::clearDriveList() {
 
 int SimUi::messageBox(BoxOwner owner, const std::string& text, const std::string& caption,
                       unsigned flags) {
+    if (auto action = std::exchange(whileOpen_, nullptr)) action();
     // Once the quit message is queued, a modal box ends at once, unanswered.
     int answer = win::kIdNone;
     if (!quitPosted_) {

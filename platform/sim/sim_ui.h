@@ -42,6 +42,9 @@ class SimUi : public UserInterface {
     void answerNextDialog(std::optional<std::string> path) { dialogs_.push_back(std::move(path)); }
     void typeIsoPath(const std::string& text) { controls_[ControlId::kIsoPath].text = text; }
     void selectDriveIndex(int index) { selected_ = index; }
+    // Runs while the next message box is open, as an event its modal loop
+    // delivers would.
+    void whileNextBoxOpen(std::function<void()> action) { whileOpen_ = std::move(action); }
     // Handled at the next wait for a child or turn of the message loop inside
     // a long step, as a click would be.
     std::function<void()> duringWait;
@@ -91,6 +94,7 @@ class SimUi : public UserInterface {
     int selected_ = -1;
     std::vector<BoxRecord> boxes_;
     std::deque<int> answers_;
+    std::function<void()> whileOpen_;
     std::deque<std::optional<std::string>> dialogs_;
     std::map<int, unsigned> timers_;
     int startFormatPending_ = 0;

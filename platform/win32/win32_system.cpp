@@ -263,6 +263,15 @@ std::optional<std::string> Win32System::volumeLabel(char letter) {
     return std::string(label);
 }
 
+std::optional<uint32_t> Win32System::volumeSerial(char letter) {
+    DWORD serial = 0;
+    if (!GetVolumeInformationA(rootOf(letter).c_str(), nullptr, 0, &serial, nullptr, nullptr,
+                               nullptr, 0)) {
+        return std::nullopt;
+    }
+    return serial;
+}
+
 bool Win32System::setVolumeLabel(char letter, const std::string& label) {
     return SetVolumeLabelA(rootOf(letter).c_str(), label.c_str()) != 0;
 }
@@ -272,7 +281,7 @@ std::optional<DiskFreeSpace> Win32System::diskFreeSpace(char letter) {
     if (!GetDiskFreeSpaceA(rootOf(letter).c_str(), &sectors, &bytes, &freeClusters, &total)) {
         return std::nullopt;
     }
-    return DiskFreeSpace{sectors, bytes, freeClusters};
+    return DiskFreeSpace{sectors, bytes, freeClusters, total};
 }
 
 PartitionQuery Win32System::partitionInfo(char letter) {

@@ -26,6 +26,7 @@ class Win32System : public SystemServices {
     DriveType driveType(char letter) override;
     std::optional<std::string> volumeLabel(char letter) override;
     bool setVolumeLabel(char letter, const std::string& label) override;
+    std::optional<uint32_t> volumeSerial(char letter) override;
     std::optional<DiskFreeSpace> diskFreeSpace(char letter) override;
     PartitionQuery partitionInfo(char letter) override;
     std::optional<uint32_t> diskNumber(char letter) override;

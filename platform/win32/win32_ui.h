@@ -45,7 +45,8 @@ class Win32Ui : public UserInterface {
     ProcessHandle watched_ = 0;
 };
 
-// The private message that starts formatting.
-constexpr UINT kStartFormatMessage = 108;
+// The private message that starts formatting. It lies in the application's
+// range: every number below WM_USER (and so 108) is reserved for the system.
+constexpr UINT kStartFormatMessage = WM_APP + 1;
 
 }  // namespace kh::win32

@@ -50,7 +50,8 @@ inline std::string isoImage(std::string label = hd::kIsoLabel) {
 inline const std::string kIsoImage = isoImage();
 // What 7-Zip lists and extracts of it: the kernel, then the initrd.
 inline const std::string kIsoListing =
-    "----------\r\nPath = isolinux\\vmlinuz0\r\nSize = 18\r\n\r\n"
+    "Path = C:\\live.iso\r\nType = Iso\r\n\r\n----------\r\n"
+    "Path = isolinux\\vmlinuz0\r\nSize = 18\r\n\r\n"
     "Path = isolinux\\initrd4disk.img\r\nSize = 25\r\n";
 
 // Another GRUB-based boot tool already on C:: its loader (hidden, system,
@@ -85,10 +86,13 @@ inline sim::SimProcess sevenZipRun(const std::string& commandLine, uint64_t runs
     if (target == std::string::npos || exitCode > 1) return process;
     const std::string folder =
         commandLine.substr(target + 3, commandLine.find(' ', target + 3) - target - 3) + "\\";
-    const std::string name =
-        commandLine.find("vmlinuz0*") != std::string::npos ? "vmlinuz0" : "initrd4disk.img";
-    process.onExit = [folder, name](sim::SimSystem& sys) {
-        sys.writeHostFile(folder + name, "extracted " + name);
+    std::vector<std::string> names;
+    for (const char* name : {"vmlinuz0", "initrd4disk"}) {
+        if (commandLine.find(std::string(name) + "*") == std::string::npos) continue;
+        names.push_back(name == std::string("vmlinuz0") ? "vmlinuz0" : "initrd4disk.img");
+    }
+    process.onExit = [folder, names](sim::SimSystem& sys) {
+        for (const std::string& name : names) sys.writeHostFile(folder + name, "extracted " + name);
     };
     return process;
 }

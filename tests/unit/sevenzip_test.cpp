@@ -30,24 +30,30 @@ TEST(ChildCommandLine, ArgumentsAreQuotedOnlyAsTheRuntimeNeeds) {
 // The output folder stays unquoted: "-o"C:\"" would hand 7-Zip a quote.
 TEST(SevenZip, CommandLinesNameTheDriveRootUnquotedAndTheIsoQuoted) {
     const std::string exe = "C:\\T\\7z.exe";
-    EXPECT_EQ(
-        sevenzip::extractFilesCommand(exe, "D:\\my iso.iso", "C:\\~kh-x0", "isolinux\\vmlinuz0*")
-            .commandLine,
-        "C:\\T\\7z.exe e -y \"D:\\my iso.iso\" -oC:\\~kh-x0 isolinux\\vmlinuz0*");
+    EXPECT_EQ(sevenzip::extractFilesCommand(exe, "D:\\my iso.iso", "C:\\~kh-x0", {"a*", "b*"})
+                  .commandLine,
+              "C:\\T\\7z.exe e -y \"D:\\my iso.iso\" -oC:\\~kh-x0 a* b*");
     EXPECT_EQ(sevenzip::extractAllCommand(exe, "D:\\my iso.iso", 'G').commandLine,
               "C:\\T\\7z.exe x -y -bsp1 -oG:\\ \"D:\\my iso.iso\" -x![BOOT]");
     EXPECT_EQ(sevenzip::listCommand(exe, "D:\\my iso.iso").commandLine,
               "C:\\T\\7z.exe l -slt -sccWIN \"D:\\my iso.iso\"");
 }
 
-TEST(SevenZip, ListingSizesIgnoreThePackedAndPhysicalSizes) {
+// The image's own block is no item, the packed and physical sizes are not
+// sizes, and a listing cut off before the items lists nothing.
+TEST(SevenZip, ListingItemsAreTheBlocksAfterTheImage) {
     const std::string listing =
         "Path = live.iso\r\nType = Iso\r\nPhysical Size = 9999999999\r\n\r\n----------\r\n"
         "Path = LiveOS\r\nFolder = +\r\nSize = \r\nPacked Size = 0\r\n\r\n"
         "Path = LiveOS\\squashfs.img\r\nFolder = -\r\nSize = 5000000000\r\n"
         "Packed Size = 5000000000\r\n\r\nPath = isolinux\\vmlinuz0\r\nSize = 123\r\n";
-    EXPECT_EQ(sevenzip::largestListedSize(listing), 5000000000u);
-    EXPECT_EQ(sevenzip::largestListedSize("Path = x\r\nPhysical Size = 7\r\n"), std::nullopt);
+    const auto items = sevenzip::listedItems(listing);
+    ASSERT_TRUE(items && items->size() == 3u);
+    EXPECT_TRUE(items->at(0).folder && items->at(0).size == 0u);
+    EXPECT_EQ(items->at(1).size, 5000000000u);
+    EXPECT_TRUE(sevenzip::holdsFile(*items, "ISOLINUX\\vmlinuz0"));
+    EXPECT_FALSE(sevenzip::holdsFile(*items, "LiveOS") || sevenzip::holdsFile(*items, "live.iso"));
+    EXPECT_EQ(sevenzip::listedItems("Path = x\r\nPhysical Size = 7\r\n"), std::nullopt);
 }
 
 TEST(SevenZip, ReadsTheLastPercentageOfTheProgressReport) {

@@ -109,6 +109,13 @@ TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
          },
          'E', true, std::nullopt, ""},
         {"none before W:", [](SimEnv&) {}, 'C', false, std::nullopt, ""},
+        // A card reader may hold no medium, and Windows does not start from one.
+        {"a removable drive is not asked",
+         [](SimEnv& env) {
+             env.addVolume('D', 2, 5000, true);
+             env.sys.volume('D').type = DriveType::kRemovable;
+         },
+         'C', false, std::nullopt, ""},
         {"V: the last tried",
          [](SimEnv& env) {
              env.addVolume('V', 3, 9000, true);
@@ -190,28 +197,36 @@ TEST(DriveList, ListsRemovableDrivesCToZAndFollowsArrivalAndRemoval) {
     test::expectBox(none.ui, 0, kh::msg::kInsertUsbFirst);
     EXPECT_TRUE(none.ui.control(ControlId::kDriveList).enabled);
 
+    // H: is an empty card slot: listed, and asked nothing but its drive type.
     SimEnv env;
     for (char letter : {'A', 'H', 'E', 'G', 'F'}) env.addRemovable(letter);
+    env.sys.volume('H').medium = false;
     env.addVolume('K', 2, 9000, false, DriveType::kCdRom);
     app::onCreate(env.state);
     EXPECT_EQ(env.ui.drives(), (std::vector<std::string>{"E:", "F:", "G:", "H:"}));
     EXPECT_EQ(env.ui.selectedDrive(), 0);
+    for (const sim::Call& call : env.sys.calls()) {
+        EXPECT_TRUE(call.drive != 'H' || call.op == sim::Op::kDriveType) << sim::opName(call.op);
+    }
     env.ui.selectDriveIndex(2);
 
     app::onDeviceChange(env.state, 0x0007);  // DBT_DEVNODES_CHANGED
     EXPECT_EQ(env.ui.drives().size(), 4u);
     EXPECT_EQ(env.ui.selectedDrive(), 2);
 
-    env.addRemovable('J');
+    // The user's G: stays chosen while drives come and go; once it is gone,
+    // no other drive is chosen for the user.
+    env.addRemovable('D');
     const int invalidations = env.ui.invalidations();
     app::onDeviceChange(env.state, win::kDbtDeviceArrival);
-    EXPECT_EQ(env.ui.drives(), (std::vector<std::string>{"E:", "F:", "G:", "H:", "J:"}));
-    EXPECT_EQ(env.ui.selectedDrive(), 0);
+    EXPECT_EQ(env.ui.drives(), (std::vector<std::string>{"D:", "E:", "F:", "G:", "H:"}));
+    EXPECT_EQ(env.ui.selectedDrive(), 3);
     EXPECT_EQ(env.ui.invalidations(), invalidations + 1);
 
-    env.sys.volume('F').type = DriveType::kNoRootDir;
+    env.sys.volume('G').type = DriveType::kNoRootDir;
     app::onDeviceChange(env.state, win::kDbtDeviceRemoveComplete);
-    EXPECT_EQ(env.ui.drives(), (std::vector<std::string>{"E:", "G:", "H:", "J:"}));
+    EXPECT_EQ(env.ui.drives(), (std::vector<std::string>{"D:", "E:", "F:", "H:"}));
+    EXPECT_EQ(env.ui.selectedDrive(), -1);
 }
 
 }  // namespace

@@ -41,10 +41,15 @@ using test::SweepFault;
 
 constexpr const char* kIso = "C:\\isos\\live.iso";
 
-// A 7-Zip technical listing of items with the given sizes.
-std::string listing(std::initializer_list<uint64_t> sizes) {
+// A 7-Zip technical listing of the files a stick boots by (but `without`) and
+// of items with the given sizes.
+std::string listing(std::initializer_list<uint64_t> sizes, const std::string& without = "") {
     std::string out =
         "Path = C:\\isos\\live.iso\r\nType = Iso\r\nPhysical Size = 1\r\n\r\n----------\r\n";
+    for (const std::string needed : {"ISOLINUX\\VMLINUZ0", "isolinux\\initrd0.img",
+                                     "isolinux\\initrd4disk.img", "LiveOS\\squashfs.img"}) {
+        if (needed != without) out += "Path = " + needed + "\r\nSize = 1\r\n\r\n";
+    }
     for (uint64_t size : sizes) {
         const std::string bytes = std::to_string(size);
         out += "Path = file\r\nSize = " + bytes + "\r\nPacked Size = " + bytes + "\r\n\r\n";
@@ -76,6 +81,23 @@ std::string isoStream(const IsoFiles& files) {
     std::string out;
     for (const auto& file : files) out += file.second;
     return out;
+}
+
+// G: as the format question names it: with its label, unless that is empty.
+// The placeholders are filled from the last, so that a label's own "%s" stays.
+std::string drive(const std::string& label, const std::string& size = "7.4 GB") {
+    std::string text = label.empty() ? m::kDriveUnlabelled : m::kDriveLabelled;
+    Strings values = {"G:", size};
+    if (!label.empty()) values.insert(values.begin() + 1, label);
+    for (size_t at = text.rfind('%'); !values.empty(); at = text.rfind('%', at - 1)) {
+        text.replace(at, 2, values.back());
+        values.pop_back();
+    }
+    return text;
+}
+
+std::string question(const std::string& named = drive("KINGSTON")) {
+    return filled(m::kFormatQuestion.text, named);
 }
 
 // A machine ready for the USB media creation: drive G: removable, the ISO, the
@@ -169,12 +191,13 @@ void isoOn(UsbRig& rig, const std::string& path) {
 // bits); FAT32 cannot hold a file of 4 GiB.
 TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
     const auto nothing = [](UsbRig&) {};
+    constexpr DiskFreeSpace kRoomy = {1, 1000, 700000, 7400000};  // 7.4 GB
     const struct {
         const char* name;
         void (*arrange)(UsbRig&);
         const Message* refusal;  // none: the format question follows
         uint64_t isoMegabytes = 700;
-        DiskFreeSpace space = {1, 1000, 700000};
+        DiskFreeSpace space = kRoomy;
         uint64_t largestFile = 4096;
     } cases[] = {
         {"ISO missing", [](UsbRig& rig) { rig.ui.typeIsoPath("C:\\isos\\gone.iso"); },
@@ -186,6 +209,11 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
          &m::kIsoUnreadable},
         {"7-Zip hangs", [](UsbRig& rig) { rig.children["7z.exe l"].runsForMs = 600000; },
          &m::kIsoUnreadable},
+        {"no live image in the ISO",
+         [](UsbRig& rig) {
+             rig.children["7z.exe l"].output = listing({1}, "LiveOS\\squashfs.img");
+         },
+         &m::kIsoLacksBootFile},
         // Data after the image: still a complete listing.
         {"7-Zip warns", [](UsbRig& rig) { rig.children["7z.exe l"].exitCode = 1; }, nullptr},
         {"ISO on the stick", [](UsbRig& rig) { isoOn(rig, "G:\\live.iso"); }, &m::kIsoOnTarget},
@@ -207,9 +235,9 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
         {"exactly the ISO's size free", nothing, nullptr},
         {"a byte short", nothing, &m::kNotEnoughSpace, 700, {1, 1, 699999999}},
         {"7,000 MB on 6,553 MB", nothing, &m::kNotEnoughSpace, 7000, {64, 512, 200000}},
-        {"5,000 MB on 6,553 MB", nothing, nullptr, 5000, {64, 512, 200000}},
-        {"a file a byte under 4 GiB", nothing, nullptr, 700, {1, 1000, 700000}, 4294967295},
-        {"a file of 4 GiB", nothing, &m::kFileTooLargeForFat32, 700, {1, 1000, 700000}, 4294967296},
+        {"5,000 MB on 6,553 MB", nothing, nullptr, 5000, {64, 512, 200000, 226000}},
+        {"a file a byte under 4 GiB", nothing, nullptr, 700, kRoomy, 4294967295},
+        {"a file of 4 GiB", nothing, &m::kFileTooLargeForFat32, 700, kRoomy, 4294967296},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,15 +247,18 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
         c.arrange(rig);
         rig.pressOk();
         if (!c.refusal) {
-            test::expectLastBox(rig.ui, m::kFormatQuestion);
+            test::expectLastBox(rig.ui, m::kFormatQuestion, question());
             continue;
         }
         ASSERT_EQ(rig.ui.boxes().size(), 1u) << rig.messages();
-        // The space refusal names the ISO's size in megabytes.
-        test::expectBox(rig.ui, 0, *c.refusal,
-                        c.refusal == &m::kNotEnoughSpace
-                            ? filled(m::kNotEnoughSpace.text, std::to_string(c.isoMegabytes))
-                            : "");
+        // The space refusal names the ISO's size in megabytes, the ISO's the file it lacks.
+        std::string text;
+        if (c.refusal == &m::kNotEnoughSpace) {
+            text = filled(m::kNotEnoughSpace.text, std::to_string(c.isoMegabytes));
+        } else if (c.refusal == &m::kIsoLacksBootFile) {
+            text = filled(m::kIsoLacksBootFile.text, "LiveOS\\squashfs.img");
+        }
+        test::expectBox(rig.ui, 0, *c.refusal, text);
         EXPECT_FALSE(rig.toolsPresent());
         EXPECT_FALSE(rig.ui.quitPosted());
         EXPECT_EQ(rig.state.usb.session.stage, usb::UsbStage::kIdle);
@@ -260,6 +291,8 @@ std::string startedChildren(const UsbRig& rig) {
     }
     return out;
 }
+
+const std::string kMbrNotUpdated = "Did not successfully update the MBR; continuing...";
 
 // The ISO against the checksum next to it, after the drive checks and before
 // the format question: a match goes on, a damaged ISO is refused with the stick
@@ -317,8 +350,9 @@ TEST(UsbChecks, TheIsoIsCheckedBeforeTheFormatQuestion) {
         rig.pressOk();
         // A whole digest line: the ISO is read, with the window answering.
         EXPECT_EQ(status, c.sums.size() > 64 ? "校验ISO文件，已完成:0%" : "");
-        if (c.last) test::expectLastBox(rig.ui, *c.last, c.text);
-        if (c.last == &m::kFormatQuestion) continue;
+        const bool asked = c.last == &m::kFormatQuestion;
+        if (c.last) test::expectLastBox(rig.ui, *c.last, asked ? question() : c.text);
+        if (asked) continue;
         EXPECT_EQ(rig.sys.volume('G').label, "KINGSTON");
         EXPECT_EQ(startedChildren(rig), "list");
         EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("G:\\")));
@@ -382,6 +416,10 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         {"installer fails", win::kIdNo,
          [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, "list extract install",
          m::kInstallerFailed},
+        {"installer could not update the MBR, exit code 0", win::kIdNo,
+         [](UsbRig& rig) { rig.children["syslinux.exe"].output = kMbrNotUpdated; },
+         "list extract install", m::kInstallerFailed,
+         std::string(m::kInstallerFailed.text) + "\n" + kMbrNotUpdated},
         {"installer hangs", win::kIdYes,
          [](UsbRig& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
          "list format extract install", m::kInstallerFailed},
@@ -407,6 +445,7 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
             rig.command(ControlId::kModeUsb);
             app::onDeviceChange(rig.state, win::kDbtDeviceArrival);
             rig.ui.selectDriveIndex(0);  // E:
+            rig.ui.postStartFormat();    // by another program: never a second format
         };
         c.arrange(rig);
         rig.ui.answerNextBox(c.answer);
@@ -423,7 +462,7 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         EXPECT_EQ(startedChildren(rig), c.children);
         const bool formatted = yes && children.find("extract") != std::string::npos;
         ASSERT_EQ(rig.ui.boxes().size(), formatted ? 3u : 2u) << rig.messages();
-        test::expectBox(rig.ui, 0, m::kFormatQuestion);
+        test::expectBox(rig.ui, 0, m::kFormatQuestion, question(drive(c.label)));
         if (formatted) test::expectBox(rig.ui, 1, m::kFormatDone);
         test::expectLastBox(rig.ui, c.message, c.text);
         EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
@@ -445,6 +484,53 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         // The boot files are set up as soon as 7-Zip ends, not at the next tick.
         EXPECT_EQ(rig.startedAt["syslinux.exe"],
                   rig.startedAt["7z.exe x"] + rig.children["7z.exe x"].runsForMs);
+    }
+}
+
+// The question names the drive a Yes wipes, and only that drive is wiped: the
+// user's G: stays chosen when a card reader's E: (listed first) arrives, and a
+// stick swapped, pulled or changed in size while the question is open is refused.
+TEST(UsbCreation, TheQuestionNamesTheDriveAYesWipes) {
+    const auto eArrives = [](UsbRig& rig) {
+        rig.addRemovable('E', "CAMERA");
+        app::onDeviceChange(rig.state, win::kDbtDeviceArrival);
+    };
+    const struct {
+        const char* name;
+        void (*change)(UsbRig&);  // before OK, or while the question is open
+        bool whileAsked;
+        bool refused;
+        const char* label = "KINGSTON";  // as the question names it, with the size
+        const char* size = "7.4 GB";
+    } cases[] = {
+        {"E: arrives before OK", eArrives, false, false},
+        {"E: arrives while asked", eArrives, true, false},
+        {"no label, 512 MB",
+         [](UsbRig& rig) {
+             rig.sys.volume('G').label = "";
+             rig.sys.volume('G').freeSpace = DiskFreeSpace{1, 512, 1000000, 1000000};
+         },
+         false, false, "", "512 MB"},
+        {"a label holding %s", [](UsbRig& rig) { rig.sys.volume('G').label = "%s"; }, false, false,
+         "%s"},
+        {"G: swapped", [](UsbRig& rig) { rig.sys.volume('G').serial = 7; }, true, true},
+        {"G: pulled", [](UsbRig& rig) { rig.sys.volume('G').medium = false; }, true, true},
+        {"G: resized", [](UsbRig& rig) { rig.sys.volume('G').freeSpace->totalClusters = 1; }, true,
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UsbRig rig("KINGSTON", 100000000);
+        c.whileAsked ? rig.ui.whileNextBoxOpen([&] { c.change(rig); }) : c.change(rig);
+        rig.ui.answerNextBox(win::kIdYes);
+        rig.create();
+        test::expectBox(rig.ui, 0, m::kFormatQuestion, question(drive(c.label, c.size)));
+        EXPECT_EQ(startedChildren(rig),
+                  c.refused ? "list" : "list format extract install readback");
+        if (c.refused) test::expectLastBox(rig.ui, m::kDriveChanged);
+        EXPECT_EQ(rig.ui.quitPosted(), !c.refused);
+        const auto e = rig.sys.hostPath("E:\\");
+        EXPECT_TRUE(!std::filesystem::exists(e) || std::filesystem::is_empty(e));
     }
 }
 

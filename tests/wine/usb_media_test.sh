@@ -2,7 +2,8 @@
 # The USB media creation under Wine with the real executable: a removable G: mapped to a directory,
 # No to the format question, the embedded 7-Zip extracting a test ISO with the progress shown while
 # it runs, and the tree left on G: checked file by file against the ISO. Wine cannot run the
-# installer's raw-volume step, so the creation must end with that error and never claim success.
+# installer's raw-volume step, so the creation must end with that error, naming the installer's
+# reason, and never claim success. The format question names G: with its label and size.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../support/usb_tree.sh"
 
@@ -19,6 +20,7 @@ kh_apply_drive_types || fail "could not set the drive type"
 head -c 2048 /dev/urandom >"$tree/isolinux/isolinux.bin"
 head -c 300000 /dev/urandom >"$tree/isolinux/vmlinuz0"
 head -c 100000 /dev/urandom >"$tree/isolinux/initrd4disk.img"
+head -c 100000 /dev/urandom >"$tree/isolinux/initrd0.img"
 printf 'default vesamenu.c32\n' >"$tree/isolinux/isolinux.cfg"
 printf 'an older build of the module\n' >"$tree/isolinux/vesamenu.c32"
 head -c 150000000 /dev/urandom >"$tree/images/extra.img"
@@ -48,7 +50,12 @@ gh settext 103 "$(kh_windows_path "$iso")" >/dev/null || fail "ISO path not type
 expect "the drive list selects G:" "$(text "$(gh control 106)")" G:
 gh click 101 >/dev/null || fail "USB radio not clickable"
 gh click 105 >/dev/null || fail "OK not clickable"
-expect_box "the format question" "$KH_TEXT_kFormatCaption" "$KH_TEXT_kFormatQuestion" 7
+# The question names the drive by its letter, label and size (GB of 10^9 bytes, one decimal).
+read -r blocks block_size < <(stat -f -c '%b %S' "$usb")
+tenths=$(((blocks * block_size + 50000000) / 100000000))
+drive=$KH_TEXT_kDriveLabelled
+for value in G: BOOT "$((tenths / 10)).$((tenths % 10)) GB"; do drive=${drive/\%s/$value}; done
+expect_box "the format question" "$KH_TEXT_kFormatCaption" "${KH_TEXT_kFormatQuestion/\%s/$drive}" 7
 
 # Hold 7-Zip once the live image exists until a copy tick has shown it. 7-Zip gives a file its
 # full length when it creates it, so the program shows the percentage 7-Zip reports (-bsp1).
@@ -69,9 +76,10 @@ done
 expect "the copy status" "$status" "${KH_TEXT_kCopyProgress/\%d/$percent}"
 kill -CONT $held
 
-# The installer cannot reach the raw volume under Wine: its error, and no further box, which
-# would hold the program open.
-expect_box "the installer's failure" "$KH_TEXT_kError" "$KH_TEXT_kInstallerFailed"
+# The installer cannot reach the raw volume under Wine: its error with the reason it printed, and
+# no further box, which would hold the program open.
+expect_box "the installer's failure" "$KH_TEXT_kError" \
+    "$KH_TEXT_kInstallerFailed"$'\n'"Reading boot sector: 无效的函数。"
 expect_exit "the program ends with code 0 and no further box"
 
 ref=$WORK/ref
