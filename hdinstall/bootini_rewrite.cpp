@@ -29,11 +29,6 @@ std::optional<BootIniChange> readBootIni(DiskState& state) {
     return BootIniChange{std::move(content.bytes), *attributes};
 }
 
-bool shown(DiskState& state, const Message* failure) {
-    if (failure) show(state.shared, *failure);
-    return !failure;
-}
-
 }  // namespace
 
 std::optional<BootIniChange> prepareBootEntry(DiskState& state) {
@@ -75,16 +70,6 @@ const Message* writeBootIni(DiskState& state, const BootIniChange& change, const
             break;
     }
     return &msg::kBootIniRenameError;
-}
-
-bool addBootEntry(DiskState& state) {
-    const auto change = prepareBootEntry(state);
-    return change && shown(state, writeBootIni(state, *change, msg::kBootIniRenameError));
-}
-
-bool removeBootEntry(DiskState& state) {
-    const auto change = prepareBootEntryRemoval(state);
-    return change && shown(state, writeBootIni(state, *change, msg::kBootIniProcessError));
 }
 
 }  // namespace kh::hd

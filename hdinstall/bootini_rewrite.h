@@ -36,9 +36,4 @@ std::optional<BootIniChange> prepareBootEntryRemoval(DiskState& state);
 const Message* writeBootIni(DiskState& state, const BootIniChange& change, const Message& inUse,
                             std::string* leftBehind = nullptr);
 
-// prepare + write, the failure shown (its end requested): the rewrites on
-// their own.
-bool addBootEntry(DiskState& state);
-bool removeBootEntry(DiskState& state);
-
 }  // namespace kh::hd

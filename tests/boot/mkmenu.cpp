@@ -8,7 +8,7 @@
 #include <string>
 
 #include "hdinstall/install_plan.h"
-#include "hdinstall/menu_rewrite.h"
+#include "hdinstall/menu_entry.h"
 #include "hdinstall/startup_checks.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
@@ -46,7 +46,6 @@ int main(int argc, char** argv) {
     const char isoDrive = std::string(argv[2]) == argv[3] ? 'C' : 'D';
     if (isoDrive == 'D') placeVolume(sys, 'D', argv[3], false);
     sys.writeHostFile("c:\\boot.ini", "[boot loader]\r\ntimeout=30\r\n");
-    sys.writeHostFile("c:\\menu.lst", readFile(argv[4]));
 
     if (!kh::hd::scanMasterBootRecord(state)) return fail("the partition table was not read");
     kh::hd::searchSystemDrive(state);
@@ -55,8 +54,8 @@ int main(int argc, char** argv) {
         kh::hd::planMenuNumbers(state.partitions, kh::hd::volumeFacts(sys, isoDrive),
                                 kh::hd::volumeFacts(sys, state.systemDrive.letter));
     if (!plan.numbers) return fail(std::string("the install refuses: ") + plan.refusal->text);
-    if (kh::hd::rewriteMenu(state, *plan.numbers) != kh::hd::MenuOutcome::kDone)
-        return fail("the menu rewrite failed");
-    std::cout << *sys.readHostFile("c:\\menu.lst");
+    std::cout << kh::hd::insertMenuEntry(
+        readFile(argv[4]),
+        kh::hd::menuEntry(plan.numbers->isoPartitionNumber, plan.numbers->systemPartitionIndex));
     return 0;
 }

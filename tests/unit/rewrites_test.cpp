@@ -1,6 +1,6 @@
-// boot.ini and menu.lst rewritten on the simulated system drive: the boot
-// entry added and removed, the sample menu with the entry inserted, messages,
-// attributes, the temporary copy, and a complete file whatever fails.
+// boot.ini rewritten on the simulated system drive: the boot entry added and
+// removed, messages, attributes, the temporary copy, and a complete file
+// whatever fails.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +11,6 @@
 #include "hdinstall/bootini_rewrite.h"
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/menu_entry.h"
-#include "hdinstall/menu_rewrite.h"
 #include "platform/winconst.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/support/sim_env.h"
@@ -22,6 +21,20 @@ namespace {
 const std::string kBootIni = "C:\\boot.ini";
 
 std::string bootIni(const test::SimEnv& env) { return *env.sys.readHostFile(kBootIni); }
+
+// Each rewrite on its own, as the install and the restore prepare and write
+// it, its failure shown.
+bool rewrite(DiskState& state, std::optional<BootIniChange> change, const Message& inUse) {
+    const Message* failure = change ? writeBootIni(state, *change, inUse) : nullptr;
+    if (failure) show(state.shared, *failure);
+    return change && !failure;
+}
+bool addBootEntry(DiskState& state) {
+    return rewrite(state, prepareBootEntry(state), msg::kBootIniRenameError);
+}
+bool removeBootEntry(DiskState& state) {
+    return rewrite(state, prepareBootEntryRemoval(state), msg::kBootIniProcessError);
+}
 
 // Either rewrite replaces boot.ini, gives it back its attributes and keeps a
 // user's own file of the old temporary name; an entry already there is
@@ -136,63 +149,6 @@ TEST(BootEntryRewrites, KeepACompleteBootIniWhicheverOperationFails) {
         "[boot loader]\ntimeout=15\n[operating systems]\nC:\\=\"Windows\"\n" + bootEntryLine();
     sweepFailures("boot entry added", addBootEntry, bootIni(test::SimEnv()));
     sweepFailures("boot entry removed", removeBootEntry, withEntry);
-}
-
-using test::sampleMenu;
-
-// The sample with the entry for /dev/sda5 and (hd0,0), as the line rules put
-// it in front of its first title.
-const std::string kWithEntry = insertMenuEntry(sampleMenu(), menuEntry(5, 0));
-constexpr MenuNumbers kNumbers{5, 0};
-
-// The rewrite replaces even a read-only, hidden, system menu, and passes over
-// attributes it cannot clear; whatever else fails, the sample stays in place.
-// A user's own file of the old fixed temporary name, and one of ours left by
-// an earlier run, are both kept, and no new temporary file is left.
-TEST(RewriteMenu, InsertsTheEntryOrKeepsTheSample) {
-    using sim::Op;
-    const std::string huge(kMaxTextFileBytes + 1, 't');
-    const unsigned plain = win::kAttrNormal;
-    const unsigned marked = win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem;
-    // Without a failing call, a message means the menu is too large to be a text.
-    const struct {
-        const char* name;
-        std::optional<Op> failing;
-        unsigned attributes;
-        MenuOutcome outcome;
-        std::optional<Message> message;
-    } cases[] = {
-        {"sample", std::nullopt, plain, MenuOutcome::kDone, std::nullopt},
-        {"marked", std::nullopt, marked, MenuOutcome::kDone, std::nullopt},
-        {"attributes kept", Op::kSetAttributes, plain, MenuOutcome::kDone, std::nullopt},
-        {"unreadable", Op::kReadFile, plain, MenuOutcome::kFailed, msg::kMenuOpenError},
-        {"too large", std::nullopt, plain, MenuOutcome::kFailed, msg::kMenuNotText},
-        {"copy not created", Op::kCreateFile, plain, MenuOutcome::kFailed, msg::kMenuTempError},
-        {"copy not written", Op::kWrite, plain, MenuOutcome::kFailed, msg::kMenuTempError},
-        {"copy not flushed", Op::kFlush, plain, MenuOutcome::kFailed, msg::kMenuTempError},
-        {"copy not closed", Op::kClose, plain, MenuOutcome::kFailed, msg::kMenuTempError},
-        {"not renamed", Op::kReplaceFile, plain, MenuOutcome::kRenameFailed, msg::kMenuRenameError},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::SimEnv env;
-        const std::string content = c.message && !c.failing ? huge : sampleMenu();
-        env.sys.writeHostFile("C:\\menu.lst", content);
-        env.sys.setAttributes("C:\\menu.lst", c.attributes);
-        env.sys.writeHostFile("C:\\temp.lst", "the user's list");
-        env.sys.writeHostFile("C:\\~kh-lst0.tmp", "left over");
-        if (c.failing) env.sys.failOpFrom(1, *c.failing);  // every such call
-        EXPECT_EQ(rewriteMenu(env.state.hd, kNumbers), c.outcome);
-        if (c.message) {
-            test::expectOnlyFailureBox(env, *c.message);
-        } else {
-            EXPECT_TRUE(env.ui.boxes().empty());
-            EXPECT_FALSE(env.ui.quitPosted());
-        }
-        EXPECT_EQ(env.sys.readHostFile("C:\\menu.lst"), c.message ? content : kWithEntry);
-        EXPECT_EQ(env.sys.readHostFile("C:\\temp.lst"), "the user's list");
-        EXPECT_EQ(env.temporaryFiles(), std::vector<std::string>{"~kh-lst0.tmp"});
-    }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The texts of common/texts.def are fixed, their slips included ("munu.list"): every row, with a
+// The texts of common/texts.def are fixed, their slips included ("menu.list" for menu.lst): every row, with a
 // box's caption, flags, kind and owner, must match tests/unit/texts_golden.txt byte for byte, so
 // that a well-meant correction of the table fails here.
 #include "common/texts.h"
