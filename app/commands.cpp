@@ -42,15 +42,16 @@ void onBrowse(AppState& state) {
         state.shared.ui.enable(ControlId::kOk, true);
         return;
     }
-    state.shared.isoPath = *chosen;
-    state.shared.ui.setText(ControlId::kIsoPath, state.shared.isoPath);
-    if (endsWithIsoSuffix(state.shared.isoPath)) return;
+    // The edit box holds the choice; OK takes it from there, typed or chosen.
+    state.shared.ui.setText(ControlId::kIsoPath, *chosen);
+    if (endsWithIsoSuffix(*chosen)) return;
     show(state.shared, msg::kWrongIsoFile);
 }
 
 void onModeUsb(AppState& state) {
     // A running creation keeps the drive it started with.
     if (creationRunning(state)) return;
+    state.mode = Mode::kUsb;
     state.shared.ui.setChecked(ControlId::kModeUsb, true);
     state.shared.ui.setChecked(ControlId::kModeHarddisk, false);
     state.shared.ui.enable(ControlId::kDriveList, true);
@@ -63,6 +64,7 @@ void onModeUsb(AppState& state) {
 
 void onModeHarddisk(AppState& state) {
     if (creationRunning(state)) return;
+    state.mode = Mode::kHarddisk;
     state.shared.ui.enable(ControlId::kDriveList, false);
     state.shared.ui.setChecked(ControlId::kModeHarddisk, true);
     state.shared.ui.setChecked(ControlId::kModeUsb, false);
@@ -83,7 +85,7 @@ void onOk(AppState& state) {
     state.shared.ui.enable(ControlId::kOk, false);
     // The restore needs no ISO; both procedures do, and take the one the
     // window accepted.
-    if (state.shared.ui.isEnabled(ControlId::kDriveList)) {
+    if (state.mode == Mode::kUsb) {
         if (checkIsoChosen(state)) usb::startUsbMedia(state.usb);
     } else if (state.hd.bootEntryPresent) {
         hd::runRestore(state.hd);
