@@ -81,16 +81,24 @@ void onExit(AppState& state) {
     state.shared.ui.postQuit();
 }
 
+// The drive chosen in the list, as its letter.
+std::optional<char> chosenDrive(AppState& state) {
+    const std::string drive = state.shared.ui.text(ControlId::kDriveList);
+    if (drive.empty() || !std::isalpha(static_cast<unsigned char>(drive[0]))) return std::nullopt;
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(drive[0])));
+}
+
 void onOk(AppState& state) {
     state.shared.ui.enable(ControlId::kOk, false);
     // The restore needs no ISO; both procedures do, and take the one the
     // window accepted.
     if (state.mode == Mode::kUsb) {
-        if (checkIsoChosen(state)) usb::startUsbMedia(state.usb);
+        if (const auto iso = checkIsoChosen(state))
+            usb::startUsbMedia(state.usb, {*iso, chosenDrive(state)});
     } else if (state.hd.bootEntryPresent) {
         hd::runRestore(state.hd);
-    } else if (checkIsoChosen(state)) {
-        hd::runInstall(state.hd);
+    } else if (const auto iso = checkIsoChosen(state)) {
+        hd::runInstall(state.hd, {*iso});
     }
 }
 
@@ -123,15 +131,14 @@ const Message* checkTypedPath(SystemServices& sys, const std::string& typed, std
 
 }  // namespace
 
-bool checkIsoChosen(AppState& state) {
+std::optional<std::string> checkIsoChosen(AppState& state) {
     std::string isoPath;
     const std::string typed = state.shared.ui.text(ControlId::kIsoPath);
     if (const Message* refusal = checkTypedPath(state.shared.sys, typed, &isoPath)) {
         show(state.shared, *refusal);
-        return false;
+        return std::nullopt;
     }
-    state.shared.isoPath = isoPath;
-    return true;
+    return isoPath;
 }
 
 void onCommand(AppState& state, int controlId) {

@@ -7,8 +7,8 @@
 
 namespace kh::usb {
 
-void startUsbMedia(UsbState& state) {
-    if (passesChecks(state)) askToFormat(state);
+void startUsbMedia(UsbState& state, const UsbRequest& request) {
+    if (passesChecks(state, request.isoPath, request.drive)) askToFormat(state);
 }
 
 void onStartFormat(UsbState& state) { startFormat(state); }
