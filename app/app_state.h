@@ -8,6 +8,10 @@
 
 namespace kh {
 
+// Which procedure OK starts: the radio buttons set it, nothing reads it back
+// from a widget.
+enum class Mode { kHarddisk, kUsb };
+
 struct AppState {
     AppState(SystemServices& system, UserInterface& window)
         : shared(system, window), hd(shared), usb(shared) {}
@@ -17,6 +21,7 @@ struct AppState {
     SharedState shared;
     hd::DiskState hd;
     usb::UsbState usb;
+    Mode mode = Mode::kHarddisk;
 };
 
 }  // namespace kh

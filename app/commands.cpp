@@ -42,15 +42,16 @@ void onBrowse(AppState& state) {
         state.shared.ui.enable(ControlId::kOk, true);
         return;
     }
-    state.shared.isoPath = *chosen;
-    state.shared.ui.setText(ControlId::kIsoPath, state.shared.isoPath);
-    if (endsWithIsoSuffix(state.shared.isoPath)) return;
+    // The edit box holds the choice; OK takes it from there, typed or chosen.
+    state.shared.ui.setText(ControlId::kIsoPath, *chosen);
+    if (endsWithIsoSuffix(*chosen)) return;
     show(state.shared, msg::kWrongIsoFile);
 }
 
 void onModeUsb(AppState& state) {
     // A running creation keeps the drive it started with.
     if (creationRunning(state)) return;
+    state.mode = Mode::kUsb;
     state.shared.ui.setChecked(ControlId::kModeUsb, true);
     state.shared.ui.setChecked(ControlId::kModeHarddisk, false);
     state.shared.ui.enable(ControlId::kDriveList, true);
@@ -63,6 +64,7 @@ void onModeUsb(AppState& state) {
 
 void onModeHarddisk(AppState& state) {
     if (creationRunning(state)) return;
+    state.mode = Mode::kHarddisk;
     state.shared.ui.enable(ControlId::kDriveList, false);
     state.shared.ui.setChecked(ControlId::kModeHarddisk, true);
     state.shared.ui.setChecked(ControlId::kModeUsb, false);
@@ -80,16 +82,24 @@ void onExit(AppState& state) {
     state.shared.ui.postQuit();
 }
 
+// The drive chosen in the list, as its letter.
+std::optional<char> chosenDrive(AppState& state) {
+    const std::string drive = state.shared.ui.text(ControlId::kDriveList);
+    if (drive.empty() || !std::isalpha(static_cast<unsigned char>(drive[0]))) return std::nullopt;
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(drive[0])));
+}
+
 void onOk(AppState& state) {
     state.shared.ui.enable(ControlId::kOk, false);
     // The restore needs no ISO; both procedures do, and take the one the
     // window accepted.
-    if (state.shared.ui.isEnabled(ControlId::kDriveList)) {
-        if (checkIsoChosen(state)) usb::startUsbMedia(state.usb);
+    if (state.mode == Mode::kUsb) {
+        if (const auto iso = checkIsoChosen(state))
+            usb::startUsbMedia(state.usb, {*iso, chosenDrive(state)});
     } else if (state.hd.bootEntryPresent) {
         hd::runRestore(state.hd);
-    } else if (checkIsoChosen(state)) {
-        hd::runInstall(state.hd);
+    } else if (const auto iso = checkIsoChosen(state)) {
+        hd::runInstall(state.hd, {*iso});
     }
 }
 
@@ -122,15 +132,14 @@ const Message* checkTypedPath(SystemServices& sys, const std::string& typed, std
 
 }  // namespace
 
-bool checkIsoChosen(AppState& state) {
+std::optional<std::string> checkIsoChosen(AppState& state) {
     std::string isoPath;
     const std::string typed = state.shared.ui.text(ControlId::kIsoPath);
     if (const Message* refusal = checkTypedPath(state.shared.sys, typed, &isoPath)) {
         show(state.shared, *refusal);
-        return false;
+        return std::nullopt;
     }
-    state.shared.isoPath = isoPath;
-    return true;
+    return isoPath;
 }
 
 void onCommand(AppState& state, int controlId) {

@@ -1,6 +1,6 @@
 // What the hard-disk install and the USB media creation share: the two
-// platform seams, the ISO chosen, the tools folder of this run and the child
-// that may still hold it, and whether a failure has been shown to the user.
+// platform seams, the tools folder of this run and the child that may still
+// hold it, and whether a failure has been shown to the user.
 #pragma once
 
 #include <string>
@@ -17,7 +17,6 @@ struct SharedState {
     SystemServices& sys;
     UserInterface& ui;
 
-    std::string isoPath;                 // the last choice of the open-file dialog
     std::string toolsFolder;             // made for this run; empty: none yet
     std::vector<std::string> toolPaths;  // files in it, in the order written
     ProcessHandle extractionChild = 0;   // the tracked child that uses the tools

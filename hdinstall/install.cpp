@@ -67,10 +67,11 @@ struct RootFile {
 };
 
 struct InstallRun {
-    InstallRun(DiskState& disk, std::string rootPath)
-        : state(disk), isoRootPath(std::move(rootPath)) {}
+    InstallRun(DiskState& disk, const std::string& iso)
+        : state(disk), isoPath(iso), isoRootPath(hd::isoRootPath(iso)) {}
 
     DiskState& state;
+    std::string isoPath;  // as chosen
     std::string isoRootPath;
     MenuNumbers numbers{};
     BootIniChange bootIni;
@@ -336,7 +337,8 @@ void offerRestart(DiskState& state) {
 // From the ISO's move to boot.ini; true when the install is complete.
 bool install(InstallRun& run) {
     Changes changes(run.state.sys);
-    if (placeIsoAtRoot(run.state, changes, run.isoRootPath) != Placement::kInPlace) return false;
+    if (placeIsoAtRoot(run.state, changes, run.isoPath, run.isoRootPath) != Placement::kInPlace)
+        return false;
     if (const auto failure = makeChanges(run, changes)) {
         undoAndReport(run, changes, *failure);
         return false;
@@ -360,19 +362,19 @@ void finish(InstallRun& run, bool installed) {
 
 }  // namespace
 
-void runInstall(DiskState& state) {
+void runInstall(DiskState& state, const InstallRequest& request) {
     // Without the system partition's number the menu entry cannot be written;
     // refuse before anything is changed.
     if (!state.systemDrive.found) {
         show(state.shared, msg::kNoSystemPartition);
         return;
     }
-    const std::string isoPath = state.shared.isoPath;
+    const std::string& isoPath = request.isoPath;
     if (!state.sys.fileExists(isoPath)) {
         show(state.shared, msg::kIsoMissing);
         return;
     }
-    InstallRun run{state, isoRootPath(isoPath)};
+    InstallRun run{state, isoPath};
     const InstallPlan plan =
         planMenuNumbers(state.partitions, volumeFacts(state.sys, run.isoRootPath[0]),
                         volumeFacts(state.sys, state.systemDrive.letter));
@@ -381,7 +383,7 @@ void runInstall(DiskState& state) {
         return;
     }
     run.numbers = *plan.numbers;
-    if (verify::checkIsoBeforeChanges(state.shared, ControlId::kStatusCopy) !=
+    if (verify::checkIsoBeforeChanges(state.shared, isoPath, ControlId::kStatusCopy) !=
         verify::IsoCheck::kPassed) {
         return;
     }

@@ -20,6 +20,7 @@ enum class Placement {
 
 // Moves the ISO to `rootPath` after asking, unless a file of that name is
 // there already; the move is recorded in `changes`.
-Placement placeIsoAtRoot(DiskState& state, Changes& changes, const std::string& rootPath);
+Placement placeIsoAtRoot(DiskState& state, Changes& changes, const std::string& isoPath,
+                         const std::string& rootPath);
 
 }  // namespace kh::hd

@@ -55,7 +55,6 @@ class UserInterface {
     // Creates the control `spec` describes.
     virtual void createControl(const ControlSpec& spec) = 0;
     virtual void enable(ControlId id, bool enabled) = 0;
-    virtual bool isEnabled(ControlId id) = 0;
     virtual void show(ControlId id, bool visible) = 0;
     virtual void setText(ControlId id, const std::string& text) = 0;
     virtual std::string text(ControlId id) = 0;

@@ -53,7 +53,7 @@ void startIsoExtraction(UsbState& state) {
     if (log && program) {
         state.shared.extractionChild = startChild(
             state.shared,
-            sevenzip::extractAllCommand(*program, state.shared.isoPath, *state.session.target),
+            sevenzip::extractAllCommand(*program, state.session.isoPath, *state.session.target),
             *log);
     }
     if (state.shared.extractionChild == 0) {

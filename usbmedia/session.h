@@ -32,6 +32,7 @@ struct UsbSession {
     std::optional<char> target;
     // The target's identity when it was checked, before the format question.
     std::optional<DriveIdentity> identity;
+    std::string isoPath;  // as the window accepted it
     uint64_t isoBytes = 0;
     // Added to the percentage once it reaches 95, one more each tick, so that
     // the last stretch of the copy still shows movement.

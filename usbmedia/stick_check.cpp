@@ -90,7 +90,7 @@ bool stickReadsBack(UsbState& state) {
     const auto errors = newToolFile(state.shared, kErrorsName);
     if (!listed || !program || !errors) return failWith(state, msg::kStickUnverified, "7-Zip");
     verify::StreamSource source{
-        sevenzip::streamAllCommand(*program, state.shared.isoPath), *errors, onTarget(state), {}};
+        sevenzip::streamAllCommand(*program, state.session.isoPath), *errors, onTarget(state), {}};
     for (const StreamMember& member : *listed) source.members.push_back(onStick(member));
 
     const verify::StreamCheck check = verify::readBackStream(

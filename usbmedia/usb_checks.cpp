@@ -30,16 +30,11 @@ void refuse(UsbState& state, const Message& message, const std::string& text) {
 
 void refuse(UsbState& state, const Message& message) { refuse(state, message, message.text); }
 
-std::optional<char> selectedDrive(UsbState& state) {
-    const std::string drive = state.ui.text(ControlId::kDriveList);
-    if (drive.empty() || !std::isalpha(static_cast<unsigned char>(drive[0]))) return std::nullopt;
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(drive[0])));
-}
-
-bool isoPresent(UsbState& state) {
-    if (!state.sys.fileExists(state.shared.isoPath)) return false;
-    const auto size = state.sys.fileSize(state.shared.isoPath);
+bool isoPresent(UsbState& state, const std::string& isoPath) {
+    if (!state.sys.fileExists(isoPath)) return false;
+    const auto size = state.sys.fileSize(isoPath);
     if (!size) return false;
+    state.session.isoPath = isoPath;
     state.session.isoBytes = *size;
     return true;
 }
@@ -57,7 +52,7 @@ bool liesOnTarget(UsbState& state, const std::string& path) {
 // extracting onto the drive that holds the ISO would overwrite what is read.
 bool keepsIsoAndProgram(UsbState& state) {
     const Message* refusal = nullptr;
-    if (liesOnTarget(state, state.shared.isoPath)) {
+    if (liesOnTarget(state, state.session.isoPath)) {
         refusal = &msg::kIsoOnTarget;
     } else if (liesOnTarget(state, directoryOf(state.sys.modulePath()))) {
         refusal = &msg::kProgramOnTarget;
@@ -95,7 +90,7 @@ bool isoMakesABootableStick(UsbState& state) {
     const auto program = toolPath(state.shared, sevenzip::kExeName);
     ChildResult run;
     if (program) {
-        run = runChild(state.shared, sevenzip::listCommand(*program, state.shared.isoPath),
+        run = runChild(state.shared, sevenzip::listCommand(*program, state.session.isoPath),
                        {kListingMs, true});
     }
     const bool listed = run.ended() && sevenzip::succeeded(run.exitCode);
@@ -128,17 +123,16 @@ bool knowsTargetIdentity(UsbState& state) {
 
 }  // namespace
 
-bool passesChecks(UsbState& state) {
-    if (!isoPresent(state)) {
+bool passesChecks(UsbState& state, const std::string& isoPath, std::optional<char> drive) {
+    if (!isoPresent(state, isoPath)) {
         show(state.shared, msg::kIsoMissing);
         return false;
     }
-    const auto letter = selectedDrive(state);
-    if (!letter) {
+    if (!drive) {
         show(state.shared, msg::kInsertUsbFirst);
         return false;
     }
-    lockTarget(state, *letter);
+    lockTarget(state, *drive);
     if (!keepsIsoAndProgram(state) || !hasRoomForIso(state)) return false;
     if (!writeToolPayloads(state)) {
         returnToIdle(state);

@@ -15,6 +15,6 @@ namespace kh::usb {
 // go on to the format question; the target drive is then fixed and the tool
 // payloads are written. A refusal shows its message and leaves the window
 // ready for another attempt (or ending, when a message requested that).
-bool passesChecks(UsbState& state);
+bool passesChecks(UsbState& state, const std::string& isoPath, std::optional<char> drive);
 
 }  // namespace kh::usb

@@ -13,7 +13,8 @@ namespace {
 // The last check before the format question: a damaged download is refused
 // while the stick is still as it was.
 bool isoMatchesChecksum(UsbState& state) {
-    switch (verify::checkIsoBeforeChanges(state.shared, ControlId::kStatusCopy)) {
+    switch (verify::checkIsoBeforeChanges(state.shared, state.session.isoPath,
+                                          ControlId::kStatusCopy)) {
         case verify::IsoCheck::kPassed:
             return true;
         case verify::IsoCheck::kRefused:
@@ -28,8 +29,10 @@ bool isoMatchesChecksum(UsbState& state) {
 
 }  // namespace
 
-void startUsbMedia(UsbState& state) {
-    if (passesChecks(state) && isoMatchesChecksum(state)) askToFormat(state);
+void startUsbMedia(UsbState& state, const UsbRequest& request) {
+    if (passesChecks(state, request.isoPath, request.drive) && isoMatchesChecksum(state)) {
+        askToFormat(state);
+    }
 }
 
 void onStartFormat(UsbState& state) { startFormat(state); }

@@ -10,32 +10,6 @@ namespace kh::verify {
 
 namespace {
 
-// While the window answers during the check, nothing may change the ISO or
-// the mode under it.
-constexpr ControlId kLockedDuringCheck[] = {ControlId::kIsoPath, ControlId::kBrowse,
-                                            ControlId::kModeUsb, ControlId::kModeHarddisk};
-
-class ControlsLocked {
-  public:
-    explicit ControlsLocked(UserInterface& ui) : ui_(ui) {
-        for (size_t i = 0; i < std::size(kLockedDuringCheck); ++i) {
-            wasEnabled_[i] = ui_.isEnabled(kLockedDuringCheck[i]);
-            ui_.enable(kLockedDuringCheck[i], false);
-        }
-    }
-    ~ControlsLocked() {
-        for (size_t i = 0; i < std::size(kLockedDuringCheck); ++i) {
-            ui_.enable(kLockedDuringCheck[i], wasEnabled_[i]);
-        }
-    }
-    ControlsLocked(const ControlsLocked&) = delete;
-    ControlsLocked& operator=(const ControlsLocked&) = delete;
-
-  private:
-    UserInterface& ui_;
-    bool wasEnabled_[std::size(kLockedDuringCheck)] = {};
-};
-
 void replaceAll(std::string& text, const std::string& marker, const std::string& value) {
     for (size_t at = text.find(marker); at != std::string::npos;
          at = text.find(marker, at + value.size())) {
@@ -62,16 +36,16 @@ IsoCheck askToGoOnUnchecked(SharedState& state, const ChecksumLookup& lookup,
     return IsoCheck::kRefused;
 }
 
-IsoCheck compareDigest(SharedState& state, const ChecksumLookup& lookup, ControlId status,
-                       const std::string& isoName) {
+// The window answers while the ISO is read; what it is asked then cannot
+// change the ISO checked, which the request fixed.
+IsoCheck compareDigest(SharedState& state, const std::string& isoPath, const ChecksumLookup& lookup,
+                       ControlId status) {
+    const std::string isoName = fileNameOf(isoPath);
     const std::string shownBefore = state.ui.text(status);
     state.ui.show(status, true);
-    const FileHash hash = [&] {
-        const ControlsLocked locked(state.ui);
-        return hashFile(state.sys, state.isoPath, lookup.algorithm, [&](int percent) {
-            return showCheckProgress(state, status, msg::kIsoCheckProgress, percent);
-        });
-    }();
+    const FileHash hash = hashFile(state.sys, isoPath, lookup.algorithm, [&](int percent) {
+        return showCheckProgress(state, status, msg::kIsoCheckProgress, percent);
+    });
     state.ui.show(status, false);
     state.ui.setText(status, shownBefore);
     switch (hash.status) {
@@ -105,10 +79,10 @@ bool showCheckProgress(SharedState& state, ControlId status, const char* pattern
     return answering && !state.stopRequested;
 }
 
-IsoCheck checkIsoBeforeChanges(SharedState& state, ControlId status) {
+IsoCheck checkIsoBeforeChanges(SharedState& state, const std::string& isoPath, ControlId status) {
     if (state.stopRequested) return IsoCheck::kStopped;
-    const ChecksumLookup lookup = findPublishedChecksum(state.sys, state.isoPath);
-    const std::string isoName = fileNameOf(state.isoPath);
+    const ChecksumLookup lookup = findPublishedChecksum(state.sys, isoPath);
+    const std::string isoName = fileNameOf(isoPath);
     switch (lookup.status) {
         case ChecksumLookup::Status::kNone:
             return IsoCheck::kPassed;
@@ -118,7 +92,7 @@ IsoCheck checkIsoBeforeChanges(SharedState& state, ControlId status) {
         case ChecksumLookup::Status::kFound:
             break;
     }
-    return compareDigest(state, lookup, status, isoName);
+    return compareDigest(state, isoPath, lookup, status);
 }
 
 }  // namespace kh::verify

@@ -17,10 +17,10 @@ enum class IsoCheck {
     kStopped,  // Exit or the close box; nothing was changed and nothing shown
 };
 
-// Checks state.isoPath. Without a checksum file naming the ISO there is
+// Checks the ISO at `isoPath`. Without a checksum file naming it there is
 // nothing to check and nothing to wait for. `status` shows the percentage
 // while the ISO is read and is hidden again afterwards.
-IsoCheck checkIsoBeforeChanges(SharedState& state, ControlId status);
+IsoCheck checkIsoBeforeChanges(SharedState& state, const std::string& isoPath, ControlId status);
 
 // `pattern` with "%1" replaced by `first` and "%2" by `second`.
 std::string filledIn(const char* pattern, const std::string& first,

@@ -66,7 +66,6 @@ class SimUi : public UserInterface {
     // UserInterface.
     void createControl(const ControlSpec& spec) override;
     void enable(ControlId id, bool enabled) override { controls_[id].enabled = enabled; }
-    bool isEnabled(ControlId id) override { return controls_[id].enabled; }
     void show(ControlId id, bool visible) override { controls_[id].visible = visible; }
     void setText(ControlId id, const std::string& text) override { controls_[id].text = text; }
     std::string text(ControlId id) override;

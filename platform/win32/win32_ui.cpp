@@ -24,8 +24,6 @@ void Win32Ui::createControl(const ControlSpec& spec) {
 
 void Win32Ui::enable(ControlId id, bool enabled) { EnableWindow(control(id), enabled); }
 
-bool Win32Ui::isEnabled(ControlId id) { return IsWindowEnabled(control(id)) != 0; }
-
 void Win32Ui::show(ControlId id, bool visible) {
     ShowWindow(control(id), visible ? SW_SHOW : SW_HIDE);
 }

@@ -15,7 +15,6 @@ class Win32Ui : public UserInterface {
 
     void createControl(const ControlSpec& spec) override;
     void enable(ControlId id, bool enabled) override;
-    bool isEnabled(ControlId id) override;
     void show(ControlId id, bool visible) override;
     void setText(ControlId id, const std::string& text) override;
     std::string text(ControlId id) override;
