@@ -90,10 +90,8 @@ struct InstallRun {
 // --- Checks: nothing is changed on the system drive before they all pass. ---
 
 bool writeTools(DiskState& state) {
-    const WriteOutcome exeOutcome =
-        payloads::writeTool(state.shared, payloads::kSevenZipExeTool, msg::kHdSevenZipExe);
-    if (exeOutcome == WriteOutcome::kCreateFailed) state.ui.show(ControlId::kStatusConfig, false);
-    return exeOutcome == WriteOutcome::kWritten &&
+    return payloads::writeTool(state.shared, payloads::kSevenZipExeTool, msg::kHdSevenZipExe) ==
+               WriteOutcome::kWritten &&
            payloads::writeTool(state.shared, payloads::kSevenZipDllTool, msg::kHdSevenZipDll) ==
                WriteOutcome::kWritten;
 }
@@ -323,7 +321,6 @@ bool shutdownPrivilegeReady(DiskState& state) {
 void reportRestartImpossible(DiskState& state) { show(state.shared, msg::kRestartImpossible); }
 
 void offerRestart(DiskState& state) {
-    state.ui.show(ControlId::kStatusConfig, false);
     // After a reported failure the congratulation would be a lie; the box
     // would also return unanswered, as the end is already requested.
     if (!state.shared.failureShown && show(state.shared, msg::kRestartQuestion) == win::kIdOk) {

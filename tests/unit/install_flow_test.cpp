@@ -187,6 +187,13 @@ TEST(HdInstall, RefusesBeforeAnythingChanges) {
         {"a folder", "D:\\iso", nothing, msg::kIsoPathFolder},
         {"a wildcard", "D:\\iso\\*.iso", nothing, msg::kIsoPathWildcard},
         {"a device", "D:\\iso\\con.iso", nothing, msg::kIsoPathDevice},
+        // The label where a volume descriptor would hold it, but no descriptor.
+        {"no ISO 9660 image", test::kIsoInFolder,
+         [](InstallMachine& m) {
+             m.sys.writeHostFile(test::kIsoInFolder,
+                                 std::string(test::kIsoImage).replace(16 * 2048 + 1, 5, "NOTCD"));
+         },
+         msg::kIsoLabelWrong},
         {"another label", test::kIsoInFolder,
          [](InstallMachine& m) { m.sys.writeHostFile(test::kIsoInFolder, test::isoImage("LIVE")); },
          msg::kIsoLabelWrong},
