@@ -91,4 +91,19 @@ diff -rq -x .windows-label -x .windows-serial -x ldlinux.sys -x ldlinux.c32 "$re
     fail "G: differs from the expected tree"
 expect_users_tools_kept "USB creation"
 
+# A cmd.exe planted beside the program, as in a Downloads folder: Yes to the format question must
+# start the system's cmd.exe, never this one, which would show its window and stay. Wine has no
+# format.com, so the format fails. The stick is relabelled first: one labelled BOOT looks
+# formatted at once.
+cp "$EXE_DIR/hello_window.exe" "$WORK/app/cmd.exe" || fail "no program to plant"
+printf STICK >"$usb/.windows-label"
+kh_apply_drive_types || fail "could not relabel the stick"
+start_app "$EXE_DIR/KorvaneHelper.exe"
+gh settext 103 "$(kh_windows_path "$iso")" >/dev/null && gh click 101 >/dev/null &&
+    gh click 105 >/dev/null || fail "the second creation did not start"
+gh $BOX click 6:Button >/dev/null || fail "no format question to answer Yes"
+expect_box "the format without format.com" "$KH_TEXT_kError" "$KH_TEXT_kFormatFailed"
+expect_exit "the program ends after the failed format"
+expect "the planted cmd.exe never ran" "$(pgrep -fc 'app.cmd\.exe')" 0
+
 finish
