@@ -4,6 +4,8 @@
 #include <cctype>
 #include <sstream>
 
+#include "platform/gbk_path.h"
+
 namespace kh::sevenzip {
 
 namespace {
@@ -20,14 +22,6 @@ constexpr std::string_view kFolderKey = "Folder = ";
 
 bool startsWith(const std::string& line, std::string_view prefix) {
     return line.compare(0, prefix.size(), prefix) == 0;
-}
-
-// Letter case ignored, as ISO 9660 and FAT ignore it.
-bool sameLetters(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 // The digits at the start of `text` (an empty size reads 0).
@@ -99,7 +93,7 @@ std::optional<std::vector<ListedItem>> listedItems(const std::string& listing) {
 
 bool holdsFile(const std::vector<ListedItem>& items, std::string_view path) {
     return std::any_of(items.begin(), items.end(), [path](const ListedItem& item) {
-        return !item.folder && sameLetters(item.path, path);
+        return !item.folder && sameFileName(item.path, path);
     });
 }
 
@@ -108,7 +102,7 @@ std::optional<uint64_t> listedSize(const std::string& listing, const std::string
     if (!items) return std::nullopt;
     for (const ListedItem& item : *items) {
         if (!item.folder &&
-            sameLetters(std::string_view(item.path).substr(0, prefix.size()), prefix))
+            sameFileName(std::string_view(item.path).substr(0, prefix.size()), prefix))
             return item.size;
     }
     return std::nullopt;

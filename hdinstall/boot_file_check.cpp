@@ -1,12 +1,12 @@
 #include "hdinstall/boot_file_check.h"
 
-#include <cctype>
 #include <vector>
 
 #include "common/sevenzip.h"
 #include "common/texts.h"
 #include "common/tool_files.h"
 #include "hdinstall/installed_files.h"
+#include "platform/gbk_path.h"
 #include "verify/iso_check.h"
 #include "verify/iso_listing.h"
 #include "verify/stream_check.h"
@@ -25,18 +25,6 @@ struct ExtractedFile {
 const ExtractedFile kExtracted[] = {{"isolinux\\vmlinuz0", installed::kKernel},
                                     {"isolinux\\initrd4disk.img", installed::kInitrd}};
 
-bool sameName(const std::string& a, const char* b) {
-    const std::string other = b;
-    if (a.size() != other.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(other[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The two members in the ISO's order (that of `listing`), named as they lie in
 // the root, and 7-Zip's stream of them; nothing when the listing lacks one.
 std::optional<verify::StreamSource> extractedMembers(const std::string& sevenZip,
@@ -48,7 +36,7 @@ std::optional<verify::StreamSource> extractedMembers(const std::string& sevenZip
     std::vector<std::string> names;
     for (const verify::StreamMember& member : *listed) {
         for (const ExtractedFile& file : kExtracted) {
-            if (!sameName(member.name, file.inIso)) continue;
+            if (!sameFileName(member.name, file.inIso)) continue;
             names.push_back(member.name);
             source.members.push_back({file.name, member.size});
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kh {
 
@@ -45,6 +46,25 @@ inline bool holdsCharacterOf(const std::string& path, const char* characters) {
         }
     }
     return false;
+}
+
+// Names compared as Windows compares them in the Chinese code page: ASCII
+// letters in either case, the two bytes of a GBK character exactly (a trail
+// byte may look like a letter).
+inline bool sameFileName(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (isGbkLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+            ++i;
+        } else if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The path with every '/' that is a character of its own turned into '\'.

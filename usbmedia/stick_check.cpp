@@ -1,6 +1,5 @@
 #include "usbmedia/stick_check.h"
 
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -29,19 +28,8 @@ constexpr const char* kInstallerFiles[] = {"ldlinux.sys", "ldlinux.c32"};
 // Copied to the root as well, where the stick boots them from.
 constexpr const char* kRootCopies[] = {"vmlinuz0", "initrd4disk.img"};
 
-bool sameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool startsWith(const std::string& name, const std::string& prefix) {
-    return name.size() >= prefix.size() && sameName(name.substr(0, prefix.size()), prefix);
+    return name.size() >= prefix.size() && sameFileName(name.substr(0, prefix.size()), prefix);
 }
 
 // Where the member lies on the stick after the finish, and what else holds its
@@ -52,13 +40,14 @@ StreamMember onStick(StreamMember member) {
     }
     const std::string file = fileNameOf(member.name);
     for (const BootFile& written : bootFilesWritten()) {
-        if (sameName(member.name, std::string(kBootFolder) + written.name)) member.compared = false;
+        if (sameFileName(member.name, std::string(kBootFolder) + written.name))
+            member.compared = false;
     }
     for (const char* name : kInstallerFiles) {
-        if (sameName(file, name)) member.compared = false;
+        if (sameFileName(file, name)) member.compared = false;
     }
     for (const char* name : kRootCopies) {
-        if (sameName(member.name, std::string(kBootFolder) + name)) member.copies = {name};
+        if (sameFileName(member.name, std::string(kBootFolder) + name)) member.copies = {name};
     }
     return member;
 }

@@ -14,25 +14,9 @@ constexpr size_t kMaxChecksumFileBytes = 4 * 1024 * 1024;
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Names compared as Windows compares them in the Chinese code page: ASCII
-// letters in either case, the two bytes of a GBK character exactly (a trail
-// byte may look like a letter).
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (isGbkLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-            ++i;
-        } else if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool endsWithName(std::string_view name, std::string_view suffix) {
     return name.size() > suffix.size() &&
-           sameName(name.substr(name.size() - suffix.size()), suffix);
+           sameFileName(name.substr(name.size() - suffix.size()), suffix);
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -58,7 +42,7 @@ std::string lowerCase(std::string_view text) {
 std::optional<HashAlgorithm> algorithmOfTag(std::string_view tag) {
     for (const auto algorithm :
          {HashAlgorithm::kMd5, HashAlgorithm::kSha1, HashAlgorithm::kSha256}) {
-        if (sameName(tag, algorithmName(algorithm))) return algorithm;
+        if (sameFileName(tag, algorithmName(algorithm))) return algorithm;
     }
     return std::nullopt;
 }
@@ -102,7 +86,7 @@ ChecksumLine parseGnuLine(std::string_view line, HashAlgorithm plainAlgorithm) {
 bool namesIso(std::string_view listed, const std::string& isoName) {
     listed = trimmed(listed);
     if (listed.substr(0, 2) == "./" || listed.substr(0, 2) == ".\\") listed.remove_prefix(2);
-    return sameName(listed, isoName);
+    return sameFileName(listed, isoName);
 }
 
 ChecksumLookup problemWith(ChecksumLookup::Status status, std::string file) {
@@ -124,7 +108,8 @@ std::optional<HashAlgorithm> checksumFileAlgorithm(const std::string& fileName,
                   {".sha1", "SHA1SUMS", HashAlgorithm::kSha1},
                   {".sha256", "SHA256SUMS", HashAlgorithm::kSha256}};
     for (const auto& known : kNames) {
-        if (sameName(fileName, isoName + known.suffix) || sameName(fileName, known.listName)) {
+        if (sameFileName(fileName, isoName + known.suffix) ||
+            sameFileName(fileName, known.listName)) {
             return known.algorithm;
         }
     }
