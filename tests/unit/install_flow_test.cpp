@@ -187,6 +187,9 @@ TEST(HdInstall, RefusesBeforeAnythingChanges) {
         {"a folder", "D:\\iso", nothing, msg::kIsoPathFolder},
         {"a wildcard", "D:\\iso\\*.iso", nothing, msg::kIsoPathWildcard},
         {"a device", "D:\\iso\\con.iso", nothing, msg::kIsoPathDevice},
+        {"no full path from the system", test::kIsoInFolder,
+         [](InstallMachine& m) { m.sys.failNext(sim::Op::kFullPathName); },
+         msg::kIsoPathNotAbsolute},
         // The label where a volume descriptor would hold it, but no descriptor.
         {"no ISO 9660 image", test::kIsoInFolder,
          [](InstallMachine& m) {
