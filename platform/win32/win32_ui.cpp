@@ -128,16 +128,7 @@ UserInterface::Wait Win32Ui::waitForProcessOrMessages(ProcessHandle process,
         if (woken == WAIT_OBJECT_0) return Wait::kEnded;
         // A failed wait is no end: the caller's count of slices ends it.
         if (woken != WAIT_OBJECT_0 + 1) return Wait::kTimedOut;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                // The main loop must still see it.
-                PostQuitMessage(static_cast<int>(message.wParam));
-                return Wait::kQuit;
-            }
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        if (!handlePendingMessages()) return Wait::kQuit;
     }
 }
 
