@@ -20,7 +20,7 @@ namespace kh::hd {
 std::optional<uint64_t> bootFilesSize(const std::string& listing);
 
 // Extracts isolinux\vmlinuz0 and isolinux\initrd4disk.img from the ISO at
-// `isoRootPath`, one 7-Zip run each, the window answering while 7-Zip works,
+// `isoRootPath` in one 7-Zip run, the window answering while 7-Zip works,
 // and renames them into the system drive's root, whose names must be free.
 // Every change is recorded in `changes`. Nothing on success; otherwise the
 // failure to report once the changes are undone.
