@@ -38,7 +38,7 @@ uint64_t leadingNumber(const std::string& text) {
 ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
                                  const std::string& folder,
                                  const std::vector<std::string>& patterns) {
-    std::vector<std::string> arguments = {"e", "-y", isoPath, "-o" + folder};
+    std::vector<std::string> arguments = {"e", "-y", "-bso0", "-bsp0", isoPath, "-o" + folder};
     arguments.insert(arguments.end(), patterns.begin(), patterns.end());
     return withArguments(program, arguments);
 }
@@ -50,12 +50,12 @@ ChildCommand extractAllCommand(const std::string& program, const std::string& is
 }
 
 ChildCommand streamAllCommand(const std::string& program, const std::string& isoPath) {
-    return withArguments(program, {"x", "-so", isoPath, "-x![BOOT]"});
+    return withArguments(program, {"x", "-so", "-bsp0", isoPath, "-x![BOOT]"});
 }
 
 ChildCommand streamFilesCommand(const std::string& program, const std::string& isoPath,
                                 const std::vector<std::string>& names) {
-    std::vector<std::string> arguments = {"x", "-so", isoPath};
+    std::vector<std::string> arguments = {"x", "-so", "-bsp0", isoPath};
     arguments.insert(arguments.end(), names.begin(), names.end());
     return withArguments(program, arguments);
 }

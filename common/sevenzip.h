@@ -30,7 +30,9 @@ inline bool succeeded(uint32_t exitCode) { return exitCode == kOk || exitCode ==
 
 // "e -y": the files of the ISO matching any of `patterns` (folders dropped)
 // into `folder` (no final backslash), which 7-Zip creates; one run for all, as
-// every start of 7-Zip costs as much as extracting a kernel.
+// every start of 7-Zip costs as much as extracting a kernel. Silent (-bso0
+// -bsp0): nobody reads what it says, and a child hidden without handles of its
+// own says it to a console made for it, which costs more than the extraction.
 ChildCommand extractFilesCommand(const std::string& program, const std::string& isoPath,
                                  const std::string& folder,
                                  const std::vector<std::string>& patterns);
@@ -42,7 +44,8 @@ ChildCommand extractAllCommand(const std::string& program, const std::string& is
 
 // "x -so": the files of the ISO (all but the "[BOOT]" pseudo-folder, or only
 // `names`, as listed) written to standard output one after the other, in the
-// listing's order, with nothing between them.
+// listing's order, with nothing between them; standard error carries only
+// errors (-bsp0: no percentage).
 ChildCommand streamAllCommand(const std::string& program, const std::string& isoPath);
 ChildCommand streamFilesCommand(const std::string& program, const std::string& isoPath,
                                 const std::vector<std::string>& names);

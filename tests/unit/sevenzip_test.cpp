@@ -32,7 +32,7 @@ TEST(SevenZip, CommandLinesNameTheDriveRootUnquotedAndTheIsoQuoted) {
     const std::string exe = "C:\\T\\7z.exe";
     EXPECT_EQ(sevenzip::extractFilesCommand(exe, "D:\\my iso.iso", "C:\\~kh-x0", {"a*", "b*"})
                   .commandLine,
-              "C:\\T\\7z.exe e -y \"D:\\my iso.iso\" -oC:\\~kh-x0 a* b*");
+              "C:\\T\\7z.exe e -y -bso0 -bsp0 \"D:\\my iso.iso\" -oC:\\~kh-x0 a* b*");
     EXPECT_EQ(sevenzip::extractAllCommand(exe, "D:\\my iso.iso", 'G').commandLine,
               "C:\\T\\7z.exe x -y -bsp1 -oG:\\ \"D:\\my iso.iso\" -x![BOOT]");
     EXPECT_EQ(sevenzip::listCommand(exe, "D:\\my iso.iso").commandLine,

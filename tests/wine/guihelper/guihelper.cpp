@@ -16,6 +16,8 @@
 //                       and times from the last click to the next box (left up). Meanwhile it
 //                       sends WM_NULL every 20 ms and adds "unanswered_ms=", the longest wait
 //                       for an answer while none of the program's message boxes was up
+//   time -s S C [BUTTON...]  the same, and adds "shown_ms=", the time from the moment control S
+//                       first showed after the last click to the box (0: it never showed)
 //   run COMMAND...      runs the command lines one after another as hidden console children
 //                       with their output discarded, as long as they succeed (exit code 0 or 1)
 //   launch EXE          starts EXE until its first visible top-level window answers a message,
@@ -174,10 +176,20 @@ bool click(HWND control) {
     return usable && PostMessageA(control, BM_CLICK, 0, 0);
 }
 
-// Polls every 5 ms, telling the probe, until a box shows (wanted) or the one up has gone; false on
-// timeout. `box` is the box found.
-bool waitForBox(UnansweredProbe& probe, bool wanted, DWORD limitMs, HWND& box) {
+// A control of the window whose first showing is timed; `since` is 0 until it shows.
+struct ShownMark {
+    HWND control = nullptr;
+    double since = 0;
+    void look() {
+        if (control && since == 0 && IsWindowVisible(control)) since = nowMs();
+    }
+};
+
+// Polls every 5 ms, telling the probe and the mark, until a box shows (wanted) or the one up has
+// gone; false on timeout. `box` is the box found.
+bool waitForBox(UnansweredProbe& probe, ShownMark& mark, bool wanted, DWORD limitMs, HWND& box) {
     for (const DWORD start = GetTickCount(); GetTickCount() - start < limitMs; Sleep(5)) {
+        mark.look();
         box = findWindow(kBoxControl);
         probe.boxSeen(box != nullptr);
         if ((box != nullptr) == wanted) return true;
@@ -185,21 +197,27 @@ bool waitForBox(UnansweredProbe& probe, bool wanted, DWORD limitMs, HWND& box) {
     return false;
 }
 
-int timeProcedure(HWND window, const char* control, int buttons, char** button) {
+int timeProcedure(HWND window, const char* shown, const char* control, int buttons,
+                  char** button) {
     UnansweredProbe probe(window);
+    ShownMark mark;
+    if (shown && !(mark.control = findControl(window, shown))) return 1;
     bool ok = click(findControl(window, control));
     double started = nowMs();
     HWND box = nullptr;
     for (int i = 0; ok && i < buttons; ++i) {
-        ok = waitForBox(probe, true, 600000, box) && click(findControl(box, button[i]));
+        ok = waitForBox(probe, mark, true, 600000, box) && click(findControl(box, button[i]));
         started = nowMs();
-        ok = ok && waitForBox(probe, false, 60000, box);
+        mark.since = 0;
+        ok = ok && waitForBox(probe, mark, false, 60000, box);
     }
-    ok = ok && waitForBox(probe, true, 600000, box);
-    const double elapsed = nowMs() - started;
+    ok = ok && waitForBox(probe, mark, true, 600000, box);
+    const double ended = nowMs();
     const double unanswered = probe.stop();
     if (!ok) return 1;
-    std::printf("ms=%.0f unanswered_ms=%.0f\n", elapsed, unanswered);
+    std::printf("ms=%.0f unanswered_ms=%.0f", ended - started, unanswered);
+    if (shown) std::printf(" shown_ms=%.0f", mark.since == 0 ? 0.0 : ended - mark.since);
+    std::printf("\n");
     return 0;
 }
 
@@ -337,7 +355,12 @@ int run(const char* with, const std::string& command, int argc, char** argv) {
         for (HWND child : childrenOf(window)) printControl(window, child);
         return 0;
     }
-    if (command == "time" && argc > 0) return timeProcedure(window, argv[0], argc - 1, argv + 1);
+    if (command == "time" && argc > 2 && std::strcmp(argv[0], "-s") == 0) {
+        return timeProcedure(window, argv[1], argv[2], argc - 3, argv + 3);
+    }
+    if (command == "time" && argc > 0) {
+        return timeProcedure(window, nullptr, argv[0], argc - 1, argv + 1);
+    }
     const HWND control = argc > 0 ? findControl(window, argv[0]) : nullptr;
     if (!control) return 1;
     if (command == "control") return printControl(window, control);
