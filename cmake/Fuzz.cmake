@@ -21,6 +21,7 @@ set(_kh_fuzz_flags -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined
 set(_kh_fuzz_headers "${_kh_fuzz_src}/properties.h"
     "${PROJECT_SOURCE_DIR}/hdinstall/bootini_rules.h"
     "${PROJECT_SOURCE_DIR}/hdinstall/menu_entry.h"
+    "${PROJECT_SOURCE_DIR}/common/live_iso.h"
     "${PROJECT_SOURCE_DIR}/common/texts.h"
     "${PROJECT_SOURCE_DIR}/common/texts.def"
     "${PROJECT_SOURCE_DIR}/platform/gbk_path.h")

@@ -13,6 +13,11 @@ namespace {
 // "C:\" needs no quotes: a drive root holds no blanks.
 std::string driveRootOption(char letter) { return std::string("-o") + letter + ":\\"; }
 
+constexpr std::string_view kBootImagesFolder = "[BOOT]";
+
+// Leaves the boot images out of an extraction or a stream.
+std::string withoutBootImagesOption() { return "-x!" + std::string(kBootImagesFolder); }
+
 // The technical listing: the image's own block, this line, then one block per
 // item.
 constexpr std::string_view kItemsBegin = "----------";
@@ -45,12 +50,12 @@ ChildCommand extractFilesCommand(const std::string& program, const std::string& 
 
 ChildCommand extractAllCommand(const std::string& program, const std::string& isoPath,
                                char letter) {
-    return withArguments(program,
-                         {"x", "-y", "-bsp1", driveRootOption(letter), isoPath, "-x![BOOT]"});
+    return withArguments(
+        program, {"x", "-y", "-bsp1", driveRootOption(letter), isoPath, withoutBootImagesOption()});
 }
 
 ChildCommand streamAllCommand(const std::string& program, const std::string& isoPath) {
-    return withArguments(program, {"x", "-so", "-bsp0", isoPath, "-x![BOOT]"});
+    return withArguments(program, {"x", "-so", "-bsp0", isoPath, withoutBootImagesOption()});
 }
 
 ChildCommand streamFilesCommand(const std::string& program, const std::string& isoPath,
@@ -89,6 +94,11 @@ std::optional<std::vector<ListedItem>> listedItems(const std::string& listing) {
     }
     if (!inItems) return std::nullopt;
     return items;
+}
+
+bool isBootImage(std::string_view path) {
+    return path.substr(0, kBootImagesFolder.size()) == kBootImagesFolder &&
+           (path.size() == kBootImagesFolder.size() || path[kBootImagesFolder.size()] == '\\');
 }
 
 bool holdsFile(const std::vector<ListedItem>& items, std::string_view path) {

@@ -66,6 +66,10 @@ struct ListedItem {
 // that line is missing: 7-Zip did not get as far as the items.
 std::optional<std::vector<ListedItem>> listedItems(const std::string& listing);
 
+// Whether `path` lies in the "[BOOT]" pseudo-folder in which 7-Zip lists the
+// boot images of an El Torito ISO: no file of the image's tree.
+bool isBootImage(std::string_view path);
+
 // Whether the items hold a file (not a folder) at `path`, letter case ignored
 // as ISO 9660 and FAT ignore it.
 bool holdsFile(const std::vector<ListedItem>& items, std::string_view path);

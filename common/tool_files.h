@@ -12,8 +12,10 @@
 
 namespace kh {
 
-inline constexpr const char* kSyslinuxInstallerName = "syslinux.exe";
+// 7-Zip's progress report while it extracts the ISO onto the stick, and its
+// complaints while a stream of the ISO is read back.
 inline constexpr const char* kProgressLogName = "7z-progress.log";
+inline constexpr const char* kReadBackLogName = "7z-readback.log";
 
 // The folder of this run, created at the first call; nothing when no new
 // folder could be made.

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/live_iso.h"
 #include "common/sevenzip.h"
 #include "common/texts.h"
 #include "common/tool_files.h"
@@ -15,15 +16,8 @@ namespace kh::hd {
 
 namespace {
 
-constexpr const char* kErrorsName = "7z-readback.log";
-
-struct ExtractedFile {
-    const char* inIso;
-    const char* name;  // in the system drive's root
-};
-
-const ExtractedFile kExtracted[] = {{"isolinux\\vmlinuz0", installed::kKernel},
-                                    {"isolinux\\initrd4disk.img", installed::kInitrd}};
+// In the ISO's boot folder and in the system drive's root alike.
+constexpr const char* kExtracted[] = {installed::kKernel, installed::kInitrd};
 
 // The two members in the ISO's order (that of `listing`), named as they lie in
 // the root, and 7-Zip's stream of them; nothing when the listing lacks one.
@@ -35,10 +29,10 @@ std::optional<verify::StreamSource> extractedMembers(const std::string& sevenZip
     verify::StreamSource source;
     std::vector<std::string> names;
     for (const verify::StreamMember& member : *listed) {
-        for (const ExtractedFile& file : kExtracted) {
-            if (!sameFileName(member.name, file.inIso)) continue;
+        for (const char* name : kExtracted) {
+            if (!sameFileName(member.name, live::inBootFolder(name))) continue;
             names.push_back(member.name);
-            source.members.push_back({file.name, member.size});
+            source.members.push_back({name, member.size});
         }
     }
     if (source.members.size() != std::size(kExtracted)) return std::nullopt;
@@ -56,7 +50,7 @@ std::optional<ReadBackFailure> bootFilesReadBack(DiskState& state, const std::st
                                                  const std::string& listing) {
     const auto program = toolPath(state.shared, sevenzip::kExeName);
     auto source = program ? extractedMembers(*program, isoRootPath, listing) : std::nullopt;
-    const auto errors = source ? newToolFile(state.shared, kErrorsName) : std::nullopt;
+    const auto errors = source ? newToolFile(state.shared, kReadBackLogName) : std::nullopt;
     if (!errors) return failure(msg::kDiskUnverified, "7-Zip");
     source->errorsPath = *errors;
     source->folder = installed::onDrive(state.systemDrive.letter, "");

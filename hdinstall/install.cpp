@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/child_process.h"
+#include "common/live_iso.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
 #include "common/texts.h"
@@ -164,7 +165,7 @@ bool isoLabelMatches(DiskState& state, const std::string& isoPath) {
     if (descriptor.compare(1, 5, "CD001") != 0) return false;
     std::string label = descriptor.substr(kLabelOffset, kLabelLength);
     label.erase(label.find_last_not_of(' ') + 1);
-    return label == kIsoLabel;
+    return label == live::kLabel;
 }
 
 // The ISO is listed with the embedded 7-Zip: it must hold what is extracted.

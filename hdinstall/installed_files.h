@@ -7,6 +7,8 @@
 #include <array>
 #include <string>
 
+#include "common/live_iso.h"
+
 namespace kh::hd::installed {
 
 inline constexpr const char* kGrldr = "grldr";    // the loader boot.ini starts
@@ -14,8 +16,8 @@ inline constexpr const char* kG2ldr = "g2ldr";    // its second stage (GRUB 2 ba
 inline constexpr const char* kMenu = "menu.lst";  // the loader's menu
 inline constexpr const char* kFonts = "fonts";    // the menu's GB2312 glyphs
 inline constexpr const char* kSplash = "greengem.xpm";
-inline constexpr const char* kKernel = "vmlinuz0";  // extracted from the ISO
-inline constexpr const char* kInitrd = "initrd4disk.img";
+inline constexpr const char* kKernel = live::kKernel;  // extracted from the ISO
+inline constexpr const char* kInitrd = live::kInitrd;
 // The menu's saved choice (`default /default'), with g2ldr only: a GRUB
 // environment block.
 inline constexpr const char* kDefaultEntry = "default";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/child_process.h"
+#include "common/live_iso.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
 #include "common/texts.h"
@@ -21,15 +22,21 @@ namespace {
 // disks; ten minutes means 7-Zip hangs.
 constexpr uint32_t kExtractionLimitMs = 10 * 60 * 1000;
 struct BootFile {
-    const char* prefix;  // of its path inside the ISO; the pattern adds '*'
-    const char* name;    // as extracted, and in the root
+    const char* name;  // in the ISO's boot folder, as extracted, and in the root
     const Message& failure;
 };
 
-constexpr BootFile kKernel{"isolinux\\vmlinuz0", installed::kKernel, msg::kExtractKernelFailed};
-constexpr BootFile kInitrd{"isolinux\\initrd4disk", installed::kInitrd, msg::kExtractInitrdFailed};
+constexpr BootFile kKernel{installed::kKernel, msg::kExtractKernelFailed};
+constexpr BootFile kInitrd{installed::kInitrd, msg::kExtractInitrdFailed};
 
 constexpr const BootFile* kBootFiles[] = {&kKernel, &kInitrd};
+
+// The start of the file's path inside the ISO: the name up to its extension,
+// which the listing is searched by and 7-Zip's pattern leaves open ('*').
+std::string pathPrefix(const BootFile& file) {
+    const std::string name = file.name;
+    return live::inBootFolder(name.substr(0, name.rfind('.')));
+}
 
 // True when 7-Zip, run once from the tools folder for both files, ended within
 // its limit and reported success. One that will not stop stays tracked.
@@ -37,7 +44,7 @@ bool runSevenZip(DiskState& state, const std::string& isoRootPath, const std::st
     const auto program = toolPath(state.shared, sevenzip::kExeName);
     if (!program) return false;
     std::vector<std::string> patterns;
-    for (const BootFile* file : kBootFiles) patterns.push_back(std::string(file->prefix) + "*");
+    for (const BootFile* file : kBootFiles) patterns.push_back(pathPrefix(*file) + "*");
     const ChildResult run = runChild(
         state.shared, sevenzip::extractFilesCommand(*program, isoRootPath, folder, patterns),
         {kExtractionLimitMs});
@@ -57,8 +64,8 @@ bool moveIntoPlace(DiskState& state, Changes& changes, const std::string& folder
 }  // namespace
 
 std::optional<uint64_t> bootFilesSize(const std::string& listing) {
-    const auto kernel = sevenzip::listedSize(listing, kKernel.prefix);
-    const auto initrd = sevenzip::listedSize(listing, kInitrd.prefix);
+    const auto kernel = sevenzip::listedSize(listing, pathPrefix(kKernel));
+    const auto initrd = sevenzip::listedSize(listing, pathPrefix(kInitrd));
     if (!kernel || !initrd) return std::nullopt;
     return *kernel + *initrd;
 }

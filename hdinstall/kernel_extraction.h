@@ -19,7 +19,7 @@ namespace kh::hd {
 // listing of the ISO; nothing when the ISO lacks one of them.
 std::optional<uint64_t> bootFilesSize(const std::string& listing);
 
-// Extracts isolinux\vmlinuz0 and isolinux\initrd4disk.img from the ISO at
+// Extracts the kernel and the initrd (common/live_iso.h) from the ISO at
 // `isoRootPath` in one 7-Zip run, the window answering while 7-Zip works,
 // and renames them into the system drive's root, whose names must be free.
 // Every change is recorded in `changes`. Nothing on success; otherwise the

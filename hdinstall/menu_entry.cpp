@@ -1,5 +1,6 @@
 #include "hdinstall/menu_entry.h"
 
+#include "common/live_iso.h"
 #include "common/texts.h"
 #include "hdinstall/bootini_rules.h"
 #include "platform/gbk_path.h"
@@ -7,16 +8,13 @@
 namespace kh::hd {
 
 std::string menuEntry(unsigned isoPartitionNumber, unsigned systemPartitionIndex) {
-    return std::string("title ") + msg::kMenuEntryTitle +
-           "\n"
-           "root (hd0," +
-           std::to_string(systemPartitionIndex) +
-           ")\n"
-           "kernel /vmlinuz0 root=CDLABEL=" +
-           std::string(kIsoLabel) + " isodev=/dev/sda" + std::to_string(isoPartitionNumber) +
-           "  isodev_dir=/  rootfstype=iso9660 ro liveimg vga=788 quiet \n"
-           "initrd /initrd4disk.img \n"
-           "\n";
+    std::string entry = std::string("title ") + msg::kMenuEntryTitle + "\n";
+    entry += "root (hd0," + std::to_string(systemPartitionIndex) + ")\n";
+    entry += std::string("kernel /") + live::kKernel + " root=CDLABEL=" + live::kLabel +
+             " isodev=/dev/sda" + std::to_string(isoPartitionNumber) +
+             "  isodev_dir=/  rootfstype=iso9660 ro liveimg vga=788 quiet \n";
+    entry += std::string("initrd /") + live::kInitrd + " \n";
+    return entry + "\n";
 }
 
 bool isFirstTitleCandidate(std::string_view line) {

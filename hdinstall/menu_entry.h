@@ -7,10 +7,6 @@
 
 namespace kh::hd {
 
-// The ISO's volume label, by which the live system finds its root
-// (CDLABEL in the entry).
-inline constexpr const char* kIsoLabel = "korvane-QX2-livecd";
-
 // The five lines of the entry, LF line ends, the last line empty.
 // `isoPartitionNumber` is the Linux number of the ISO's partition (sdaM),
 // `systemPartitionIndex` the zero-based GRUB number of the system partition.

@@ -6,6 +6,7 @@
 
 #include "common/sevenzip.h"
 #include "common/shared_state.h"
+#include "common/syslinux.h"
 #include "common/texts.h"
 #include "common/tool_files.h"
 #include "payloads/catalogue.h"
@@ -45,7 +46,7 @@ struct ToolFile {
 
 inline constexpr ToolFile kSevenZipExeTool = {kSevenZipExe, sevenzip::kExeName};
 inline constexpr ToolFile kSevenZipDllTool = {kSevenZipDll, sevenzip::kDllName};
-inline constexpr ToolFile kSyslinuxTool = {kSyslinuxExe, kSyslinuxInstallerName};
+inline constexpr ToolFile kSyslinuxTool = {kSyslinuxExe, syslinux::kInstallerName};
 
 // Writes `tool` into the tools folder, made when needed, and records it for
 // removal. A folder that cannot be made fails as the file's creation does.

@@ -4,13 +4,14 @@
 #include <string>
 
 #include "common/child_process.h"
+#include "common/live_iso.h"
 #include "common/report.h"
+#include "common/syslinux.h"
 #include "common/texts.h"
 #include "common/tool_files.h"
 #include "payloads/catalogue.h"
 #include "payloads/write_out.h"
 #include "platform/winconst.h"
-#include "usbmedia/iso_layout.h"
 #include "usbmedia/session.h"
 #include "usbmedia/stick_check.h"
 
@@ -34,7 +35,7 @@ const BootFile kModules[] = {
 // that run; the rename would fail and the old kernel and configuration would
 // boot. The old folder is kept under a free name instead.
 void moveEarlierSyslinuxAside(UsbState& state) {
-    const std::string folder = onTarget(state, "syslinux");
+    const std::string folder = onTarget(state, syslinux::kFolder);
     if (!state.sys.fileExists(folder)) return;
     for (int n = 0; n < 100; ++n) {
         const std::string aside = folder + ".old" + (n == 0 ? std::string() : std::to_string(n));
@@ -46,18 +47,19 @@ void moveEarlierSyslinuxAside(UsbState& state) {
 }
 
 bool copyToRoot(UsbState& state, const char* name) {
-    return state.sys.copyFile(onTarget(state, std::string("syslinux\\") + name),
-                              onTarget(state, name), false);
+    return state.sys.copyFile(onTarget(state, syslinux::inFolder(name)), onTarget(state, name),
+                              false);
 }
 
 // isolinux becomes syslinux and the kernel and its RAM disk are copied to the
 // root; false when the drive did not take it (pulled, full, write-protected).
 bool arrangeBootTree(UsbState& state) {
     moveEarlierSyslinuxAside(state);
-    if (!state.sys.moveFile(onTarget(state, kIsolinuxFolder), onTarget(state, "syslinux"))) {
+    if (!state.sys.moveFile(onTarget(state, live::kBootFolder),
+                            onTarget(state, syslinux::kFolder))) {
         return false;
     }
-    for (const char* name : kRootCopies) {
+    for (const char* name : live::kRootCopies) {
         if (!copyToRoot(state, name)) return false;
     }
     return true;
@@ -75,15 +77,15 @@ void failFinish(UsbState& state, const Message& message) {
 
 // Every box of a boot file's write-out names the file.
 payloads::WriteOutcome writeBootFile(UsbState& state, int resourceId, const char* name) {
-    const payloads::PayloadTarget target{resourceId,
-                                         onTarget(state, std::string("syslinux\\") + name), true};
+    const payloads::PayloadTarget target{resourceId, onTarget(state, syslinux::inFolder(name)),
+                                         true};
     return payloads::writePayload(state.shared, target, msg::kResourceFile);
 }
 
 // False when the creation stopped at a file that was not written.
 bool writeBootFiles(UsbState& state) {
     using payloads::WriteOutcome;
-    WriteOutcome outcome = writeBootFile(state, payloads::kSyslinuxCfg, "syslinux.cfg");
+    WriteOutcome outcome = writeBootFile(state, payloads::kSyslinuxCfg, syslinux::kConfigName);
     for (const BootFile& module : kModules) {
         if (outcome != WriteOutcome::kWritten) break;
         outcome = writeBootFile(state, module.resourceId, module.name);
@@ -119,11 +121,10 @@ std::string installerComplaints(const std::string& output) {
 // said nothing, as far as its output could be read. `complaints` gets what it
 // said.
 bool installBootCode(UsbState& state, std::string& complaints) {
-    const auto program = toolPath(state.shared, kSyslinuxInstallerName);
+    const auto program = toolPath(state.shared, syslinux::kInstallerName);
     if (!program) return false;
-    const ChildResult run =
-        runChild(state.shared, withArguments(*program, {"-sfmar", targetDrive(state)}),
-                 {kInstallerMs, true});
+    const ChildResult run = runChild(
+        state.shared, syslinux::installCommand(*program, targetDrive(state)), {kInstallerMs, true});
     complaints = installerComplaints(run.output);
     return run.ended() && run.outputRead && run.exitCode == 0 && complaints.empty();
 }
@@ -131,7 +132,7 @@ bool installBootCode(UsbState& state, std::string& complaints) {
 }  // namespace
 
 std::vector<BootFile> bootFilesWritten() {
-    std::vector<BootFile> files = {{payloads::kSyslinuxCfg, "syslinux.cfg"}};
+    std::vector<BootFile> files = {{payloads::kSyslinuxCfg, syslinux::kConfigName}};
     files.insert(files.end(), std::begin(kModules), std::end(kModules));
     return files;
 }

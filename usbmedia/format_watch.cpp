@@ -1,6 +1,7 @@
 #include "usbmedia/format_watch.h"
 
 #include "common/child_process.h"
+#include "common/live_iso.h"
 #include "common/report.h"
 #include "common/texts.h"
 #include "platform/winconst.h"
@@ -11,9 +12,9 @@ namespace kh::usb {
 
 namespace {
 
-// The label a finished format gives the drive; the watch recognises the end of
-// the format by it.
-constexpr const char* kBootLabel = "BOOT";
+// A finished format gives the drive the stick's label (live_iso.h); the watch
+// recognises the end of the format by it. A drive that already has it is
+// relabelled to this first.
 constexpr const char* kOtherLabel = "BOOTS";
 // Short, so that the extraction starts soon after the format has ended; a
 // label read is cheap.
@@ -48,12 +49,13 @@ void refuseChangedDrive(UsbState& state) {
 // named by its full path: cmd would look in its current folder first.
 ChildCommand formatCommand(UsbState& state) {
     const std::string format = state.sys.systemDirectory() + "\\format.com";
-    return throughCmd(state.sys,
-                      "echo yes|\"" + format + "\" /FS:fat32 /V:BOOT " + targetDrive(state));
+    return throughCmd(state.sys, "echo yes|\"" + format + "\" /FS:fat32 /V:" + live::kStickLabel +
+                                     " " + targetDrive(state));
 }
 
 bool labelIsBoot(UsbState& state) {
-    return state.sys.volumeLabel(*state.session.target) == std::optional<std::string>(kBootLabel);
+    return state.sys.volumeLabel(*state.session.target) ==
+           std::optional<std::string>(live::kStickLabel);
 }
 
 bool formatChildEnded(UsbState& state) {
@@ -115,7 +117,7 @@ void askToFormat(UsbState& state) {
     if (answer == win::kIdYes) {
         formatRoute(state);
     } else {
-        relabelTarget(state, kBootLabel);
+        relabelTarget(state, live::kStickLabel);
         // syslinux.cfg boots root=LABEL=BOOT: without that label the stick
         // cannot boot, so nothing is extracted onto it.
         if (!labelIsBoot(state)) {

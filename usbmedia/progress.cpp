@@ -1,12 +1,12 @@
 #include "usbmedia/progress.h"
 
+#include "common/live_iso.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
 #include "common/texts.h"
 #include "platform/winconst.h"
 #include "usbmedia/finish.h"
 #include "usbmedia/iso_extraction.h"
-#include "usbmedia/iso_layout.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {
@@ -17,7 +17,7 @@ constexpr uint64_t kCreepFrom = 95;
 constexpr uint64_t kComplete = 100;
 
 std::optional<uint64_t> percentFromLiveImage(UsbState& state) {
-    const std::string image = onTarget(state, kLiveImage);
+    const std::string image = onTarget(state, live::kLiveImage);
     if (!state.sys.fileExists(image)) return std::nullopt;
     const auto bytes = state.sys.fileSize(image);
     if (!bytes) return std::nullopt;

@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "common/live_iso.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
+#include "common/syslinux.h"
 #include "common/texts.h"
 #include "common/tool_files.h"
 #include "payloads/catalogue.h"
@@ -20,13 +22,8 @@ namespace {
 
 using verify::StreamMember;
 
-constexpr const char* kErrorsName = "7z-readback.log";
-constexpr const char* kIsoFolder = "isolinux\\";
-constexpr const char* kBootFolder = "syslinux\\";
-// The installer's own files: what it writes is its business.
-constexpr const char* kInstallerFiles[] = {"ldlinux.sys", "ldlinux.c32"};
-// Copied to the root as well, where the stick boots them from.
-constexpr const char* kRootCopies[] = {"vmlinuz0", "initrd4disk.img"};
+// "isolinux\": what the finish renamed to the syslinux folder.
+const std::string kIsoFolder = live::inBootFolder("");
 
 bool startsWith(const std::string& name, const std::string& prefix) {
     return name.size() >= prefix.size() && sameFileName(name.substr(0, prefix.size()), prefix);
@@ -36,18 +33,17 @@ bool startsWith(const std::string& name, const std::string& prefix) {
 // bytes; a member whose file the program or the installer replaced is passed.
 StreamMember onStick(StreamMember member) {
     if (startsWith(member.name, kIsoFolder)) {
-        member.name = kBootFolder + member.name.substr(std::string(kIsoFolder).size());
+        member.name = syslinux::inFolder(member.name.substr(kIsoFolder.size()));
     }
     const std::string file = fileNameOf(member.name);
     for (const BootFile& written : bootFilesWritten()) {
-        if (sameFileName(member.name, std::string(kBootFolder) + written.name))
-            member.compared = false;
+        if (sameFileName(member.name, syslinux::inFolder(written.name))) member.compared = false;
     }
-    for (const char* name : kInstallerFiles) {
+    for (const char* name : syslinux::kInstallerFiles) {
         if (sameFileName(file, name)) member.compared = false;
     }
-    for (const char* name : kRootCopies) {
-        if (sameFileName(member.name, std::string(kBootFolder) + name)) member.copies = {name};
+    for (const char* name : live::kRootCopies) {
+        if (sameFileName(member.name, syslinux::inFolder(name))) member.copies = {name};
     }
     return member;
 }
@@ -60,7 +56,7 @@ bool failWith(UsbState& state, const Message& message, const std::string& detail
 // The files the program wrote, against the payloads they came from.
 bool writtenFilesReadBack(UsbState& state) {
     for (const BootFile& written : bootFilesWritten()) {
-        const std::string name = std::string(kBootFolder) + written.name;
+        const std::string name = syslinux::inFolder(written.name);
         const Resource payload = state.sys.resource(written.resourceId);
         const verify::ReadBack back =
             verify::readBackFile(state.sys, onTarget(state, name), payload.bytes, name);
@@ -76,7 +72,7 @@ bool writtenFilesReadBack(UsbState& state) {
 bool stickReadsBack(UsbState& state) {
     const auto listed = verify::listedFiles(state.session.listing);
     const auto program = toolPath(state.shared, sevenzip::kExeName);
-    const auto errors = newToolFile(state.shared, kErrorsName);
+    const auto errors = newToolFile(state.shared, kReadBackLogName);
     if (!listed || !program || !errors) return failWith(state, msg::kStickUnverified, "7-Zip");
     verify::StreamSource source{
         sevenzip::streamAllCommand(*program, state.session.isoPath), *errors, onTarget(state), {}};

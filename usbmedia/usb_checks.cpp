@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/child_process.h"
+#include "common/live_iso.h"
 #include "common/report.h"
 #include "common/sevenzip.h"
 #include "common/texts.h"
@@ -11,7 +12,6 @@
 #include "platform/gbk_path.h"
 #include "platform/winconst.h"
 #include "usbmedia/iso_extraction.h"
-#include "usbmedia/iso_layout.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {
@@ -77,10 +77,9 @@ bool hasRoomForIso(UsbState& state) {
 // The files the stick boots by, as the ISO must list them.
 std::vector<std::string> filesTheStickNeeds() {
     std::vector<std::string> needed;
-    for (const char* name : kRootCopies)
-        needed.push_back(std::string(kIsolinuxFolder) + "\\" + name);
-    needed.push_back(std::string(kIsolinuxFolder) + "\\" + kMenuInitrd);
-    needed.push_back(kLiveImage);
+    for (const char* name : live::kRootCopies) needed.push_back(live::inBootFolder(name));
+    needed.push_back(live::inBootFolder(live::kMenuInitrd));
+    needed.push_back(live::kLiveImage);
     return needed;
 }
 

@@ -12,8 +12,8 @@
 
 #include "app/commands.h"
 #include "app/window_events.h"
+#include "common/live_iso.h"
 #include "hdinstall/installed_files.h"
-#include "hdinstall/menu_entry.h"
 #include "hdinstall/startup_checks.h"
 #include "payloads/catalogue.h"
 #include "platform/winconst.h"
@@ -42,7 +42,7 @@ inline const std::vector<std::string> kInstalledFiles = installedPaths(false);
 
 // An ISO 9660 image as far as the install reads it: the primary volume
 // descriptor with the label the menu entry names.
-inline std::string isoImage(std::string label = hd::kIsoLabel) {
+inline std::string isoImage(std::string label = live::kLabel) {
     std::string image(16 * 2048 + 2048, '\0');
     label.resize(32, ' ');
     return image.replace(16 * 2048, 6, "\1CD001").replace(16 * 2048 + 40, 32, label);
