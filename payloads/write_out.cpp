@@ -69,6 +69,16 @@ WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
     return WriteOutcome::kWritten;
 }
 
+bool writePayloadQuietly(SystemServices& sys, int resourceId, const std::string& path) {
+    const Resource resource = sys.resource(resourceId);
+    if (resource.status != Resource::Status::kOk || resource.bytes.empty()) return false;
+    auto file = sys.createNewFile(path);
+    if (!file) return false;
+    if (writeWhole(*file, resource.bytes, true)) return true;
+    sys.deleteFile(path);
+    return false;
+}
+
 WriteOutcome writeTool(SharedState& state, const ToolFile& tool, const WriteOutMessages& messages) {
     const auto path = newToolFile(state, tool.name);
     if (!path) {

@@ -35,6 +35,10 @@ struct PayloadTarget {
 WriteOutcome writePayload(SharedState& state, const PayloadTarget& target,
                           const WriteOutMessages& messages);
 
+// The same without a word: true when `path` holds exactly the resource's
+// bytes, flushed to the disk; nothing is left of a file that was not.
+bool writePayloadQuietly(SystemServices& sys, int resourceId, const std::string& path);
+
 // The text of one of a write-out's boxes, "%s" replaced by `name`, the file's.
 std::string namingFile(const Message& message, std::string_view name);
 

@@ -9,9 +9,8 @@
 #include "common/syslinux.h"
 #include "common/texts.h"
 #include "common/tool_files.h"
-#include "payloads/catalogue.h"
-#include "payloads/write_out.h"
 #include "platform/winconst.h"
+#include "usbmedia/boot_files.h"
 #include "usbmedia/session.h"
 #include "usbmedia/stick_check.h"
 
@@ -22,14 +21,6 @@ namespace {
 // Writing the boot code and ldlinux.sys takes seconds; a hanging installer
 // must still end.
 constexpr uint32_t kInstallerMs = 120000;
-
-// The ISO's own modules may come from another SYSLINUX build, which the
-// installed ldlinux.c32 refuses ("not a COM32R image").
-const BootFile kModules[] = {
-    {payloads::kVesamenuC32, "vesamenu.c32"},
-    {payloads::kLibcom32C32, "libcom32.c32"},
-    {payloads::kLibutilC32, "libutil.c32"},
-};
 
 // A stick used before without formatting still has the syslinux folder of
 // that run; the rename would fail and the old kernel and configuration would
@@ -75,25 +66,13 @@ void failFinish(UsbState& state, const Message& message) {
     endFinish(state);
 }
 
-// Every box of a boot file's write-out names the file.
-payloads::WriteOutcome writeBootFile(UsbState& state, int resourceId, const char* name) {
-    const payloads::PayloadTarget target{resourceId, onTarget(state, syslinux::inFolder(name)),
-                                         true};
-    return payloads::writePayload(state.shared, target, msg::kResourceFile);
-}
-
 // False when the creation stopped at a file that was not written.
 bool writeBootFiles(UsbState& state) {
-    using payloads::WriteOutcome;
-    WriteOutcome outcome = writeBootFile(state, payloads::kSyslinuxCfg, syslinux::kConfigName);
-    for (const BootFile& module : kModules) {
-        if (outcome != WriteOutcome::kWritten) break;
-        outcome = writeBootFile(state, module.resourceId, module.name);
-    }
-    if (outcome == WriteOutcome::kWritten) return true;
+    const payloads::WriteOutcome outcome = placeBootFiles(state);
+    if (outcome == payloads::WriteOutcome::kWritten) return true;
     // Without the resource the window is ready for another attempt; any other
     // failure has shown its message and requested the end.
-    if (outcome == WriteOutcome::kAbandoned) {
+    if (outcome == payloads::WriteOutcome::kAbandoned) {
         returnToIdle(state);
     } else {
         endFinish(state);
@@ -130,12 +109,6 @@ bool installBootCode(UsbState& state, std::string& complaints) {
 }
 
 }  // namespace
-
-std::vector<BootFile> bootFilesWritten() {
-    std::vector<BootFile> files = {{payloads::kSyslinuxCfg, syslinux::kConfigName}};
-    files.insert(files.end(), std::begin(kModules), std::end(kModules));
-    return files;
-}
 
 void finishUsbMedia(UsbState& state) {
     if (!arrangeBootTree(state)) {

@@ -8,6 +8,7 @@
 #include "payloads/catalogue.h"
 #include "payloads/write_out.h"
 #include "platform/winconst.h"
+#include "usbmedia/boot_files.h"
 #include "usbmedia/session.h"
 
 namespace kh::usb {
@@ -63,6 +64,7 @@ void startIsoExtraction(UsbState& state) {
     }
     state.ui.setTimer(kCopyTimer, kCopyTimerMs);
     state.ui.watchProcess(state.shared.extractionChild);
+    stageBootFiles(state);
 }
 
 }  // namespace kh::usb

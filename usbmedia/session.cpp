@@ -3,6 +3,7 @@
 #include "common/texts.h"
 #include "common/tool_files.h"
 #include "platform/winconst.h"
+#include "usbmedia/boot_files.h"
 
 namespace kh::usb {
 
@@ -32,6 +33,7 @@ void lockTarget(UsbState& state, char letter) {
 }
 
 void returnToIdle(UsbState& state) {
+    discardStagedBootFiles(state);
     removeToolsFolder(state.shared);
     state.session = UsbSession();
     lockControls(state, false);
@@ -39,6 +41,7 @@ void returnToIdle(UsbState& state) {
 }
 
 void endCreation(UsbState& state) {
+    discardStagedBootFiles(state);
     // A 7-Zip that could not be stopped still holds its files.
     if (state.shared.extractionChild == 0) removeToolsFolder(state.shared);
     state.session.stage = UsbStage::kEnded;

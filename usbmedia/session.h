@@ -40,6 +40,9 @@ struct UsbSession {
     ProcessHandle formatChild = 0;
     // 7-Zip's technical listing of the ISO: what the stick is read back against.
     std::string listing;
+    // The folder on the stick that holds the boot files written during the
+    // extraction; empty when none does.
+    std::string stagingFolder;
 };
 
 // What the USB media creation acts on: the shared state (its two seams named

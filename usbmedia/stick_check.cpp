@@ -11,7 +11,7 @@
 #include "common/tool_files.h"
 #include "payloads/catalogue.h"
 #include "platform/gbk_path.h"
-#include "usbmedia/finish.h"
+#include "usbmedia/boot_files.h"
 #include "verify/iso_check.h"
 #include "verify/iso_listing.h"
 #include "verify/stream_check.h"

@@ -118,7 +118,10 @@ std::string SimEnv::toolsFolder() const {
     // The attempts end with the folder made.
     std::string folder;
     for (const sim::Call& call : sys.calls()) {
-        if (call.op == sim::Op::kCreateDirectory) folder = call.path;
+        if (call.op == sim::Op::kCreateDirectory &&
+            fileNameOf(call.path).rfind("KorvaneHelper-", 0) == 0) {
+            folder = call.path;
+        }
     }
     return folder;
 }

@@ -21,6 +21,7 @@
 #include "tests/support/fault_sweep.h"
 #include "tests/support/sim_env.h"
 #include "tests/support/sim_loop.h"
+#include "usbmedia/boot_files.h"
 #include "usbmedia/usbmedia.h"
 #include "verify/digest.h"
 
@@ -170,6 +171,17 @@ struct UsbRig : test::SimEnv {
         EXPECT_EQ(sys.readHostFile("G:\\syslinux\\vesamenu.c32"), "vesamenu of this build");
         EXPECT_EQ(sys.readHostFile("G:\\syslinux\\libcom32.c32"), "libcom32 of this build");
         EXPECT_EQ(sys.readHostFile("G:\\syslinux\\libutil.c32"), "libutil of this build");
+    }
+
+    // The boot files were written while 7-Zip ran and only moved into place
+    // after it; the folder that held them is gone.
+    void expectStagedBootFiles() const {
+        const auto& calls = sys.calls();
+        EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const sim::Call& call) {
+            return call.op == sim::Op::kReplaceFile && call.path == "G:\\syslinux\\syslinux.cfg";
+        }));
+        EXPECT_FALSE(
+            std::filesystem::exists(sys.hostPath("G:\\" + std::string(usb::kStagingFolder))));
     }
 
     std::map<std::string, sim::SimProcess> children;  // by command prefix
@@ -425,7 +437,9 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
          "list extract install readback", msg::kStickUnverified,
          "U盘校验未能完成（已停止），无法确认U盘上的文件完好。"},
         {"a written module reads back changed", win::kIdNo,
-         [](UsbRig& rig) { rig.sys.corruptWrites("G:\\syslinux\\libutil.c32"); },
+         [](UsbRig& rig) {
+             rig.sys.corruptWrites("G:\\" + std::string(usb::kStagingFolder) + "\\libutil.c32");
+         },
          "list extract install readback", msg::kStickDiffers,
          "U盘校验失败：syslinux\\libutil.c32，U盘可能已损坏或容量不实。"},
     };
@@ -707,9 +721,13 @@ void sweepCorruptedWrites(const std::string& name, const UsbRig& clean, int answ
         std::string file = entry.path().lexically_relative(root).string();
         std::replace(file.begin(), file.end(), '/', '\\');
         UsbRig rig;
-        // Also where the extraction put it, before the finish moved it to syslinux.
+        // Also where the extraction or the staging put it, before the finish
+        // moved it to syslinux.
         rig.sys.corruptWrites("G:\\" + file);
-        if (file.rfind("syslinux", 0) == 0) rig.sys.corruptWrites("G:\\iso" + file.substr(3));
+        if (file.rfind("syslinux", 0) == 0) {
+            rig.sys.corruptWrites("G:\\iso" + file.substr(3));
+            rig.sys.corruptWrites("G:\\" + std::string(usb::kStagingFolder) + file.substr(8));
+        }
         rig.ui.answerNextBox(answer);
         rig.create();
         EXPECT_EQ(rig.ui.boxes().back().text.rfind("U盘校验失败：", 0), 0u) << file;
@@ -727,6 +745,7 @@ TEST(UsbFaults, EachRoute) {
         clean.ui.answerNextBox(answer);
         clean.create();
         ASSERT_EQ(clean.ui.boxes().back().text, m::kDone.text);
+        clean.expectStagedBootFiles();
         ASSERT_GT(clean.sys.calls().size(), before + 20);
         test::sweepEachCall(name, clean.sys.calls(), before + 1, [&](const SweepFault& fault) {
             UsbRig rig;
