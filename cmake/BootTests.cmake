@@ -16,13 +16,14 @@ set(_kh_boot_dirs "${KH_PAYLOAD_DIR}" "${_kh_boot_iso}" "${_kh_boot_work}" "${KH
 
 # The test live ISO (kernel package and result cached), built once for all boots.
 add_test(NAME boot_live_iso COMMAND bash "${_kh_boot_dir}/mkiso.sh" "${_kh_boot_iso}")
-set_tests_properties(boot_live_iso PROPERTIES LABELS boot FIXTURES_SETUP kh_live_iso TIMEOUT 900)
+set_tests_properties(boot_live_iso PROPERTIES LABELS boot FIXTURES_SETUP kh_live_iso TIMEOUT 900
+                     ENVIRONMENT "KH_TEXTS=${KH_TEXTS_SH}")
 
 function(kh_boot_test name)
     add_test(NAME boot_${name} COMMAND bash ${ARGN})
     # 77: QEMU cannot run on this machine at all.
     set_tests_properties(boot_${name} PROPERTIES LABELS boot FIXTURES_REQUIRED kh_live_iso
-                         SKIP_RETURN_CODE 77 TIMEOUT 300)
+                         SKIP_RETURN_CODE 77 TIMEOUT 300 ENVIRONMENT "KH_TEXTS=${KH_TEXTS_SH}")
 endfunction()
 
 foreach(mode timeout menu)

@@ -18,7 +18,7 @@ if [ -z "$DEB" ]; then
     (cd "$CACHE/kernel" && apt-get download "$name" >/dev/null 2>&1) || die "cannot download $name"
     DEB=$(ls "$CACHE"/kernel/linux-image-*-amd64_*.deb)
 fi
-KEY=$({ basename "$DEB"; cat "$BOOT_HERE"/{mkiso.sh,live-init.sh}; busybox | sed -n 1p; } |
+KEY=$({ basename "$DEB"; echo "$KH_ISO_LABEL"; cat "$BOOT_HERE"/{mkiso.sh,live-init.sh}; busybox | sed -n 1p; } |
     sha256sum | cut -c1-16) # sed reads all of busybox's output: no SIGPIPE under pipefail
 CACHED=$CACHE/live-$KEY.iso
 if [ ! -f "$CACHED" ]; then
@@ -47,7 +47,7 @@ if [ ! -f "$CACHED" ]; then
     # root file system, which nothing reads.
     /usr/bin/convert -size 640x480 gradient:'#1a4a6a-#081828' "$TREE/isolinux/splash.jpg"
     head -c 4M /dev/urandom >"$TREE/LiveOS/squashfs.img"
-    xorriso -as mkisofs -quiet -V korvane-QX2-livecd -r -J -o "$CACHED.tmp" "$TREE"
+    xorriso -as mkisofs -quiet -V "$KH_ISO_LABEL" -r -J -o "$CACHED.tmp" "$TREE"
     mv "$CACHED.tmp" "$CACHED"
     find "$CACHE" -maxdepth 1 -name 'live-*.iso' ! -name "live-$KEY.iso" -delete
 fi

@@ -62,7 +62,7 @@ tree=$WORK/tree
 for file in isolinux/{vmlinuz0,initrd4disk.img,initrd0.img} LiveOS/squashfs.img; do
     head -c 9000 /dev/urandom | install -D /dev/stdin "$tree/$file"
 done
-xorriso -as mkisofs -J -R -V korvane-QX2-livecd -o "$WORK/live.iso" "$tree" >/dev/null 2>&1 ||
+xorriso -as mkisofs -J -R -V "$KH_ISO_LABEL" -o "$WORK/live.iso" "$tree" >/dev/null 2>&1 ||
     fail "xorriso"
 # A damaged download: the ISO one byte off the SHA256SUMS beside it is refused before the move
 # question with nothing changed; the same check then passes the ISO as it was.
