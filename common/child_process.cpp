@@ -88,7 +88,7 @@ ChildCommand withArguments(const std::string& program, const std::vector<std::st
 
 ChildCommand throughCmd(SystemServices& sys, const std::string& commandString) {
     const std::string cmd = sys.systemDirectory() + "\\cmd.exe";
-    return {cmd, quoteArgument(cmd) + " /c " + commandString};
+    return {cmd, quoteArgument(cmd) + " /c " + commandString, true};
 }
 
 ProcessHandle startChild(SharedState& state, const ChildCommand& command,
@@ -96,7 +96,7 @@ ProcessHandle startChild(SharedState& state, const ChildCommand& command,
     // The system folder as the current folder: cmd looks there first for a
     // bare name, and no folder of the user's is ever searched.
     const ProcessLaunch launch{command.program, command.commandLine, state.sys.systemDirectory(),
-                               outputPath};
+                               outputPath, command.console};
     return state.sys.startProcess(launch);
 }
 

@@ -30,6 +30,10 @@ std::string quoteArgument(const std::string& argument);
 struct ChildCommand {
     std::string program;
     std::string commandLine;
+    // cmd and what it runs (format) want a console; the tools write only to
+    // the files and pipes they are given, and a console of their own would
+    // cost a process of its own on every start.
+    bool console = false;
 };
 
 // `program`, a full path, with `arguments` quoted one by one.

@@ -121,6 +121,9 @@ struct ProcessLaunch {
     // Standard output and error go to this file (created or truncated), which
     // can be read while the child runs; empty: nowhere.
     std::string outputPath;
+    // A hidden console of its own (CREATE_NO_WINDOW); without, none at all
+    // (DETACHED_PROCESS).
+    bool console = false;
 };
 
 // What one look at a child's standard output found.

@@ -97,7 +97,8 @@ StreamCheck judge(const ReadBack& result, Feeding feeding, std::optional<uint32_
 StreamCheck readBackStream(SharedState& state, const StreamSource& source, ControlId status,
                            const char* progressPattern) {
     const ProcessLaunch launch{source.command.program, source.command.commandLine,
-                               state.sys.systemDirectory(), source.errorsPath};
+                               state.sys.systemDirectory(), source.errorsPath,
+                               source.command.console};
     StreamingChild child = state.sys.startStreaming(launch);
     if (child.process == 0) return {};
     state.extractionChild = child.process;

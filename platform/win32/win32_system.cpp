@@ -17,8 +17,8 @@ namespace {
 // window meanwhile are answered and it is repainted, so that it is never taken
 // for hung. Clicks wait for the end of the step, which the core does not expect
 // to be entered again halfway.
-DWORD CALLBACK answerWhileCopying(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER,
-                                  DWORD, DWORD, HANDLE, HANDLE, LPVOID) {
+DWORD CALLBACK answerWhileCopying(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                                  DWORD, HANDLE, HANDLE, LPVOID) {
     MSG message;
     // Any look at the queue delivers the messages sent from other threads.
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
@@ -457,8 +457,9 @@ ProcessHandle launchHidden(const ProcessLaunch& launch, HANDLE output, HANDLE er
     const char* directory =
         launch.currentDirectory.empty() ? nullptr : launch.currentDirectory.c_str();
     if (!CreateProcessA(launch.program.c_str(), line.data(), nullptr, nullptr,
-                        redirected ? TRUE : FALSE, CREATE_NO_WINDOW, nullptr, directory, &startup,
-                        &process)) {
+                        redirected ? TRUE : FALSE,
+                        launch.console ? CREATE_NO_WINDOW : DETACHED_PROCESS, nullptr, directory,
+                        &startup, &process)) {
         return 0;
     }
     CloseHandle(process.hThread);

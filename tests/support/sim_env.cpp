@@ -75,6 +75,7 @@ SimEnv::~SimEnv() {
         EXPECT_TRUE(folder == sys.systemDirectory() || folder == toolsFolder()) << launch.program;
         EXPECT_EQ(launch.commandLine.rfind(quoteArgument(launch.program) + " ", 0), 0u);
         EXPECT_EQ(launch.currentDirectory, sys.systemDirectory());
+        EXPECT_EQ(launch.console, fileNameOf(launch.program) == "cmd.exe") << launch.program;
     }
     for (const auto& [path, bytes] : usersFiles(sys)) EXPECT_EQ(sys.readHostFile(path), bytes);
     namespace fs = std::filesystem;
