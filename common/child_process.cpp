@@ -115,8 +115,13 @@ ChildResult runChild(SharedState& state, const ChildCommand& command, const Chil
     state.extractionChild = child;
 
     ChildResult result;
-    const bool ended = waitForEnd(state, child, options.limitMs);
-    result.status = ended ? ChildResult::Status::kEnded : ChildResult::Status::kTimedOut;
+    const bool abandoned = options.meanwhile && !options.meanwhile();
+    const bool ended = !abandoned && waitForEnd(state, child, options.limitMs);
+    if (abandoned) {
+        result.status = ChildResult::Status::kAbandoned;
+    } else {
+        result.status = ended ? ChildResult::Status::kEnded : ChildResult::Status::kTimedOut;
+    }
     if (ended) result.exitCode = state.sys.exitCode(child).value_or(kStoppedExitCode);
     if (ended || stop(state, child)) {
         state.sys.closeProcess(child);

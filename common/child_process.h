@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,10 +55,13 @@ struct ChildOptions {
     // Return what the child wrote; without an output path it goes to a file
     // in the tools folder, removed afterwards.
     bool captureOutput = false;
+    // Work that does not need the child's result, done once it has started
+    // rather than before; false abandons the child, which is stopped.
+    std::function<bool()> meanwhile;
 };
 
 struct ChildResult {
-    enum class Status { kNotStarted, kTimedOut, kEnded };
+    enum class Status { kNotStarted, kAbandoned, kTimedOut, kEnded };
     Status status = Status::kNotStarted;
     uint32_t exitCode = 0;
     std::string output;       // when captured

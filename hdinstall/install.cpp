@@ -267,6 +267,18 @@ bool writeIntoPlace(InstallRun& run, Changes& changes, const std::string& name,
     return file->close() && written && changes.move(temporary, run.onSystemDrive(name));
 }
 
+// The boot files from the payloads, then the install record.
+std::optional<Failure> writeOwnFiles(InstallRun& run, Changes& changes) {
+    for (const RootFile& file : run.files) {
+        if (!writeIntoPlace(run, changes, file.name, file.bytes))
+            return failureOf(file.writeFailed, file.name);
+    }
+    if (!writeIntoPlace(run, changes, installed::kRecord, formatRecord(run.record))) {
+        return failureOf(msg::kRecordWriteError);
+    }
+    return std::nullopt;
+}
+
 std::optional<Failure> makeChanges(InstallRun& run, Changes& changes) {
     std::vector<std::string> names;
     for (const RootFile& file : run.files) names.push_back(file.name);
@@ -276,19 +288,19 @@ std::optional<Failure> makeChanges(InstallRun& run, Changes& changes) {
     }
     if (!keepAside(run, changes, installed::kRecord)) return failureOf(msg::kKeepAsideFailed);
 
-    for (const RootFile& file : run.files) {
-        if (!writeIntoPlace(run, changes, file.name, file.bytes))
-            return failureOf(file.writeFailed, file.name);
-    }
-    if (const Message* failure = extractBootFiles(run.state, changes, run.isoRootPath)) {
-        return failureOf(*failure);
-    }
+    run.record.ours = names;
+    // The files that owe nothing to the ISO are written while 7-Zip extracts.
+    std::optional<Failure> writeFailure;
+    const auto writeRootFiles = [&] {
+        writeFailure = writeOwnFiles(run, changes);
+        return !writeFailure;
+    };
+    const Message* extractionFailure =
+        extractBootFiles(run.state, changes, run.isoRootPath, writeRootFiles);
+    if (writeFailure) return writeFailure;
+    if (extractionFailure) return failureOf(*extractionFailure);
     if (const auto failure = bootFilesReadBack(run.state, run.isoRootPath, run.listing)) {
         return Failure{failure->message, failure->text};
-    }
-    run.record.ours = names;
-    if (!writeIntoPlace(run, changes, installed::kRecord, formatRecord(run.record))) {
-        return failureOf(msg::kRecordWriteError);
     }
     std::string leftBehind;
     if (const Message* failure =

@@ -1,6 +1,7 @@
 #include "hdinstall/kernel_extraction.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,14 +41,17 @@ std::string pathPrefix(const BootFile& file) {
 
 // True when 7-Zip, run once from the tools folder for both files, ended within
 // its limit and reported success. One that will not stop stays tracked.
-bool runSevenZip(DiskState& state, const std::string& isoRootPath, const std::string& folder) {
+bool runSevenZip(DiskState& state, const std::string& isoRootPath, const std::string& folder,
+                 const std::function<bool()>& meanwhile) {
     const auto program = toolPath(state.shared, sevenzip::kExeName);
     if (!program) return false;
     std::vector<std::string> patterns;
     for (const BootFile* file : kBootFiles) patterns.push_back(pathPrefix(*file) + "*");
-    const ChildResult run = runChild(
-        state.shared, sevenzip::extractFilesCommand(*program, isoRootPath, folder, patterns),
-        {kExtractionLimitMs});
+    ChildOptions options(kExtractionLimitMs);
+    options.meanwhile = meanwhile;
+    const ChildResult run =
+        runChild(state.shared,
+                 sevenzip::extractFilesCommand(*program, isoRootPath, folder, patterns), options);
     return run.ended() && sevenzip::succeeded(run.exitCode);
 }
 
@@ -70,8 +74,8 @@ std::optional<uint64_t> bootFilesSize(const std::string& listing) {
     return *kernel + *initrd;
 }
 
-const Message* extractBootFiles(DiskState& state, Changes& changes,
-                                const std::string& isoRootPath) {
+const Message* extractBootFiles(DiskState& state, Changes& changes, const std::string& isoRootPath,
+                                const std::function<bool()>& meanwhile) {
     const std::string folder =
         unusedName(state.sys, installed::onDrive(state.systemDrive.letter, "~kh-x"), "");
     if (folder.empty()) return &kKernel.failure;
@@ -79,7 +83,7 @@ const Message* extractBootFiles(DiskState& state, Changes& changes,
     // Also what a failed run leaves.
     for (const BootFile* file : kBootFiles) changes.created(folder + "\\" + file->name);
     // A failed run names the first file, which it may have left cut short.
-    if (!runSevenZip(state, isoRootPath, folder)) return &kKernel.failure;
+    if (!runSevenZip(state, isoRootPath, folder, meanwhile)) return &kKernel.failure;
     for (const BootFile* file : kBootFiles) {
         if (!moveIntoPlace(state, changes, folder, *file)) return &file->failure;
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -22,9 +23,11 @@ std::optional<uint64_t> bootFilesSize(const std::string& listing);
 // Extracts the kernel and the initrd (common/live_iso.h) from the ISO at
 // `isoRootPath` in one 7-Zip run, the window answering while 7-Zip works,
 // and renames them into the system drive's root, whose names must be free.
-// Every change is recorded in `changes`. Nothing on success; otherwise the
-// failure to report once the changes are undone.
+// `meanwhile` runs once 7-Zip has started; false from it stops 7-Zip and
+// fails the extraction. Every change is recorded in `changes`. Nothing on
+// success; otherwise the failure to report once the changes are undone.
 // state.shared.extractionChild holds a 7-Zip that could not be stopped, 0 otherwise.
-const Message* extractBootFiles(DiskState& state, Changes& changes, const std::string& isoRootPath);
+const Message* extractBootFiles(DiskState& state, Changes& changes, const std::string& isoRootPath,
+                                const std::function<bool()>& meanwhile);
 
 }  // namespace kh::hd
