@@ -130,10 +130,6 @@ void askToFormat(UsbState& state) {
 }
 
 void startFormat(UsbState& state) {
-    // Any process may post this message: one that arrives while a format runs,
-    // or outside the format route, is ignored.
-    const UsbSession& session = state.session;
-    if (session.stage != UsbStage::kFormatting || session.formatChild != 0) return;
     if (labelIsBoot(state)) return;
     if (!targetUnchanged(state)) {
         refuseChangedDrive(state);
@@ -144,7 +140,6 @@ void startFormat(UsbState& state) {
 }
 
 void watchFormat(UsbState& state) {
-    if (state.session.stage != UsbStage::kFormatting) return;
     if (labelIsBoot(state)) {
         formatDone(state);
     } else if (state.session.formatChild != 0 && formatChildEnded(state)) {

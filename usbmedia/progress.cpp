@@ -24,19 +24,6 @@ std::optional<uint64_t> percentFromLiveImage(UsbState& state) {
     return rawPercent(*bytes, state.session.isoBytes);
 }
 
-void showProgress(UsbState& state) {
-    // A report too long to read is no worse than none: the image size is
-    // the fallback.
-    const auto log = progressLogPath(state);
-    const FileContent report = log ? state.sys.readFile(*log, kMaxTextFileBytes) : FileContent{};
-    auto raw = report.status == FileContent::Status::kOk
-                   ? sevenzip::lastReportedPercent(report.bytes)
-                   : std::nullopt;
-    if (!raw) raw = percentFromLiveImage(state);
-    if (!raw) return;
-    state.ui.setText(ControlId::kStatusCopy, progressText(*raw, state.session.creepCounter));
-}
-
 void failExtraction(UsbState& state) {
     show(state.shared, msg::kCopyFailed);
     state.ui.show(ControlId::kStatusCopy, false);
@@ -57,12 +44,20 @@ std::string progressText(uint64_t raw, int& creepCounter) {
     return withNumber(msg::kCopyProgress, shown);
 }
 
-void onCopyTimer(UsbState& state) {
-    if (state.session.stage == UsbStage::kExtracting) showProgress(state);
+void showProgress(UsbState& state) {
+    // A report too long to read is no worse than none: the image size is
+    // the fallback.
+    const auto log = progressLogPath(state);
+    const FileContent report = log ? state.sys.readFile(*log, kMaxTextFileBytes) : FileContent{};
+    auto raw = report.status == FileContent::Status::kOk
+                   ? sevenzip::lastReportedPercent(report.bytes)
+                   : std::nullopt;
+    if (!raw) raw = percentFromLiveImage(state);
+    if (!raw) return;
+    state.ui.setText(ControlId::kStatusCopy, progressText(*raw, state.session.creepCounter));
 }
 
 void onExtractionEnded(UsbState& state) {
-    if (state.session.stage != UsbStage::kExtracting) return;
     // The last percentage, as a tick that found 7-Zip ended showed it.
     showProgress(state);
     const auto code = state.sys.exitCode(state.shared.extractionChild);

@@ -19,7 +19,9 @@ uint64_t rawPercent(uint64_t imageBytes, uint64_t isoBytes);
 // The status text for `raw`, advancing `creepCounter` in the last stretch.
 std::string progressText(uint64_t raw, int& creepCounter);
 
-void onCopyTimer(UsbState& state);
+// The percentage 7-Zip has reached, on the status line.
+void showProgress(UsbState& state);
+// 7-Zip has ended: the finish, or the extraction's failure.
 void onExtractionEnded(UsbState& state);
 
 }  // namespace kh::usb

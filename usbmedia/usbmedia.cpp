@@ -35,16 +35,27 @@ void startUsbMedia(UsbState& state, const UsbRequest& request) {
     }
 }
 
-void onStartFormat(UsbState& state) { startFormat(state); }
+// Which event moves the creation on in which stage; every other pairing is
+// ignored (a late tick, a message another process posted).
 
-void onTimer(UsbState& state, int timerId) {
-    if (timerId == kFormatWatchTimer) {
-        watchFormat(state);
-    } else if (timerId == kCopyTimer) {
-        onCopyTimer(state);
+void onStartFormat(UsbState& state) {
+    // Once: a second message while the format runs starts no second format.
+    if (state.session.stage == UsbStage::kFormatting && state.session.formatChild == 0) {
+        startFormat(state);
     }
 }
 
-void onProcessEnded(UsbState& state) { onExtractionEnded(state); }
+void onTimer(UsbState& state, int timerId) {
+    const UsbStage stage = state.session.stage;
+    if (timerId == kFormatWatchTimer && stage == UsbStage::kFormatting) {
+        watchFormat(state);
+    } else if (timerId == kCopyTimer && stage == UsbStage::kExtracting) {
+        showProgress(state);
+    }
+}
+
+void onProcessEnded(UsbState& state) {
+    if (state.session.stage == UsbStage::kExtracting) onExtractionEnded(state);
+}
 
 }  // namespace kh::usb

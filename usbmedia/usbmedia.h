@@ -1,5 +1,6 @@
 // The USB media creation as the window drives it: the OK button, the posted
-// start-format message, the two timers and the end of the watched 7-Zip.
+// start-format message, the two timers and the end of the watched 7-Zip. The
+// stages (session.h) and which event moves each on are decided here alone.
 #pragma once
 
 #include <optional>
