@@ -73,6 +73,10 @@ class ReadableFile {
     // Reads up to `capacity` bytes into `buffer`: the count read, 0 at the
     // end of the file, nothing on a read error.
     virtual std::optional<size_t> read(char* buffer, size_t capacity) = 0;
+    // Moves to `offset` bytes from the start, where the next read begins
+    // (files of the ISO are read where they lie); false when it cannot. Past
+    // the cache `offset` must be a multiple of kMaxSectorBytes.
+    virtual bool seek(uint64_t offset) = 0;
 };
 
 // Whether reads may be served from the system cache. Reading back what was

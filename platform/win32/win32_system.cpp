@@ -17,8 +17,8 @@ namespace {
 // window meanwhile are answered and it is repainted, so that it is never taken
 // for hung. Clicks wait for the end of the step, which the core does not expect
 // to be entered again halfway.
-DWORD CALLBACK answerWhileCopying(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER,
-                                  DWORD, DWORD, HANDLE, HANDLE, LPVOID) {
+DWORD CALLBACK answerWhileCopying(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                                  DWORD, HANDLE, HANDLE, LPVOID) {
     MSG message;
     // Any look at the queue delivers the messages sent from other threads.
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
@@ -79,9 +79,117 @@ class Win32Reader : public ReadableFile {
         }
         return got;
     }
+    bool seek(uint64_t offset) override {
+        LARGE_INTEGER position;
+        position.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN) != 0;
+    }
 
   private:
     Handle handle_;
+};
+
+// Past the cache the drive reads the next piece while the caller compares the
+// last one: each read hands over the piece already read and asks the drive
+// for the next, into the other of two sector-aligned buffers. A read shorter
+// than asked is the file's end (Windows fills a read but at the end), so a
+// file that fits in one piece costs one trip to the drive.
+class AheadReader : public ReadableFile {
+  public:
+    explicit AheadReader(HANDLE handle)
+        : handle_(handle), event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    ~AheadReader() override {
+        settle();
+        for (char* buffer : buffers_) {
+            if (buffer) VirtualFree(buffer, 0, MEM_RELEASE);
+        }
+    }
+    bool valid() const { return event_.valid(); }
+
+    std::optional<size_t> read(char* buffer, size_t capacity) override {
+        if (!buffers_[0] && !allocate(capacity)) return std::nullopt;
+        if (capacity < pieceBytes_) return std::nullopt;  // the piece read would not fit
+        if (!pending_ && !ended_ && !issue()) return std::nullopt;
+        if (!pending_) return 0;
+        const auto got = complete();
+        if (!got) return std::nullopt;
+        const char* ready = buffers_[current_];
+        if (*got == pieceBytes_) {
+            current_ ^= 1;
+            if (!issue()) return std::nullopt;
+        } else {
+            ended_ = true;
+        }
+        std::copy(ready, ready + *got, buffer);
+        return *got;
+    }
+    bool seek(uint64_t offset) override {
+        if (offset % kMaxSectorBytes != 0) return false;
+        settle();
+        next_ = offset;
+        ended_ = false;
+        return true;
+    }
+
+  private:
+    // Buffers as large as the caller's first read (no later one may ask for
+    // less), so that a piece read is handed over whole; VirtualAlloc's pages
+    // are aligned for every sector size.
+    bool allocate(size_t capacity) {
+        if (capacity == 0 || capacity % kMaxSectorBytes != 0) return false;
+        for (char*& buffer : buffers_) {
+            buffer = static_cast<char*>(
+                VirtualAlloc(nullptr, capacity, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+            if (!buffer) return false;
+        }
+        pieceBytes_ = capacity;
+        return true;
+    }
+    // Asks the drive for the piece at `next_` into the current buffer.
+    bool issue() {
+        overlapped_ = OVERLAPPED{};
+        overlapped_.Offset = static_cast<DWORD>(next_);
+        overlapped_.OffsetHigh = static_cast<DWORD>(next_ >> 32);
+        overlapped_.hEvent = event_.get();
+        ResetEvent(event_.get());
+        DWORD got = 0;
+        if (!ReadFile(handle_.get(), buffers_[current_], static_cast<DWORD>(pieceBytes_), &got,
+                      &overlapped_)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_HANDLE_EOF) {
+                ended_ = true;
+                return true;
+            }
+            if (error != ERROR_IO_PENDING) return false;
+        }
+        pending_ = true;
+        next_ += pieceBytes_;
+        return true;
+    }
+    // Waits for the piece asked for: its size, 0 at the end of the file.
+    std::optional<size_t> complete() {
+        pending_ = false;
+        DWORD got = 0;
+        if (GetOverlappedResult(handle_.get(), &overlapped_, &got, TRUE)) return got;
+        if (GetLastError() == ERROR_HANDLE_EOF) return 0;
+        return std::nullopt;
+    }
+    // No read may still write into a buffer about to be reused or freed.
+    void settle() {
+        if (!pending_) return;
+        CancelIo(handle_.get());
+        complete();
+    }
+
+    Handle handle_;
+    Handle event_;
+    OVERLAPPED overlapped_{};
+    char* buffers_[2] = {nullptr, nullptr};
+    size_t pieceBytes_ = 0;
+    int current_ = 0;       // the buffer the pending read fills
+    uint64_t next_ = 0;     // where the next piece asked for starts
+    bool pending_ = false;  // a read is in flight
+    bool ended_ = false;    // the end of the file was read
 };
 
 class Win32Disk : public RawDisk {
@@ -216,15 +324,18 @@ std::unique_ptr<WritableFile> Win32System::createNewFile(const std::string& path
 
 // The cache manager reads ahead further when told the file is read from start
 // to end; the caller's multi-megabyte reads do the rest. Past the cache the
-// caller's aligned reads go to the drive as they are.
+// reader keeps the drive busy itself (AheadReader).
 std::unique_ptr<ReadableFile> Win32System::openForReading(const std::string& path,
                                                           ReadCache cache) {
-    const DWORD flags =
-        cache == ReadCache::kBypass ? FILE_FLAG_NO_BUFFERING : FILE_FLAG_SEQUENTIAL_SCAN;
+    const DWORD flags = cache == ReadCache::kBypass ? FILE_FLAG_NO_BUFFERING | FILE_FLAG_OVERLAPPED
+                                                    : FILE_FLAG_SEQUENTIAL_SCAN;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               flags, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<Win32Reader>(file);
+    if (cache == ReadCache::kUse) return std::make_unique<Win32Reader>(file);
+    auto reader = std::make_unique<AheadReader>(file);
+    if (!reader->valid()) return nullptr;
+    return reader;
 }
 
 std::optional<std::vector<std::string>> Win32System::listDirectory(const std::string& folder) {
