@@ -191,7 +191,9 @@ class SystemServices {
     // Opens `path` for reading from start to end; null on failure. With
     // kBypass every read goes to the drive itself, never to the system cache
     // (FILE_FLAG_NO_BUFFERING): the buffer's address and every read's size
-    // must then be multiples of kMaxSectorBytes, or the read fails.
+    // must then be multiples of kMaxSectorBytes, or the read fails. Such a
+    // reader may read ahead into the buffer of the previous read once the
+    // next is asked for: a caller alternating two buffers keeps the drive busy.
     virtual std::unique_ptr<ReadableFile> openForReading(const std::string& path,
                                                          ReadCache cache) = 0;
     // The names of the files and folders in `folder` (without "." and "..");

@@ -90,71 +90,59 @@ class Win32Reader : public ReadableFile {
 };
 
 // Past the cache the drive reads the next piece while the caller compares the
-// last one: each read hands over the piece already read and asks the drive
-// for the next, into the other of two sector-aligned buffers. A read shorter
-// than asked is the file's end (Windows fills a read but at the end), so a
-// file that fits in one piece costs one trip to the drive.
+// last one. The caller alternates two buffers; once it asks for a piece, the
+// buffer of its previous read is free, and the piece after the one handed
+// over is read ahead into it. A read shorter than asked is the file's end
+// (Windows fills a read but at the end), so a file that fits in one piece
+// costs one trip to the drive.
 class AheadReader : public ReadableFile {
   public:
     explicit AheadReader(HANDLE handle)
         : handle_(handle), event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    ~AheadReader() override {
-        settle();
-        for (char* buffer : buffers_) {
-            if (buffer) VirtualFree(buffer, 0, MEM_RELEASE);
-        }
-    }
+    // The caller's buffer may be freed once the reader is gone.
+    ~AheadReader() override { settle(); }
     bool valid() const { return event_.valid(); }
 
     std::optional<size_t> read(char* buffer, size_t capacity) override {
-        if (!buffers_[0] && !allocate(capacity)) return std::nullopt;
-        if (capacity < pieceBytes_) return std::nullopt;  // the piece read would not fit
-        if (!pending_ && !ended_ && !issue()) return std::nullopt;
-        if (!pending_) return 0;
-        const auto got = complete();
-        if (!got) return std::nullopt;
-        const char* ready = buffers_[current_];
-        if (*got == pieceBytes_) {
-            current_ ^= 1;
-            if (!issue()) return std::nullopt;
+        std::optional<size_t> got;
+        if (pending_ && aheadInto_ == buffer && aheadBytes_ == capacity) {
+            got = complete();
         } else {
-            ended_ = true;
+            settle();
+            got = ended_ ? 0 : readNow(buffer, capacity);
         }
-        std::copy(ready, ready + *got, buffer);
-        return *got;
+        if (!got) return std::nullopt;
+        if (*got < capacity) {
+            ended_ = true;
+        } else if (previous_ && previous_ != buffer && !issue(previous_, capacity)) {
+            return std::nullopt;
+        }
+        previous_ = buffer;
+        return got;
     }
     bool seek(uint64_t offset) override {
         if (offset % kMaxSectorBytes != 0) return false;
         settle();
         next_ = offset;
         ended_ = false;
+        previous_ = nullptr;
         return true;
     }
 
   private:
-    // Buffers as large as the caller's first read (no later one may ask for
-    // less), so that a piece read is handed over whole; VirtualAlloc's pages
-    // are aligned for every sector size.
-    bool allocate(size_t capacity) {
-        if (capacity == 0 || capacity % kMaxSectorBytes != 0) return false;
-        for (char*& buffer : buffers_) {
-            buffer = static_cast<char*>(
-                VirtualAlloc(nullptr, capacity, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-            if (!buffer) return false;
-        }
-        pieceBytes_ = capacity;
-        return true;
+    std::optional<size_t> readNow(char* buffer, size_t capacity) {
+        if (!issue(buffer, capacity)) return std::nullopt;
+        return pending_ ? complete() : 0;
     }
-    // Asks the drive for the piece at `next_` into the current buffer.
-    bool issue() {
+    // Asks the drive for the piece at `next_`.
+    bool issue(char* buffer, size_t capacity) {
         overlapped_ = OVERLAPPED{};
         overlapped_.Offset = static_cast<DWORD>(next_);
         overlapped_.OffsetHigh = static_cast<DWORD>(next_ >> 32);
         overlapped_.hEvent = event_.get();
         ResetEvent(event_.get());
         DWORD got = 0;
-        if (!ReadFile(handle_.get(), buffers_[current_], static_cast<DWORD>(pieceBytes_), &got,
-                      &overlapped_)) {
+        if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &got, &overlapped_)) {
             const DWORD error = GetLastError();
             if (error == ERROR_HANDLE_EOF) {
                 ended_ = true;
@@ -163,7 +151,9 @@ class AheadReader : public ReadableFile {
             if (error != ERROR_IO_PENDING) return false;
         }
         pending_ = true;
-        next_ += pieceBytes_;
+        aheadInto_ = buffer;
+        aheadBytes_ = capacity;
+        next_ += capacity;
         return true;
     }
     // Waits for the piece asked for: its size, 0 at the end of the file.
@@ -174,22 +164,23 @@ class AheadReader : public ReadableFile {
         if (GetLastError() == ERROR_HANDLE_EOF) return 0;
         return std::nullopt;
     }
-    // No read may still write into a buffer about to be reused or freed.
+    // A piece read ahead that is not asked for is dropped, to be read again.
     void settle() {
         if (!pending_) return;
         CancelIo(handle_.get());
         complete();
+        next_ -= aheadBytes_;
     }
 
     Handle handle_;
     Handle event_;
     OVERLAPPED overlapped_{};
-    char* buffers_[2] = {nullptr, nullptr};
-    size_t pieceBytes_ = 0;
-    int current_ = 0;       // the buffer the pending read fills
-    uint64_t next_ = 0;     // where the next piece asked for starts
-    bool pending_ = false;  // a read is in flight
-    bool ended_ = false;    // the end of the file was read
+    char* aheadInto_ = nullptr;  // the buffer the pending read fills
+    size_t aheadBytes_ = 0;
+    char* previous_ = nullptr;  // the buffer of the last piece handed over
+    uint64_t next_ = 0;         // where the next piece asked for starts
+    bool pending_ = false;      // a read is in flight
+    bool ended_ = false;        // the end of the file was read
 };
 
 class Win32Disk : public RawDisk {

@@ -8,13 +8,13 @@
 // the file system allows it (O_DIRECT), in the program's aligned pieces, with
 // the next piece in flight while one is compared, as the program's Windows
 // reader does, so that it can be set against a plain read of the same files.
-#include <aio.h>
 #include <fcntl.h>
+#include <linux/aio_abi.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -53,82 +53,85 @@ class PosixReader : public kh::ReadableFile {
     int fd_;
 };
 
-// The Windows reader past the cache, in POSIX asynchronous reads: each read
-// hands over the piece already read and starts the next into the other
+// The Windows reader past the cache, in the kernel's asynchronous reads (as
+// Windows' overlapped ones, queued to the drive with no thread between): the
+// piece after the one handed over is read ahead into the caller's previous
 // buffer; a read shorter than asked is the end of the file.
 class AheadReader : public kh::ReadableFile {
   public:
     explicit AheadReader(int fd) : fd_(fd) {}
     ~AheadReader() override {
         settle();
-        for (char* buffer : buffers_) std::free(buffer);
+        if (context_) syscall(SYS_io_destroy, context_);
         close(fd_);
     }
     std::optional<size_t> read(char* buffer, size_t capacity) override {
-        if (!buffers_[0] && !allocate(capacity)) return std::nullopt;
-        if (capacity < pieceBytes_) return std::nullopt;
-        if (!pending_ && !ended_ && !issue()) return std::nullopt;
-        if (!pending_) return 0;
-        const auto got = complete();
-        if (!got) return std::nullopt;
-        const char* ready = buffers_[current_];
-        if (*got == pieceBytes_) {
-            current_ ^= 1;
-            if (!issue()) return std::nullopt;
+        std::optional<size_t> got;
+        if (pending_ && aheadInto_ == buffer && aheadBytes_ == capacity) {
+            got = complete();
         } else {
-            ended_ = true;
+            settle();
+            got = ended_ ? 0 : readNow(buffer, capacity);
         }
-        std::copy(ready, ready + *got, buffer);
-        return *got;
+        if (!got) return std::nullopt;
+        if (*got < capacity) {
+            ended_ = true;
+        } else if (previous_ && previous_ != buffer && !issue(previous_, capacity)) {
+            return std::nullopt;
+        }
+        previous_ = buffer;
+        return got;
     }
     bool seek(uint64_t offset) override {
         if (offset % kh::kMaxSectorBytes != 0) return false;
         settle();
         next_ = offset;
         ended_ = false;
+        previous_ = nullptr;
         return true;
     }
 
   private:
-    bool allocate(size_t capacity) {
-        if (capacity == 0 || capacity % kh::kMaxSectorBytes != 0) return false;
-        for (char*& buffer : buffers_) {
-            buffer = static_cast<char*>(std::aligned_alloc(kh::kMaxSectorBytes, capacity));
-            if (!buffer) return false;
-        }
-        pieceBytes_ = capacity;
-        return true;
+    std::optional<size_t> readNow(char* buffer, size_t capacity) {
+        if (!issue(buffer, capacity)) return std::nullopt;
+        return complete();
     }
-    bool issue() {
-        request_ = aiocb{};
-        request_.aio_fildes = fd_;
-        request_.aio_buf = buffers_[current_];
-        request_.aio_nbytes = pieceBytes_;
-        request_.aio_offset = static_cast<off_t>(next_);
-        if (aio_read(&request_) != 0) return false;
+    bool issue(char* buffer, size_t capacity) {
+        request_ = iocb{};
+        request_.aio_fildes = static_cast<uint32_t>(fd_);
+        request_.aio_lio_opcode = IOCB_CMD_PREAD;
+        request_.aio_buf = reinterpret_cast<uintptr_t>(buffer);
+        request_.aio_nbytes = capacity;
+        request_.aio_offset = static_cast<int64_t>(next_);
+        iocb* requests[] = {&request_};
+        if (!context_ && syscall(SYS_io_setup, 1, &context_) != 0) return false;
+        if (syscall(SYS_io_submit, context_, 1, requests) != 1) return false;
         pending_ = true;
-        next_ += pieceBytes_;
+        aheadInto_ = buffer;
+        aheadBytes_ = capacity;
+        next_ += capacity;
         return true;
     }
     std::optional<size_t> complete() {
         pending_ = false;
-        const aiocb* const requests[] = {&request_};
-        while (aio_error(&request_) == EINPROGRESS) aio_suspend(requests, 1, nullptr);
-        const ssize_t got = aio_return(&request_);
-        if (got < 0) return std::nullopt;
-        return static_cast<size_t>(got);
+        io_event event{};
+        if (syscall(SYS_io_getevents, context_, 1, 1, &event, nullptr) != 1 || event.res < 0) {
+            return std::nullopt;
+        }
+        return static_cast<size_t>(event.res);
     }
     void settle() {
         if (!pending_) return;
-        aio_cancel(fd_, &request_);
         complete();
+        next_ -= aheadBytes_;
     }
 
     int fd_;
-    aiocb request_{};
-    char* buffers_[2] = {nullptr, nullptr};
-    size_t pieceBytes_ = 0;
-    int current_ = 0;
+    aio_context_t context_ = 0;
+    iocb request_{};
+    char* aheadInto_ = nullptr;
+    size_t aheadBytes_ = 0;
+    char* previous_ = nullptr;
     uint64_t next_ = 0;
     bool pending_ = false;
     bool ended_ = false;
