@@ -73,6 +73,10 @@ class ReadableFile {
     // Reads up to `capacity` bytes into `buffer`: the count read, 0 at the
     // end of the file, nothing on a read error.
     virtual std::optional<size_t> read(char* buffer, size_t capacity) = 0;
+    // Moves to `offset` bytes from the start, where the next read begins
+    // (files of the ISO are read where they lie); false when it cannot. Past
+    // the cache `offset` must be a multiple of kMaxSectorBytes.
+    virtual bool seek(uint64_t offset) = 0;
 };
 
 // Whether reads may be served from the system cache. Reading back what was
@@ -190,7 +194,9 @@ class SystemServices {
     // Opens `path` for reading from start to end; null on failure. With
     // kBypass every read goes to the drive itself, never to the system cache
     // (FILE_FLAG_NO_BUFFERING): the buffer's address and every read's size
-    // must then be multiples of kMaxSectorBytes, or the read fails.
+    // must then be multiples of kMaxSectorBytes, or the read fails. Such a
+    // reader may read ahead into the buffer of the previous read once the
+    // next is asked for: a caller alternating two buffers keeps the drive busy.
     virtual std::unique_ptr<ReadableFile> openForReading(const std::string& path,
                                                          ReadCache cache) = 0;
     // The names of the files and folders in `folder` (without "." and "..");

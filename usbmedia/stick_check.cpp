@@ -13,6 +13,7 @@
 #include "platform/gbk_path.h"
 #include "usbmedia/boot_files.h"
 #include "verify/iso_check.h"
+#include "verify/iso_extents.h"
 #include "verify/iso_listing.h"
 #include "verify/stream_check.h"
 
@@ -77,6 +78,8 @@ bool stickReadsBack(UsbState& state) {
     verify::StreamSource source{
         sevenzip::streamAllCommand(*program, state.session.isoPath), *errors, onTarget(state), {}};
     for (const StreamMember& member : *listed) source.members.push_back(onStick(member));
+    source.isoPath = state.session.isoPath;
+    source.extents = verify::isoExtents(state.sys, source.isoPath, *listed);
 
     const verify::StreamCheck check = verify::readBackStream(
         state.shared, source, ControlId::kStatusCopy, msg::kStickCheckProgress);

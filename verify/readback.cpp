@@ -29,13 +29,16 @@ SectorBuffer::SectorBuffer(size_t bytes)
 
 bool FileReadBack::open(SystemServices& system, const std::string& path) {
     file_ = system.openForReading(path, ReadCache::kBypass);
-    if (!buffer_) buffer_ = std::make_unique<SectorBuffer>(kReadBytes);
+    for (auto& buffer : buffers_) {
+        if (!buffer) buffer = std::make_unique<SectorBuffer>(kReadBytes);
+    }
     start_ = end_ = 0;
     return file_ != nullptr;
 }
 
 ReadBack::Status FileReadBack::refill() {
-    const auto got = file_->read(buffer_->data(), kReadBytes);
+    current_ ^= 1;
+    const auto got = file_->read(buffers_[current_]->data(), kReadBytes);
     if (!got) return ReadBack::Status::kUnreadable;
     start_ = 0;
     end_ = *got;
@@ -49,7 +52,7 @@ ReadBack::Status FileReadBack::compare(std::string_view expected) {
             if (end_ == 0) return ReadBack::Status::kDiffers;  // the file is shorter
         }
         const size_t n = std::min(end_ - start_, expected.size());
-        if (std::memcmp(buffer_->data() + start_, expected.data(), n) != 0) {
+        if (std::memcmp(buffers_[current_]->data() + start_, expected.data(), n) != 0) {
             return ReadBack::Status::kDiffers;
         }
         start_ += n;

@@ -62,8 +62,12 @@ class FileReadBack {
   private:
     ReadBack::Status refill();
 
+    // Two, so that the drive reads the next piece into one while the other
+    // is compared; declared before the file, which may still be reading into
+    // them until it is closed.
+    std::unique_ptr<SectorBuffer> buffers_[2];
+    int current_ = 0;  // the buffer holding the piece being compared
     std::unique_ptr<ReadableFile> file_;
-    std::unique_ptr<SectorBuffer> buffer_;
     size_t start_ = 0;
     size_t end_ = 0;
 };

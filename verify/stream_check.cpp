@@ -1,5 +1,6 @@
 #include "verify/stream_check.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "common/sevenzip.h"
@@ -28,15 +29,62 @@ int percentOf(uint64_t done, uint64_t total) {
 
 enum class Feeding { kEnded, kSettled, kFailed, kStopped };
 
-// Feeds the comparer until the stream ends, a difference settles the result,
-// the stream fails or falls silent, or the user stops it.
-Feeding feedStream(SharedState& state, ChildOutput& output, ReadBackComparer& comparer,
+// Where the bytes the files should hold come from, one look at a time.
+class PieceSource {
+  public:
+    virtual ~PieceSource() = default;
+    virtual OutputRead next(char* buffer, size_t capacity) = 0;
+};
+
+// 7-Zip's stream: a look waits a little for bytes, so that the window is
+// served while 7-Zip works.
+class StreamPieces : public PieceSource {
+  public:
+    explicit StreamPieces(ChildOutput& output) : output_(output) {}
+    OutputRead next(char* buffer, size_t capacity) override {
+        return output_.read(buffer, capacity, kLookMs);
+    }
+
+  private:
+    ChildOutput& output_;
+};
+
+// The members' bytes read from the ISO where they lie, one member after the
+// other in their order.
+class ExtentPieces : public PieceSource {
+  public:
+    ExtentPieces(ReadableFile& iso, const std::vector<IsoExtent>& extents)
+        : iso_(iso), extents_(extents) {}
+    OutputRead next(char* buffer, size_t capacity) override {
+        while (left_ == 0) {
+            if (next_ == extents_.size()) return {OutputRead::Status::kEnded};
+            const IsoExtent& extent = extents_[next_++];
+            left_ = extent.size;
+            if (left_ != 0 && !iso_.seek(extent.offset)) return {OutputRead::Status::kFailed};
+        }
+        const auto got =
+            iso_.read(buffer, static_cast<size_t>(std::min<uint64_t>(capacity, left_)));
+        if (!got || *got == 0) return {OutputRead::Status::kFailed};  // the ISO ends short
+        left_ -= *got;
+        return {OutputRead::Status::kBytes, *got};
+    }
+
+  private:
+    ReadableFile& iso_;
+    const std::vector<IsoExtent>& extents_;
+    size_t next_ = 0;
+    uint64_t left_ = 0;  // of the member being read
+};
+
+// Feeds the comparer until the source ends, a difference settles the result,
+// the source fails or falls silent, or the user stops it.
+Feeding feedPieces(SharedState& state, PieceSource& source, ReadBackComparer& comparer,
                    uint64_t total, ControlId status, const char* pattern) {
     const auto piece = std::make_unique<char[]>(kPieceBytes);
     uint64_t done = 0;
     uint32_t silentMs = 0;
     for (;;) {
-        const OutputRead read = output.read(piece.get(), kPieceBytes, kLookMs);
+        const OutputRead read = source.next(piece.get(), kPieceBytes);
         switch (read.status) {
             case OutputRead::Status::kEnded:
                 return Feeding::kEnded;
@@ -80,21 +128,29 @@ std::optional<uint32_t> endChild(SharedState& state, ProcessHandle child, bool m
     return code;
 }
 
-StreamCheck judge(const ReadBack& result, Feeding feeding, std::optional<uint32_t> exitCode) {
+// `complete`: the source delivered all it had and nothing failed.
+StreamCheck judge(const ReadBack& result, Feeding feeding, bool complete) {
     using Status = StreamCheck::Status;
     if (feeding == Feeding::kStopped) return {Status::kStopped, {}};
+    complete = complete && feeding == Feeding::kEnded;
     if (result.status == ReadBack::Status::kDiffers ||
         result.status == ReadBack::Status::kUnreadable) {
         return {Status::kDiffers, result.file};
     }
-    const bool complete = feeding == Feeding::kEnded && exitCode && sevenzip::succeeded(*exitCode);
     if (result.status == ReadBack::Status::kSame && complete) return {Status::kSame, {}};
     return {Status::kUnverified, {}};
 }
 
-}  // namespace
+StreamCheck readFromIso(SharedState& state, ReadableFile& iso, const StreamSource& source,
+                        ControlId status, const char* progressPattern) {
+    ExtentPieces pieces(iso, *source.extents);
+    ReadBackComparer comparer(state.sys, source.folder, source.members);
+    const Feeding feeding =
+        feedPieces(state, pieces, comparer, totalBytes(source.members), status, progressPattern);
+    return judge(comparer.finish(), feeding, true);
+}
 
-StreamCheck readBackStream(SharedState& state, const StreamSource& source, ControlId status,
+StreamCheck readFromStream(SharedState& state, const StreamSource& source, ControlId status,
                            const char* progressPattern) {
     const ProcessLaunch launch{source.command.program, source.command.commandLine,
                                state.sys.systemDirectory(), source.errorsPath,
@@ -103,12 +159,24 @@ StreamCheck readBackStream(SharedState& state, const StreamSource& source, Contr
     if (child.process == 0) return {};
     state.extractionChild = child.process;
 
+    StreamPieces pieces(*child.output);
     ReadBackComparer comparer(state.sys, source.folder, source.members);
-    const Feeding feeding = feedStream(state, *child.output, comparer, totalBytes(source.members),
-                                       status, progressPattern);
+    const Feeding feeding =
+        feedPieces(state, pieces, comparer, totalBytes(source.members), status, progressPattern);
     child.output.reset();
     const auto exitCode = endChild(state, child.process, feeding != Feeding::kEnded);
-    return judge(comparer.finish(), feeding, exitCode);
+    return judge(comparer.finish(), feeding, exitCode && sevenzip::succeeded(*exitCode));
+}
+
+}  // namespace
+
+StreamCheck readBackStream(SharedState& state, const StreamSource& source, ControlId status,
+                           const char* progressPattern) {
+    if (source.extents) {
+        const auto iso = state.sys.openForReading(source.isoPath, ReadCache::kUse);
+        if (iso) return readFromIso(state, *iso, source, status, progressPattern);
+    }
+    return readFromStream(state, source, status, progressPattern);
 }
 
 }  // namespace kh::verify

@@ -1,15 +1,17 @@
-// Reading written files back against the archive they came from: 7-Zip
-// streams the members, and each is compared with its file on the drive as
-// the bytes arrive, with the percentage on a status line and the window
-// answering.
+// Reading written files back against the archive they came from: the
+// members' bytes, read from the ISO where they lie or streamed by 7-Zip, are
+// compared with their files on the drive as they arrive, with the percentage
+// on a status line and the window answering.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/child_process.h"
 #include "common/shared_state.h"
 #include "platform/ui.h"
+#include "verify/iso_extents.h"
 #include "verify/readback.h"
 
 namespace kh::verify {
@@ -26,16 +28,22 @@ struct StreamCheck {
 };
 
 // What to compare: the stream `command` writes, its standard error going to
-// `errorsPath`, against `members` under `folder`.
+// `errorsPath`, against `members` under `folder`. With `extents` (those of
+// the members, in their order) the bytes are read from the ISO at `isoPath`
+// where they lie instead, and 7-Zip is needed only when the ISO cannot be
+// opened.
 struct StreamSource {
     ChildCommand command;
     std::string errorsPath;
     std::string folder;
     std::vector<StreamMember> members;
+    std::string isoPath = {};
+    std::optional<std::vector<IsoExtent>> extents = {};
 };
 
-// Runs the stream to its end (or to the first difference) and judges it with
-// 7-Zip's exit code. The child is tracked while it runs, so that Exit stops it.
+// Compares the members' bytes to their end (or to the first difference). From
+// the stream, the result is judged with 7-Zip's exit code, and the child is
+// tracked while it runs, so that Exit stops it.
 StreamCheck readBackStream(SharedState& state, const StreamSource& source, ControlId status,
                            const char* progressPattern);
 

@@ -99,6 +99,11 @@ class SimReader : public ReadableFile {
         in_.read(buffer, static_cast<std::streamsize>(capacity));
         return static_cast<size_t>(in_.gcount());
     }
+    bool seek(uint64_t offset) override {
+        if (sectorBytes_ != 0 && offset % sectorBytes_ != 0) return false;
+        in_.clear();
+        return static_cast<bool>(in_.seekg(static_cast<std::streamoff>(offset)));
+    }
 
   private:
     SimSystem& system_;

@@ -4,17 +4,24 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/sim/sim_system.h"
+#include "platform/sim/sim_ui.h"
+#include "tests/support/sim_env.h"
 #include "verify/checksum_file.h"
 #include "verify/digest.h"
 #include "verify/file_hash.h"
+#include "verify/iso_extents.h"
 #include "verify/iso_listing.h"
 #include "verify/readback.h"
+#include "verify/stream_check.h"
 
 namespace kh::verify {
 namespace {
@@ -298,6 +305,143 @@ TEST(ReadBack, FilesOfTheListing) {
     ASSERT_TRUE(files && files->size() == 2u);
     EXPECT_EQ((*files)[0].name + std::to_string((*files)[0].size) + (*files)[1].name, "d\\a12z");
     EXPECT_FALSE(listedFiles(head));
+}
+
+// An image made by xorriso as the project makes its test ISOs, from `files`
+// (path, bytes); empty when xorriso is not there.
+std::string madeIso(const std::map<std::string, std::string>& files, const std::string& options) {
+    const auto folder = std::filesystem::temp_directory_path() / "kh-extents-test";
+    std::filesystem::remove_all(folder);
+    for (const auto& [name, bytes] : files) {
+        std::filesystem::create_directories((folder / "tree" / name).parent_path());
+        std::ofstream(folder / "tree" / name, std::ios::binary) << bytes;
+    }
+    const std::string command = "xorriso -as mkisofs -quiet " + options + " -o '" +
+                                (folder / "i.iso").string() + "' '" + (folder / "tree").string() +
+                                "' >/dev/null 2>&1";
+    std::string iso = std::system(command.c_str()) == 0 ? test::fileBytes(folder / "i.iso") : "";
+    std::filesystem::remove_all(folder);
+    return iso;
+}
+
+const std::string kKernel = patterned(300000);
+const std::string kImage = patterned(5000);
+const std::map<std::string, std::string> kIsoTree = {
+    {"LiveOS/squashfs.img", kImage}, {"isolinux/vmlinuz0", kKernel}, {"isolinux/empty", ""}};
+// As 7-Zip lists them (letter case its own).
+const std::vector<StreamMember> kListed = {
+    {"LiveOS\\squashfs.img", 5000}, {"ISOLINUX\\VMLINUZ0", 300000}, {"isolinux\\empty", 0}};
+
+// An image in memory, for sweeps too many for files.
+class ImageReader : public ReadableFile {
+  public:
+    explicit ImageReader(std::string_view image) : image_(image) {}
+    std::optional<size_t> read(char* buffer, size_t capacity) override {
+        const size_t n = at_ < image_.size() ? image_.copy(buffer, capacity, at_) : 0;
+        at_ += n;
+        return n;
+    }
+    bool seek(uint64_t offset) override {
+        at_ = offset;
+        return true;
+    }
+
+  private:
+    std::string_view image_;
+    uint64_t at_ = 0;
+};
+
+std::string bytesOf(const StreamMember& member) {
+    return member.size == kKernel.size() ? kKernel : member.size == kImage.size() ? kImage : "";
+}
+
+// Members are found where the image holds their bytes; whatever is not plain
+// gives nothing, so that 7-Zip streams them instead.
+TEST(IsoExtents, MembersOfARealImage) {
+    const std::string joliet = madeIso(kIsoTree, "-J -R");
+    if (joliet.empty()) GTEST_SKIP() << "xorriso is not available";
+    std::string severalExtents = joliet;  // the flag on the kernel's Joliet record
+    severalExtents[severalExtents.find(std::string("\0v\0m\0l\0i", 8)) - 33 + 25] = '\x80';
+    std::string damaged = joliet;
+    damaged[16 * 2048 + 1] = 'X';
+    auto foreign = kIsoTree;
+    foreign["isolinux/caf\xC3\xA9.cfg"] = "x";
+    const std::vector<StreamMember> kKernelOnly = {{"isolinux\\vmlinuz0", 300000}};
+    const struct {
+        const char* what;
+        std::string iso;
+        std::vector<StreamMember> members;
+        bool found;
+    } kCases[] = {
+        {"Joliet names", joliet, kListed, true},
+        {"primary names only", madeIso(kIsoTree, "-R"), kKernelOnly, true},
+        {"a member not in the image", joliet, {{"isolinux\\vmlinuz1", 300000}}, false},
+        {"a size other than listed", joliet, {{"isolinux\\vmlinuz0", 299999}}, false},
+        {"a folder listed as a file", joliet, {{"isolinux", 0}}, false},
+        {"a name beyond ASCII", madeIso(foreign, "-J -R"), kListed, false},
+        {"a file in several extents", severalExtents, kListed, false},
+        {"a damaged descriptor", damaged, kListed, false},
+        {"the directories cut off", joliet.substr(0, 19 * 2048), kListed, false},
+    };
+    for (const auto& c : kCases) {
+        sim::SimSystem sys;
+        sys.mapDrive('D');
+        sys.writeHostFile("D:\\live.iso", c.iso);
+        const auto extents = isoExtents(sys, "D:\\live.iso", c.members);
+        ASSERT_EQ(extents.has_value(), c.found) << c.what;
+        for (size_t i = 0; c.found && i < c.members.size(); ++i) {
+            EXPECT_EQ(c.iso.substr((*extents)[i].offset, (*extents)[i].size), bytesOf(c.members[i]))
+                << c.what;
+        }
+    }
+    // Each byte before the files' data damaged in turn: whatever is mapped,
+    // nothing is read outside the records (the sanitizer build watches).
+    std::string image = joliet;
+    ImageReader reader(image);
+    const auto good = isoExtents(reader, kListed);
+    ASSERT_TRUE(good);
+    const uint64_t data = std::min((*good)[0].offset, (*good)[1].offset);
+    for (size_t at = 16 * 2048; at < data; ++at) {
+        image[at] = static_cast<char>(~image[at]);
+        isoExtents(reader, kListed);
+        image[at] = joliet[at];
+    }
+}
+
+// The stick read back from the ISO's bytes where they lie, no 7-Zip started:
+// one byte changed is found, a stop is never a success.
+TEST(ReadBack, FromTheIsoItself) {
+    using Status = StreamCheck::Status;
+    const std::string iso = madeIso(kIsoTree, "-J -R");
+    if (iso.empty()) GTEST_SKIP() << "xorriso is not available";
+    std::string changed = kKernel;
+    changed[123456] ^= 1;
+    const struct {
+        std::string kernel;
+        bool stop;
+        Status status;
+        std::string file;
+    } kCases[] = {{kKernel, false, Status::kSame, ""},
+                  {changed, false, Status::kDiffers, "ISOLINUX\\VMLINUZ0"},
+                  {kKernel, true, Status::kStopped, ""}};
+    for (const auto& c : kCases) {
+        sim::SimSystem sys;
+        sim::SimUi ui(sys);
+        SharedState state(sys, ui);
+        sys.mapDrive('D');
+        sys.mapDrive('G');
+        sys.writeHostFile("D:\\live.iso", iso);
+        for (const StreamMember& member : kListed) {
+            sys.writeHostFile("G:\\" + member.name,
+                              member.size == kKernel.size() ? c.kernel : bytesOf(member));
+        }
+        state.stopRequested = c.stop;
+        StreamSource source{{}, {}, "G:", kListed, "D:\\live.iso", {}};
+        source.extents = isoExtents(sys, source.isoPath, kListed);
+        const StreamCheck check = readBackStream(state, source, ControlId::kStatusCopy, "%d");
+        EXPECT_EQ(check.status, c.status) << c.file;
+        EXPECT_EQ(check.file, c.file);
+    }
 }
 
 }  // namespace
