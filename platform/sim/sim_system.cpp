@@ -174,6 +174,11 @@ fs::path SimSystem::hostPath(const std::string& windowsPath) const {
 
 SimVolume& SimSystem::volume(char letter) { return volumes_[upper(letter)]; }
 
+const SimVolume* SimSystem::find(char letter) const {
+    const auto it = volumes_.find(upper(letter));
+    return it == volumes_.end() ? nullptr : &it->second;
+}
+
 void SimSystem::setResource(int id, std::string bytes, Resource::Status status) {
     resources_[id] = {status, std::move(bytes)};
 }
@@ -267,12 +272,6 @@ void SimSystem::substDrive(char alias, const std::string& target) {
     substs_[upper(alias)] = target;
 }
 
-void SimSystem::mountFolder(const std::string& folder, char drive) {
-    std::string key = upperPath(folder);
-    while (!key.empty() && key.back() == '\\') key.pop_back();
-    mounts_[key] = upper(drive);
-}
-
 // The path as it is reached through subst letters: "S:\x" with S: a subst of
 // "G:\stick" becomes "G:\stick\x".
 std::string SimSystem::resolveAliases(const std::string& path) const {
@@ -338,11 +337,7 @@ bool SimSystem::setAttributes(const std::string& path, uint32_t attributes) {
 }
 
 bool SimSystem::deleteFile(const std::string& path) {
-    if (shouldFail(Op::kDeleteFile, path) || readOnly(path)) return false;
-    const fs::path host = hostPath(path);
-    if (!fs::is_regular_file(host)) return false;
-    attributes_.erase(attributeKey(path));
-    return fs::remove(host);
+    return removeFile(path) == FileRemoval::kDeleted;
 }
 
 FileRemoval SimSystem::removeFile(const std::string& path) {
@@ -461,39 +456,32 @@ std::optional<std::vector<std::string>> SimSystem::listDirectory(const std::stri
 }
 
 DriveType SimSystem::driveType(char letter) {
-    if (shouldFailOnDrive(Op::kDriveType, letter)) return DriveType::kNoRootDir;
-    const auto it = volumes_.find(upper(letter));
-    return it == volumes_.end() ? DriveType::kNoRootDir : it->second.type;
+    const SimVolume* volume = shouldFailOnDrive(Op::kDriveType, letter) ? nullptr : find(letter);
+    return volume ? volume->type : DriveType::kNoRootDir;
 }
 
 std::optional<std::string> SimSystem::volumeLabel(char letter) {
-    if (shouldFailOnDrive(Op::kVolumeLabel, letter)) return std::nullopt;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return std::nullopt;
-    return it->second.label;
+    const SimVolume* volume = shouldFailOnDrive(Op::kVolumeLabel, letter) ? nullptr : find(letter);
+    return volume ? volume->label : std::nullopt;
 }
 
 // The same call as the label (GetVolumeInformationA), so it fails with it.
 std::optional<uint32_t> SimSystem::volumeSerial(char letter) {
-    if (shouldFailOnDrive(Op::kVolumeLabel, letter)) return std::nullopt;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return std::nullopt;
-    return it->second.serial;
+    const SimVolume* volume = shouldFailOnDrive(Op::kVolumeLabel, letter) ? nullptr : find(letter);
+    return volume ? std::optional(volume->serial) : std::nullopt;
 }
 
 bool SimSystem::setVolumeLabel(char letter, const std::string& label) {
-    if (shouldFailOnDrive(Op::kSetVolumeLabel, letter)) return false;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end() || it->second.writeProtected) return false;
-    it->second.label = label;
+    if (shouldFailOnDrive(Op::kSetVolumeLabel, letter) || !find(letter)) return false;
+    if (volumes_[upper(letter)].writeProtected) return false;
+    volumes_[upper(letter)].label = label;
     return true;
 }
 
 std::optional<DiskFreeSpace> SimSystem::diskFreeSpace(char letter) {
-    if (shouldFailOnDrive(Op::kDiskFreeSpace, letter)) return std::nullopt;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return std::nullopt;
-    return it->second.freeSpace;
+    const SimVolume* volume =
+        shouldFailOnDrive(Op::kDiskFreeSpace, letter) ? nullptr : find(letter);
+    return volume ? volume->freeSpace : std::nullopt;
 }
 
 PartitionQuery SimSystem::partitionInfo(char letter) {
@@ -502,41 +490,24 @@ PartitionQuery SimSystem::partitionInfo(char letter) {
     if (shouldFailOnDrive(Op::kPartitionInfo, letter)) {
         return {PartitionQuery::Status::kQueryFailed, {}};
     }
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return {PartitionQuery::Status::kOpenFailed, {}};
-    return it->second.partition;
+    const SimVolume* volume = find(letter);
+    return volume ? volume->partition : PartitionQuery{PartitionQuery::Status::kOpenFailed, {}};
 }
 
 std::optional<uint32_t> SimSystem::diskNumber(char letter) {
-    if (shouldFailOnDrive(Op::kDiskNumber, letter)) return std::nullopt;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return std::nullopt;
-    return it->second.diskNumber;
+    const SimVolume* volume = shouldFailOnDrive(Op::kDiskNumber, letter) ? nullptr : find(letter);
+    return volume ? volume->diskNumber : std::nullopt;
 }
 
-// Volumes are named after their drive letter; a mounted folder leads to the
-// volume mounted there.
+// Volumes are named after their drive letter.
 std::optional<std::string> SimSystem::volumeIdentity(const std::string& path) {
-    const std::string resolved = resolveAliases(path);
-    if (shouldFail(Op::kVolumeIdentity, path)) return std::nullopt;
-    const char drive = driveOf(resolved);
-    if (!volumes_.count(drive)) return std::nullopt;
-    std::string volume(1, drive);
-    size_t longest = 0;
-    const std::string key = upperPath(resolved);
-    for (const auto& [folder, mounted] : mounts_) {
-        const bool inside = key.compare(0, folder.size(), folder) == 0 &&
-                            (key.size() == folder.size() || key[folder.size()] == '\\');
-        if (inside && folder.size() > longest) {
-            longest = folder.size();
-            volume = std::string(1, mounted);
-        }
-    }
-    return "\\\\?\\Volume{" + volume + "}\\";
+    const char drive = driveOf(resolveAliases(path));
+    if (shouldFail(Op::kVolumeIdentity, path) || !volumes_.count(drive)) return std::nullopt;
+    return "\\\\?\\Volume{" + std::string(1, drive) + "}\\";
 }
 
 std::unique_ptr<RawDisk> SimSystem::openPhysicalDrive0() {
-    if (shouldFail(Op::kOpenPhysicalDrive) || diskOpenFails_) return nullptr;
+    if (shouldFail(Op::kOpenPhysicalDrive)) return nullptr;
     return std::make_unique<SimDisk>(*this, disk_, diskReadLimit_);
 }
 

@@ -108,7 +108,6 @@ class SimSystem : public SystemServices {
     std::filesystem::path hostPath(const std::string& windowsPath) const;
     SimVolume& volume(char letter);
     void setDiskImage(std::string image) { disk_ = std::move(image); }
-    void setDiskOpenFails(bool fails) { diskOpenFails_ = fails; }
     void setDiskReadLimit(size_t bytes) { diskReadLimit_ = bytes; }
     void setResource(int id, std::string bytes, Resource::Status status = Resource::Status::kOk);
     void setModulePath(std::string path) { modulePath_ = std::move(path); }
@@ -138,10 +137,8 @@ class SimSystem : public SystemServices {
     const std::vector<Call>& calls() const { return calls_; }
 
     // Another way to reach a volume: `alias` is a subst letter for the
-    // folder `target`, or a folder path on which the volume of `target` is
-    // mounted.
+    // folder `target`.
     void substDrive(char alias, const std::string& target);
-    void mountFolder(const std::string& folder, char drive);
     // The next replace of `path` meets a file in use (sharing violation).
     void holdOpen(const std::string& path) { heldOpen_.insert(attributeKey(path)); }
     // Every write to `path` (a file written, copied, or made by a child)
@@ -216,6 +213,7 @@ class SimSystem : public SystemServices {
         uint32_t exitCode = 0;
     };
     std::unique_ptr<WritableFile> openForWriting(const std::string& path);
+    const SimVolume* find(char letter) const;  // none when not mapped
     std::string resolveAliases(const std::string& path) const;
     bool faultMatches(const Call& call, size_t number) const;
     void endChild(Child& child, uint32_t exitCode);
@@ -229,7 +227,6 @@ class SimSystem : public SystemServices {
     std::filesystem::path root_;
     std::map<char, SimVolume> volumes_;
     std::string disk_;
-    bool diskOpenFails_ = false;
     size_t diskReadLimit_ = SIZE_MAX;
     std::map<int, std::pair<Resource::Status, std::string>> resources_;
     std::string modulePath_ = "C:\\tools\\KorvaneHelper.exe";
@@ -244,7 +241,6 @@ class SimSystem : public SystemServices {
     std::set<std::pair<Op, std::string>> pathFaults_;
     std::vector<Call> calls_;
     std::map<char, std::string> substs_;
-    std::map<std::string, char> mounts_;  // upper-case folder path, without the last backslash
     std::set<std::string> heldOpen_;
     std::set<std::string> corruptPaths_;  // upper case
     std::set<ProcessHandle> openHandles_;
