@@ -41,22 +41,6 @@ using test::SweepFault;
 
 constexpr const char* kIso = "C:\\isos\\live.iso";
 
-// A 7-Zip technical listing of the files a stick boots by (but `without`) and
-// of items with the given sizes.
-std::string listing(std::initializer_list<uint64_t> sizes, const std::string& without = "") {
-    std::string out =
-        "Path = C:\\isos\\live.iso\r\nType = Iso\r\nPhysical Size = 1\r\n\r\n----------\r\n";
-    for (const std::string needed : {"ISOLINUX\\VMLINUZ0", "isolinux\\initrd0.img",
-                                     "isolinux\\initrd4disk.img", "LiveOS\\squashfs.img"}) {
-        if (needed != without) out += "Path = " + needed + "\r\nSize = 1\r\n\r\n";
-    }
-    for (uint64_t size : sizes) {
-        const std::string bytes = std::to_string(size);
-        out += "Path = file\r\nSize = " + bytes + "\r\nPacked Size = " + bytes + "\r\n\r\n";
-    }
-    return out;
-}
-
 // The files of the ISO in the order 7-Zip lists and streams them.
 using IsoFiles = std::vector<std::pair<std::string, std::string>>;
 const IsoFiles kIsoFiles = {{"LiveOS\\squashfs.img", "image"},
@@ -66,14 +50,20 @@ const IsoFiles kIsoFiles = {{"LiveOS\\squashfs.img", "image"},
                             {"isolinux\\vesamenu.c32", "vesamenu of the ISO"},
                             {"isolinux\\vmlinuz0", "kernel"}};
 
-// Their listing, with the El Torito image 7-Zip shows as well.
-std::string isoListing(const IsoFiles& files) {
+// Their listing (but `without`, and with a file of `extraBytes` when not 0),
+// with the El Torito image 7-Zip shows as well.
+std::string isoListing(const IsoFiles& files, const std::string& without = "",
+                       uint64_t extraBytes = 0) {
     std::string out = "Path = C:\\isos\\live.iso\r\nType = Iso\r\n\r\n----------\r\n";
+    const auto item = [&out](const std::string& name, uint64_t size) {
+        out += "Path = " + name + "\r\nFolder = -\r\nSize = " + std::to_string(size) + "\r\n\r\n";
+    };
     for (const auto& [name, bytes] : files) {
-        out += "Path = " + name + "\r\nFolder = -\r\nSize = " + std::to_string(bytes.size()) +
-               "\r\n\r\n";
+        if (name != without) item(name, bytes.size());
     }
-    return out + "Path = [BOOT]\\Boot-NoEmul.img\r\nFolder = -\r\nSize = 2048\r\n\r\n";
+    if (extraBytes != 0) item("file", extraBytes);
+    item("[BOOT]\\Boot-NoEmul.img", 2048);
+    return out;
 }
 
 std::string isoStream(const IsoFiles& files) {
@@ -156,8 +146,6 @@ struct UsbRig : test::SimEnv {
         loop.run();
     }
 
-    bool toolsPresent() const { return toolsFolderPresent(); }
-
     // What a finished creation leaves on G:.
     void expectBootableTree() const {
         EXPECT_FALSE(sys.readHostFile("G:\\isolinux\\vmlinuz0"));
@@ -210,7 +198,7 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
          &m::kIsoUnreadable},
         {"no live image in the ISO",
          [](UsbRig& rig) {
-             rig.children["7z.exe l"].output = listing({1}, "LiveOS\\squashfs.img");
+             rig.children["7z.exe l"].output = isoListing(kIsoFiles, "LiveOS\\squashfs.img");
          },
          &m::kIsoLacksBootFile},
         // Data after the image: still a complete listing.
@@ -242,7 +230,7 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
         SCOPED_TRACE(c.name);
         UsbRig rig("KINGSTON", c.isoMegabytes * 1000000);
         rig.sys.volume('G').freeSpace = c.space;
-        rig.children["7z.exe l"].output = listing({c.largestFile, 12});
+        rig.children["7z.exe l"].output = isoListing(kIsoFiles, "", c.largestFile);
         c.arrange(rig);
         rig.pressOk();
         if (!c.refusal) {
@@ -258,7 +246,7 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
             text = filled(m::kIsoLacksBootFile.text, "LiveOS\\squashfs.img");
         }
         test::expectBox(rig.ui, 0, *c.refusal, text);
-        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_FALSE(rig.toolsFolderPresent());
         EXPECT_FALSE(rig.ui.quitPosted());
         EXPECT_EQ(rig.state.usb.session.stage, usb::UsbStage::kIdle);
         for (ControlId id : {ControlId::kOk, ControlId::kDriveList, ControlId::kModeUsb,
@@ -355,7 +343,7 @@ TEST(UsbChecks, TheIsoIsCheckedBeforeTheFormatQuestion) {
         EXPECT_EQ(rig.sys.volume('G').label, "KINGSTON");
         EXPECT_EQ(startedChildren(rig), "list");
         EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("G:\\")));
-        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_FALSE(rig.toolsFolderPresent());
         EXPECT_EQ(rig.ui.quitPosted(), c.duringCheck != nullptr);
         EXPECT_EQ(rig.ui.control(ControlId::kOk).enabled, c.duringCheck == nullptr);
         EXPECT_EQ(rig.ui.boxes().empty(), c.duringCheck != nullptr) << rig.messages();
@@ -460,7 +448,7 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         test::expectLastBox(rig.ui, c.message, c.text);
         EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
         EXPECT_TRUE(rig.ui.control(ControlId::kModeUsb).checked);
-        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_FALSE(rig.toolsFolderPresent());
         EXPECT_TRUE(rig.ui.quitPosted());
         EXPECT_TRUE(rig.ui.timers().empty());
         EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
@@ -596,13 +584,13 @@ TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
         }
         EXPECT_EQ(made, c.calls);
         EXPECT_FALSE(sevenZip != 0 && rig.sys.processRunning(sevenZip));
-        EXPECT_EQ(rig.toolsPresent(), !c.exit);
+        EXPECT_EQ(rig.toolsFolderPresent(), !c.exit);
         EXPECT_TRUE(rig.ui.quitPosted());
         EXPECT_FALSE(rig.loop.step());
         EXPECT_EQ(rig.ui.boxes().size(), boxes);
         // However the window went, the program's end removes the tools folder.
         app::onProgramEnd(rig.state);
-        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_FALSE(rig.toolsFolderPresent());
     }
 }
 
@@ -666,7 +654,7 @@ TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
         ASSERT_GE(texts.size(), c.texts.size());
         EXPECT_EQ(Strings(texts.begin(), texts.begin() + c.texts.size()), c.texts);
         test::expectLastBox(rig.ui, m::kDone);
-        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_FALSE(rig.toolsFolderPresent());
     }
 }
 
@@ -693,7 +681,7 @@ void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
     EXPECT_TRUE(rig.ui.timers().empty() || rig.ui.quitPosted());
     // Deleting the tools can only fail where deletes themselves fail.
     const bool toolsMayStay = rig.state.shared.extractionChild != 0 || fault.canStopDeletesOn('C');
-    EXPECT_TRUE(toolsMayStay || !rig.toolsPresent());
+    EXPECT_TRUE(toolsMayStay || !rig.toolsFolderPresent());
 }
 
 // Every file a clean run leaves on the stick, written wrong without a word (a
