@@ -216,22 +216,9 @@ bool SimSystem::readOnly(const std::string& path) const {
 }
 
 const char* opName(Op op) {
-    // clang-format off
-    static const char* const kNames[] = {
-        "fileExists",        "fileSize",        "setAttributes",   "deleteFile",
-        "moveFile",          "replaceFile",     "copyFile",        "readFile",
-        "createFile",        "write",           "flush",           "close",
-        "driveType",         "volumeLabel",     "setVolumeLabel",  "diskFreeSpace",
-        "openVolume",        "partitionInfo",   "diskNumber",      "volumeIdentity",
-        "openPhysicalDrive", "readDisk",        "findResource",    "loadResource",
-        "lockResource",      "createDirectory", "removeDirectory", "startProcess",
-        "exitCode",          "waitForExit",     "terminate",       "getVersion",
-        "openProcessToken",  "requestRestart",
-        "openForReading",    "readChunk",       "listDirectory",
-        "fileAttributes",    "fullPathName",    "fileKind",        "readOutput",
-    };
-    // clang-format on
-    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kReadOutput) + 1);
+#define KH_SIM_OP(name) #name,
+    static const char* const kNames[] = {KH_SIM_OPS(KH_SIM_OP)};
+#undef KH_SIM_OP
     return kNames[static_cast<size_t>(op)];
 }
 

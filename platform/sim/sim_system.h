@@ -29,50 +29,56 @@ struct SimVolume {
 };
 
 // Every kind of call the simulated Windows can be made to fail.
+#define KH_SIM_OPS(X)    \
+    X(FileExists)        \
+    X(FileSize)          \
+    X(SetAttributes)     \
+    X(DeleteFile)        \
+    X(MoveFile)          \
+    X(ReplaceFile)       \
+    X(CopyFile)          \
+    X(ReadFile)          \
+    X(CreateFile)        \
+    X(Write)             \
+    X(Flush)             \
+    X(Close)             \
+    X(DriveType)         \
+    X(VolumeLabel)       \
+    X(SetVolumeLabel)    \
+    X(DiskFreeSpace)     \
+    X(OpenVolume)        \
+    X(PartitionInfo)     \
+    X(DiskNumber)        \
+    X(VolumeIdentity)    \
+    X(OpenPhysicalDrive) \
+    X(ReadDisk)          \
+    X(FindResource)      \
+    X(LoadResource)      \
+    X(LockResource)      \
+    X(CreateDirectory)   \
+    X(RemoveDirectory)   \
+    X(StartProcess)      \
+    X(ExitCode)          \
+    X(WaitForExit)       \
+    X(Terminate)         \
+    X(GetVersion)        \
+    X(OpenProcessToken)  \
+    X(RequestRestart)    \
+    X(OpenForReading)    \
+    X(ReadChunk)         \
+    X(ListDirectory)     \
+    X(FileAttributes)    \
+    X(FullPathName)      \
+    X(FileKind)          \
+    X(ReadOutput)
+
 enum class Op {
-    kFileExists,
-    kFileSize,
-    kSetAttributes,
-    kDeleteFile,
-    kMoveFile,
-    kReplaceFile,
-    kCopyFile,
-    kReadFile,
-    kCreateFile,
-    kWrite,
-    kFlush,
-    kClose,
-    kDriveType,
-    kVolumeLabel,
-    kSetVolumeLabel,
-    kDiskFreeSpace,
-    kOpenVolume,
-    kPartitionInfo,
-    kDiskNumber,
-    kVolumeIdentity,
-    kOpenPhysicalDrive,
-    kReadDisk,
-    kFindResource,
-    kLoadResource,
-    kLockResource,
-    kCreateDirectory,
-    kRemoveDirectory,
-    kStartProcess,
-    kExitCode,
-    kWaitForExit,
-    kTerminate,
-    kGetVersion,
-    kOpenProcessToken,
-    kRequestRestart,
-    kOpenForReading,
-    kReadChunk,
-    kListDirectory,
-    kFileAttributes,
-    kFullPathName,
-    kFileKind,
-    kReadOutput,
+#define KH_SIM_OP(name) k##name,
+    KH_SIM_OPS(KH_SIM_OP)
+#undef KH_SIM_OP
 };
 
+// The op's name, for the tests' messages.
 const char* opName(Op op);
 
 // One call as the simulated Windows saw it: its kind, the path it names
