@@ -232,9 +232,8 @@ void SimSystem::failPath(Op op, const std::string& path) {
 
 bool SimSystem::faultMatches(const Call& call, size_t number) const {
     // An empty slot answers every call that reaches for its medium "not ready".
-    const auto volume = volumes_.find(call.drive);
-    if (volume != volumes_.end() && !volume->second.medium && call.op != Op::kDriveType)
-        return true;
+    const SimVolume* volume = find(call.drive);
+    if (volume && !volume->medium && call.op != Op::kDriveType) return true;
     if (failCall_ == number) return true;
     if (opFrom_ && number >= opFrom_->first && call.op == opFrom_->second) return true;
     if (driveFrom_ && number >= driveFrom_->first && call.drive == driveFrom_->second) return true;
@@ -243,14 +242,14 @@ bool SimSystem::faultMatches(const Call& call, size_t number) const {
 }
 
 bool SimSystem::shouldFail(Op op, const std::string& path) {
-    ++callCounts_[op];
-    calls_.push_back({op, path, driveOf(resolveAliases(path))});
-    return faultMatches(calls_.back(), calls_.size());
+    return record({op, path, driveOf(resolveAliases(path))});
 }
 
-bool SimSystem::shouldFailOnDrive(Op op, char drive) {
-    ++callCounts_[op];
-    calls_.push_back({op, std::string(), upper(drive)});
+bool SimSystem::shouldFailOnDrive(Op op, char drive) { return record({op, {}, upper(drive)}); }
+
+bool SimSystem::record(Call call) {
+    ++callCounts_[call.op];
+    calls_.push_back(std::move(call));
     return faultMatches(calls_.back(), calls_.size());
 }
 

@@ -221,6 +221,7 @@ class SimSystem : public SystemServices {
     std::unique_ptr<WritableFile> openForWriting(const std::string& path);
     const SimVolume* find(char letter) const;  // none when not mapped
     std::string resolveAliases(const std::string& path) const;
+    bool record(Call call);  // true when it is to fail
     bool faultMatches(const Call& call, size_t number) const;
     void endChild(Child& child, uint32_t exitCode);
     void settle();
