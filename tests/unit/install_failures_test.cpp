@@ -79,6 +79,13 @@ TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
         {"menu not renamed into place",
          [](InstallMachine& m) { m.sys.failPath(sim::Op::kMoveFile, "C:\\~kh-menu.lst0.tmp"); },
          msg::kHdSampleMenu.createFailed, 1},
+        // Files of another tool go aside first; one that cannot stays as it was.
+        {"a file in the way not kept aside",
+         [](InstallMachine& m) {
+             m.sys.writeHostFile("C:\\fonts", "another tool's");
+             m.sys.failPath(sim::Op::kMoveFile, "C:\\fonts");
+         },
+         msg::kKeepAsideFailed, 1},
         {"kernel not renamed into place",
          [](InstallMachine& m) { m.sys.failPath(sim::Op::kMoveFile, "C:\\~kh-x0\\vmlinuz0"); },
          msg::kExtractKernelFailed, 1},
@@ -86,9 +93,9 @@ TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         InstallMachine m;
+        c.arrange(m);
         const std::string bootIni = m.file(test::kBootIni);
         const std::vector<std::string> rootFiles = m.rootFiles('C');
-        c.arrange(m);
         runInstall(m);
         ASSERT_EQ(m.ui.boxes().size(), c.box + 1) << m.messages();
         test::expectBox(m.ui, c.box, c.message);

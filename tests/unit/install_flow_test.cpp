@@ -188,6 +188,9 @@ TEST(HdInstall, RefusesBeforeAnythingChanges) {
         {"a folder", "D:\\iso", nothing, msg::kIsoPathFolder},
         {"a wildcard", "D:\\iso\\*.iso", nothing, msg::kIsoPathWildcard},
         {"a device", "D:\\iso\\con.iso", nothing, msg::kIsoPathDevice},
+        {"a file without attributes", test::kIsoInFolder,
+         [](InstallMachine& m) { m.sys.failPath(sim::Op::kFileAttributes, test::kIsoInFolder); },
+         msg::kIsoMissing},
         {"no full path from the system", test::kIsoInFolder,
          [](InstallMachine& m) { m.sys.failNext(sim::Op::kFullPathName); },
          msg::kIsoPathNotAbsolute},
@@ -206,6 +209,13 @@ TEST(HdInstall, RefusesBeforeAnythingChanges) {
              m.sys.processBehaviour = [](const std::string&) { return sim::SimProcess{}; };
          },
          msg::kIsoLacksBootFiles},
+        {"7-Zip cannot list the ISO", test::kIsoInFolder,
+         [](InstallMachine& m) {
+             m.sys.processBehaviour = [](const std::string& l) {
+                 return test::sevenZipRun(l, 0, 2);
+             };
+         },
+         msg::kIsoNotListed},
         {"no [operating systems]", test::kIsoInFolder,
          [](InstallMachine& m) { m.sys.writeHostFile(test::kBootIni, "[boot loader]\r\n"); },
          msg::kNoOperatingSystems},
