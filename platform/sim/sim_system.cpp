@@ -1,6 +1,5 @@
 #include "platform/sim/sim_system.h"
 
-#include <fnmatch.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -179,6 +178,11 @@ fs::path SimSystem::hostPath(const std::string& windowsPath) const {
 
 SimVolume& SimSystem::volume(char letter) { return volumes_[upper(letter)]; }
 
+const SimVolume* SimSystem::find(char letter) const {
+    const auto it = volumes_.find(upper(letter));
+    return it == volumes_.end() ? nullptr : &it->second;
+}
+
 void SimSystem::setResource(int id, std::string bytes, Resource::Status status) {
     resources_[id] = {status, std::move(bytes)};
 }
@@ -217,22 +221,9 @@ bool SimSystem::readOnly(const std::string& path) const {
 }
 
 const char* opName(Op op) {
-    // clang-format off
-    static const char* const kNames[] = {
-        "fileExists",        "fileSize",        "setAttributes",   "deleteFile",
-        "moveFile",          "replaceFile",     "copyFile",        "readFile",
-        "createFile",        "write",           "flush",           "close",
-        "driveType",         "volumeLabel",     "setVolumeLabel",  "diskFreeSpace",
-        "openVolume",        "partitionInfo",   "diskNumber",      "volumeIdentity",
-        "openPhysicalDrive", "readDisk",        "findResource",    "loadResource",
-        "lockResource",      "createDirectory", "removeDirectory", "startProcess",
-        "exitCode",          "waitForExit",     "terminate",       "getVersion",
-        "openProcessToken",  "requestRestart",
-        "openForReading",    "readChunk",       "listDirectory",
-        "fileAttributes",    "fullPathName",    "fileKind",        "readOutput",
-    };
-    // clang-format on
-    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Op::kReadOutput) + 1);
+#define KH_SIM_OP(name) #name,
+    static const char* const kNames[] = {KH_SIM_OPS(KH_SIM_OP)};
+#undef KH_SIM_OP
     return kNames[static_cast<size_t>(op)];
 }
 
@@ -246,9 +237,8 @@ void SimSystem::failPath(Op op, const std::string& path) {
 
 bool SimSystem::faultMatches(const Call& call, size_t number) const {
     // An empty slot answers every call that reaches for its medium "not ready".
-    const auto volume = volumes_.find(call.drive);
-    if (volume != volumes_.end() && !volume->second.medium && call.op != Op::kDriveType)
-        return true;
+    const SimVolume* volume = find(call.drive);
+    if (volume && !volume->medium && call.op != Op::kDriveType) return true;
     if (failCall_ == number) return true;
     if (opFrom_ && number >= opFrom_->first && call.op == opFrom_->second) return true;
     if (driveFrom_ && number >= driveFrom_->first && call.drive == driveFrom_->second) return true;
@@ -257,25 +247,19 @@ bool SimSystem::faultMatches(const Call& call, size_t number) const {
 }
 
 bool SimSystem::shouldFail(Op op, const std::string& path) {
-    ++callCounts_[op];
-    calls_.push_back({op, path, driveOf(resolveAliases(path))});
-    return faultMatches(calls_.back(), calls_.size());
+    return record({op, path, driveOf(resolveAliases(path))});
 }
 
-bool SimSystem::shouldFailOnDrive(Op op, char drive) {
-    ++callCounts_[op];
-    calls_.push_back({op, std::string(), upper(drive)});
+bool SimSystem::shouldFailOnDrive(Op op, char drive) { return record({op, {}, upper(drive)}); }
+
+bool SimSystem::record(Call call) {
+    ++callCounts_[call.op];
+    calls_.push_back(std::move(call));
     return faultMatches(calls_.back(), calls_.size());
 }
 
 void SimSystem::substDrive(char alias, const std::string& target) {
     substs_[upper(alias)] = target;
-}
-
-void SimSystem::mountFolder(const std::string& folder, char drive) {
-    std::string key = upperPath(folder);
-    while (!key.empty() && key.back() == '\\') key.pop_back();
-    mounts_[key] = upper(drive);
 }
 
 // The path as it is reached through subst letters: "S:\x" with S: a subst of
@@ -291,21 +275,7 @@ std::string SimSystem::resolveAliases(const std::string& path) const {
 }
 
 bool SimSystem::fileExists(const std::string& path) {
-    if (shouldFail(Op::kFileExists, path)) return false;
-    if (fileNameOf(path).find_first_of("*?") != std::string::npos) return matchesWildcard(path);
-    return fs::exists(hostPath(path));
-}
-
-// FindFirstFileA's reading of '*' and '?' in the last part of the path,
-// letter case ignored.
-bool SimSystem::matchesWildcard(const std::string& path) const {
-    const std::string pattern = upperPath(fileNameOf(path));
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(hostPath(directoryOf(path)), error)) {
-        const std::string name = upperPath(entry.path().filename().string());
-        if (fnmatch(pattern.c_str(), name.c_str(), FNM_NOESCAPE) == 0) return true;
-    }
-    return false;
+    return !shouldFail(Op::kFileExists, path) && fs::exists(hostPath(path));
 }
 
 std::optional<uint32_t> SimSystem::fileAttributes(const std::string& path) {
@@ -343,11 +313,7 @@ bool SimSystem::setAttributes(const std::string& path, uint32_t attributes) {
 }
 
 bool SimSystem::deleteFile(const std::string& path) {
-    if (shouldFail(Op::kDeleteFile, path) || readOnly(path)) return false;
-    const fs::path host = hostPath(path);
-    if (!fs::is_regular_file(host)) return false;
-    attributes_.erase(attributeKey(path));
-    return fs::remove(host);
+    return removeFile(path) == FileRemoval::kDeleted;
 }
 
 FileRemoval SimSystem::removeFile(const std::string& path) {
@@ -365,11 +331,7 @@ bool SimSystem::moveFile(const std::string& from, const std::string& to) {
     const fs::path target = hostPath(to);
     std::error_code error;
     if (!fs::exists(source) || fs::exists(target)) return false;
-    if (driveOf(resolveAliases(from)) != driveOf(resolveAliases(to))) {
-        if (!copyAcrossVolumes(from, to)) return false;
-    } else {
-        fs::rename(source, target, error);
-    }
+    fs::rename(source, target, error);
     if (error) return false;
     const auto it = attributes_.find(attributeKey(from));
     if (it != attributes_.end()) {
@@ -377,19 +339,6 @@ bool SimSystem::moveFile(const std::string& from, const std::string& to) {
         attributes_.erase(it);
     }
     return true;
-}
-
-// MoveFileA between volumes copies, then deletes the source. A fault half-way
-// leaves the source whole and no target, as CopyFile cleans up after itself.
-bool SimSystem::copyAcrossVolumes(const std::string& from, const std::string& to) {
-    const std::string bytes = readHostFile(from).value_or(std::string());
-    writeHostFile(to, bytes.substr(0, bytes.size() / 2));
-    if (shouldFailOnDrive(Op::kWrite, driveOf(resolveAliases(to)))) {
-        fs::remove(hostPath(to));
-        return false;
-    }
-    writeHostFile(to, bytes);
-    return fs::remove(hostPath(from));
 }
 
 ReplaceResult SimSystem::replaceFile(const std::string& from, const std::string& to) {
@@ -466,39 +415,32 @@ std::optional<std::vector<std::string>> SimSystem::listDirectory(const std::stri
 }
 
 DriveType SimSystem::driveType(char letter) {
-    if (shouldFailOnDrive(Op::kDriveType, letter)) return DriveType::kNoRootDir;
-    const auto it = volumes_.find(upper(letter));
-    return it == volumes_.end() ? DriveType::kNoRootDir : it->second.type;
+    const SimVolume* volume = shouldFailOnDrive(Op::kDriveType, letter) ? nullptr : find(letter);
+    return volume ? volume->type : DriveType::kNoRootDir;
 }
 
 std::optional<std::string> SimSystem::volumeLabel(char letter) {
-    if (shouldFailOnDrive(Op::kVolumeLabel, letter)) return std::nullopt;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return std::nullopt;
-    return it->second.label;
+    const SimVolume* volume = shouldFailOnDrive(Op::kVolumeLabel, letter) ? nullptr : find(letter);
+    return volume ? volume->label : std::nullopt;
 }
 
 // The same call as the label (GetVolumeInformationA), so it fails with it.
 std::optional<uint32_t> SimSystem::volumeSerial(char letter) {
-    if (shouldFailOnDrive(Op::kVolumeLabel, letter)) return std::nullopt;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return std::nullopt;
-    return it->second.serial;
+    const SimVolume* volume = shouldFailOnDrive(Op::kVolumeLabel, letter) ? nullptr : find(letter);
+    return volume ? std::optional(volume->serial) : std::nullopt;
 }
 
 bool SimSystem::setVolumeLabel(char letter, const std::string& label) {
-    if (shouldFailOnDrive(Op::kSetVolumeLabel, letter)) return false;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end() || it->second.writeProtected) return false;
-    it->second.label = label;
+    if (shouldFailOnDrive(Op::kSetVolumeLabel, letter) || !find(letter)) return false;
+    if (volumes_[upper(letter)].writeProtected) return false;
+    volumes_[upper(letter)].label = label;
     return true;
 }
 
 std::optional<DiskFreeSpace> SimSystem::diskFreeSpace(char letter) {
-    if (shouldFailOnDrive(Op::kDiskFreeSpace, letter)) return std::nullopt;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return std::nullopt;
-    return it->second.freeSpace;
+    const SimVolume* volume =
+        shouldFailOnDrive(Op::kDiskFreeSpace, letter) ? nullptr : find(letter);
+    return volume ? volume->freeSpace : std::nullopt;
 }
 
 PartitionQuery SimSystem::partitionInfo(char letter) {
@@ -507,41 +449,24 @@ PartitionQuery SimSystem::partitionInfo(char letter) {
     if (shouldFailOnDrive(Op::kPartitionInfo, letter)) {
         return {PartitionQuery::Status::kQueryFailed, {}};
     }
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return {PartitionQuery::Status::kOpenFailed, {}};
-    return it->second.partition;
+    const SimVolume* volume = find(letter);
+    return volume ? volume->partition : PartitionQuery{PartitionQuery::Status::kOpenFailed, {}};
 }
 
 std::optional<uint32_t> SimSystem::diskNumber(char letter) {
-    if (shouldFailOnDrive(Op::kDiskNumber, letter)) return std::nullopt;
-    const auto it = volumes_.find(upper(letter));
-    if (it == volumes_.end()) return std::nullopt;
-    return it->second.diskNumber;
+    const SimVolume* volume = shouldFailOnDrive(Op::kDiskNumber, letter) ? nullptr : find(letter);
+    return volume ? volume->diskNumber : std::nullopt;
 }
 
-// Volumes are named after their drive letter; a mounted folder leads to the
-// volume mounted there.
+// Volumes are named after their drive letter.
 std::optional<std::string> SimSystem::volumeIdentity(const std::string& path) {
-    const std::string resolved = resolveAliases(path);
-    if (shouldFail(Op::kVolumeIdentity, path)) return std::nullopt;
-    const char drive = driveOf(resolved);
-    if (!volumes_.count(drive)) return std::nullopt;
-    std::string volume(1, drive);
-    size_t longest = 0;
-    const std::string key = upperPath(resolved);
-    for (const auto& [folder, mounted] : mounts_) {
-        const bool inside = key.compare(0, folder.size(), folder) == 0 &&
-                            (key.size() == folder.size() || key[folder.size()] == '\\');
-        if (inside && folder.size() > longest) {
-            longest = folder.size();
-            volume = std::string(1, mounted);
-        }
-    }
-    return "\\\\?\\Volume{" + volume + "}\\";
+    const char drive = driveOf(resolveAliases(path));
+    if (shouldFail(Op::kVolumeIdentity, path) || !volumes_.count(drive)) return std::nullopt;
+    return "\\\\?\\Volume{" + std::string(1, drive) + "}\\";
 }
 
 std::unique_ptr<RawDisk> SimSystem::openPhysicalDrive0() {
-    if (shouldFail(Op::kOpenPhysicalDrive) || diskOpenFails_) return nullptr;
+    if (shouldFail(Op::kOpenPhysicalDrive)) return nullptr;
     return std::make_unique<SimDisk>(*this, disk_, diskReadLimit_);
 }
 

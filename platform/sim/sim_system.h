@@ -29,50 +29,56 @@ struct SimVolume {
 };
 
 // Every kind of call the simulated Windows can be made to fail.
+#define KH_SIM_OPS(X)    \
+    X(FileExists)        \
+    X(FileSize)          \
+    X(SetAttributes)     \
+    X(DeleteFile)        \
+    X(MoveFile)          \
+    X(ReplaceFile)       \
+    X(CopyFile)          \
+    X(ReadFile)          \
+    X(CreateFile)        \
+    X(Write)             \
+    X(Flush)             \
+    X(Close)             \
+    X(DriveType)         \
+    X(VolumeLabel)       \
+    X(SetVolumeLabel)    \
+    X(DiskFreeSpace)     \
+    X(OpenVolume)        \
+    X(PartitionInfo)     \
+    X(DiskNumber)        \
+    X(VolumeIdentity)    \
+    X(OpenPhysicalDrive) \
+    X(ReadDisk)          \
+    X(FindResource)      \
+    X(LoadResource)      \
+    X(LockResource)      \
+    X(CreateDirectory)   \
+    X(RemoveDirectory)   \
+    X(StartProcess)      \
+    X(ExitCode)          \
+    X(WaitForExit)       \
+    X(Terminate)         \
+    X(GetVersion)        \
+    X(OpenProcessToken)  \
+    X(RequestRestart)    \
+    X(OpenForReading)    \
+    X(ReadChunk)         \
+    X(ListDirectory)     \
+    X(FileAttributes)    \
+    X(FullPathName)      \
+    X(FileKind)          \
+    X(ReadOutput)
+
 enum class Op {
-    kFileExists,
-    kFileSize,
-    kSetAttributes,
-    kDeleteFile,
-    kMoveFile,
-    kReplaceFile,
-    kCopyFile,
-    kReadFile,
-    kCreateFile,
-    kWrite,
-    kFlush,
-    kClose,
-    kDriveType,
-    kVolumeLabel,
-    kSetVolumeLabel,
-    kDiskFreeSpace,
-    kOpenVolume,
-    kPartitionInfo,
-    kDiskNumber,
-    kVolumeIdentity,
-    kOpenPhysicalDrive,
-    kReadDisk,
-    kFindResource,
-    kLoadResource,
-    kLockResource,
-    kCreateDirectory,
-    kRemoveDirectory,
-    kStartProcess,
-    kExitCode,
-    kWaitForExit,
-    kTerminate,
-    kGetVersion,
-    kOpenProcessToken,
-    kRequestRestart,
-    kOpenForReading,
-    kReadChunk,
-    kListDirectory,
-    kFileAttributes,
-    kFullPathName,
-    kFileKind,
-    kReadOutput,
+#define KH_SIM_OP(name) k##name,
+    KH_SIM_OPS(KH_SIM_OP)
+#undef KH_SIM_OP
 };
 
+// The op's name, for the tests' messages.
 const char* opName(Op op);
 
 // One call as the simulated Windows saw it: its kind, the path it names
@@ -108,7 +114,6 @@ class SimSystem : public SystemServices {
     std::filesystem::path hostPath(const std::string& windowsPath) const;
     SimVolume& volume(char letter);
     void setDiskImage(std::string image) { disk_ = std::move(image); }
-    void setDiskOpenFails(bool fails) { diskOpenFails_ = fails; }
     void setDiskReadLimit(size_t bytes) { diskReadLimit_ = bytes; }
     void setResource(int id, std::string bytes, Resource::Status status = Resource::Status::kOk);
     void setModulePath(std::string path) { modulePath_ = std::move(path); }
@@ -138,10 +143,8 @@ class SimSystem : public SystemServices {
     const std::vector<Call>& calls() const { return calls_; }
 
     // Another way to reach a volume: `alias` is a subst letter for the
-    // folder `target`, or a folder path on which the volume of `target` is
-    // mounted.
+    // folder `target`.
     void substDrive(char alias, const std::string& target);
-    void mountFolder(const std::string& folder, char drive);
     // The next replace of `path` meets a file in use (sharing violation).
     void holdOpen(const std::string& path) { heldOpen_.insert(attributeKey(path)); }
     // Every write to `path` (a file written, copied, or made by a child)
@@ -216,20 +219,19 @@ class SimSystem : public SystemServices {
         uint32_t exitCode = 0;
     };
     std::unique_ptr<WritableFile> openForWriting(const std::string& path);
+    const SimVolume* find(char letter) const;  // none when not mapped
     std::string resolveAliases(const std::string& path) const;
+    bool record(Call call);  // true when it is to fail
     bool faultMatches(const Call& call, size_t number) const;
     void endChild(Child& child, uint32_t exitCode);
     void settle();
     bool readOnly(const std::string& path) const;
     bool corrupts(const std::string& path) const;
-    bool matchesWildcard(const std::string& path) const;
-    bool copyAcrossVolumes(const std::string& from, const std::string& to);
     std::string attributeKey(const std::string& path) const;
 
     std::filesystem::path root_;
     std::map<char, SimVolume> volumes_;
     std::string disk_;
-    bool diskOpenFails_ = false;
     size_t diskReadLimit_ = SIZE_MAX;
     std::map<int, std::pair<Resource::Status, std::string>> resources_;
     std::string modulePath_ = "C:\\tools\\KorvaneHelper.exe";
@@ -244,7 +246,6 @@ class SimSystem : public SystemServices {
     std::set<std::pair<Op, std::string>> pathFaults_;
     std::vector<Call> calls_;
     std::map<char, std::string> substs_;
-    std::map<std::string, char> mounts_;  // upper-case folder path, without the last backslash
     std::set<std::string> heldOpen_;
     std::set<std::string> corruptPaths_;  // upper case
     std::set<ProcessHandle> openHandles_;

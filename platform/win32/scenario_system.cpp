@@ -20,6 +20,8 @@ std::string environmentAnsi(const wchar_t* name) {
     return result;
 }
 
+char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
 }  // namespace
 
 std::unique_ptr<SystemServices> ScenarioSystem::fromEnvironment() {
@@ -35,31 +37,14 @@ ScenarioSystem::ScenarioSystem(const std::string& scenarioText) {
     std::string line;
     while (std::getline(lines, line)) {
         std::istringstream words(line);
-        std::string keyword;
+        std::string keyword, letter;
         words >> keyword;
-        if (keyword == "partition") {
-            std::string letter, first;
-            words >> letter >> first;
-            if (letter.empty()) continue;
-            const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])));
-            PartitionQuery query;
-            if (first == "open-fails") {
-                query.status = PartitionQuery::Status::kOpenFailed;
-            } else if (first == "query-fails") {
-                query.status = PartitionQuery::Status::kQueryFailed;
-            } else {
-                query.status = PartitionQuery::Status::kOk;
-                query.info.bootIndicator = first == "1";
-                words >> query.info.partitionNumber >> query.info.startingOffset;
-            }
-            partitions_[key] = query;
-        } else if (keyword == "disk") {
-            std::string letter;
-            uint32_t number = 0;
-            if (words >> letter >> number) {
-                disks_[static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])))] =
-                    number;
-            }
+        PartitionQuery query{PartitionQuery::Status::kOk, {}};
+        int boot = 0;
+        if (keyword == "partition" &&
+            words >> letter >> boot >> query.info.partitionNumber >> query.info.startingOffset) {
+            query.info.bootIndicator = boot == 1;
+            partitions_[upper(letter[0])] = query;
         } else if (keyword == "restart-log") {
             std::getline(words >> std::ws, restartLog_);
             while (!restartLog_.empty() && (restartLog_.back() == '\r')) restartLog_.pop_back();
@@ -68,18 +53,12 @@ ScenarioSystem::ScenarioSystem(const std::string& scenarioText) {
 }
 
 PartitionQuery ScenarioSystem::partitionInfo(char letter) {
-    const auto it =
-        partitions_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+    const auto it = partitions_.find(upper(letter));
     if (it == partitions_.end()) return {PartitionQuery::Status::kOpenFailed, {}};
     return it->second;
 }
 
-std::optional<uint32_t> ScenarioSystem::diskNumber(char letter) {
-    const auto it =
-        disks_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
-    if (it == disks_.end()) return std::nullopt;
-    return it->second;
-}
+std::optional<uint32_t> ScenarioSystem::diskNumber(char) { return std::nullopt; }
 
 bool ScenarioSystem::requestRestart() {
     if (restartLog_.empty()) return false;

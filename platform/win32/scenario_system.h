@@ -5,9 +5,8 @@
 //
 // Scenario file (named by the environment variable KH_SCENARIO), one item a line:
 //   partition <letter> <boot 0|1> <number> <starting offset>
-//   partition <letter> open-fails | query-fails
-//   disk <letter> <number>         (otherwise the disk of a volume is unknown)
 //   restart-log <windows path>     (a restart request appends "restart" there)
+// The disk of a volume is always unknown; a volume not listed cannot be opened.
 #pragma once
 
 #include <map>
@@ -31,7 +30,6 @@ class ScenarioSystem : public Win32System {
 
   private:
     std::map<char, PartitionQuery> partitions_;
-    std::map<char, uint32_t> disks_;
     std::string restartLog_;
 };
 

@@ -1,14 +1,13 @@
 // The pure line rules of boot.ini and menu.lst: the properties for any input
 // (tests/fuzz/properties.h) over the fuzz corpus, so that every unit run checks
-// them also where no fuzzer is built; the timeout and title tests and the menu
-// entry they rely on. The rewrites' exact output pins the line splitting.
+// them also where no fuzzer is built, and the timeout and title tests they rely
+// on. The rewrites' exact output pins the line splitting.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "common/texts.h"
 #include "hdinstall/bootini_rules.h"
 #include "hdinstall/menu_entry.h"
 #include "tests/fuzz/properties.h"
@@ -26,18 +25,6 @@ TEST(BootIniLines, OnlyATimeoutKeyIsATimeoutLine) {
         EXPECT_FALSE(isTimeoutLine(line)) << line;
     }
 }
-
-// The entry for /dev/sda5 and (hd0,0), exactly as the menu gets it.
-const std::string kMenuEntry =
-    "title " + std::string(msg::kMenuEntryTitle) + "\n" +
-    "root (hd0,0)\n"
-    "kernel /vmlinuz0 root=CDLABEL=korvane-QX2-livecd isodev=/dev/sda5  isodev_dir=/  "
-    "rootfstype=iso9660 ro liveimg vga=788 quiet \n"
-    "initrd /initrd4disk.img \n"
-    "\n";
-
-// Other numbers are checked whole, in their lines, by the corpus properties.
-TEST(MenuEntry, IsTheLiveSystemsEntryExactly) { EXPECT_EQ(menuEntry(5, 0), kMenuEntry); }
 
 // Insertion itself is checked for any menu by the corpus properties, which
 // rely on this test of the line that the entry goes before.

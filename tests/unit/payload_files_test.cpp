@@ -40,7 +40,6 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
 // entry booting the live system from the volume labelled BOOT.
 TEST(TextPayloads, HoldWhatTheirReadersNeed) {
     const std::string menu = ReadPayload("menu.lst");
-    ASSERT_EQ(menu.size(), 458u);
     const std::vector<std::string> menuLines = Lines(menu, "\r\n");
     for (const std::string& line : menuLines)
         EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
@@ -50,7 +49,6 @@ TEST(TextPayloads, HoldWhatTheirReadersNeed) {
     }
 
     const std::string cfg = ReadPayload("syslinux.cfg");
-    ASSERT_EQ(cfg.size(), 1152u);
     for (unsigned char c : cfg) ASSERT_TRUE(c >= '\n' && c != '\r' && c < 0x80) << int{c};
     const std::vector<std::string> cfgLines = Lines(cfg, "\n");
     EXPECT_TRUE(HasLine(cfgLines, "default vesamenu.c32"));

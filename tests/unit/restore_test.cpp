@@ -73,6 +73,12 @@ TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
         EXPECT_EQ(m.file("C:\\grldr"), "grldr-loader");  // the other tool's line starts ours
         if (twice) {
             m.sys.writeHostFile(test::kBootIni, hd::removeEntryFromBootIni(m.file(test::kBootIni)));
+            // An older install without a second stage; another tool's is there now.
+            std::string record = m.file("C:\\korvane.rec");
+            const size_t line = record.find("ours g2ldr");
+            m.sys.writeHostFile("C:\\korvane.rec",
+                                record.erase(line, record.find('\n', line) + 1 - line));
+            m.sys.writeHostFile("C:\\g2ldr", "another tool's g2ldr");
             SecondStart again(m);
             app::onCreate(again.state);
             again.ui.typeIsoPath(test::kIsoInRoot);
@@ -93,6 +99,10 @@ TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
         ASSERT_EQ(second.ui.boxes().size(), 1u);
         test::expectBox(second.ui, 0, msg::kRestoreDone);
         EXPECT_TRUE(second.ui.quitPosted());
+        if (twice) {  // given back, as any other tool's file
+            EXPECT_EQ(m.file("C:\\g2ldr"), "another tool's g2ldr");
+            m.sys.deleteFile("C:\\g2ldr");
+        }
         EXPECT_EQ(m.rootFiles('C'), before);
         EXPECT_EQ(m.file(test::kBootIni),
                   hd::removeEntryFromBootIni(*hd::addEntryToBootIni(bootIni, nullptr)));

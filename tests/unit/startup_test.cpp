@@ -71,7 +71,8 @@ TEST(Startup, DiskFailuresStopAfterTheIsoPathEdit) {
         void (*arrange)(sim::SimSystem&);
         std::optional<Message> message;
     } cases[] = {
-        {"open", [](sim::SimSystem& s) { s.setDiskOpenFails(true); }, msg::kDiskNotFound},
+        {"open", [](sim::SimSystem& s) { s.failOn(sim::Op::kOpenPhysicalDrive); },
+         msg::kDiskNotFound},
         {"read", [](sim::SimSystem& s) { s.setDiskImage(""); }, msg::kMbrReadError},
         {"short read", [](sim::SimSystem& s) { s.setDiskReadLimit(100); }, std::nullopt},
     };

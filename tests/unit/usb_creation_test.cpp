@@ -42,39 +42,30 @@ using test::SweepFault;
 
 constexpr const char* kIso = "C:\\isos\\live.iso";
 
-// A 7-Zip technical listing of the files a stick boots by (but `without`) and
-// of items with the given sizes.
-std::string listing(std::initializer_list<uint64_t> sizes, const std::string& without = "") {
-    std::string out =
-        "Path = C:\\isos\\live.iso\r\nType = Iso\r\nPhysical Size = 1\r\n\r\n----------\r\n";
-    for (const std::string needed : {"ISOLINUX\\VMLINUZ0", "isolinux\\initrd0.img",
-                                     "isolinux\\initrd4disk.img", "LiveOS\\squashfs.img"}) {
-        if (needed != without) out += "Path = " + needed + "\r\nSize = 1\r\n\r\n";
-    }
-    for (uint64_t size : sizes) {
-        const std::string bytes = std::to_string(size);
-        out += "Path = file\r\nSize = " + bytes + "\r\nPacked Size = " + bytes + "\r\n\r\n";
-    }
-    return out;
-}
-
 // The files of the ISO in the order 7-Zip lists and streams them.
 using IsoFiles = std::vector<std::pair<std::string, std::string>>;
 const IsoFiles kIsoFiles = {{"LiveOS\\squashfs.img", "image"},
                             {"isolinux\\empty", ""},
                             {"isolinux\\initrd0.img", "initrd0"},
                             {"isolinux\\initrd4disk.img", "initrd4disk"},
+                            {"isolinux\\ldlinux.c32", "ldlinux of the ISO"},
                             {"isolinux\\vesamenu.c32", "vesamenu of the ISO"},
                             {"isolinux\\vmlinuz0", "kernel"}};
 
-// Their listing, with the El Torito image 7-Zip shows as well.
-std::string isoListing(const IsoFiles& files) {
+// Their listing (but `without`, and with a file of `extraBytes` when not 0),
+// with the El Torito image 7-Zip shows as well.
+std::string isoListing(const IsoFiles& files, const std::string& without = "",
+                       uint64_t extraBytes = 0) {
     std::string out = "Path = C:\\isos\\live.iso\r\nType = Iso\r\n\r\n----------\r\n";
+    const auto item = [&out](const std::string& name, uint64_t size) {
+        out += "Path = " + name + "\r\nFolder = -\r\nSize = " + std::to_string(size) + "\r\n\r\n";
+    };
     for (const auto& [name, bytes] : files) {
-        out += "Path = " + name + "\r\nFolder = -\r\nSize = " + std::to_string(bytes.size()) +
-               "\r\n\r\n";
+        if (name != without) item(name, bytes.size());
     }
-    return out + "Path = [BOOT]\\Boot-NoEmul.img\r\nFolder = -\r\nSize = 2048\r\n\r\n";
+    if (extraBytes != 0) item("file", extraBytes);
+    item("[BOOT]\\Boot-NoEmul.img", 2048);
+    return out;
 }
 
 std::string isoStream(const IsoFiles& files) {
@@ -125,7 +116,11 @@ struct UsbRig : test::SimEnv {
         children["7z.exe x -so"] = sim::SimProcess{false, 0, 0, "", nullptr, isoStream(kIsoFiles)};
         children["cmd.exe /c"] = sim::SimProcess{
             false, 3000, 0, "", [](sim::SimSystem& s) { s.volume('G').label = "BOOT"; }};
-        children["syslinux.exe"] = sim::SimProcess{false, 4000, 0, "", nullptr};
+        // The installer writes its own ldlinux.c32 over the ISO's.
+        children["syslinux.exe"] = sim::SimProcess{false, 4000, 0, "", [](sim::SimSystem& s) {
+                                                       s.writeHostFile("G:\\syslinux\\ldlinux.c32",
+                                                                       "ldlinux of the installer");
+                                                   }};
         sys.processBehaviour = [this](const std::string& command) {
             // The program's name without its folder, then its arguments.
             const size_t nameEnd = command.find(command[0] == '"' ? "\" " : " ");
@@ -156,8 +151,6 @@ struct UsbRig : test::SimEnv {
         pressOk();
         loop.run();
     }
-
-    bool toolsPresent() const { return toolsFolderPresent(); }
 
     // What a finished creation leaves on G:.
     void expectBootableTree() const {
@@ -213,6 +206,8 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
     } cases[] = {
         {"ISO missing", [](UsbRig& rig) { rig.ui.typeIsoPath("C:\\isos\\gone.iso"); },
          &m::kIsoMissing},
+        {"ISO size unknown", [](UsbRig& rig) { rig.sys.failPath(sim::Op::kFileSize, kIso); },
+         &m::kIsoMissing},
         {"no drive", [](UsbRig& rig) { rig.ui.clearDriveList(); }, &m::kInsertUsbFirst},
         {"free space unknown", [](UsbRig& rig) { rig.sys.failOn(sim::Op::kDiskFreeSpace); },
          &m::kDriveNotFound},
@@ -222,7 +217,7 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
          &m::kIsoUnreadable},
         {"no live image in the ISO",
          [](UsbRig& rig) {
-             rig.children["7z.exe l"].output = listing({1}, "LiveOS\\squashfs.img");
+             rig.children["7z.exe l"].output = isoListing(kIsoFiles, "LiveOS\\squashfs.img");
          },
          &m::kIsoLacksBootFile},
         // Data after the image: still a complete listing.
@@ -254,7 +249,7 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
         SCOPED_TRACE(c.name);
         UsbRig rig("KINGSTON", c.isoMegabytes * 1000000);
         rig.sys.volume('G').freeSpace = c.space;
-        rig.children["7z.exe l"].output = listing({c.largestFile, 12});
+        rig.children["7z.exe l"].output = isoListing(kIsoFiles, "", c.largestFile);
         c.arrange(rig);
         rig.pressOk();
         if (!c.refusal) {
@@ -270,7 +265,7 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
             text = filled(m::kIsoLacksBootFile.text, "LiveOS\\squashfs.img");
         }
         test::expectBox(rig.ui, 0, *c.refusal, text);
-        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_FALSE(rig.toolsFolderPresent());
         EXPECT_FALSE(rig.ui.quitPosted());
         EXPECT_EQ(rig.state.usb.session.stage, usb::UsbStage::kIdle);
         for (ControlId id : {ControlId::kOk, ControlId::kDriveList, ControlId::kModeUsb,
@@ -367,7 +362,7 @@ TEST(UsbChecks, TheIsoIsCheckedBeforeTheFormatQuestion) {
         EXPECT_EQ(rig.sys.volume('G').label, "KINGSTON");
         EXPECT_EQ(startedChildren(rig), "list");
         EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("G:\\")));
-        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_FALSE(rig.toolsFolderPresent());
         EXPECT_EQ(rig.ui.quitPosted(), c.duringCheck != nullptr);
         EXPECT_EQ(rig.ui.control(ControlId::kOk).enabled, c.duringCheck == nullptr);
         EXPECT_EQ(rig.ui.boxes().empty(), c.duringCheck != nullptr) << rig.messages();
@@ -395,6 +390,14 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
          "list format extract install readback", m::kDone, "", "BOOT"},
         {"No", win::kIdNo, nothing, "list extract install readback", m::kDone},
         {"No, 7-Zip warns", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 1; },
+         "list extract install readback", m::kDone},
+        // Without formatting, the syslinux folder and kernel of an earlier run are not what boots.
+        {"No over an earlier run", win::kIdNo,
+         [](UsbRig& rig) {
+             rig.sys.writeHostFile("G:\\syslinux\\vmlinuz0", "old kernel");
+             rig.sys.writeHostFile("G:\\syslinux.old\\vmlinuz0", "older kernel");
+             rig.sys.writeHostFile("G:\\vmlinuz0", "old kernel in the root");
+         },
          "list extract install readback", m::kDone},
         {"BOOT cannot be changed", win::kIdYes,
          [](UsbRig& rig) { rig.sys.volume('G').writeProtected = true; }, "list", m::kFormatFailed,
@@ -474,7 +477,7 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         test::expectLastBox(rig.ui, c.message, c.text);
         EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
         EXPECT_TRUE(rig.ui.control(ControlId::kModeUsb).checked);
-        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_FALSE(rig.toolsFolderPresent());
         EXPECT_TRUE(rig.ui.quitPosted());
         EXPECT_TRUE(rig.ui.timers().empty());
         EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
@@ -485,6 +488,12 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         }
         if (shown != m::kDone.text) continue;
         rig.expectBootableTree();
+        EXPECT_EQ(rig.ui.control(ControlId::kStatusCopy).text,
+                  filled(m::kStickCheckProgress, "100"));
+        if (std::string(c.name) == "No over an earlier run") {  // kept aside beside the older one
+            EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux.old\\vmlinuz0"), "older kernel");
+            EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux.old1\\vmlinuz0"), "old kernel");
+        }
         EXPECT_EQ(rig.sys.volume('G').label, "BOOT");
         // The installer was waited for with the window kept painted.
         EXPECT_GT(rig.ui.paintPumps(), 0);
@@ -505,55 +514,46 @@ TEST(UsbCreation, TheQuestionNamesTheDriveAYesWipes) {
     const struct {
         const char* name;
         void (*change)(UsbRig&);  // before OK, or while the question is open
-        bool whileAsked;
+        int when;  // 0 before OK, 1 while asked, 2 after the answer, before the format
         bool refused;
         const char* label = "KINGSTON";  // as the question names it, with the size
         const char* size = "7.4 GB";
     } cases[] = {
-        {"E: arrives before OK", eArrives, false, false},
-        {"E: arrives while asked", eArrives, true, false},
+        {"E: arrives before OK", eArrives, 0, false},
+        {"E: arrives while asked", eArrives, 1, false},
         {"no label, 512 MB",
          [](UsbRig& rig) {
              rig.sys.volume('G').label = "";
              rig.sys.volume('G').freeSpace = DiskFreeSpace{1, 512, 1000000, 1000000};
          },
-         false, false, "", "512 MB"},
-        {"a label holding %s", [](UsbRig& rig) { rig.sys.volume('G').label = "%s"; }, false, false,
+         0, false, "", "512 MB"},
+        {"a label holding %s", [](UsbRig& rig) { rig.sys.volume('G').label = "%s"; }, 0, false,
          "%s"},
-        {"G: swapped", [](UsbRig& rig) { rig.sys.volume('G').serial = 7; }, true, true},
-        {"G: pulled", [](UsbRig& rig) { rig.sys.volume('G').medium = false; }, true, true},
-        {"G: resized", [](UsbRig& rig) { rig.sys.volume('G').freeSpace->totalClusters = 1; }, true,
+        {"G: swapped", [](UsbRig& rig) { rig.sys.volume('G').serial = 7; }, 1, true},
+        {"G: swapped after the answer", [](UsbRig& rig) { rig.sys.volume('G').serial = 7; }, 2,
+         true},
+        {"G: pulled", [](UsbRig& rig) { rig.sys.volume('G').medium = false; }, 1, true},
+        {"G: resized", [](UsbRig& rig) { rig.sys.volume('G').freeSpace->totalClusters = 1; }, 1,
          true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         UsbRig rig("KINGSTON", 100000000);
-        c.whileAsked ? rig.ui.whileNextBoxOpen([&] { c.change(rig); }) : c.change(rig);
+        if (c.when == 0) c.change(rig);
+        if (c.when == 1) rig.ui.whileNextBoxOpen([&] { c.change(rig); });
         rig.ui.answerNextBox(win::kIdYes);
-        rig.create();
+        rig.pressOk();
+        if (c.when == 2) c.change(rig);
+        rig.loop.run();
         test::expectBox(rig.ui, 0, m::kFormatQuestion, question(drive(c.label, c.size)));
         EXPECT_EQ(startedChildren(rig),
                   c.refused ? "list" : "list format extract install readback");
         if (c.refused) test::expectLastBox(rig.ui, m::kDriveChanged);
+        EXPECT_FALSE(rig.ui.control(ControlId::kStatusFormat).visible);
         EXPECT_EQ(rig.ui.quitPosted(), !c.refused);
         const auto e = rig.sys.hostPath("E:\\");
         EXPECT_TRUE(!std::filesystem::exists(e) || std::filesystem::is_empty(e));
     }
-}
-
-// Without formatting, the syslinux folder and the kernel of an earlier run must not be what boots.
-TEST(UsbCreation, AnEarlierSyslinuxFolderIsKeptAsideNotBooted) {
-    UsbRig rig;
-    rig.sys.writeHostFile("G:\\syslinux\\vmlinuz0", "old kernel");
-    rig.sys.writeHostFile("G:\\syslinux.old\\vmlinuz0", "older kernel");
-    rig.sys.writeHostFile("G:\\vmlinuz0", "old kernel in the root");
-    rig.ui.answerNextBox(win::kIdNo);
-    rig.create();
-    test::expectLastBox(rig.ui, m::kDone);
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux\\vmlinuz0"), "kernel");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\vmlinuz0"), "kernel");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux.old1\\vmlinuz0"), "old kernel");
-    EXPECT_EQ(rig.sys.readHostFile("G:\\syslinux.old\\vmlinuz0"), "older kernel");
 }
 
 // An empty module resource is given up without a word, as any empty payload
@@ -610,13 +610,13 @@ TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
         }
         EXPECT_EQ(made, c.calls);
         EXPECT_FALSE(sevenZip != 0 && rig.sys.processRunning(sevenZip));
-        EXPECT_EQ(rig.toolsPresent(), !c.exit);
+        EXPECT_EQ(rig.toolsFolderPresent(), !c.exit);
         EXPECT_TRUE(rig.ui.quitPosted());
         EXPECT_FALSE(rig.loop.step());
         EXPECT_EQ(rig.ui.boxes().size(), boxes);
         // However the window went, the program's end removes the tools folder.
         app::onProgramEnd(rig.state);
-        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_FALSE(rig.toolsFolderPresent());
     }
 }
 
@@ -642,7 +642,7 @@ TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
          {350000000, 665000000},
          {},
          {percent(50), percent(96), percent(97), percent(98), percent(99), m::kConfiguring}},
-        {"an ISO under 1 MB", win::kIdNo, 500000, {250000}, {}, {percent(50)}},
+        {"an ISO under 1 MB", win::kIdNo, 500000, {254500}, {}, {percent(50)}},
         {"7-Zip's report wins over the preallocated image",
          win::kIdNo,
          700000000,
@@ -680,7 +680,7 @@ TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
         ASSERT_GE(texts.size(), c.texts.size());
         EXPECT_EQ(Strings(texts.begin(), texts.begin() + c.texts.size()), c.texts);
         test::expectLastBox(rig.ui, m::kDone);
-        EXPECT_FALSE(rig.toolsPresent());
+        EXPECT_FALSE(rig.toolsFolderPresent());
     }
 }
 
@@ -707,7 +707,7 @@ void expectHonestEnd(const UsbRig& rig, const SweepFault& fault) {
     EXPECT_TRUE(rig.ui.timers().empty() || rig.ui.quitPosted());
     // Deleting the tools can only fail where deletes themselves fail.
     const bool toolsMayStay = rig.state.shared.extractionChild != 0 || fault.canStopDeletesOn('C');
-    EXPECT_TRUE(toolsMayStay || !rig.toolsPresent());
+    EXPECT_TRUE(toolsMayStay || !rig.toolsFolderPresent());
 }
 
 // Every file a clean run leaves on the stick, written wrong without a word (a
@@ -717,8 +717,12 @@ void sweepCorruptedWrites(const std::string& name, const UsbRig& clean, int answ
     const std::filesystem::path root = clean.sys.hostPath("G:\\");
     size_t runs = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (!entry.is_regular_file() || entry.file_size() == 0) continue;
         std::string file = entry.path().lexically_relative(root).string();
+        // The installer's own files are not compared.
+        if (!entry.is_regular_file() || entry.file_size() == 0 ||
+            file.find("ldlinux") != std::string::npos) {
+            continue;
+        }
         std::replace(file.begin(), file.end(), '/', '\\');
         UsbRig rig;
         // Also where the extraction or the staging put it, before the finish
