@@ -1,5 +1,6 @@
 #include "platform/sim/sim_system.h"
 
+#include <fnmatch.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -275,7 +276,21 @@ std::string SimSystem::resolveAliases(const std::string& path) const {
 }
 
 bool SimSystem::fileExists(const std::string& path) {
-    return !shouldFail(Op::kFileExists, path) && fs::exists(hostPath(path));
+    if (shouldFail(Op::kFileExists, path)) return false;
+    if (fileNameOf(path).find_first_of("*?") != std::string::npos) return matchesWildcard(path);
+    return fs::exists(hostPath(path));
+}
+
+// FindFirstFileA's reading of '*' and '?' in the last part of the path,
+// letter case ignored.
+bool SimSystem::matchesWildcard(const std::string& path) const {
+    const std::string pattern = upperPath(fileNameOf(path));
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(hostPath(directoryOf(path)), error)) {
+        const std::string name = upperPath(entry.path().filename().string());
+        if (fnmatch(pattern.c_str(), name.c_str(), FNM_NOESCAPE) == 0) return true;
+    }
+    return false;
 }
 
 std::optional<uint32_t> SimSystem::fileAttributes(const std::string& path) {
@@ -331,7 +346,11 @@ bool SimSystem::moveFile(const std::string& from, const std::string& to) {
     const fs::path target = hostPath(to);
     std::error_code error;
     if (!fs::exists(source) || fs::exists(target)) return false;
-    fs::rename(source, target, error);
+    if (driveOf(resolveAliases(from)) != driveOf(resolveAliases(to))) {
+        if (!copyAcrossVolumes(from, to)) return false;
+    } else {
+        fs::rename(source, target, error);
+    }
     if (error) return false;
     const auto it = attributes_.find(attributeKey(from));
     if (it != attributes_.end()) {
@@ -339,6 +358,19 @@ bool SimSystem::moveFile(const std::string& from, const std::string& to) {
         attributes_.erase(it);
     }
     return true;
+}
+
+// MoveFileA between volumes copies, then deletes the source. A fault half-way
+// leaves the source whole and no target, as CopyFile cleans up after itself.
+bool SimSystem::copyAcrossVolumes(const std::string& from, const std::string& to) {
+    const std::string bytes = readHostFile(from).value_or(std::string());
+    writeHostFile(to, bytes.substr(0, bytes.size() / 2));
+    if (shouldFailOnDrive(Op::kWrite, driveOf(resolveAliases(to)))) {
+        fs::remove(hostPath(to));
+        return false;
+    }
+    writeHostFile(to, bytes);
+    return fs::remove(hostPath(from));
 }
 
 ReplaceResult SimSystem::replaceFile(const std::string& from, const std::string& to) {

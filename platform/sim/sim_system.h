@@ -227,6 +227,8 @@ class SimSystem : public SystemServices {
     void settle();
     bool readOnly(const std::string& path) const;
     bool corrupts(const std::string& path) const;
+    bool matchesWildcard(const std::string& path) const;
+    bool copyAcrossVolumes(const std::string& from, const std::string& to);
     std::string attributeKey(const std::string& path) const;
 
     std::filesystem::path root_;
