@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/gbk_path.h"
+#include "platform/read_ahead.h"
 
 namespace kh::win32 {
 
@@ -90,97 +91,40 @@ class Win32Reader : public ReadableFile {
 };
 
 // Past the cache the drive reads the next piece while the caller compares the
-// last one. The caller alternates two buffers; once it asks for a piece, the
-// buffer of its previous read is free, and the piece after the one handed
-// over is read ahead into it. A read shorter than asked is the file's end
-// (Windows fills a read but at the end), so a file that fits in one piece
-// costs one trip to the drive.
-class AheadReader : public ReadableFile {
+// last one (ReadAhead), in overlapped reads.
+class AheadReader : public ReadAhead {
   public:
     explicit AheadReader(HANDLE handle)
         : handle_(handle), event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    // The caller's buffer may be freed once the reader is gone.
     ~AheadReader() override { settle(); }
     bool valid() const { return event_.valid(); }
 
-    std::optional<size_t> read(char* buffer, size_t capacity) override {
-        std::optional<size_t> got;
-        if (pending_ && aheadInto_ == buffer && aheadBytes_ == capacity) {
-            got = complete();
-        } else {
-            settle();
-            got = ended_ ? 0 : readNow(buffer, capacity);
-        }
-        if (!got) return std::nullopt;
-        if (*got < capacity) {
-            ended_ = true;
-        } else if (previous_ && previous_ != buffer && !issue(previous_, capacity)) {
-            return std::nullopt;
-        }
-        previous_ = buffer;
-        return got;
-    }
-    bool seek(uint64_t offset) override {
-        if (offset % kMaxSectorBytes != 0) return false;
-        settle();
-        next_ = offset;
-        ended_ = false;
-        previous_ = nullptr;
-        return true;
-    }
-
   private:
-    std::optional<size_t> readNow(char* buffer, size_t capacity) {
-        if (!issue(buffer, capacity)) return std::nullopt;
-        return pending_ ? complete() : 0;
-    }
-    // Asks the drive for the piece at `next_`.
-    bool issue(char* buffer, size_t capacity) {
+    Start start(char* buffer, size_t capacity, uint64_t offset) override {
         overlapped_ = OVERLAPPED{};
-        overlapped_.Offset = static_cast<DWORD>(next_);
-        overlapped_.OffsetHigh = static_cast<DWORD>(next_ >> 32);
+        overlapped_.Offset = static_cast<DWORD>(offset);
+        overlapped_.OffsetHigh = static_cast<DWORD>(offset >> 32);
         overlapped_.hEvent = event_.get();
         ResetEvent(event_.get());
         DWORD got = 0;
-        if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &got, &overlapped_)) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_HANDLE_EOF) {
-                ended_ = true;
-                return true;
-            }
-            if (error != ERROR_IO_PENDING) return false;
+        if (ReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &got, &overlapped_)) {
+            return Start::kStarted;
         }
-        pending_ = true;
-        aheadInto_ = buffer;
-        aheadBytes_ = capacity;
-        next_ += capacity;
-        return true;
+        const DWORD error = GetLastError();
+        if (error == ERROR_HANDLE_EOF) return Start::kAtEnd;
+        return error == ERROR_IO_PENDING ? Start::kStarted : Start::kFailed;
     }
-    // Waits for the piece asked for: its size, 0 at the end of the file.
-    std::optional<size_t> complete() {
-        pending_ = false;
+    std::optional<size_t> finish() override {
         DWORD got = 0;
         if (GetOverlappedResult(handle_.get(), &overlapped_, &got, TRUE)) return got;
         if (GetLastError() == ERROR_HANDLE_EOF) return 0;
         return std::nullopt;
     }
-    // A piece read ahead that is not asked for is dropped, to be read again.
-    void settle() {
-        if (!pending_) return;
-        CancelIo(handle_.get());
-        complete();
-        next_ -= aheadBytes_;
-    }
+    void cancel() override { CancelIo(handle_.get()); }
 
     Handle handle_;
     Handle event_;
     OVERLAPPED overlapped_{};
-    char* aheadInto_ = nullptr;  // the buffer the pending read fills
-    size_t aheadBytes_ = 0;
-    char* previous_ = nullptr;  // the buffer of the last piece handed over
-    uint64_t next_ = 0;         // where the next piece asked for starts
-    bool pending_ = false;      // a read is in flight
-    bool ended_ = false;        // the end of the file was read
 };
 
 class Win32Disk : public RawDisk {

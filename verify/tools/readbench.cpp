@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "common/shared_state.h"
+#include "platform/read_ahead.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_ui.h"
 #include "verify/iso_extents.h"
@@ -53,11 +54,9 @@ class PosixReader : public kh::ReadableFile {
     int fd_;
 };
 
-// The Windows reader past the cache, in the kernel's asynchronous reads (as
-// Windows' overlapped ones, queued to the drive with no thread between): the
-// piece after the one handed over is read ahead into the caller's previous
-// buffer; a read shorter than asked is the end of the file.
-class AheadReader : public kh::ReadableFile {
+// The Windows reader past the cache (ReadAhead), in the kernel's asynchronous
+// reads as Windows' overlapped ones: queued to the drive with no thread between.
+class AheadReader : public kh::ReadAhead {
   public:
     explicit AheadReader(int fd) : fd_(fd) {}
     ~AheadReader() override {
@@ -65,76 +64,31 @@ class AheadReader : public kh::ReadableFile {
         if (context_) syscall(SYS_io_destroy, context_);
         close(fd_);
     }
-    std::optional<size_t> read(char* buffer, size_t capacity) override {
-        std::optional<size_t> got;
-        if (pending_ && aheadInto_ == buffer && aheadBytes_ == capacity) {
-            got = complete();
-        } else {
-            settle();
-            got = ended_ ? 0 : readNow(buffer, capacity);
-        }
-        if (!got) return std::nullopt;
-        if (*got < capacity) {
-            ended_ = true;
-        } else if (previous_ && previous_ != buffer && !issue(previous_, capacity)) {
-            return std::nullopt;
-        }
-        previous_ = buffer;
-        return got;
-    }
-    bool seek(uint64_t offset) override {
-        if (offset % kh::kMaxSectorBytes != 0) return false;
-        settle();
-        next_ = offset;
-        ended_ = false;
-        previous_ = nullptr;
-        return true;
-    }
 
   private:
-    std::optional<size_t> readNow(char* buffer, size_t capacity) {
-        if (!issue(buffer, capacity)) return std::nullopt;
-        return complete();
-    }
-    bool issue(char* buffer, size_t capacity) {
+    Start start(char* buffer, size_t capacity, uint64_t offset) override {
         request_ = iocb{};
         request_.aio_fildes = static_cast<uint32_t>(fd_);
         request_.aio_lio_opcode = IOCB_CMD_PREAD;
         request_.aio_buf = reinterpret_cast<uintptr_t>(buffer);
         request_.aio_nbytes = capacity;
-        request_.aio_offset = static_cast<int64_t>(next_);
+        request_.aio_offset = static_cast<int64_t>(offset);
         iocb* requests[] = {&request_};
-        if (!context_ && syscall(SYS_io_setup, 1, &context_) != 0) return false;
-        if (syscall(SYS_io_submit, context_, 1, requests) != 1) return false;
-        pending_ = true;
-        aheadInto_ = buffer;
-        aheadBytes_ = capacity;
-        next_ += capacity;
-        return true;
+        if (!context_ && syscall(SYS_io_setup, 1, &context_) != 0) return Start::kFailed;
+        return syscall(SYS_io_submit, context_, 1, requests) == 1 ? Start::kStarted
+                                                                  : Start::kFailed;
     }
-    std::optional<size_t> complete() {
-        pending_ = false;
+    std::optional<size_t> finish() override {
         io_event event{};
         if (syscall(SYS_io_getevents, context_, 1, 1, &event, nullptr) != 1 || event.res < 0) {
             return std::nullopt;
         }
         return static_cast<size_t>(event.res);
     }
-    void settle() {
-        if (!pending_) return;
-        complete();
-        next_ -= aheadBytes_;
-    }
 
     int fd_;
     aio_context_t context_ = 0;
     iocb request_{};
-    char* aheadInto_ = nullptr;
-    size_t aheadBytes_ = 0;
-    char* previous_ = nullptr;
-    uint64_t next_ = 0;
-    bool pending_ = false;
-    bool ended_ = false;
 };
 
 // The simulated Windows with the files of one real folder behind "R:\" and
