@@ -54,6 +54,9 @@ TEST(SevenZip, ListingItemsAreTheBlocksAfterTheImage) {
     EXPECT_TRUE(sevenzip::holdsFile(*items, "ISOLINUX\\vmlinuz0"));
     EXPECT_FALSE(sevenzip::holdsFile(*items, "LiveOS") || sevenzip::holdsFile(*items, "live.iso"));
     EXPECT_EQ(sevenzip::listedItems("Path = x\r\nPhysical Size = 7\r\n"), std::nullopt);
+    // El Torito's folder and what is in it are no members; a member named like it is one.
+    EXPECT_TRUE(sevenzip::isBootImage("[BOOT]") && sevenzip::isBootImage("[BOOT]\\a.img"));
+    EXPECT_FALSE(sevenzip::isBootImage("[BOOT]a.img"));
 }
 
 TEST(SevenZip, ReadsTheLastPercentageOfTheProgressReport) {
