@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -22,17 +23,19 @@ using test::SweepFault;
 
 const std::string kRestartCaption = msg::kRestartQuestion.caption;
 
-void expectNoRestart(const InstallMachine& m) {
+// The program ends without a restart, 7-Zip's files gone.
+void expectEndWithoutRestart(const InstallMachine& m) {
+    EXPECT_TRUE(m.ui.quitPosted());
     EXPECT_NE(m.ui.boxes().back().caption, kRestartCaption) << m.messages();
     EXPECT_FALSE(m.sys.restartRequested());
     EXPECT_FALSE(m.ui.control(ControlId::kOk).enabled);
+    EXPECT_FALSE(m.toolsFolderPresent());
 }
 
 // The move question answered, then the install runs into its failure.
-InstallMachine& runInstall(InstallMachine& m) {
+void runInstall(InstallMachine& m) {
     m.start();
     m.installFrom(test::kIsoInFolder);
-    return m;
 }
 
 // Every failure ends the program with its box, 7-Zip's files gone and no
@@ -40,54 +43,44 @@ InstallMachine& runInstall(InstallMachine& m) {
 // in its folder, none of our files. A failure of the checks comes before the
 // move question (box 0), one of the changes after it (box 1), undone first.
 TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
-    using Arrange = void (*)(InstallMachine&);
+    using Arrange = std::function<void(InstallMachine&)>;
+    const auto resource = [](int id, Resource::Status status) -> Arrange {
+        return [=](InstallMachine& m) { m.sys.setResource(id, "x", status); };
+    };
     const struct {
         const char* name;
         Arrange arrange;
         Message message;
         size_t box;
     } cases[] = {
-        {"ISO not moved", [](InstallMachine& m) { m.sys.failNext(sim::Op::kMoveFile); },
-         msg::kMoveFailed, 1},
+        {"ISO not moved", [](auto& m) { m.sys.failNext(sim::Op::kMoveFile); }, msg::kMoveFailed, 1},
         {"boot.ini not replaced",
-         [](InstallMachine& m) { m.sys.failPath(sim::Op::kReplaceFile, test::kBootIni); },
+         [](auto& m) { m.sys.failPath(sim::Op::kReplaceFile, test::kBootIni); },
          msg::kBootIniRenameError, 1},
-        {"7z.dll missing",
-         [](InstallMachine& m) {
-             m.sys.setResource(payloads::kSevenZipDll, "", Resource::Status::kNotFound);
-         },
+        {"7z.dll missing", resource(payloads::kSevenZipDll, Resource::Status::kNotFound),
          msg::kHdSevenZipDll.notFound, 0},
-        {"splash image missing",
-         [](InstallMachine& m) {
-             m.sys.setResource(payloads::kSplashImage, "", Resource::Status::kNotFound);
-         },
+        {"splash image missing", resource(payloads::kSplashImage, Resource::Status::kNotFound),
          msg::kHdSplashImage.notFound, 0},
-        {"7z.exe not locked",
-         [](InstallMachine& m) {
-             m.sys.setResource(payloads::kSevenZipExe, "x", Resource::Status::kLockFailed);
-         },
+        {"7z.exe not locked", resource(payloads::kSevenZipExe, Resource::Status::kLockFailed),
          msg::kHdSevenZipExe.lockFailed, 0},
-        {"fonts not loaded",
-         [](InstallMachine& m) {
-             m.sys.setResource(payloads::kFonts, "x", Resource::Status::kLoadFailed);
-         },
+        {"fonts not loaded", resource(payloads::kFonts, Resource::Status::kLoadFailed),
          msg::kHdFonts.loadFailed, 0},
         // Loader files go to a new name first, then are renamed into place.
         {"loader not written",
-         [](InstallMachine& m) { m.sys.failPath(sim::Op::kCreateFile, "C:\\~kh-grldr0.tmp"); },
+         [](auto& m) { m.sys.failPath(sim::Op::kCreateFile, "C:\\~kh-grldr0.tmp"); },
          msg::kHdGrldr.createFailed, 1},
         {"menu not renamed into place",
-         [](InstallMachine& m) { m.sys.failPath(sim::Op::kMoveFile, "C:\\~kh-menu.lst0.tmp"); },
+         [](auto& m) { m.sys.failPath(sim::Op::kMoveFile, "C:\\~kh-menu.lst0.tmp"); },
          msg::kHdSampleMenu.createFailed, 1},
         // Files of another tool go aside first; one that cannot stays as it was.
         {"a file in the way not kept aside",
-         [](InstallMachine& m) {
+         [](auto& m) {
              m.sys.writeHostFile("C:\\fonts", "another tool's");
              m.sys.failPath(sim::Op::kMoveFile, "C:\\fonts");
          },
          msg::kKeepAsideFailed, 1},
         {"kernel not renamed into place",
-         [](InstallMachine& m) { m.sys.failPath(sim::Op::kMoveFile, "C:\\~kh-x0\\vmlinuz0"); },
+         [](auto& m) { m.sys.failPath(sim::Op::kMoveFile, "C:\\~kh-x0\\vmlinuz0"); },
          msg::kExtractKernelFailed, 1},
     };
     for (const auto& c : cases) {
@@ -101,9 +94,7 @@ TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
         test::expectBox(m.ui, c.box, c.message);
         // The box was answered before the end was requested.
         EXPECT_NE(m.ui.boxes()[c.box].answer, win::kIdNone);
-        EXPECT_TRUE(m.ui.quitPosted());
-        expectNoRestart(m);
-        EXPECT_FALSE(m.toolsFolderPresent());
+        expectEndWithoutRestart(m);
         EXPECT_EQ(m.file(test::kBootIni), bootIni);
         EXPECT_EQ(m.rootFiles('C'), rootFiles);
         EXPECT_EQ(m.file(test::kIsoInFolder), test::kIsoImage);
@@ -191,9 +182,7 @@ TEST(HdInstallFailure, ExtractionFailuresAreReportedAndEndTheInstall) {
         }
         ASSERT_EQ(m.ui.boxes().size(), 2u) << m.messages();
         test::expectBox(m.ui, 1, *c.message);
-        EXPECT_TRUE(m.ui.quitPosted());
-        expectNoRestart(m);
-        EXPECT_FALSE(m.toolsFolderPresent());
+        expectEndWithoutRestart(m);
         EXPECT_FALSE(m.exists("C:\\menu.lst"));
         // The listing and the extraction; the read-back's stream after it.
         EXPECT_EQ(m.sys.startedCommands().size(),
@@ -218,7 +207,8 @@ TEST(HdInstallFailure, HangingSevenZipIsStoppedAfterTenMinutes) {
         EXPECT_EQ(m.state.shared.extractionChild != 0, !stops);
         EXPECT_EQ(m.sys.processRunning(m.state.shared.extractionChild), !stops);
         EXPECT_EQ(m.toolsFolderPresent(), !stops);
-        expectNoRestart(m);
+        EXPECT_FALSE(m.sys.restartRequested());
+        EXPECT_FALSE(m.ui.control(ControlId::kOk).enabled);
     }
 }
 
@@ -236,29 +226,21 @@ TEST(HdInstallFailure, AnEmptyPayloadEndsTheInstallWithoutACongratulation) {
 }
 
 // The machine is set up either way; a restart the program cannot make is
-// said, and the program ends.
+// said, and the program ends. Windows 9x needs no privilege to restart.
 TEST(HdInstallFailure, ARestartThatCannotBeMadeIsReported) {
-    const struct {
-        ShutdownPrivilege::Status privilege;
-        bool restartRefused;
-    } cases[] = {{ShutdownPrivilege::Status::kVersionFailed, false},
-                 {ShutdownPrivilege::Status::kTokenFailed, false},
-                 {ShutdownPrivilege::Status::kEnabled, true}};
-    for (const auto& c : cases) {
+    using Status = ShutdownPrivilege::Status;
+    for (Status status :
+         {Status::kVersionFailed, Status::kTokenFailed, Status::kEnabled, Status::kNotNt}) {
         InstallMachine m;
-        m.sys.setShutdownPrivilege(c.privilege);
-        if (c.restartRefused) m.sys.failNext(sim::Op::kRequestRestart);
+        m.sys.setShutdownPrivilege(status);
+        if (status == Status::kEnabled) m.sys.failNext(sim::Op::kRequestRestart);
         runInstall(m);
+        EXPECT_EQ(m.sys.restartRequested(), status == Status::kNotNt);
+        if (status == Status::kNotNt) continue;
         test::expectLastBox(m.ui, msg::kRestartImpossible);
-        EXPECT_TRUE(m.ui.quitPosted());
-        EXPECT_FALSE(m.sys.restartRequested());
-        EXPECT_FALSE(m.toolsFolderPresent());
+        expectEndWithoutRestart(m);
         for (const std::string& path : test::kInstalledFiles) EXPECT_TRUE(m.exists(path));
     }
-    InstallMachine notNt;
-    notNt.sys.setShutdownPrivilege(ShutdownPrivilege::Status::kNotNt);
-    runInstall(notNt);
-    EXPECT_TRUE(notNt.sys.restartRequested());
 }
 
 // Every system call of the install failing, once or for good, on a machine
@@ -274,10 +256,9 @@ TEST(HdFaultSweep, InstallIsAllOrNothingWhicheverCallFails) {
     std::string after;
     std::vector<std::string> rootBefore;
     std::vector<std::pair<std::string, std::string>> installed;  // path, bytes
-    const auto machine = [](InstallMachine& m) {
+    const auto machine = [](auto& m) {
         test::plantOtherTool(m.sys);
-        m.sys.setAttributes(test::kBootIni,
-                            win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
+        m.sys.setAttributes(test::kBootIni, test::kMarked);
         m.start();
     };
     {
@@ -295,7 +276,6 @@ TEST(HdFaultSweep, InstallIsAllOrNothingWhicheverCallFails) {
     }
     ASSERT_GT(calls.size(), startCalls + 40);
 
-    const auto marked = win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem;
     std::map<std::string, size_t> count;  // of each way to break the rule; all must stay 0
     size_t namedLeftovers = 0;
     test::sweepEachCall("hard-disk install", calls, startCalls + 1, [&](const SweepFault& fault) {
@@ -332,9 +312,9 @@ TEST(HdFaultSweep, InstallIsAllOrNothingWhicheverCallFails) {
         namedLeftovers += undoFailed;
         if (undoFailed) return;  // what it could not put back is named
         count["boot.ini not byte-identical after a failure"] +=
-            m.file(test::kBootIni) != before || m.sys.attributes(test::kBootIni) != marked;
+            m.file(test::kBootIni) != before || m.sys.attributes(test::kBootIni) != test::kMarked;
         count["another tool's files changed"] += m.file("C:\\grldr") != "other-grldr" ||
-                                                 m.sys.attributes("C:\\grldr") != marked ||
+                                                 m.sys.attributes("C:\\grldr") != test::kMarked ||
                                                  m.file("C:\\menu.lst") != "title 一键还原\r\n";
         count["ISO not back in its folder"] +=
             m.file(test::kIsoInFolder) != test::kIsoImage || m.exists(test::kIsoInRoot);

@@ -24,6 +24,8 @@ namespace kh::test {
 inline const std::string kIsoInFolder = "D:\\iso\\live.iso";
 inline const std::string kIsoInRoot = "D:\\live.iso";
 inline const std::string kBootIni = "C:\\boot.ini";
+// How boot files are marked: read-only, hidden, system.
+inline constexpr uint32_t kMarked = win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem;
 
 // Everything the install puts on the system drive C:; the second stage and its
 // block only when the program carries them.
@@ -58,7 +60,7 @@ inline const std::string kIsoListing =
 // read-only), its menu, and a boot.ini line with a Chinese title that starts it.
 inline void plantOtherTool(sim::SimSystem& sys) {
     sys.writeHostFile("C:\\grldr", "other-grldr");
-    sys.setAttributes("C:\\grldr", win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
+    sys.setAttributes("C:\\grldr", kMarked);
     sys.writeHostFile("C:\\menu.lst", "title 一键还原\r\n");
     sys.writeHostFile("C:\\boot.ini",
                       *sys.readHostFile("C:\\boot.ini") + "C:\\grldr=\"一键还原\"\r\n");

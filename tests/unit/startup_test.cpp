@@ -2,6 +2,7 @@
 // administrator check, the install detection, and the controls they leave.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <tuple>
 
@@ -59,22 +60,33 @@ TEST(Startup, CreatesTheControlsAsDesignedWithTheInstallLook) {
          {ControlId::kStatusFormat, ControlId::kStatusCopy, ControlId::kStatusConfig}) {
         EXPECT_FALSE(env.ui.control(status).visible);
     }
-    EXPECT_TRUE(env.ui.boxes().empty());
-    EXPECT_EQ(env.sys.attributes("C:\\boot.ini"), win::kAttrNormal);
 }
 
 // The disk is read before the main window exists: its boxes have no owner. A
-// short read still holds the partition table.
-TEST(Startup, DiskFailuresStopAfterTheIsoPathEdit) {
+// short read still holds the partition table. Then the marker on any line of
+// any length gives the restore look; a boot.ini without it, or one that cannot
+// be read, the install look.
+TEST(Startup, DiskFailuresStopAfterTheIsoPathEditAndTheMarkerMeansRestore) {
+    const std::string marked = "[boot loader]\r\n" + std::string(210, ' ') +
+                               "c:\\grldr=\"KorvaneLinux\" " + std::string(1000, 'x') + "\r\n";
     const struct {
         const char* name;
-        void (*arrange)(sim::SimSystem&);
+        std::function<void(sim::SimSystem&)> arrange;
         std::optional<Message> message;
+        bool restore = false;
     } cases[] = {
-        {"open", [](sim::SimSystem& s) { s.failOn(sim::Op::kOpenPhysicalDrive); },
-         msg::kDiskNotFound},
-        {"read", [](sim::SimSystem& s) { s.setDiskImage(""); }, msg::kMbrReadError},
-        {"short read", [](sim::SimSystem& s) { s.setDiskReadLimit(100); }, std::nullopt},
+        {"open", [](auto& s) { s.failOn(sim::Op::kOpenPhysicalDrive); }, msg::kDiskNotFound},
+        {"read", [](auto& s) { s.setDiskImage(""); }, msg::kMbrReadError},
+        {"short read", [](auto& s) { s.setDiskReadLimit(100); }, std::nullopt},
+        {"marked", [&](auto& s) { s.writeHostFile("C:\\boot.ini", marked); }, std::nullopt, true},
+        {"marked, unreadable",
+         [&](auto& s) {
+             s.writeHostFile("C:\\boot.ini", marked);
+             s.failOn(sim::Op::kReadFile);
+         },
+         std::nullopt},
+        {"not marked", [](auto& s) { s.writeHostFile("C:\\boot.ini", "[boot loader]\r\n"); },
+         std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,7 +99,15 @@ TEST(Startup, DiskFailuresStopAfterTheIsoPathEdit) {
         if (c.message) {
             EXPECT_EQ(c.message->owner, BoxOwner::kNone);
             test::expectBox(env.ui, 0, *c.message);
+            continue;
         }
+        EXPECT_EQ(env.state.hd.bootEntryPresent, c.restore);
+        EXPECT_EQ(
+            env.ui.control(ControlId::kModeHarddisk).text,
+            c.restore ? msg::kRestoreCaption : app::controlSpec(ControlId::kModeHarddisk).caption);
+        EXPECT_TRUE(env.ui.control(ControlId::kModeHarddisk).checked);
+        EXPECT_EQ(env.ui.control(ControlId::kIsoPath).enabled, !c.restore);
+        EXPECT_EQ(env.ui.control(ControlId::kBrowse).enabled, !c.restore);
     }
 }
 
@@ -156,31 +176,6 @@ TEST(SystemDriveSearch, FirstActiveVolumeFromCToVWins) {
         ASSERT_EQ(env.ui.boxes().size(), c.message ? 1u : 0u);
         EXPECT_EQ(env.ui.quitPosted(), c.message.has_value());
         if (c.message) test::expectBox(env.ui, 0, *c.message, c.text);
-    }
-}
-
-// The marker on any line of any length gives the restore look; a boot.ini
-// without it, or one that cannot be read, the install look.
-TEST(InstallDetection, TheMarkerAnywhereInAReadableBootIniMeansRestore) {
-    const std::string marked = "[boot loader]\r\n" + std::string(210, ' ') +
-                               "c:\\grldr=\"KorvaneLinux\" " + std::string(1000, 'x') + "\r\n";
-    const struct {
-        std::string bootIni;
-        bool readable;
-        bool restore;
-    } cases[] = {{marked, true, true}, {marked, false, false}, {"[boot loader]\r\n", true, false}};
-    for (const auto& c : cases) {
-        SimEnv env;
-        env.sys.writeHostFile("C:\\boot.ini", c.bootIni);
-        if (!c.readable) env.sys.failOn(sim::Op::kReadFile);
-        app::onCreate(env.state);
-        EXPECT_EQ(env.state.hd.bootEntryPresent, c.restore);
-        EXPECT_EQ(
-            env.ui.control(ControlId::kModeHarddisk).text,
-            c.restore ? msg::kRestoreCaption : app::controlSpec(ControlId::kModeHarddisk).caption);
-        EXPECT_TRUE(env.ui.control(ControlId::kModeHarddisk).checked);
-        EXPECT_EQ(env.ui.control(ControlId::kIsoPath).enabled, !c.restore);
-        EXPECT_EQ(env.ui.control(ControlId::kBrowse).enabled, !c.restore);
     }
 }
 

@@ -208,6 +208,9 @@ TEST(ReadBack, StreamAgainstTheDrive) {
                                                 {"s", 4, {}, false}};
     const std::string kStream = "hello1" + big + "xyzkkkSSSS";
     const std::string bigChanged = big.substr(0, big.size() - 1) + "!";
+    const std::map<std::string, std::string> kOnDrive = {
+        {"a.txt", "hello"}, {"1", "1"},   {"empty", ""}, {"d\\big", big},
+        {"z", "xyz"},       {"k", "kkk"}, {"k2", "kkk"}, {"s", "new"}};
     const struct {
         const char* what;
         std::map<std::string, std::string> changed;  // on the drive; "-" removes the file
@@ -229,14 +232,7 @@ TEST(ReadBack, StreamAgainstTheDrive) {
             sim::SimSystem sys;
             sys.mapDrive('G');
             auto files = c.changed;
-            files.insert({{"a.txt", "hello"},
-                          {"1", "1"},
-                          {"empty", ""},
-                          {"d\\big", big},
-                          {"z", "xyz"},
-                          {"k", "kkk"},
-                          {"k2", "kkk"},
-                          {"s", "new"}});
+            files.insert(kOnDrive.begin(), kOnDrive.end());
             for (const auto& [name, bytes] : files) {
                 if (bytes != "-") sys.writeHostFile("G:\\x\\" + name, bytes);
             }
