@@ -1,6 +1,7 @@
 // The ISO check and the read-back: digests, checksum files, hashing through
 // the seam, comparing a member stream with the files on a drive.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -266,8 +267,10 @@ TEST(ReadBack, FilesOfTheListing) {
 // An image made by xorriso as the project makes its test ISOs, from `files`
 // (path, bytes); empty when xorriso is not there.
 std::string madeIso(const std::map<std::string, std::string>& files, const std::string& options) {
-    const auto folder = std::filesystem::temp_directory_path() / "kh-extents-test";
-    std::filesystem::remove_all(folder);
+    // A folder of its own: the plain and the sanitized suites run at once.
+    std::string pattern = (std::filesystem::temp_directory_path() / "kh-extents-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) return "";
+    const std::filesystem::path folder = pattern;
     for (const auto& [name, bytes] : files) {
         std::filesystem::create_directories((folder / "tree" / name).parent_path());
         std::ofstream(folder / "tree" / name, std::ios::binary) << bytes;
