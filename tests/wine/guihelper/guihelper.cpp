@@ -8,7 +8,8 @@
 //   control C           the line of control C
 //   click C             posts BM_CLICK to C (fails when C is disabled or hidden)
 //   settext C TEXT      sets C's text
-//   gone                waits until no such window is left
+//   gone                waits until the window there now (if any) has gone; a box that follows
+//                       at once is another window and does not count
 //   close               presses the window's close box (WM_SYSCOMMAND SC_CLOSE)
 //   resources MODULE    every RC_DATA resource of MODULE into <id>.bin here, "<id> <language>"
 // Measurements for scripts/bench, each printing "ms=" and milliseconds:
@@ -89,12 +90,20 @@ HWND findWindow(const char* with) {
     return window;
 }
 
-// Polls until such a window is there (wanted) or none is left; false on timeout.
-bool waitForWindow(const char* with, bool wanted, HWND& window, DWORD limitMs = 60000,
-                   DWORD pollMs = 50) {
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < limitMs; Sleep(pollMs)) {
-        window = findWindow(with);
-        if ((window != nullptr) == wanted) return true;
+// Polls until such a window is there; false on timeout.
+bool waitForWindow(const char* with, HWND& window, DWORD limitMs = 60000) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < limitMs; Sleep(50)) {
+        if ((window = findWindow(with))) return true;
+    }
+    return false;
+}
+
+// True once the window found now, if any, is destroyed or hidden. Waiting for no such window at
+// all would miss the moment between one box and the next when the program is quick.
+bool waitUntilGone(const char* with, DWORD limitMs = 60000) {
+    const HWND window = findWindow(with);
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < limitMs; Sleep(20)) {
+        if (!window || !IsWindow(window) || !IsWindowVisible(window)) return true;
     }
     return false;
 }
@@ -197,8 +206,7 @@ bool waitForBox(UnansweredProbe& probe, ShownMark& mark, bool wanted, DWORD limi
     return false;
 }
 
-int timeProcedure(HWND window, const char* shown, const char* control, int buttons,
-                  char** button) {
+int timeProcedure(HWND window, const char* shown, const char* control, int buttons, char** button) {
     UnansweredProbe probe(window);
     ShownMark mark;
     if (shown && !(mark.control = findControl(window, shown))) return 1;
@@ -347,8 +355,8 @@ int dumpResources(const char* modulePath) {
 
 int run(const char* with, const std::string& command, int argc, char** argv) {
     HWND window = nullptr;
-    const bool reached = waitForWindow(with, command != "gone", window);
-    if (command == "gone" || !reached) return reached ? 0 : 1;
+    if (command == "gone") return waitUntilGone(with) ? 0 : 1;
+    if (!waitForWindow(with, window)) return 1;
     if (command == "window") return printWindow(window);
     if (command == "close") return PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
     if (command == "controls") {
