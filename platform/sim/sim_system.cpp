@@ -352,11 +352,19 @@ bool SimSystem::moveFile(const std::string& from, const std::string& to) {
         fs::rename(source, target, error);
     }
     if (error) return false;
-    const auto it = attributes_.find(attributeKey(from));
-    if (it != attributes_.end()) {
-        attributes_[attributeKey(to)] = it->second;
-        attributes_.erase(it);
+    // The attributes go along, those of a folder's contents too.
+    const std::string fromKey = attributeKey(from);
+    std::map<std::string, uint32_t> moved;
+    for (auto it = attributes_.begin(); it != attributes_.end();) {
+        const std::string& key = it->first;
+        if (key == fromKey || key.rfind(fromKey + "/", 0) == 0) {
+            moved[attributeKey(to) + key.substr(fromKey.size())] = it->second;
+            it = attributes_.erase(it);
+        } else {
+            ++it;
+        }
     }
+    attributes_.insert(moved.begin(), moved.end());
     return true;
 }
 

@@ -163,6 +163,7 @@ class SimSystem : public SystemServices {
     std::optional<uint64_t> processEndTime(ProcessHandle process) const;
     // Child handles not closed yet, and closes of a handle that was not open.
     size_t openProcessHandles() const { return openHandles_.size(); }
+    bool processHandleOpen(ProcessHandle process) const { return openHandles_.count(process) != 0; }
     const std::vector<ProcessHandle>& strayCloses() const { return strayCloses_; }
 
     // SystemServices.

@@ -70,6 +70,9 @@ SimEnv::~SimEnv() {
         (state.shared.extractionChild != 0) + (state.usb.session.formatChild != 0);
     EXPECT_EQ(sys.openProcessHandles(), tracked) << "child process handles left open";
     EXPECT_TRUE(sys.strayCloses().empty()) << "a child process handle closed twice";
+    // The window's loop would wait on a closed handle, which fails at once, again and again.
+    EXPECT_TRUE(ui.watchedProcess() == 0 || sys.processHandleOpen(ui.watchedProcess()))
+        << "a closed child process handle still watched";
     for (const ProcessLaunch& launch : sys.launches()) {
         const std::string folder = directoryOf(launch.program);
         EXPECT_TRUE(folder == sys.systemDirectory() || folder == toolsFolder()) << launch.program;

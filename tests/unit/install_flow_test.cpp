@@ -180,6 +180,9 @@ TEST(HdInstall, RefusesBeforeAnythingChanges) {
         {"another label",
          [](auto& m) { m.sys.writeHostFile(test::kIsoInFolder, test::isoImage("LIVE")); },
          msg::kIsoLabelWrong},
+        {"too short for a volume descriptor",
+         [](auto& m) { m.sys.writeHostFile(test::kIsoInFolder, test::kIsoImage.substr(0, 2048)); },
+         msg::kIsoLabelWrong},
         {"no kernel in the ISO",
          [](auto& m) {
              m.sys.processBehaviour = [](const std::string&) { return sim::SimProcess{}; };

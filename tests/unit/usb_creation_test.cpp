@@ -361,6 +361,19 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         {"No", win::kIdNo, nothing, "list extract install readback", m::kDone},
         {"No, 7-Zip warns", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 1; },
          "list extract install readback", m::kDone},
+        // Nothing can be staged (a folder of that name is there); the ISO's own module, extracted
+        // read-only, hidden and system, is still replaced.
+        {"No, the modules written after the extraction", win::kIdNo,
+         [](UsbRig& rig) {
+             rig.sys.writeHostFile("G:\\" + std::string(usb::kStagingFolder) + "\\x", "");
+             auto& extraction = rig.children["7z.exe x"].onExit;
+             extraction = [extract = extraction](sim::SimSystem& sys) {
+                 extract(sys);
+                 sys.setAttributes("G:\\isolinux\\vesamenu.c32",
+                                   win::kAttrReadOnly | win::kAttrHidden | win::kAttrSystem);
+             };
+         },
+         "list extract install readback", m::kDone},
         // Without formatting, the syslinux folder and kernel of an earlier run are not what boots.
         {"No over an earlier run", win::kIdNo,
          [](UsbRig& rig) {

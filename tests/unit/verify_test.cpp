@@ -167,6 +167,8 @@ TEST(ChecksumFile, FolderOfTheIso) {
                                   {"live.iso.sha256", kB + " *live.iso"}};
     const Files kDisagreeing = {{"SHA256SUMS", kA + "  live.iso"},
                                 {"live.iso.sha256", kB + "  live.iso"}};
+    const Files kAgreeing = {{"SHA256SUMS", kA + "  live.iso"},
+                             {"live.iso.sha256", kA + " *live.iso"}};
     const struct {
         Status status;
         std::string digest;
@@ -179,6 +181,7 @@ TEST(ChecksumFile, FolderOfTheIso) {
         {Status::kFound, kB, "live.iso.sha256", {}, kTwoAlgorithms},
         {Status::kFound, kA, "x.sha256sum", {}, {{"x.sha256sum", kA + "  live.iso"}}},
         {Status::kMalformed, "", "live.iso.sha256", {}, kDisagreeing},
+        {Status::kFound, kA, "SHA256SUMS", {}, kAgreeing},
         {Status::kMalformed, "", "MD5SUMS", {}, {{"MD5SUMS", "123  live.iso"}}},
         {Status::kUnreadable, "", "SHA1SUMS", sim::Op::kReadFile, {{"SHA1SUMS", "x"}}},
         {Status::kUnreadable, "", "SHA1SUMS", {}, {{"SHA1SUMS", std::string((4 << 20) + 1, 'x')}}},
