@@ -327,9 +327,9 @@ TEST(IsoExtents, MembersOfARealImage) {
     std::string damaged = joliet;
     damaged[16 * 2048 + 1] = 'X';
     auto spaced = kIsoTree;
-    spaced["isolinux/boot menu.cfg"] = "";
+    spaced["isolinux/boot menu~1.cfg"] = "";
     auto withSpace = kListed;
-    withSpace.push_back({"isolinux\\boot menu.cfg", 0});
+    withSpace.push_back({"isolinux\\boot menu~1.cfg", 0});
     auto foreign = kIsoTree;
     foreign["isolinux/caf\xC3\xA9.cfg"] = "x";
     const std::vector<StreamMember> kKernelOnly = {{"isolinux\\vmlinuz0", 300000}};
@@ -341,7 +341,7 @@ TEST(IsoExtents, MembersOfARealImage) {
     } kCases[] = {
         {"Joliet names", joliet, kListed, true},
         {"primary names only", madeIso(kIsoTree, "-R"), kKernelOnly, true},
-        {"a name with a space", madeIso(spaced, "-J -R"), withSpace, true},
+        {"a name with a space and a tilde", madeIso(spaced, "-J -R"), withSpace, true},
         {"a member not in the image", joliet, {{"isolinux\\vmlinuz1", 300000}}, false},
         {"a size other than listed", joliet, {{"isolinux\\vmlinuz0", 299999}}, false},
         {"a folder listed as a file", joliet, {{"isolinux", 0}}, false},
