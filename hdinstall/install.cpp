@@ -152,7 +152,7 @@ bool collectRootFiles(InstallRun& run) {
 bool isoLabelMatches(DiskState& state, const std::string& isoPath) {
     const size_t length = kVolumeDescriptorOffset + kLabelOffset + kLabelLength;
     std::string bytes;
-    if (auto file = state.sys.openForReading(isoPath, ReadCache::kUse)) {
+    if (auto file = state.sys.openForReading(isoPath)) {
         std::vector<char> buffer(length);
         std::optional<size_t> got;
         while (bytes.size() < length && (got = file->read(buffer.data(), length - bytes.size())) &&

@@ -74,14 +74,20 @@ class ReadableFile {
     // end of the file, nothing on a read error.
     virtual std::optional<size_t> read(char* buffer, size_t capacity) = 0;
     // Moves to `offset` bytes from the start, where the next read begins
-    // (files of the ISO are read where they lie); false when it cannot. Past
-    // the cache `offset` must be a multiple of kMaxSectorBytes.
+    // (files of the ISO are read where they lie); false when it cannot.
     virtual bool seek(uint64_t offset) = 0;
 };
 
-// Whether reads may be served from the system cache. Reading back what was
-// just written must bypass it, or the memory is read and not the stick.
-enum class ReadCache { kUse, kBypass };
+// A file read past the system cache, from its start to its end, in pieces
+// held by the reader: what was just written is read from the drive and not
+// from the memory.
+class PieceReader {
+  public:
+    virtual ~PieceReader() = default;
+    // The file's next piece, valid until the next call: empty at the end of
+    // the file, nothing on a read error.
+    virtual std::optional<std::string_view> next() = 0;
+};
 
 // The largest sector of the drives the program reads past the cache; a
 // multiple of every smaller one.
@@ -191,14 +197,13 @@ class SystemServices {
     // Creates `path` for binary writing only when no file of that name exists
     // (CREATE_NEW); null otherwise.
     virtual std::unique_ptr<WritableFile> createNewFile(const std::string& path) = 0;
-    // Opens `path` for reading from start to end; null on failure. With
-    // kBypass every read goes to the drive itself, never to the system cache
-    // (FILE_FLAG_NO_BUFFERING): the buffer's address and every read's size
-    // must then be multiples of kMaxSectorBytes, or the read fails. Such a
-    // reader may read ahead into the buffer of the previous read once the
-    // next is asked for: a caller alternating two buffers keeps the drive busy.
-    virtual std::unique_ptr<ReadableFile> openForReading(const std::string& path,
-                                                         ReadCache cache) = 0;
+    // Opens `path` for reading from start to end; null on failure.
+    virtual std::unique_ptr<ReadableFile> openForReading(const std::string& path) = 0;
+    // Opens `path` to be read past the system cache (FILE_FLAG_NO_BUFFERING):
+    // every read goes to the drive itself, so the buffer's address, the
+    // read's size and its offset must be multiples of the sector, or the read
+    // fails. Null on failure.
+    virtual std::unique_ptr<PieceReader> openPastCache(const std::string& path) = 0;
     // The names of the files and folders in `folder` (without "." and "..");
     // nothing when it cannot be listed.
     virtual std::optional<std::vector<std::string>> listDirectory(const std::string& folder) = 0;

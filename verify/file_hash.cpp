@@ -16,7 +16,7 @@ int percentOf(uint64_t done, uint64_t total) {
 FileHash hashFile(SystemServices& system, const std::string& path, HashAlgorithm algorithm,
                   const HashProgress& progress) {
     const auto size = system.fileSize(path);
-    auto file = system.openForReading(path, ReadCache::kUse);
+    auto file = system.openForReading(path);
     if (!size || !file) return {};
     const auto buffer = std::make_unique<char[]>(kHashReadBytes);
     Hasher hasher(algorithm);

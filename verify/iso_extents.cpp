@@ -211,7 +211,7 @@ std::optional<std::vector<IsoExtent>> isoExtents(ReadableFile& iso,
 
 std::optional<std::vector<IsoExtent>> isoExtents(SystemServices& system, const std::string& isoPath,
                                                  const std::vector<StreamMember>& members) {
-    const auto iso = system.openForReading(isoPath, ReadCache::kUse);
+    const auto iso = system.openForReading(isoPath);
     if (!iso) return std::nullopt;
     return isoExtents(*iso, members);
 }

@@ -9,10 +9,6 @@ namespace kh::verify {
 
 namespace {
 
-// Large enough that the drive streams; a multiple of every sector size, so
-// that reads past the system cache can use it as it is.
-constexpr size_t kReadBytes = 1024 * 1024;
-
 std::string withSeparator(std::string folder) {
     if (!folder.empty() && lastBackslash(folder) != folder.size() - 1) folder += '\\';
     return folder;
@@ -20,51 +16,37 @@ std::string withSeparator(std::string folder) {
 
 }  // namespace
 
-SectorBuffer::SectorBuffer(size_t bytes)
-    : storage_(std::make_unique<char[]>(bytes + kMaxSectorBytes)) {
-    const auto address = reinterpret_cast<uintptr_t>(storage_.get());
-    const size_t offset = (kMaxSectorBytes - address % kMaxSectorBytes) % kMaxSectorBytes;
-    aligned_ = storage_.get() + offset;
-}
-
 bool FileReadBack::open(SystemServices& system, const std::string& path) {
-    file_ = system.openForReading(path, ReadCache::kBypass);
-    for (auto& buffer : buffers_) {
-        if (!buffer) buffer = std::make_unique<SectorBuffer>(kReadBytes);
-    }
-    start_ = end_ = 0;
+    file_ = system.openPastCache(path);
+    piece_ = {};
     return file_ != nullptr;
 }
 
 ReadBack::Status FileReadBack::refill() {
-    current_ ^= 1;
-    const auto got = file_->read(buffers_[current_]->data(), kReadBytes);
-    if (!got) return ReadBack::Status::kUnreadable;
-    start_ = 0;
-    end_ = *got;
+    const auto piece = file_->next();
+    if (!piece) return ReadBack::Status::kUnreadable;
+    piece_ = *piece;
     return ReadBack::Status::kSame;
 }
 
 ReadBack::Status FileReadBack::compare(std::string_view expected) {
     while (!expected.empty()) {
-        if (start_ == end_) {
+        if (piece_.empty()) {
             if (refill() != ReadBack::Status::kSame) return ReadBack::Status::kUnreadable;
-            if (end_ == 0) return ReadBack::Status::kDiffers;  // the file is shorter
+            if (piece_.empty()) return ReadBack::Status::kDiffers;  // the file is shorter
         }
-        const size_t n = std::min(end_ - start_, expected.size());
-        if (std::memcmp(buffers_[current_]->data() + start_, expected.data(), n) != 0) {
-            return ReadBack::Status::kDiffers;
-        }
-        start_ += n;
+        const size_t n = std::min(piece_.size(), expected.size());
+        if (std::memcmp(piece_.data(), expected.data(), n) != 0) return ReadBack::Status::kDiffers;
+        piece_.remove_prefix(n);
         expected.remove_prefix(n);
     }
     return ReadBack::Status::kSame;
 }
 
 ReadBack::Status FileReadBack::atEnd() {
-    if (start_ < end_) return ReadBack::Status::kDiffers;
+    if (!piece_.empty()) return ReadBack::Status::kDiffers;
     if (refill() != ReadBack::Status::kSame) return ReadBack::Status::kUnreadable;
-    const bool longer = end_ > 0;
+    const bool longer = !piece_.empty();
     file_.reset();
     return longer ? ReadBack::Status::kDiffers : ReadBack::Status::kSame;
 }

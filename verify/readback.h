@@ -37,17 +37,6 @@ struct ReadBack {
     std::string file;  // the file concerned, relative to the folder
 };
 
-// A buffer whose address and size suit reads past the system cache.
-class SectorBuffer {
-  public:
-    explicit SectorBuffer(size_t bytes);
-    char* data() { return aligned_; }
-
-  private:
-    std::unique_ptr<char[]> storage_;
-    char* aligned_;
-};
-
 // One file read back from the drive, past the system cache, piece by piece
 // against the bytes it should hold.
 class FileReadBack {
@@ -62,14 +51,8 @@ class FileReadBack {
   private:
     ReadBack::Status refill();
 
-    // Two, so that the drive reads the next piece into one while the other
-    // is compared; declared before the file, which may still be reading into
-    // them until it is closed.
-    std::unique_ptr<SectorBuffer> buffers_[2];
-    int current_ = 0;  // the buffer holding the piece being compared
-    std::unique_ptr<ReadableFile> file_;
-    size_t start_ = 0;
-    size_t end_ = 0;
+    std::unique_ptr<PieceReader> file_;
+    std::string_view piece_;  // what is left of the file's last piece
 };
 
 // Compares the stream, fed in pieces of any size, with the files under

@@ -173,7 +173,7 @@ StreamCheck readFromStream(SharedState& state, const StreamSource& source, Contr
 StreamCheck readBackStream(SharedState& state, const StreamSource& source, ControlId status,
                            const char* progressPattern) {
     if (source.extents) {
-        const auto iso = state.sys.openForReading(source.isoPath, ReadCache::kUse);
+        const auto iso = state.sys.openForReading(source.isoPath);
         if (iso) return readFromIso(state, *iso, source, status, progressPattern);
     }
     return readFromStream(state, source, status, progressPattern);

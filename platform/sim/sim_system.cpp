@@ -5,11 +5,13 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include "platform/gbk_path.h"
+#include "platform/read_ahead.h"
 #include "platform/winconst.h"
 
 namespace fs = std::filesystem;
@@ -83,24 +85,17 @@ class SimDisk : public RawDisk {
     size_t limit_;
 };
 
-// Reads past the cache fail as Windows fails them: a buffer or a size that is
-// not a whole number of sectors (0 when the cache is used).
 class SimReader : public ReadableFile {
   public:
-    SimReader(SimSystem& system, const fs::path& path, char drive, size_t sectorBytes)
-        : system_(system), in_(path, std::ios::binary), drive_(drive), sectorBytes_(sectorBytes) {}
+    SimReader(SimSystem& system, const fs::path& path, char drive)
+        : system_(system), in_(path, std::ios::binary), drive_(drive) {}
     bool isOpen() const { return in_.is_open(); }
     std::optional<size_t> read(char* buffer, size_t capacity) override {
         if (system_.shouldFailOnDrive(Op::kReadChunk, drive_) || in_.bad()) return std::nullopt;
-        if (sectorBytes_ != 0 && (reinterpret_cast<uintptr_t>(buffer) % sectorBytes_ != 0 ||
-                                  capacity % sectorBytes_ != 0)) {
-            return std::nullopt;
-        }
         in_.read(buffer, static_cast<std::streamsize>(capacity));
         return static_cast<size_t>(in_.gcount());
     }
     bool seek(uint64_t offset) override {
-        if (sectorBytes_ != 0 && offset % sectorBytes_ != 0) return false;
         in_.clear();
         return static_cast<bool>(in_.seekg(static_cast<std::streamoff>(offset)));
     }
@@ -109,7 +104,48 @@ class SimReader : public ReadableFile {
     SimSystem& system_;
     std::ifstream in_;
     char drive_;
-    size_t sectorBytes_;
+};
+
+// Reads past the cache fail as Windows fails them: a buffer, a size or an
+// offset that is not a whole number of sectors. The drive may fill a buffer
+// at any time until its read is waited for, so a buffer is scribbled on when
+// its read starts and filled only when it is waited for: a piece handed over
+// before its read ended, or a buffer read into while the caller still holds
+// it, shows.
+class SimPastCache : public ReadAhead {
+  public:
+    // The sectors of the drives the program reads past the cache.
+    static constexpr size_t kSectorBytes = 512;
+
+    SimPastCache(SimSystem& system, const fs::path& path, char drive)
+        : file_(system, path, drive) {}
+    ~SimPastCache() override { settle(); }
+    bool isOpen() const { return file_.isOpen(); }
+
+  private:
+    struct Request {
+        char* buffer = nullptr;
+        size_t capacity = 0;
+        uint64_t offset = 0;
+    };
+
+    Start start(size_t slot, char* buffer, size_t capacity, uint64_t offset) override {
+        if (reinterpret_cast<uintptr_t>(buffer) % kSectorBytes != 0 ||
+            capacity % kSectorBytes != 0 || offset % kSectorBytes != 0) {
+            return Start::kFailed;
+        }
+        std::memset(buffer, 0xCD, capacity);
+        requests_[slot] = {buffer, capacity, offset};
+        return Start::kStarted;
+    }
+    std::optional<size_t> finish(size_t slot) override {
+        const Request& request = requests_[slot];
+        if (!file_.seek(request.offset)) return std::nullopt;
+        return file_.read(request.buffer, request.capacity);
+    }
+
+    SimReader file_;
+    Request requests_[kSlots];
 };
 
 // The child's standard output: all of it there at once, in pieces as large as
@@ -433,14 +469,20 @@ std::unique_ptr<WritableFile> SimSystem::createNewFile(const std::string& path) 
     return openForWriting(path);
 }
 
-std::unique_ptr<ReadableFile> SimSystem::openForReading(const std::string& path, ReadCache cache) {
+std::unique_ptr<ReadableFile> SimSystem::openForReading(const std::string& path) {
+    return openReader<SimReader>(path);
+}
+
+std::unique_ptr<PieceReader> SimSystem::openPastCache(const std::string& path) {
+    return openReader<SimPastCache>(path);
+}
+
+template <typename Reader>
+std::unique_ptr<Reader> SimSystem::openReader(const std::string& path) {
     if (shouldFail(Op::kOpenForReading, path) || !fs::is_regular_file(hostPath(path))) {
         return nullptr;
     }
-    // The sectors of the drives the program reads past the cache: 512 bytes.
-    const size_t sectorBytes = cache == ReadCache::kBypass ? 512 : 0;
-    auto file = std::make_unique<SimReader>(*this, hostPath(path), driveOf(resolveAliases(path)),
-                                            sectorBytes);
+    auto file = std::make_unique<Reader>(*this, hostPath(path), driveOf(resolveAliases(path)));
     if (!file->isOpen()) return nullptr;
     return file;
 }

@@ -181,7 +181,8 @@ class SimSystem : public SystemServices {
     FileKind fileKind(const std::string& path) override;
     std::unique_ptr<WritableFile> createFile(const std::string& path) override;
     std::unique_ptr<WritableFile> createNewFile(const std::string& path) override;
-    std::unique_ptr<ReadableFile> openForReading(const std::string& path, ReadCache cache) override;
+    std::unique_ptr<ReadableFile> openForReading(const std::string& path) override;
+    std::unique_ptr<PieceReader> openPastCache(const std::string& path) override;
     std::optional<std::vector<std::string>> listDirectory(const std::string& folder) override;
     DriveType driveType(char letter) override;
     std::optional<std::string> volumeLabel(char letter) override;
@@ -220,6 +221,8 @@ class SimSystem : public SystemServices {
         uint32_t exitCode = 0;
     };
     std::unique_ptr<WritableFile> openForWriting(const std::string& path);
+    template <typename Reader>
+    std::unique_ptr<Reader> openReader(const std::string& path);
     const SimVolume* find(char letter) const;  // none when not mapped
     std::string resolveAliases(const std::string& path) const;
     bool record(Call call);  // true when it is to fail

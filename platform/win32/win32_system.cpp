@@ -90,41 +90,47 @@ class Win32Reader : public ReadableFile {
     Handle handle_;
 };
 
-// Past the cache the drive reads the next piece while the caller compares the
-// last one (ReadAhead), in overlapped reads.
+// Past the cache the drive reads the pieces after the one the caller compares
+// (ReadAhead), in overlapped reads, one OVERLAPPED and event for each slot.
 class AheadReader : public ReadAhead {
   public:
-    explicit AheadReader(HANDLE handle)
-        : handle_(handle), event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    explicit AheadReader(HANDLE handle) : handle_(handle) {
+        for (auto& event : events_)
+            event = std::make_unique<Handle>(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    }
     ~AheadReader() override { settle(); }
-    bool valid() const { return event_.valid(); }
+    bool valid() const {
+        return std::all_of(std::begin(events_), std::end(events_),
+                           [](const auto& event) { return event->valid(); });
+    }
 
   private:
-    Start start(char* buffer, size_t capacity, uint64_t offset) override {
-        overlapped_ = OVERLAPPED{};
-        overlapped_.Offset = static_cast<DWORD>(offset);
-        overlapped_.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        overlapped_.hEvent = event_.get();
-        ResetEvent(event_.get());
+    Start start(size_t slot, char* buffer, size_t capacity, uint64_t offset) override {
+        OVERLAPPED& overlapped = overlapped_[slot];
+        overlapped = OVERLAPPED{};
+        overlapped.Offset = static_cast<DWORD>(offset);
+        overlapped.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        overlapped.hEvent = events_[slot]->get();
+        ResetEvent(overlapped.hEvent);
         DWORD got = 0;
-        if (ReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &got, &overlapped_)) {
+        if (ReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &got, &overlapped)) {
             return Start::kStarted;
         }
         const DWORD error = GetLastError();
         if (error == ERROR_HANDLE_EOF) return Start::kAtEnd;
         return error == ERROR_IO_PENDING ? Start::kStarted : Start::kFailed;
     }
-    std::optional<size_t> finish() override {
+    std::optional<size_t> finish(size_t slot) override {
         DWORD got = 0;
-        if (GetOverlappedResult(handle_.get(), &overlapped_, &got, TRUE)) return got;
+        if (GetOverlappedResult(handle_.get(), &overlapped_[slot], &got, TRUE)) return got;
         if (GetLastError() == ERROR_HANDLE_EOF) return 0;
         return std::nullopt;
     }
     void cancel() override { CancelIo(handle_.get()); }
 
     Handle handle_;
-    Handle event_;
-    OVERLAPPED overlapped_{};
+    std::unique_ptr<Handle> events_[kSlots];
+    OVERLAPPED overlapped_[kSlots] = {};
 };
 
 class Win32Disk : public RawDisk {
@@ -258,16 +264,19 @@ std::unique_ptr<WritableFile> Win32System::createNewFile(const std::string& path
 }
 
 // The cache manager reads ahead further when told the file is read from start
-// to end; the caller's multi-megabyte reads do the rest. Past the cache the
-// reader keeps the drive busy itself (AheadReader).
-std::unique_ptr<ReadableFile> Win32System::openForReading(const std::string& path,
-                                                          ReadCache cache) {
-    const DWORD flags = cache == ReadCache::kBypass ? FILE_FLAG_NO_BUFFERING | FILE_FLAG_OVERLAPPED
-                                                    : FILE_FLAG_SEQUENTIAL_SCAN;
+// to end; the caller's multi-megabyte reads do the rest.
+std::unique_ptr<ReadableFile> Win32System::openForReading(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              flags, nullptr);
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
-    if (cache == ReadCache::kUse) return std::make_unique<Win32Reader>(file);
+    return std::make_unique<Win32Reader>(file);
+}
+
+// Past the cache the reader keeps the drive busy itself (AheadReader).
+std::unique_ptr<PieceReader> Win32System::openPastCache(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_NO_BUFFERING | FILE_FLAG_OVERLAPPED, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
     auto reader = std::make_unique<AheadReader>(file);
     if (!reader->valid()) return nullptr;
     return reader;

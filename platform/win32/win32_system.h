@@ -21,7 +21,8 @@ class Win32System : public SystemServices {
     FileKind fileKind(const std::string& path) override;
     std::unique_ptr<WritableFile> createFile(const std::string& path) override;
     std::unique_ptr<WritableFile> createNewFile(const std::string& path) override;
-    std::unique_ptr<ReadableFile> openForReading(const std::string& path, ReadCache cache) override;
+    std::unique_ptr<ReadableFile> openForReading(const std::string& path) override;
+    std::unique_ptr<PieceReader> openPastCache(const std::string& path) override;
     std::optional<std::vector<std::string>> listDirectory(const std::string& folder) override;
     DriveType driveType(char letter) override;
     std::optional<std::string> volumeLabel(char letter) override;
