@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 
 #include "platform/gbk_path.h"
 #include "platform/read_ahead.h"
@@ -107,31 +108,20 @@ class SimReader : public ReadableFile {
 };
 
 // Reads past the cache fail as Windows fails them: a buffer, a size or an
-// offset that is not a whole number of sectors. The drive may fill a buffer
-// at any time until its read is waited for, so a buffer is scribbled on when
-// its read starts and filled only when it is waited for: a piece handed over
-// before its read ended, or a buffer read into while the caller still holds
-// it, shows.
+// offset that is not a whole number of 512-byte sectors. The drive may fill a
+// buffer any time until its read is waited for: the buffer is scribbled on
+// when the read starts and filled when it is waited for, so that a piece
+// handed over early, or a buffer read into while the caller holds it, shows.
 class SimPastCache : public ReadAhead {
   public:
-    // The sectors of the drives the program reads past the cache.
-    static constexpr size_t kSectorBytes = 512;
-
     SimPastCache(SimSystem& system, const fs::path& path, char drive)
         : file_(system, path, drive) {}
     ~SimPastCache() override { settle(); }
     bool isOpen() const { return file_.isOpen(); }
 
   private:
-    struct Request {
-        char* buffer = nullptr;
-        size_t capacity = 0;
-        uint64_t offset = 0;
-    };
-
     Start start(size_t slot, char* buffer, size_t capacity, uint64_t offset) override {
-        if (reinterpret_cast<uintptr_t>(buffer) % kSectorBytes != 0 ||
-            capacity % kSectorBytes != 0 || offset % kSectorBytes != 0) {
+        if (reinterpret_cast<uintptr_t>(buffer) % 512 != 0 || (capacity | offset) % 512 != 0) {
             return Start::kFailed;
         }
         std::memset(buffer, 0xCD, capacity);
@@ -139,13 +129,13 @@ class SimPastCache : public ReadAhead {
         return Start::kStarted;
     }
     std::optional<size_t> finish(size_t slot) override {
-        const Request& request = requests_[slot];
-        if (!file_.seek(request.offset)) return std::nullopt;
-        return file_.read(request.buffer, request.capacity);
+        const auto [buffer, capacity, offset] = requests_[slot];
+        if (!file_.seek(offset)) return std::nullopt;
+        return file_.read(buffer, capacity);
     }
 
     SimReader file_;
-    Request requests_[kSlots];
+    std::tuple<char*, size_t, uint64_t> requests_[kSlots];
 };
 
 // The child's standard output: all of it there at once, in pieces as large as
