@@ -205,7 +205,7 @@ TEST(ChecksumFile, FolderOfTheIso) {
 // members' boundaries and in one piece; the first fault names its file.
 TEST(ReadBack, StreamAgainstTheDrive) {
     using Status = ReadBack::Status;
-    const std::string big = patterned(1536 * 1024);  // more than one read of the drive
+    const std::string big = patterned(3584 * 1024);  // more reads of the drive than its ring holds
     // "k" was copied to "k2" as well; what "s" held was replaced by the program.
     const std::vector<StreamMember> kMembers = {{"a.txt", 5},           {"1", 1}, {"empty", 0},
                                                 {"d\\big", big.size()}, {"z", 3}, {"k", 3, {"k2"}},
