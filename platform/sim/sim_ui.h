@@ -16,7 +16,6 @@
 namespace kh::sim {
 
 struct SimControl {
-    bool created = false;
     bool enabled = true;
     bool visible = true;
     bool checked = false;
