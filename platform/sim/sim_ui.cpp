@@ -57,7 +57,7 @@ UserInterface::Wait SimUi::waitForProcessOrMessages(ProcessHandle process, uint3
     ++paintPumps_;
     if (duringWait) std::exchange(duringWait, nullptr)();
     if (quitPosted_) return Wait::kQuit;
-    if (system_ && system_->waitForExit(process, milliseconds)) return Wait::kEnded;
+    if (system_.waitForExit(process, milliseconds)) return Wait::kEnded;
     return Wait::kTimedOut;
 }
 
