@@ -254,8 +254,6 @@ const char* opName(Op op) {
     return kNames[static_cast<size_t>(op)];
 }
 
-void SimSystem::failOn(Op op, int occurrence) { failures_.insert({op, occurrence}); }
-
 void SimSystem::failDriveFrom(size_t n, char drive) { driveFrom_ = {n, upper(drive)}; }
 
 void SimSystem::failPath(Op op, const std::string& path) {
@@ -380,17 +378,11 @@ bool SimSystem::moveFile(const std::string& from, const std::string& to) {
     if (error) return false;
     // The attributes go along, those of a folder's contents too.
     const std::string fromKey = attributeKey(from);
-    std::map<std::string, uint32_t> moved;
-    for (auto it = attributes_.begin(); it != attributes_.end();) {
-        const std::string& key = it->first;
-        if (key == fromKey || key.rfind(fromKey + "/", 0) == 0) {
-            moved[attributeKey(to) + key.substr(fromKey.size())] = it->second;
-            it = attributes_.erase(it);
-        } else {
-            ++it;
-        }
+    for (const auto& [key, value] : std::map(attributes_)) {
+        if (key != fromKey && key.rfind(fromKey + "/", 0) != 0) continue;
+        attributes_.erase(key);
+        attributes_[attributeKey(to) + key.substr(fromKey.size())] = value;
     }
-    attributes_.insert(moved.begin(), moved.end());
     return true;
 }
 
@@ -603,15 +595,12 @@ std::vector<std::string> SimSystem::startedCommands() const {
     return lines;
 }
 
-void SimSystem::endChild(Child& child, uint32_t exitCode) {
-    child.ended = true;
-    child.exitCode = exitCode;
-    if (child.behaviour.onExit) child.behaviour.onExit(*this);
-}
-
+// Children whose time has come end with their own exit code.
 void SimSystem::settle() {
     for (auto& [handle, child] : children_) {
-        if (!child.ended && child.endsAt <= now_) endChild(child, child.exitCode);
+        if (child.ended || child.endsAt > now_) continue;
+        child.ended = true;
+        if (child.behaviour.onExit) child.behaviour.onExit(*this);
     }
 }
 

@@ -128,7 +128,7 @@ class SimSystem : public SystemServices {
 
     // Failure injection. Call numbers count every call from 1.
     // The n-th call of `op` fails.
-    void failOn(Op op, int occurrence = 1);
+    void failOn(Op op, int occurrence = 1) { failures_.insert({op, occurrence}); }
     // The n-th call of `op` from now on fails.
     void failNext(Op op, int n = 1) { failOn(op, callCounts_[op] + n); }
     // Call number n fails, once.
@@ -227,7 +227,6 @@ class SimSystem : public SystemServices {
     std::string resolveAliases(const std::string& path) const;
     bool record(Call call);  // true when it is to fail
     bool faultMatches(const Call& call, size_t number) const;
-    void endChild(Child& child, uint32_t exitCode);
     void settle();
     bool readOnly(const std::string& path) const;
     bool corrupts(const std::string& path) const;

@@ -6,14 +6,6 @@
 
 namespace kh::sim {
 
-namespace {
-
-int firstButton(unsigned flags) {
-    return (flags & 0xF) == win::kMbYesNo ? win::kIdYes : win::kIdOk;
-}
-
-}  // namespace
-
 const SimControl& SimUi::control(ControlId id) const {
     static const SimControl kAbsent;
     const auto it = controls_.find(id);
@@ -21,9 +13,7 @@ const SimControl& SimUi::control(ControlId id) const {
 }
 
 void SimUi::createControl(const ControlSpec& spec) {
-    SimControl& control = controls_[spec.id];
-    control.created = true;
-    control.text = spec.caption;
+    controls_[spec.id].text = spec.caption;
     creationOrder_.push_back(spec.id);
 }
 
@@ -44,14 +34,13 @@ int SimUi::messageBox(BoxOwner owner, const std::string& text, const std::string
                       unsigned flags) {
     if (auto action = std::exchange(whileOpen_, nullptr)) action();
     // Once the quit message is queued, a modal box ends at once, unanswered.
+    // Unscripted, the first button: Yes or OK.
     int answer = win::kIdNone;
-    if (!quitPosted_) {
-        if (answers_.empty()) {
-            answer = firstButton(flags);
-        } else {
-            answer = answers_.front();
-            answers_.pop_front();
-        }
+    if (!quitPosted_ && answers_.empty()) {
+        answer = (flags & 0xF) == win::kMbYesNo ? win::kIdYes : win::kIdOk;
+    } else if (!quitPosted_) {
+        answer = answers_.front();
+        answers_.pop_front();
     }
     boxes_.push_back({owner, text, caption, flags, answer});
     return answer;
@@ -68,7 +57,7 @@ UserInterface::Wait SimUi::waitForProcessOrMessages(ProcessHandle process, uint3
     ++paintPumps_;
     if (duringWait) std::exchange(duringWait, nullptr)();
     if (quitPosted_) return Wait::kQuit;
-    if (system_ && system_->waitForExit(process, milliseconds)) return Wait::kEnded;
+    if (system_.waitForExit(process, milliseconds)) return Wait::kEnded;
     return Wait::kTimedOut;
 }
 

@@ -16,7 +16,6 @@
 namespace kh::sim {
 
 struct SimControl {
-    bool created = false;
     bool enabled = true;
     bool visible = true;
     bool checked = false;
@@ -33,9 +32,8 @@ struct BoxRecord {
 
 class SimUi : public UserInterface {
   public:
-    SimUi() = default;
-    // Waits for children on `system`'s clock; without it, no child ever ends.
-    explicit SimUi(SimSystem& system) : system_(&system) {}
+    // Waits for children on `system`'s clock.
+    explicit SimUi(SimSystem& system) : system_(system) {}
 
     // Scripting.
     void answerNextBox(int answer) { answers_.push_back(answer); }
@@ -86,7 +84,7 @@ class SimUi : public UserInterface {
     bool handlePendingMessages() override;
 
   private:
-    SimSystem* system_ = nullptr;
+    SimSystem& system_;
     std::map<ControlId, SimControl> controls_;
     std::vector<ControlId> creationOrder_;
     std::vector<std::string> drives_;

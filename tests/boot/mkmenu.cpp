@@ -38,7 +38,7 @@ int fail(const std::string& text) {
 int main(int argc, char** argv) {
     if (argc != 5) return fail("usage: kh_boot_mkmenu DISK.img SYSTEM_OFFSET ISO_OFFSET MENU");
     kh::sim::SimSystem sys;
-    kh::sim::SimUi ui;
+    kh::sim::SimUi ui(sys);
     kh::SharedState shared(sys, ui);
     kh::hd::DiskState state(shared);
     sys.setDiskImage(readFile(argv[1]));

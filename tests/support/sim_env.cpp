@@ -61,7 +61,6 @@ SimEnv::SimEnv() {
                       "[operating systems]\r\n"
                       "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP "
                       "Professional\" /fastdetect\r\n");
-    sys.mapDrive('C');
     for (const auto& [path, bytes] : usersFiles(sys)) sys.writeHostFile(path, bytes);
 }
 

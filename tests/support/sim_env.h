@@ -41,8 +41,6 @@ struct SimEnv {
     // child was started by full path from the system or the tools folder, in
     // the system folder; and that the user's files and folder are untouched.
     ~SimEnv();
-    SimEnv(const SimEnv&) = delete;
-    SimEnv& operator=(const SimEnv&) = delete;
     sim::SimSystem sys;
     sim::SimUi ui{sys};
     AppState state{sys, ui};

@@ -16,10 +16,6 @@
 
 namespace {
 
-std::string ReadPayload(const std::string& name) {
-    return kh::test::fileBytes(std::string(KH_PAYLOAD_DIR) + "/" + name);
-}
-
 std::vector<std::string> Lines(const std::string& text, const std::string& eol) {
     std::vector<std::string> lines;
     size_t start = 0;
@@ -39,7 +35,7 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
 // front of. The configuration: ASCII with LF, the menu module the USB procedure writes, and every
 // entry booting the live system from the volume labelled BOOT.
 TEST(TextPayloads, HoldWhatTheirReadersNeed) {
-    const std::string menu = ReadPayload("menu.lst");
+    const std::string menu = kh::test::fileBytes(KH_PAYLOAD_DIR "/menu.lst");
     const std::vector<std::string> menuLines = Lines(menu, "\r\n");
     for (const std::string& line : menuLines)
         EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
@@ -48,7 +44,7 @@ TEST(TextPayloads, HoldWhatTheirReadersNeed) {
         EXPECT_TRUE(HasLine(menuLines, line)) << line;
     }
 
-    const std::string cfg = ReadPayload("syslinux.cfg");
+    const std::string cfg = kh::test::fileBytes(KH_PAYLOAD_DIR "/syslinux.cfg");
     for (unsigned char c : cfg) ASSERT_TRUE(c >= '\n' && c != '\r' && c < 0x80) << int{c};
     const std::vector<std::string> cfgLines = Lines(cfg, "\n");
     EXPECT_TRUE(HasLine(cfgLines, "default vesamenu.c32"));
@@ -63,7 +59,7 @@ TEST(TextPayloads, HoldWhatTheirReadersNeed) {
 
 // The 16x16 GB2312 table: 94 x 94 glyphs from row A1, 32 bytes each, bit 15 the leftmost pixel.
 TEST(FontTable, GlyphsSitAtTheirGb2312Offsets) {
-    const std::string font = ReadPayload("fonts");
+    const std::string font = kh::test::fileBytes(KH_PAYLOAD_DIR "/fonts");
     ASSERT_EQ(font.size(), 267616u);
     auto row = [&font](int b1, int b2, int y) {
         const size_t at = ((static_cast<size_t>(b1) - 0xA1) * 94 + (b2 - 0xA1)) * 32 + y * 2;
@@ -94,7 +90,7 @@ TEST(FontTable, GlyphsSitAtTheirGb2312Offsets) {
 
 // Reads the XPM the way the boot loader does: line by line, quoted strings only.
 TEST(SplashImage, ParsesAsTheLoaderExpects) {
-    std::istringstream in(ReadPayload("greengem.xpm"));
+    std::istringstream in(kh::test::fileBytes(KH_PAYLOAD_DIR "/greengem.xpm"));
     std::string line;
     ASSERT_TRUE(std::getline(in, line));
     EXPECT_EQ(line, "/* XPM */");
@@ -134,7 +130,7 @@ uint32_t Le32(const std::string& d, size_t at) { return Le16(d, at) | Le16(d, at
 // What Windows XP picks from: three sizes in 16 colours, 256 colours and true colour, each entry
 // pointing inside the file at a bitmap of its own size and depth (double height: colour and mask).
 TEST(Icon, NineImagesThatReadersCanDecode) {
-    const std::string ico = ReadPayload("app.ico");
+    const std::string ico = kh::test::fileBytes(KH_PAYLOAD_DIR "/app.ico");
     ASSERT_GE(ico.size(), 6u + 9 * 16);
     EXPECT_EQ(Le32(ico, 0), 0x10000u);  // reserved, type icon
     ASSERT_EQ(Le16(ico, 4), 9u);

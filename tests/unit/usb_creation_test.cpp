@@ -68,6 +68,11 @@ std::string isoListing(const IsoFiles& files, const std::string& without = "",
     return out;
 }
 
+// What the user can change or press to start: locked while a creation runs.
+const ControlId kInputControls[] = {ControlId::kOk,      ControlId::kDriveList,
+                                    ControlId::kModeUsb, ControlId::kModeHarddisk,
+                                    ControlId::kBrowse,  ControlId::kIsoPath};
+
 // The format question, naming G: as the drive list shows it.
 std::string question(const std::string& named = "G:（KINGSTON，7.4 GB）") {
     return filled(m::kFormatQuestion.text, named);
@@ -97,26 +102,25 @@ struct UsbRig : test::SimEnv {
         sparseFile(kIso, isoBytes);
 
         children["7z.exe l"] = sim::SimProcess{false, 500, 0, isoListing(kIsoFiles), nullptr};
-        children["7z.exe x"] = sim::SimProcess{false, 12000, 0, "", [](sim::SimSystem& s) {
-                                                   for (const auto& [name, bytes] : kIsoFiles) {
-                                                       s.writeHostFile("G:\\" + name, bytes);
-                                                   }
-                                               }};
         std::string stream;
         for (const auto& file : kIsoFiles) stream += file.second;
+        const auto extract = [](sim::SimSystem& s) {
+            for (const auto& [name, bytes] : kIsoFiles) s.writeHostFile("G:\\" + name, bytes);
+        };
+        children["7z.exe x"] = sim::SimProcess{false, 12000, 0, "", extract};
         children["7z.exe x -so"] = sim::SimProcess{false, 0, 0, "", nullptr, stream};
         children["cmd.exe /c"] = sim::SimProcess{
             false, 3000, 0, "", [](sim::SimSystem& s) { s.volume('G').label = "BOOT"; }};
         // The installer writes its own ldlinux.c32 over the ISO's.
-        children["syslinux.exe"] = sim::SimProcess{false, 4000, 0, "", [](sim::SimSystem& s) {
-                                                       s.writeHostFile("G:\\syslinux\\ldlinux.c32",
-                                                                       "ldlinux of the installer");
-                                                   }};
+        const auto install = [](sim::SimSystem& s) {
+            s.writeHostFile("G:\\syslinux\\ldlinux.c32", "ldlinux of the installer");
+        };
+        children["syslinux.exe"] = sim::SimProcess{false, 4000, 0, "", install};
         sys.processBehaviour = [this](const std::string& command) {
             // The program's name without its folder, then its arguments.
             const size_t nameEnd = command.find(command[0] == '"' ? "\" " : " ");
-            std::string byName = command.substr(0, nameEnd);
-            byName = fileNameOf(byName) + command.substr(nameEnd + (command[0] == '"'));
+            const std::string byName = fileNameOf(command.substr(0, nameEnd)) +
+                                       command.substr(nameEnd + (command[0] == '"'));
             // From the back, so that "7z.exe x -so" is met before "7z.exe x".
             for (auto it = children.rbegin(); it != children.rend(); ++it) {
                 if (byName.rfind(it->first, 0) != 0) continue;
@@ -192,50 +196,49 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
         DiskFreeSpace space = kRoomy;
         uint64_t largestFile = 4096;
     } cases[] = {
-        {"ISO missing", [](UsbRig& rig) { rig.ui.typeIsoPath("C:\\isos\\gone.iso"); },
+        {"ISO missing", [](auto& rig) { rig.ui.typeIsoPath("C:\\isos\\gone.iso"); },
          &m::kIsoMissing},
-        {"ISO size unknown", [](UsbRig& rig) { rig.sys.failPath(sim::Op::kFileSize, kIso); },
+        {"ISO size unknown", [](auto& rig) { rig.sys.failPath(sim::Op::kFileSize, kIso); },
          &m::kIsoMissing},
-        {"no drive", [](UsbRig& rig) { rig.ui.clearDriveList(); }, &m::kInsertUsbFirst},
-        {"free space unknown", [](UsbRig& rig) { rig.sys.failOn(sim::Op::kDiskFreeSpace); },
+        {"no drive", [](auto& rig) { rig.ui.clearDriveList(); }, &m::kInsertUsbFirst},
+        {"free space unknown", [](auto& rig) { rig.sys.failOn(sim::Op::kDiskFreeSpace); },
          &m::kDriveNotFound},
-        {"7-Zip cannot list", [](UsbRig& rig) { rig.children["7z.exe l"].exitCode = 2; },
+        {"7-Zip cannot list", [](auto& rig) { rig.children["7z.exe l"].exitCode = 2; },
          &m::kIsoUnreadable},
-        {"7-Zip hangs", [](UsbRig& rig) { rig.children["7z.exe l"].runsForMs = 600000; },
+        {"7-Zip hangs", [](auto& rig) { rig.children["7z.exe l"].runsForMs = 600000; },
          &m::kIsoUnreadable},
         {"no live image in the ISO",
-         [](UsbRig& rig) {
+         [](auto& rig) {
              rig.children["7z.exe l"].output = isoListing(kIsoFiles, "LiveOS\\squashfs.img");
          },
          &m::kIsoLacksBootFile, "ISO文件中没有LiveOS\\squashfs.img，无法制作启动U盘"},
         // Data after the image: still a complete listing.
-        {"7-Zip warns", [](UsbRig& rig) { rig.children["7z.exe l"].exitCode = 1; }, nullptr},
-        {"ISO on the stick", [](UsbRig& rig) { isoOn(rig, "G:\\live.iso"); }, &m::kIsoOnTarget},
+        {"7-Zip warns", [](auto& rig) { rig.children["7z.exe l"].exitCode = 1; }, nullptr},
+        {"ISO on the stick", [](auto& rig) { isoOn(rig, "G:\\live.iso"); }, &m::kIsoOnTarget},
         {"ISO through a subst letter",
-         [](UsbRig& rig) {
+         [](auto& rig) {
              rig.sys.mapDrive('S');
              rig.sys.substDrive('S', "G:\\");
              isoOn(rig, "S:\\live.iso");
          },
          &m::kIsoOnTarget},
         {"ISO on the stick, its volume not named by the system",
-         [](UsbRig& rig) {
+         [](auto& rig) {
              rig.sys.failPath(sim::Op::kVolumeIdentity, "G:\\live.iso");
              isoOn(rig, "G:\\live.iso");
          },
          &m::kIsoOnTarget},
-        {"program on the stick", [](UsbRig& rig) { rig.sys.setModulePath("G:\\KH.exe"); },
+        {"program on the stick", [](auto& rig) { rig.sys.setModulePath("G:\\KH.exe"); },
          &m::kProgramOnTarget},
-        {"checksum matching", [](UsbRig& rig) { checksums(rig, kZerosDigest + "  live.iso\n"); },
+        {"checksum matching", [](auto& rig) { checksums(rig, kZerosDigest + "  live.iso\n"); },
          nullptr, "", 1},
         {"checksum not matching",
-         [](UsbRig& rig) { checksums(rig, std::string(64, '1') + " *LIVE.ISO\n"); },
-         &m::kIsoMismatch, "ISO文件校验失败（live.iso，SHA256SUMS），文件可能已损坏，请重新下载。",
-         1},
-        {"checksum file malformed, going on",
-         [](UsbRig& rig) { checksums(rig, "123  live.iso\n"); }, nullptr, "", 1},
+         [](auto& rig) { checksums(rig, std::string(64, '1') + " *LIVE.ISO\n"); }, &m::kIsoMismatch,
+         "ISO文件校验失败（live.iso，SHA256SUMS），文件可能已损坏，请重新下载。", 1},
+        {"checksum file malformed, going on", [](auto& rig) { checksums(rig, "123  live.iso\n"); },
+         nullptr, "", 1},
         {"checksum file malformed, not going on",
-         [](UsbRig& rig) {
+         [](auto& rig) {
              checksums(rig, "123  live.iso\n");
              rig.ui.answerNextBox(win::kIdNo);
          },
@@ -267,10 +270,7 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
         EXPECT_FALSE(rig.toolsFolderPresent());
         EXPECT_FALSE(rig.ui.quitPosted());
         EXPECT_EQ(rig.state.usb.session.stage, usb::UsbStage::kIdle);
-        for (ControlId id : {ControlId::kOk, ControlId::kDriveList, ControlId::kModeUsb,
-                             ControlId::kModeHarddisk, ControlId::kBrowse, ControlId::kIsoPath}) {
-            EXPECT_TRUE(rig.ui.control(id).enabled) << static_cast<int>(id);
-        }
+        for (ControlId id : kInputControls) EXPECT_TRUE(rig.ui.control(id).enabled) << int(id);
     }
 }
 
@@ -339,10 +339,10 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
     } cases[] = {
         {"Yes", win::kIdYes, nothing, "list format extract install readback", m::kDone},
         {"Yes on a stick labelled BOOT", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.volume('G').label = "BOOT"; },
+         [](auto& rig) { rig.sys.volume('G').label = "BOOT"; },
          "list format extract install readback", m::kDone, "", "G:（BOOT，7.4 GB）"},
         {"Yes, a card reader's D: arriving while asked", win::kIdYes,
-         [](UsbRig& rig) {
+         [](auto& rig) {
              rig.ui.whileNextBoxOpen([&rig] {
                  rig.addRemovable('D', "CAMERA");
                  app::onDeviceChange(rig.state, win::kDbtDeviceArrival);
@@ -350,21 +350,21 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
          },
          "list format extract install readback", m::kDone},
         {"Yes on an unlabelled stick of 512 MB", win::kIdYes,
-         [](UsbRig& rig) {
+         [](auto& rig) {
              rig.sys.volume('G').label = "";
              rig.sys.volume('G').freeSpace = DiskFreeSpace{1, 512, 1000000, 1000000};
          },
          "list format extract install readback", m::kDone, "", "G:（512 MB）"},
         {"Yes on a stick labelled %s", win::kIdYes,
-         [](UsbRig& rig) { rig.sys.volume('G').label = "%s"; },
+         [](auto& rig) { rig.sys.volume('G').label = "%s"; },
          "list format extract install readback", m::kDone, "", "G:（%s，7.4 GB）"},
         {"No", win::kIdNo, nothing, "list extract install readback", m::kDone},
-        {"No, 7-Zip warns", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 1; },
+        {"No, 7-Zip warns", win::kIdNo, [](auto& rig) { rig.children["7z.exe x"].exitCode = 1; },
          "list extract install readback", m::kDone},
         // Nothing can be staged (a folder of that name is there); the ISO's own module, extracted
         // read-only, hidden and system, is still replaced.
         {"No, the modules written after the extraction", win::kIdNo,
-         [](UsbRig& rig) {
+         [](auto& rig) {
              rig.sys.writeHostFile("G:\\" + std::string(usb::kStagingFolder) + "\\x", "");
              auto& extraction = rig.children["7z.exe x"].onExit;
              extraction = [extract = extraction](sim::SimSystem& sys) {
@@ -376,49 +376,49 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
          "list extract install readback", m::kDone},
         // Without formatting, the syslinux folder and kernel of an earlier run are not what boots.
         {"No over an earlier run", win::kIdNo,
-         [](UsbRig& rig) {
+         [](auto& rig) {
              rig.sys.writeHostFile("G:\\syslinux\\vmlinuz0", "old kernel");
              rig.sys.writeHostFile("G:\\syslinux.old\\vmlinuz0", "older kernel");
              rig.sys.writeHostFile("G:\\vmlinuz0", "old kernel in the root");
          },
          "list extract install readback", m::kDone},
         {"BOOT cannot be changed", win::kIdYes,
-         [](UsbRig& rig) {
+         [](auto& rig) {
              rig.sys.volume('G').label = "BOOT";
              rig.sys.volume('G').writeProtected = true;
          },
          "list", m::kFormatFailed, "", "G:（BOOT，7.4 GB）"},
         {"format ends without the label", win::kIdYes,
-         [](UsbRig& rig) { rig.children["cmd.exe /c"].onExit = nullptr; }, "list format",
+         [](auto& rig) { rig.children["cmd.exe /c"].onExit = nullptr; }, "list format",
          m::kFormatFailed},
         {"7-Zip cannot start", win::kIdNo,
-         [](UsbRig& rig) { rig.children["7z.exe x"].startFails = true; }, "list extract",
+         [](auto& rig) { rig.children["7z.exe x"].startFails = true; }, "list extract",
          m::kProcessFailed},
-        {"7-Zip fails", win::kIdNo, [](UsbRig& rig) { rig.children["7z.exe x"].exitCode = 2; },
+        {"7-Zip fails", win::kIdNo, [](auto& rig) { rig.children["7z.exe x"].exitCode = 2; },
          "list extract", m::kCopyFailed},
         {"module resource missing", win::kIdYes,
-         [](UsbRig& rig) {
+         [](auto& rig) {
              rig.sys.setResource(payloads::kLibcom32C32, "", Resource::Status::kNotFound);
          },
          "list format extract", m::kResourceFileNotFound,
          filled(m::kResourceFileNotFound.text, "libcom32.c32")},
         {"installer fails", win::kIdNo,
-         [](UsbRig& rig) { rig.children["syslinux.exe"].exitCode = 1; }, "list extract install",
+         [](auto& rig) { rig.children["syslinux.exe"].exitCode = 1; }, "list extract install",
          m::kInstallerFailed},
         {"installer could not update the MBR, exit code 0", win::kIdNo,
-         [](UsbRig& rig) { rig.children["syslinux.exe"].output = kMbrNotUpdated; },
+         [](auto& rig) { rig.children["syslinux.exe"].output = kMbrNotUpdated; },
          "list extract install", m::kInstallerFailed,
          std::string(m::kInstallerFailed.text) + "\n" + kMbrNotUpdated},
         {"installer hangs", win::kIdYes,
-         [](UsbRig& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
+         [](auto& rig) { rig.children["syslinux.exe"].runsForMs = 24 * 3600 * 1000; },
          "list format extract install", m::kInstallerFailed},
         // The stick is never called good unless it was read back to the end.
         {"the read-back's 7-Zip fails", win::kIdNo,
-         [](UsbRig& rig) { rig.children["7z.exe x -so"].exitCode = 2; },
+         [](auto& rig) { rig.children["7z.exe x -so"].exitCode = 2; },
          "list extract install readback", msg::kStickUnverified,
          "U盘校验未能完成（7-Zip），无法确认U盘上的文件完好。"},
         {"the close box during the read-back", win::kIdNo,
-         [](UsbRig& rig) {
+         [](auto& rig) {
              rig.children["syslinux.exe"].onExit = [&rig](sim::SimSystem&) {
                  rig.ui.duringWait = [&rig] { app::onClose(rig.state); };
              };
@@ -445,10 +445,7 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         const std::string children = c.children;
         EXPECT_EQ(rig.ui.control(yes ? ControlId::kStatusFormat : ControlId::kStatusCopy).visible,
                   children.find(yes ? "format" : "extract") != std::string::npos);
-        for (ControlId id : {ControlId::kOk, ControlId::kModeUsb, ControlId::kModeHarddisk,
-                             ControlId::kDriveList, ControlId::kBrowse, ControlId::kIsoPath}) {
-            EXPECT_FALSE(rig.ui.control(id).enabled) << static_cast<int>(id);
-        }
+        for (ControlId id : kInputControls) EXPECT_FALSE(rig.ui.control(id).enabled) << int(id);
         rig.loop.run();
         EXPECT_EQ(startedChildren(rig), c.children);
         const bool formatted = yes && children.find("extract") != std::string::npos;
@@ -496,14 +493,12 @@ TEST(UsbCreation, WhatReturnsTheWindowToIdleAfterTheQuestion) {
         const char* children = "list";
         const Message* last = &m::kDriveChanged;
     } cases[] = {
-        {"G: swapped", [](UsbRig& rig) { rig.sys.volume('G').serial = 7; }, true},
-        {"G: swapped after the answer", [](UsbRig& rig) { rig.sys.volume('G').serial = 7; }, false},
-        {"G: pulled", [](UsbRig& rig) { rig.sys.volume('G').medium = false; }, true},
-        {"G: resized", [](UsbRig& rig) { rig.sys.volume('G').freeSpace->totalClusters = 1; }, true},
+        {"G: swapped", [](auto& rig) { rig.sys.volume('G').serial = 7; }, true},
+        {"G: swapped after the answer", [](auto& rig) { rig.sys.volume('G').serial = 7; }, false},
+        {"G: pulled", [](auto& rig) { rig.sys.volume('G').medium = false; }, true},
+        {"G: resized", [](auto& rig) { rig.sys.volume('G').freeSpace->totalClusters = 1; }, true},
         {"an empty module resource",
-         [](UsbRig& rig) {
-             rig.sys.setResource(payloads::kLibcom32C32, "", Resource::Status::kOk);
-         },
+         [](auto& rig) { rig.sys.setResource(payloads::kLibcom32C32, "", Resource::Status::kOk); },
          false, "list format extract", &m::kFormatDone},
     };
     for (const auto& c : cases) {
@@ -551,11 +546,7 @@ TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
         const ProcessHandle sevenZip = rig.state.shared.extractionChild;
         const size_t calls = rig.sys.calls().size();
         const size_t boxes = rig.ui.boxes().size();
-        if (c.exit) {
-            rig.command(ControlId::kExit);
-        } else {
-            app::onClose(rig.state);
-        }
+        c.exit ? rig.command(ControlId::kExit) : app::onClose(rig.state);
         std::string made;
         for (size_t i = calls; i < rig.sys.calls().size(); ++i) {
             const sim::Call& call = rig.sys.calls()[i];
