@@ -1,6 +1,5 @@
 #include "app/control_table.h"
 
-#include <array>
 #include <stdexcept>
 
 #include "common/texts.h"
@@ -26,26 +25,13 @@ constexpr uint32_t kPush = kChild | kVisible | kClipChildren | kPushButton;
 constexpr Coordinate at(int v) { return {v, false}; }
 constexpr Coordinate back(int v) { return {v, true}; }
 
-// In creation order.
-const std::array<ControlSpec, 11> kTable = {{
-    {ControlId::kIsoPath, "EDIT", "",
-     kChild | kVisible | kBorder | kEditAutoHScroll | kEditAutoVScroll, at(115), at(186), 275, 25},
-    {ControlId::kModeGroup, "BUTTON", msg::kModeGroupCaption,
-     kChild | kVisible | kClipChildren | kGroup | kGroupBox, at(50), at(55), 395, 120},
-    {ControlId::kModeHarddisk, "BUTTON", msg::kModeHarddiskCaption,
-     kChild | kVisible | kClipChildren | kAutoRadioButton, at(95), at(87), 330, 20},
-    {ControlId::kModeUsb, "BUTTON", msg::kModeUsbCaption,
-     kChild | kVisible | kClipChildren | kAutoRadioButton, at(95), at(125), 225, 22},
-    {ControlId::kDriveList, "COMBOBOX", "",
-     kChild | kVisible | kClipChildren | kBorder | kComboDropDownList, at(320), at(125), 45, 150},
-    {ControlId::kBrowse, "BUTTON", msg::kBrowseCaption, kPush, at(395), at(185), 50, 26},
-    {ControlId::kStatusFormat, "BUTTON", msg::kStatusFormatCaption, kPush, at(120), back(33), 180,
-     26},
-    {ControlId::kStatusCopy, "BUTTON", msg::kStatusCopyCaption, kPush, at(120), back(33), 180, 26},
-    {ControlId::kStatusConfig, "BUTTON", msg::kConfiguring, kPush, at(47), back(33), 280, 26},
-    {ControlId::kExit, "BUTTON", msg::kExitCaption, kPush, back(75), back(33), 45, 26},
-    {ControlId::kOk, "BUTTON", msg::kOkCaption, kPush, back(140), back(33), 45, 26},
-}};
+const ControlSpec kTable[] = {
+#define KH_CONTROL(id, className, caption, style, x, y, width, height) \
+    {ControlId::id, className, caption, style, x, y, width, height},
+#include "app/controls.def"
+#undef KH_CONTROL
+};
+
 }  // namespace
 
 const ControlSpec& controlSpec(ControlId id) {

@@ -1,5 +1,5 @@
 // The main window's fixed layout: every child control with its class, caption,
-// style and position, and the window's own size (its texts: common/texts.def).
+// style and position (app/controls.def), and the window's own size.
 #pragma once
 
 #include <cstdint>

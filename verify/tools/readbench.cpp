@@ -182,7 +182,7 @@ using Outcome = std::optional<std::string>;
 // The program's own loop, from the ISO's bytes where they lie.
 Outcome comparedFromIso(FolderSystem& system, const std::vector<StreamMember>& members,
                         const std::vector<kh::verify::IsoExtent>& extents) {
-    kh::sim::SimUi ui;
+    kh::sim::SimUi ui(system);
     kh::SharedState state(system, ui);
     kh::verify::StreamSource source;
     source.folder = "R:";
