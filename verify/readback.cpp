@@ -46,9 +46,7 @@ ReadBack::Status FileReadBack::compare(std::string_view expected) {
 ReadBack::Status FileReadBack::atEnd() {
     if (!piece_.empty()) return ReadBack::Status::kDiffers;
     if (refill() != ReadBack::Status::kSame) return ReadBack::Status::kUnreadable;
-    const bool longer = !piece_.empty();
-    file_.reset();
-    return longer ? ReadBack::Status::kDiffers : ReadBack::Status::kSame;
+    return piece_.empty() ? ReadBack::Status::kSame : ReadBack::Status::kDiffers;
 }
 
 ReadBackComparer::ReadBackComparer(SystemServices& system, std::string folder,
