@@ -131,7 +131,6 @@ TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
          msg::kExtractKernelFailed, 1},
         {"7-Zip not started", sevenZip({" e -y ", true}), kernel, 1, 2},
         {"7-Zip's fatal error", sevenZip({" e -y ", false, 2}), kernel, 1, 2},
-        {"7-Zip's command line error", sevenZip({" e -y ", false, 7}), kernel, 1, 2},
         {"kernel empty", sevenZip({" e -y ", false, 0, 100, false, ""}), kernel, 1, 2},
         {"nothing in the ISO", sevenZip({" e -y ", false, 0, 100, true}), kernel, 1, 2},
         {"initrd not in the ISO", sevenZip({" e -y ", false, 0, 100, false, "kernel", false}),

@@ -18,9 +18,9 @@ namespace {
 
 using test::InstallMachine;
 
-// 7-Zip's command lines are pinned in sevenzip_test.cpp; here, what the
-// install hands them (the ISO listed where typed, then extracted to the system
-// drive and read back from its root), and that 7-Zip runs from the tools folder.
+// 7-Zip's command lines are run against the real 7-Zip in the Wine tests; here,
+// what the install hands them (the ISO listed where typed, then extracted to the
+// system drive and read back from its root), and that 7-Zip runs from the tools folder.
 std::vector<std::string> sevenZipRuns(const InstallMachine& m, const std::string& typed,
                                       const std::string& iso, char system) {
     const std::string exe = m.toolFile(sevenzip::kExeName);

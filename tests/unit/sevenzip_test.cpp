@@ -1,4 +1,4 @@
-// 7-Zip's command lines and how its output is read.
+// How child command lines are quoted and how 7-Zip's output is read.
 #include "common/sevenzip.h"
 
 #include <gtest/gtest.h>
@@ -25,18 +25,6 @@ TEST(ChildCommandLine, ArgumentsAreQuotedOnlyAsTheRuntimeNeeds) {
         {"光盘 映像.iso", "\"光盘 映像.iso\""},  // GBK bytes pass through
     };
     for (const auto& c : cases) EXPECT_EQ(quoteArgument(c.argument), c.quoted) << c.argument;
-}
-
-// The output folder stays unquoted: "-o"C:\"" would hand 7-Zip a quote.
-TEST(SevenZip, CommandLinesNameTheDriveRootUnquotedAndTheIsoQuoted) {
-    const std::string exe = "C:\\T\\7z.exe";
-    EXPECT_EQ(sevenzip::extractFilesCommand(exe, "D:\\my iso.iso", "C:\\~kh-x0", {"a*", "b*"})
-                  .commandLine,
-              "C:\\T\\7z.exe e -y -bso0 -bsp0 \"D:\\my iso.iso\" -oC:\\~kh-x0 a* b*");
-    EXPECT_EQ(sevenzip::extractAllCommand(exe, "D:\\my iso.iso", 'G').commandLine,
-              "C:\\T\\7z.exe x -y -bsp1 -oG:\\ \"D:\\my iso.iso\" -x![BOOT]");
-    EXPECT_EQ(sevenzip::listCommand(exe, "D:\\my iso.iso").commandLine,
-              "C:\\T\\7z.exe l -slt -sccWIN \"D:\\my iso.iso\"");
 }
 
 // The image's own block is no item, the packed and physical sizes are not
