@@ -3,24 +3,14 @@
 #include <stdexcept>
 
 #include "common/texts.h"
+#include "platform/winconst.h"
 
 namespace kh::app {
 
 namespace {
 
-// Window styles of the controls (WS_*, BS_*, ES_*, CBS_*).
-constexpr uint32_t kChild = 0x40000000;
-constexpr uint32_t kVisible = 0x10000000;
-constexpr uint32_t kClipChildren = 0x02000000;
-constexpr uint32_t kBorder = 0x00800000;
-constexpr uint32_t kGroup = 0x00020000;
-constexpr uint32_t kPushButton = 0x0;
-constexpr uint32_t kGroupBox = 0x7;
-constexpr uint32_t kAutoRadioButton = 0x9;
-constexpr uint32_t kEditAutoHScroll = 0x80;
-constexpr uint32_t kEditAutoVScroll = 0x40;
-constexpr uint32_t kComboDropDownList = 0x3;
-constexpr uint32_t kPush = kChild | kVisible | kClipChildren | kPushButton;
+constexpr uint32_t kPush =
+    win::kWsChild | win::kWsVisible | win::kWsClipChildren | win::kBsPushButton;
 
 constexpr Coordinate at(int v) { return {v, false}; }
 constexpr Coordinate back(int v) { return {v, true}; }

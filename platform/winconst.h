@@ -32,6 +32,19 @@ constexpr uint32_t kAttrNormal = 0x80;
 // GetExitCodeProcess for a process that still runs.
 constexpr uint32_t kStillActive = 259;
 
+// Window styles of the main window's controls (WS_*, BS_*, ES_*, CBS_*).
+constexpr uint32_t kWsChild = 0x40000000;
+constexpr uint32_t kWsVisible = 0x10000000;
+constexpr uint32_t kWsClipChildren = 0x02000000;
+constexpr uint32_t kWsBorder = 0x00800000;
+constexpr uint32_t kWsGroup = 0x00020000;
+constexpr uint32_t kBsPushButton = 0x0;
+constexpr uint32_t kBsGroupBox = 0x7;
+constexpr uint32_t kBsAutoRadioButton = 0x9;
+constexpr uint32_t kEsAutoHScroll = 0x80;
+constexpr uint32_t kEsAutoVScroll = 0x40;
+constexpr uint32_t kCbsDropDownList = 0x3;
+
 // WM_DEVICECHANGE events that change the set of drives.
 constexpr uintptr_t kDbtDeviceArrival = 0x8000;
 constexpr uintptr_t kDbtDeviceRemoveComplete = 0x8004;

@@ -1,11 +1,37 @@
 #include "platform/win32/win32_ui.h"
 
 #include <commdlg.h>
+#include <dbt.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/winconst.h"
+
 namespace kh::win32 {
+
+// The core speaks in Windows' own values, which this edge passes through.
+static_assert(win::kMbOk == MB_OK && win::kMbOkCancel == MB_OKCANCEL && win::kMbYesNo == MB_YESNO);
+static_assert(win::kMbIconError == MB_ICONERROR && win::kMbIconQuestion == MB_ICONQUESTION &&
+              win::kMbIconWarning == MB_ICONWARNING &&
+              win::kMbIconInformation == MB_ICONINFORMATION);
+static_assert(win::kIdOk == IDOK && win::kIdCancel == IDCANCEL && win::kIdYes == IDYES &&
+              win::kIdNo == IDNO);
+static_assert(win::kAttrReadOnly == FILE_ATTRIBUTE_READONLY &&
+              win::kAttrHidden == FILE_ATTRIBUTE_HIDDEN &&
+              win::kAttrSystem == FILE_ATTRIBUTE_SYSTEM &&
+              win::kAttrDirectory == FILE_ATTRIBUTE_DIRECTORY &&
+              win::kAttrNormal == FILE_ATTRIBUTE_NORMAL);
+static_assert(win::kStillActive == STILL_ACTIVE);
+static_assert(win::kWsChild == WS_CHILD && win::kWsVisible == WS_VISIBLE &&
+              win::kWsClipChildren == WS_CLIPCHILDREN && win::kWsBorder == WS_BORDER &&
+              win::kWsGroup == WS_GROUP);
+static_assert(win::kBsPushButton == BS_PUSHBUTTON && win::kBsGroupBox == BS_GROUPBOX &&
+              win::kBsAutoRadioButton == BS_AUTORADIOBUTTON);
+static_assert(win::kEsAutoHScroll == ES_AUTOHSCROLL && win::kEsAutoVScroll == ES_AUTOVSCROLL &&
+              win::kCbsDropDownList == CBS_DROPDOWNLIST);
+static_assert(win::kDbtDeviceArrival == DBT_DEVICEARRIVAL &&
+              win::kDbtDeviceRemoveComplete == DBT_DEVICEREMOVECOMPLETE);
 
 HWND Win32Ui::control(ControlId id) const {
     const auto it = controls_.find(id);
