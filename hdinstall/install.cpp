@@ -48,7 +48,6 @@ constexpr size_t kLabelLength = 32;
 // What the record and the folder entries take beyond the files' bytes.
 constexpr uint64_t kSpareBytes = 64 * 1024;
 
-// A failure to report once every change is undone.
 // A failure to report once every change is undone: its box and its text.
 struct Failure {
     Message message;
@@ -340,7 +339,6 @@ void offerRestart(DiskState& state) {
         if (!state.sys.requestRestart()) reportRestartImpossible(state);
         return;
     }
-    state.ui.enable(ControlId::kOk, false);
     state.ui.postQuit();
 }
 

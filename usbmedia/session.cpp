@@ -33,7 +33,8 @@ void lockTarget(UsbState& state, char letter) {
 }
 
 void returnToIdle(UsbState& state) {
-    discardStagedBootFiles(state);
+    // Nothing is staged here: the window goes back to idle before the
+    // extraction, or after the finish has placed or discarded what was.
     removeToolsFolder(state.shared);
     state.session = UsbSession();
     lockControls(state, false);

@@ -92,6 +92,13 @@ TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
     const auto sevenZip = [](Misbehaviour b) -> Arrange {
         return [b](InstallMachine& m) { scriptSevenZip(m, b); };
     };
+    // A hundred names of a kind already taken, more than any folder holds of ours.
+    const auto taken = [](std::string stem, std::string suffix) -> Arrange {
+        return [=](InstallMachine& m) {
+            for (int n = 0; n < 100; ++n)
+                m.sys.writeHostFile(stem + std::to_string(n) + suffix, "");
+        };
+    };
     const Message kernel = msg::kExtractKernelFailed;
     const struct {
         const char* name;
@@ -126,6 +133,9 @@ TEST(HdInstallFailure, FailuresEndTheProgramUncongratulated) {
              m.sys.failPath(sim::Op::kMoveFile, "C:\\fonts");
          },
          msg::kKeepAsideFailed, 1},
+        {"every extraction folder name taken", taken("C:\\~kh-x", ""), kernel, 1, 1},
+        {"every temporary name of boot.ini taken", taken("C:\\~kh-ini", ".tmp"),
+         msg::kBootIniTempError, 1},
         {"kernel not renamed into place",
          [](auto& m) { m.sys.failPath(sim::Op::kMoveFile, "C:\\~kh-x0\\vmlinuz0"); },
          msg::kExtractKernelFailed, 1},

@@ -111,6 +111,7 @@ TEST(HdInstall, TheIsoGoesToTheRootOfItsDriveWhicheverItIs) {
         EXPECT_EQ(m.sys.startedCommands(),
                   sevenZipRuns(m, withBackslashes(c.iso), c.root, c.system));
         EXPECT_TRUE(toolsPresentFor7Zip);
+        EXPECT_EQ(m.sys.launches().at(1).outputPath, "");  // the extraction runs silent
         EXPECT_FALSE(m.toolsFolderPresent());
         EXPECT_EQ(m.state.shared.extractionChild, 0u);
         // 2.5 s in slices of 100 ms, each followed by a paint.

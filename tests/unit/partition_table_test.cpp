@@ -32,15 +32,15 @@ std::optional<unsigned> numberAt(const PartitionTable& table, uint32_t sector) {
 TEST(PartitionTable, NumbersPrimariesBySlotAndLogicalDrivesFromFive) {
     std::string image = test::blankDisk(16);
     writeTable(image, 0, {{}, {0x85, 10000, 50000}, {0x0F, 70000, 100}, {0x27, 90000, 1000}});
-    writeTable(image, 10000, {{0x07, 63, 1000}, {0x05, 2048, 2000}});
-    writeTable(image, 12048, {{0x0B, 63, 1000}});
+    writeTable(image, 10000, {{0x07, 63, 1000}, {0x05, 1, 2000}});  // the next record at once
+    writeTable(image, 10001, {{0x0B, 63, 1000}});
     sim::SimSystem sys;
     const PartitionTable table = parse(sys, image);
     ASSERT_EQ(table.extendedSlot, 1);
     EXPECT_EQ(numberAt(table, 0), std::nullopt);  // the empty slot is no partition
     EXPECT_EQ(numberAt(table, 90000), 4u);
     EXPECT_EQ(numberAt(table, 10063), 5u);
-    EXPECT_EQ(numberAt(table, 12111), 6u);
+    EXPECT_EQ(numberAt(table, 10064), 6u);
 }
 
 TEST(PartitionTable, LoopingOrBrokenChainsEndTheWalk) {

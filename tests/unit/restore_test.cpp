@@ -47,8 +47,8 @@ const std::vector<std::string> kAllInstalled = test::installedPaths(true);
 
 // What the install really leaves, seen in the drive's root, is the list the
 // restore deletes (a boot file the list lacks would survive every restore),
-// and the restore takes all of it away: files already missing are fine,
-// marked files are cleared first.
+// and the restore takes all of it away: files already missing are fine (the
+// record too, as before there was one), marked files are cleared first.
 TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
     for (const int variant : {0, 1, 2, 3}) {
         const bool disturbed = variant == 1;
@@ -87,6 +87,7 @@ TEST(HdRestore, TakesAwayExactlyWhatTheInstallLeft) {
         if (disturbed) {
             m.sys.deleteFile("C:\\fonts");
             m.sys.deleteFile("C:\\g2ldr");
+            m.sys.deleteFile("C:\\korvane.rec");  // as an install from before the record
             m.sys.setAttributes("C:\\grldr", test::kMarked);
             m.sys.setAttributes("C:\\menu.lst", win::kAttrReadOnly);
         }

@@ -28,13 +28,14 @@ TEST(ChildCommandLine, ArgumentsAreQuotedOnlyAsTheRuntimeNeeds) {
 }
 
 // The image's own block is no item, the packed and physical sizes are not
-// sizes, and a listing cut off before the items lists nothing.
+// sizes, lines may end in LF alone, and a listing cut off before the items
+// lists nothing.
 TEST(SevenZip, ListingItemsAreTheBlocksAfterTheImage) {
     const std::string listing =
         "Path = live.iso\r\nType = Iso\r\nPhysical Size = 9999999999\r\n\r\n----------\r\n"
         "Path = LiveOS\r\nFolder = +\r\nSize = \r\nPacked Size = 0\r\n\r\n"
         "Path = LiveOS\\squashfs.img\r\nFolder = -\r\nSize = 5000000000\r\n"
-        "Packed Size = 5000000000\r\n\r\nPath = isolinux\\vmlinuz0\r\nSize = 123\r\n";
+        "Packed Size = 5000000000\r\n\r\nPath = isolinux\\vmlinuz0\nSize = 123\n";  // LF alone too
     const auto items = sevenzip::listedItems(listing);
     ASSERT_TRUE(items && items->size() == 3u);
     EXPECT_TRUE(items->at(0).folder && items->at(0).size == 0u);

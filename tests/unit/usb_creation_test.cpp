@@ -205,8 +205,8 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
          &m::kDriveNotFound},
         {"7-Zip cannot list", [](auto& rig) { rig.children["7z.exe l"].exitCode = 2; },
          &m::kIsoUnreadable},
-        {"7-Zip hangs", [](auto& rig) { rig.children["7z.exe l"].runsForMs = 600000; },
-         &m::kIsoUnreadable},
+        {"7-Zip still listing after a minute",
+         [](auto& rig) { rig.children["7z.exe l"].runsForMs = 60001; }, &m::kIsoUnreadable},
         {"no live image in the ISO",
          [](auto& rig) {
              rig.children["7z.exe l"].output = isoListing(kIsoFiles, "LiveOS\\squashfs.img");
@@ -272,6 +272,11 @@ TEST(UsbChecks, WhatIsRefusedBeforeTheFormatQuestion) {
         EXPECT_EQ(rig.state.usb.session.stage, usb::UsbStage::kIdle);
         for (ControlId id : kInputControls) EXPECT_TRUE(rig.ui.control(id).enabled) << int(id);
     }
+    // A tool the program cannot write out ends it with that box alone.
+    UsbRig rig;
+    rig.sys.setResource(payloads::kSyslinuxExe, "", Resource::Status::kNotFound);
+    rig.pressOk();
+    test::expectOnlyFailureBox(rig, m::kUsbSyslinuxExe.notFound);
 }
 
 void addWord(std::string& words, const std::string& word) {
@@ -454,6 +459,7 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
         if (formatted) test::expectBox(rig.ui, 1, m::kFormatDone);
         test::expectLastBox(rig.ui, c.message, c.text);
         EXPECT_TRUE(std::filesystem::is_empty(rig.sys.hostPath("E:\\")));
+        EXPECT_FALSE(rig.sys.readHostFile("G:\\~kh-boot\\syslinux.cfg"));  // nothing left staged
         EXPECT_TRUE(rig.ui.control(ControlId::kModeUsb).checked);
         EXPECT_FALSE(rig.toolsFolderPresent());
         EXPECT_TRUE(rig.ui.quitPosted());
@@ -521,19 +527,26 @@ TEST(UsbCreation, WhatReturnsTheWindowToIdleAfterTheQuestion) {
 
 // Exit ends a running 7-Zip, waits for it, then deletes the tools in the
 // order they were written; closing the window only ends 7-Zip, and the tools
-// go when the program ends. Either way nothing follows.
+// go when the program ends, which also ends a 7-Zip the window left running
+// when it was destroyed. Either way nothing follows.
 TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
+    using End = void (*)(UsbRig&);
+    const End exitButton = [](UsbRig& rig) { rig.command(ControlId::kExit); };
+    const End closeBox = [](UsbRig& rig) { app::onClose(rig.state); };
+    const End destroyed = [](UsbRig& rig) { app::onDestroy(rig.state); };
     const struct {
         const char* name;
         const char* running;  // the child the command finds running
         int answer;
-        bool exit;
+        End end;
         const char* calls;  // the terminations, waits and deletes it makes
     } cases[] = {
-        {"exit while 7-Zip extracts", "7z.exe x", win::kIdNo, true,
+        {"exit while 7-Zip extracts", "7z.exe x", win::kIdNo, exitButton,
          "terminate wait 7z.exe 7z.dll syslinux.exe 7z-progress.log"},
-        {"close while 7-Zip extracts", "7z.exe x", win::kIdNo, false, "terminate"},
-        {"exit while formatting", "cmd.exe /c", win::kIdYes, true, "7z.exe 7z.dll syslinux.exe"},
+        {"close while 7-Zip extracts", "7z.exe x", win::kIdNo, closeBox, "terminate"},
+        {"the window destroyed while 7-Zip extracts", "7z.exe x", win::kIdNo, destroyed, ""},
+        {"exit while formatting", "cmd.exe /c", win::kIdYes, exitButton,
+         "7z.exe 7z.dll syslinux.exe"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -546,7 +559,7 @@ TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
         const ProcessHandle sevenZip = rig.state.shared.extractionChild;
         const size_t calls = rig.sys.calls().size();
         const size_t boxes = rig.ui.boxes().size();
-        c.exit ? rig.command(ControlId::kExit) : app::onClose(rig.state);
+        c.end(rig);
         std::string made;
         for (size_t i = calls; i < rig.sys.calls().size(); ++i) {
             const sim::Call& call = rig.sys.calls()[i];
@@ -555,13 +568,13 @@ TEST(UsbCreation, ExitDeletesTheToolsOnce7ZipHasEndedCloseKeepsThem) {
             if (call.op == sim::Op::kDeleteFile) addWord(made, fileNameOf(call.path));
         }
         EXPECT_EQ(made, c.calls);
-        EXPECT_FALSE(sevenZip != 0 && rig.sys.processRunning(sevenZip));
-        EXPECT_EQ(rig.toolsFolderPresent(), !c.exit);
+        EXPECT_EQ(rig.toolsFolderPresent(), c.end != exitButton);
         EXPECT_TRUE(rig.ui.quitPosted());
         EXPECT_FALSE(rig.loop.step());
         EXPECT_EQ(rig.ui.boxes().size(), boxes);
-        // However the window went, the program's end removes the tools folder.
+        // However the window went, the program's end leaves no 7-Zip and no tools.
         app::onProgramEnd(rig.state);
+        EXPECT_FALSE(sevenZip != 0 && rig.sys.processRunning(sevenZip));
         EXPECT_FALSE(rig.toolsFolderPresent());
     }
 }
