@@ -24,6 +24,9 @@ class ReadAhead : public PieceReader {
     static constexpr size_t kPieceBytes = 1024 * 1024;
     // One handed over, two queued at the drive.
     static constexpr size_t kSlots = 3;
+    // The largest sector of the drives read past the cache; a multiple of
+    // every smaller one.
+    static constexpr size_t kMaxSectorBytes = 4096;
 
     ReadAhead() : storage_(new char[kSlots * kPieceBytes + kMaxSectorBytes]) {
         const auto address = reinterpret_cast<uintptr_t>(storage_.get());

@@ -89,10 +89,6 @@ class PieceReader {
     virtual std::optional<std::string_view> next() = 0;
 };
 
-// The largest sector of the drives the program reads past the cache; a
-// multiple of every smaller one.
-inline constexpr size_t kMaxSectorBytes = 4096;
-
 // One of the program's own resources of type "RC_DATA".
 struct Resource {
     enum class Status { kOk, kNotFound, kLoadFailed, kLockFailed };
@@ -200,9 +196,9 @@ class SystemServices {
     // Opens `path` for reading from start to end; null on failure.
     virtual std::unique_ptr<ReadableFile> openForReading(const std::string& path) = 0;
     // Opens `path` to be read past the system cache (FILE_FLAG_NO_BUFFERING):
-    // every read goes to the drive itself, so the buffer's address, the
-    // read's size and its offset must be multiples of the sector, or the read
-    // fails. Null on failure.
+    // every read goes to the drive itself, into buffers the reader aligns to
+    // the sector as the drive requires (platform/read_ahead.h). Null on
+    // failure.
     virtual std::unique_ptr<PieceReader> openPastCache(const std::string& path) = 0;
     // The names of the files and folders in `folder` (without "." and "..");
     // nothing when it cannot be listed.
