@@ -45,7 +45,7 @@ run: $(WINE_ARCH)
 	@scripts/run-wine build/$(WINE_ARCH)/KorvaneHelper.exe
 
 bench: $(WINE_ARCH)
-	@scripts/bench
+	@bench/run
 
 clean:
 	rm -rf build

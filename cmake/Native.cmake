@@ -39,10 +39,10 @@ if(KH_SANITIZE)
 endif()
 
 # The ISO check's hashing speed, for comparing with sha256sum on the same file.
-add_executable(kh_hashbench ${PROJECT_SOURCE_DIR}/verify/tools/hashbench.cpp)
+add_executable(kh_hashbench ${PROJECT_SOURCE_DIR}/bench/hashbench.cpp)
 target_link_libraries(kh_hashbench PRIVATE kh_verify)
 # make bench: the read-back of an extracted ISO against the ISO's bytes.
-add_executable(kh_readbench ${PROJECT_SOURCE_DIR}/verify/tools/readbench.cpp)
+add_executable(kh_readbench ${PROJECT_SOURCE_DIR}/bench/readbench.cpp)
 target_link_libraries(kh_readbench PRIVATE kh_verify kh_sim)
 
 gtest_discover_tests(kh_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)

@@ -1,4 +1,4 @@
-# The real executable, its test variant and the GUI test helper.
+# The real executable, its test variant, the GUI test helper and the bench's Windows tools.
 enable_language(RC)
 
 # XP is the oldest target: no API newer than Windows XP.
@@ -35,6 +35,10 @@ target_compile_definitions(KorvaneHelper-test PRIVATE KH_SCENARIO_SEAM)
 add_executable(guihelper tests/wine/guihelper/guihelper.cpp)
 set_target_properties(guihelper PROPERTIES LINK_FLAGS "-mconsole")
 target_link_libraries(guihelper PRIVATE user32)
-# The smallest window program, the yardstick of the start-up time (scripts/bench).
-add_executable(hello_window WIN32 tests/wine/hello/hello_window.cpp)
+
+# make bench: its stopwatch, and the smallest window program, the yardstick of the start-up time.
+add_executable(stopwatch bench/stopwatch.cpp)
+set_target_properties(stopwatch PROPERTIES LINK_FLAGS "-mconsole")
+target_link_libraries(stopwatch PRIVATE user32)
+add_executable(hello_window WIN32 bench/hello_window.cpp)
 target_link_libraries(hello_window PRIVATE user32)

@@ -1,4 +1,4 @@
-// The smallest window program of the project: the yardstick scripts/bench starts like the product
+// The smallest window program of the project: the yardstick bench/run starts like the product
 // to tell how much of the product's start-up is its own and how much is Wine's.
 #include <windows.h>
 
