@@ -183,9 +183,12 @@ fs::path SimSystem::mapDrive(char letter) {
     return dir;
 }
 
+// "D:\x" lies in the folder of D:, "\\server\share\x" in the network's.
 fs::path SimSystem::hostPath(const std::string& windowsPath) const {
-    if (windowsPath.size() < 2 || windowsPath[1] != ':') return root_ / "invalid";
-    fs::path result = root_ / std::string(1, upper(windowsPath[0]));
+    const bool network = windowsPath.rfind("\\\\", 0) == 0;
+    if (!network && (windowsPath.size() < 2 || windowsPath[1] != ':')) return root_ / "invalid";
+    fs::path result =
+        root_ / (network ? std::string("network") : std::string(1, upper(windowsPath[0])));
     std::string part;
     for (size_t i = 2; i < windowsPath.size(); ++i) {
         const char c = windowsPath[i];
@@ -547,9 +550,8 @@ Resource SimSystem::resource(int id) {
 }
 
 std::string SimSystem::temporaryDirectory() {
-    const std::string folder = "C:\\Documents and Settings\\kh\\Local Settings\\Temp";
-    fs::create_directories(hostPath(folder));
-    return folder;
+    fs::create_directories(hostPath(temporary_));
+    return temporary_;
 }
 
 bool SimSystem::createDirectory(const std::string& path) {

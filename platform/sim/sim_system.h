@@ -28,6 +28,10 @@ struct SimVolume {
     std::optional<uint32_t> diskNumber = 0;  // nothing: the query is not supported
 };
 
+// The temporary folder unless a test gives another.
+inline const std::string kTemporaryDirectory =
+    "C:\\Documents and Settings\\kh\\Local Settings\\Temp";
+
 // Every kind of call the simulated Windows can be made to fail.
 #define KH_SIM_OPS(X)    \
     X(FileExists)        \
@@ -117,6 +121,7 @@ class SimSystem : public SystemServices {
     void setDiskReadLimit(size_t bytes) { diskReadLimit_ = bytes; }
     void setResource(int id, std::string bytes, Resource::Status status = Resource::Status::kOk);
     void setModulePath(std::string path) { modulePath_ = std::move(path); }
+    void setTemporaryDirectory(std::string path) { temporary_ = std::move(path); }
     void setShutdownPrivilege(ShutdownPrivilege::Status status) { privilege_ = status; }
     // Chosen by the command line the child is started with.
     std::function<SimProcess(const std::string& commandLine)> processBehaviour;
@@ -240,6 +245,7 @@ class SimSystem : public SystemServices {
     size_t diskReadLimit_ = SIZE_MAX;
     std::map<int, std::pair<Resource::Status, std::string>> resources_;
     std::string modulePath_ = "C:\\tools\\KorvaneHelper.exe";
+    std::string temporary_ = kTemporaryDirectory;
     ShutdownPrivilege::Status privilege_ = ShutdownPrivilege::Status::kEnabled;
     std::map<std::string, uint32_t> attributes_;
 

@@ -16,8 +16,8 @@ namespace {
 
 // Files the program must never write or delete: a folder of its name made
 // in the temporary folder before it ran, and the user's 7-Zip beside it.
-std::vector<std::pair<std::string, std::string>> usersFiles(sim::SimSystem& sys) {
-    return {{sys.temporaryDirectory() + "\\KorvaneHelper-1\\7z.dll", "planted"},
+std::vector<std::pair<std::string, std::string>> usersFiles() {
+    return {{sim::kTemporaryDirectory + "\\KorvaneHelper-1\\7z.dll", "planted"},
             {"C:\\tools\\7z.exe", "user's"},
             {"C:\\tools\\7z.dll", "user's"},
             {"C:\\tools\\KorvaneHelper.exe", "MZ"}};
@@ -61,7 +61,7 @@ SimEnv::SimEnv() {
                       "[operating systems]\r\n"
                       "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP "
                       "Professional\" /fastdetect\r\n");
-    for (const auto& [path, bytes] : usersFiles(sys)) sys.writeHostFile(path, bytes);
+    for (const auto& [path, bytes] : usersFiles()) sys.writeHostFile(path, bytes);
 }
 
 SimEnv::~SimEnv() {
@@ -79,7 +79,7 @@ SimEnv::~SimEnv() {
         EXPECT_EQ(launch.currentDirectory, sys.systemDirectory());
         EXPECT_EQ(launch.console, fileNameOf(launch.program) == "cmd.exe") << launch.program;
     }
-    for (const auto& [path, bytes] : usersFiles(sys)) EXPECT_EQ(sys.readHostFile(path), bytes);
+    for (const auto& [path, bytes] : usersFiles()) EXPECT_EQ(sys.readHostFile(path), bytes);
     namespace fs = std::filesystem;
     EXPECT_EQ(std::distance(fs::directory_iterator(sys.hostPath("C:\\tools")), {}), 3)
         << "a file written beside the program";

@@ -3,6 +3,8 @@
 // menu entry's numbers, and how it ends.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "common/sevenzip.h"
@@ -266,6 +268,26 @@ TEST(HdInstall, AnswersThatEndTheProgramWithoutARestart) {
         for (const std::string& path : test::kInstalledFiles) EXPECT_EQ(m.exists(path), installed);
         EXPECT_FALSE(m.toolsFolderPresent());
     }
+}
+
+// The system drive must hold what the install writes to it and 64 KiB to
+// spare for its record and the folder entries, not a byte less.
+TEST(HdInstall, TheSystemDriveNeedsItsFilesAnd64KiBToSpare) {
+    const auto install = [](std::optional<uint64_t> freeBytes) {
+        auto m = std::make_unique<InstallMachine>();
+        if (freeBytes) m->sys.volume('C').freeSpace = DiskFreeSpace{1, 1, uint32_t(*freeBytes)};
+        m->start();
+        m->ui.answerNextBox(win::kIdYes);
+        m->ui.answerNextBox(win::kIdCancel);
+        m->installFrom(test::kIsoInFolder);
+        return m;
+    };
+    uint64_t written = 0;
+    for (const std::string& path : test::kInstalledFiles) written += install({})->file(path).size();
+    EXPECT_TRUE(install(written + 64 * 1024)->exists("C:\\grldr"));
+    const auto refused = install(written + 64 * 1024 - 1);
+    test::expectLastBox(refused->ui, msg::kNoSpace);
+    EXPECT_FALSE(refused->exists("C:\\grldr"));
 }
 
 }  // namespace

@@ -67,14 +67,35 @@ TEST(PayloadWriteOut, EachFailingStepShowsItsBoxAndLeavesNoFile) {
     }
 }
 
-// A tools folder that cannot be made fails as the file's creation does.
-TEST(PayloadWriteOut, AToolWithoutItsFolderFailsAsItsCreation) {
-    SimEnv env;
-    env.sys.setResource(kSevenZipExe, "data");
-    env.sys.failOpFrom(1, sim::Op::kCreateDirectory);
-    EXPECT_EQ(writeTool(env.state.shared, kSevenZipExeTool, msg::kHdSevenZipExe),
-              WriteOutcome::kCreateFailed);
-    test::expectOnlyFailureBox(env, msg::kHdSevenZipExe.createFailed);
+// The tools are written to a folder made in the temporary folder, which may
+// be a drive's root (given without its backslash) or on a network share; a
+// relative one would be taken from the current folder. A tools folder that cannot be made fails as the file's creation does.
+TEST(PayloadWriteOut, TheToolsFolder) {
+    const struct {
+        const char* temporary;
+        bool canMake;
+        WriteOutcome outcome;
+        const char* folder;  // made, or the last one tried
+    } cases[] = {
+        {"C:", true, WriteOutcome::kWritten, "C:\\KorvaneHelper-1"},
+        {"\\\\server\\temp", true, WriteOutcome::kWritten, "\\\\server\\temp\\KorvaneHelper-1"},
+        {"Temp", true, WriteOutcome::kCreateFailed, ""},
+        {"C:\\Temp", false, WriteOutcome::kCreateFailed, "C:\\Temp\\KorvaneHelper-100"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.temporary);
+        SimEnv env;
+        env.sys.setResource(kSevenZipExe, "data");
+        env.sys.setTemporaryDirectory(c.temporary);
+        if (!c.canMake) env.sys.failOpFrom(1, sim::Op::kCreateDirectory);
+        EXPECT_EQ(writeTool(env.state.shared, kSevenZipExeTool, msg::kHdSevenZipExe), c.outcome);
+        EXPECT_EQ(env.toolsFolder(), c.folder);
+        if (c.outcome == WriteOutcome::kWritten) {
+            EXPECT_EQ(env.sys.readHostFile(env.toolFile("7z.exe")), "data");
+        } else {
+            test::expectOnlyFailureBox(env, msg::kHdSevenZipExe.createFailed);
+        }
+    }
 }
 
 }  // namespace
