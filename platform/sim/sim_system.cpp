@@ -41,25 +41,25 @@ std::string corrupted(std::string_view bytes) {
 
 class SimFile : public WritableFile {
   public:
-    SimFile(SimSystem& system, const fs::path& path, char drive, bool corrupts)
+    SimFile(SimSystem& system, const std::string& path, bool corrupts)
         : system_(system),
-          out_(path, std::ios::binary | std::ios::trunc),
-          drive_(drive),
+          out_(system.hostPath(path), std::ios::binary | std::ios::trunc),
+          path_(path),
           corrupts_(corrupts) {}
     bool isOpen() const { return out_.is_open(); }
     bool write(std::string_view bytes) override {
-        if (system_.shouldFailOnDrive(Op::kWrite, drive_)) return false;
+        if (system_.shouldFail(Op::kWrite, path_)) return false;
         const std::string kept = corrupts_ ? corrupted(bytes) : std::string(bytes);
         out_.write(kept.data(), static_cast<std::streamsize>(kept.size()));
         return static_cast<bool>(out_);
     }
     bool flush() override {
-        if (system_.shouldFailOnDrive(Op::kFlush, drive_)) return false;
+        if (system_.shouldFail(Op::kFlush, path_)) return false;
         out_.flush();
         return static_cast<bool>(out_);
     }
     bool close() override {
-        if (system_.shouldFailOnDrive(Op::kClose, drive_)) return false;
+        if (system_.shouldFail(Op::kClose, path_)) return false;
         out_.close();
         return !out_.fail();
     }
@@ -67,7 +67,7 @@ class SimFile : public WritableFile {
   private:
     SimSystem& system_;
     std::ofstream out_;
-    char drive_;
+    std::string path_;
     bool corrupts_;
 };
 
@@ -437,8 +437,7 @@ std::unique_ptr<WritableFile> SimSystem::openForWriting(const std::string& path)
     }
     const fs::path host = hostPath(path);
     if (!fs::is_directory(host.parent_path()) || fs::is_directory(host)) return nullptr;
-    auto file =
-        std::make_unique<SimFile>(*this, host, driveOf(resolveAliases(path)), corrupts(path));
+    auto file = std::make_unique<SimFile>(*this, path, corrupts(path));
     if (!file->isOpen()) return nullptr;
     attributes_.erase(attributeKey(path));
     return file;

@@ -379,6 +379,14 @@ TEST(UsbCreation, EachRouteEndsWithItsMessage) {
              };
          },
          "list extract install readback", m::kDone},
+        // A staged module cut short that cannot be deleted is not what the stick gets.
+        {"No, a module's staging cut short and kept", win::kIdNo,
+         [](auto& rig) {
+             const std::string staged = "G:\\" + std::string(usb::kStagingFolder) + "\\libutil.c32";
+             rig.sys.failPath(sim::Op::kWrite, staged);
+             rig.sys.failPath(sim::Op::kDeleteFile, staged);
+         },
+         "list extract install readback", m::kDone},
         // Without formatting, the syslinux folder and kernel of an earlier run are not what boots.
         {"No over an earlier run", win::kIdNo,
          [](auto& rig) {
@@ -585,7 +593,8 @@ std::string percent(int n) { return filled(m::kCopyProgress, std::to_string(n));
 // creates it, so the size cannot tell how far the copy is) or else the share
 // of the live image, creeping in the last stretch. Before the i-th copy tick
 // the image has `sizes[i]` bytes (or the last size) and 7-Zip's log holds `reports[i]`; 7-Zip
-// ends after as many ticks as there are texts.
+// ends after as many ticks as there are texts, with its last report, which shows at once and
+// stays while the installer runs.
 TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
     const struct {
         const char* name;
@@ -619,6 +628,17 @@ TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
         SCOPED_TRACE(c.name);
         UsbRig rig("KINGSTON", c.isoBytes);
         rig.children["7z.exe x"].runsForMs = 5000 * c.texts.size() + 1000;
+        auto& extraction = rig.children["7z.exe x"].onExit;
+        extraction = [&rig, extract = extraction](sim::SimSystem& sys) {
+            extract(sys);
+            sys.writeHostFile(rig.toolFile("7z-progress.log"), "100% 7 - isolinux\\vmlinuz0\r");
+        };
+        std::string whileInstalling;
+        auto& install = rig.children["syslinux.exe"].onExit;
+        install = [&, installer = install](sim::SimSystem& sys) {
+            whileInstalling = rig.ui.control(ControlId::kStatusCopy).text;
+            installer(sys);
+        };
         int lastTimer = 0;
         size_t tick = 0;
         rig.loop.beforeTick = [&](int id) {
@@ -638,6 +658,7 @@ TEST(UsbProgress, TheStatusFollowsTheReportOrTheImage) {
         }
         ASSERT_GE(texts.size(), c.texts.size());
         EXPECT_EQ(Strings(texts.begin(), texts.begin() + c.texts.size()), c.texts);
+        EXPECT_EQ(whileInstalling, m::kConfiguring);
         test::expectLastBox(rig.ui, m::kDone);
         EXPECT_FALSE(rig.toolsFolderPresent());
     }

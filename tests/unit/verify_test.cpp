@@ -290,6 +290,7 @@ class ImageReader : public ReadableFile {
   public:
     explicit ImageReader(std::string_view image) : image_(image) {}
     std::optional<size_t> read(char* buffer, size_t capacity) override {
+        largestRead = std::max(largestRead, capacity);
         const size_t n = at_ < image_.size() ? image_.copy(buffer, capacity, at_) : 0;
         at_ += n;
         return n;
@@ -298,6 +299,8 @@ class ImageReader : public ReadableFile {
         at_ = offset;
         return true;
     }
+
+    size_t largestRead = 0;
 
   private:
     std::string_view image_;
@@ -313,8 +316,15 @@ std::string bytesOf(const StreamMember& member) {
 TEST(IsoExtents, MembersOfARealImage) {
     const std::string joliet = madeIso(kIsoTree, "-J -R");
     if (joliet.empty()) GTEST_SKIP() << "xorriso is not available";
-    std::string severalExtents = joliet;  // the flag on the kernel's Joliet record
-    severalExtents[severalExtents.find(std::string("\0v\0m\0l\0i", 8)) - 33 + 25] = '\x80';
+    // The kernel's Joliet record: the flag of a file in several extents, an
+    // interleaved file, a damaged record after it in its folder.
+    const size_t kernel = joliet.find(std::string("\0v\0m\0l\0i", 8)) - 33;
+    std::string severalExtents = joliet;
+    severalExtents[kernel + 25] = '\x80';
+    std::string interleaved = joliet;
+    interleaved[kernel + 26] = 1;
+    std::string damagedAfter = joliet;
+    damagedAfter[kernel + static_cast<uint8_t>(joliet[kernel])] = 1;
     std::string damaged = joliet;
     damaged[16 * 2048 + 1] = 'X';
     auto spaced = kIsoTree;
@@ -338,6 +348,8 @@ TEST(IsoExtents, MembersOfARealImage) {
         {"a folder listed as a file", joliet, {{"isolinux", 0}}, false},
         {"a name beyond ASCII", madeIso(foreign, "-J -R"), kListed, false},
         {"a file in several extents", severalExtents, kListed, false},
+        {"an interleaved file", interleaved, kListed, false},
+        {"a damaged record after the member", damagedAfter, kKernelOnly, false},
         {"a damaged descriptor", damaged, kListed, false},
         {"the directories cut off", joliet.substr(0, 19 * 2048), kListed, false},
     };
@@ -364,6 +376,14 @@ TEST(IsoExtents, MembersOfARealImage) {
         isoExtents(reader, kListed);
         image[at] = joliet[at];
     }
+    // A folder larger than any live system's is left to 7-Zip, not read into memory.
+    std::string huge = joliet;
+    // Its record in the root, not the path table: the name's length comes first.
+    const size_t isolinux = huge.find(std::string("\x10\0i\0s\0o\0l", 9)) + 1 - 33;
+    for (int i = 0; i < 4; ++i) huge[isolinux + 10 + i] = "\x00\x08\x00\x01"[i];  // 16 MiB + 2048
+    ImageReader hugeReader(huge);
+    EXPECT_FALSE(isoExtents(hugeReader, kListed));
+    EXPECT_LE(hugeReader.largestRead, 16u << 20);
 }
 
 // The stick read back from the ISO's bytes where they lie, no 7-Zip started:

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "common/texts.h"
@@ -69,7 +70,8 @@ TEST(PayloadWriteOut, EachFailingStepShowsItsBoxAndLeavesNoFile) {
 
 // The tools are written to a folder made in the temporary folder, which may
 // be a drive's root (given without its backslash) or on a network share; a
-// relative one would be taken from the current folder. A tools folder that cannot be made fails as the file's creation does.
+// relative one would be taken from the current folder. A tools folder that cannot be made fails as
+// the file's creation does.
 TEST(PayloadWriteOut, TheToolsFolder) {
     const struct {
         const char* temporary;
@@ -96,6 +98,28 @@ TEST(PayloadWriteOut, TheToolsFolder) {
             test::expectOnlyFailureBox(env, msg::kHdSevenZipExe.createFailed);
         }
     }
+}
+
+// A boot file reaches the disk before it counts as written, staged or not, so
+// that a power loss cannot leave it cut short; the tools, gone at the end of
+// the run, are not waited for.
+TEST(PayloadWriteOut, BootFilesAreFlushedToolsAreNot) {
+    SimEnv env;
+    env.sys.setResource(kGrldr, "loader");
+    env.sys.setResource(kSevenZipExe, "tool");
+    const auto flushes = [&env] {
+        const auto& calls = env.sys.calls();
+        return std::count_if(calls.begin(), calls.end(),
+                             [](const sim::Call& call) { return call.op == sim::Op::kFlush; });
+    };
+    EXPECT_EQ(writePayload(env.state.shared, {kGrldr, "C:\\grldr"}, msg::kHdGrldr),
+              WriteOutcome::kWritten);
+    EXPECT_EQ(flushes(), 1);
+    EXPECT_TRUE(writePayloadQuietly(env.sys, kGrldr, "C:\\staged"));
+    EXPECT_EQ(flushes(), 2);
+    EXPECT_EQ(writeTool(env.state.shared, kSevenZipExeTool, msg::kHdSevenZipExe),
+              WriteOutcome::kWritten);
+    EXPECT_EQ(flushes(), 2);
 }
 
 }  // namespace
