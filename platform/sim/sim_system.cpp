@@ -41,9 +41,9 @@ std::string corrupted(std::string_view bytes) {
 
 class SimFile : public WritableFile {
   public:
-    SimFile(SimSystem& system, const std::string& path, bool corrupts)
+    SimFile(SimSystem& system, const fs::path& host, const std::string& path, bool corrupts)
         : system_(system),
-          out_(system.hostPath(path), std::ios::binary | std::ios::trunc),
+          out_(host, std::ios::binary | std::ios::trunc),
           path_(path),
           corrupts_(corrupts) {}
     bool isOpen() const { return out_.is_open(); }
@@ -437,7 +437,7 @@ std::unique_ptr<WritableFile> SimSystem::openForWriting(const std::string& path)
     }
     const fs::path host = hostPath(path);
     if (!fs::is_directory(host.parent_path()) || fs::is_directory(host)) return nullptr;
-    auto file = std::make_unique<SimFile>(*this, path, corrupts(path));
+    auto file = std::make_unique<SimFile>(*this, host, path, corrupts(path));
     if (!file->isOpen()) return nullptr;
     attributes_.erase(attributeKey(path));
     return file;

@@ -282,8 +282,9 @@ TEST(HdInstall, TheSystemDriveNeedsItsFilesAnd64KiBToSpare) {
         m->installFrom(test::kIsoInFolder);
         return m;
     };
+    const auto roomy = install({});
     uint64_t written = 0;
-    for (const std::string& path : test::kInstalledFiles) written += install({})->file(path).size();
+    for (const std::string& path : test::kInstalledFiles) written += roomy->file(path).size();
     EXPECT_TRUE(install(written + 64 * 1024)->exists("C:\\grldr"));
     const auto refused = install(written + 64 * 1024 - 1);
     test::expectLastBox(refused->ui, msg::kNoSpace);
